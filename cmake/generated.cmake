@@ -1,0 +1,27 @@
+# Every per-command view is generated from tools/commands.py and the Khronos
+# registry into the build tree; none is kept in the source tree.
+set(GLS_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+file(MAKE_DIRECTORY ${GLS_GENERATED_DIR})
+set(GLS_TABLE_DEPS ${CMAKE_SOURCE_DIR}/tools/commands.py ${CMAKE_SOURCE_DIR}/tools/table.py)
+
+function(gls_generate script output)
+  add_custom_command(
+    OUTPUT ${GLS_GENERATED_DIR}/${output}
+    COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/${script} ${GLS_GENERATED_DIR}/${output}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/${script} ${GLS_TABLE_DEPS}
+    COMMENT "Generating ${output}")
+endfunction()
+
+gls_generate(gen_types.py gl_types.h)
+gls_generate(gen_functions.py gls_functions.h)
+gls_generate(gen_opcodes.py gls_opcodes.cpp)
+gls_generate(gen_null.py gls_null.cpp)
+gls_generate(gen_entry.py gls_entry.cpp)
+gls_generate(gen_decode.py gls_decode_bin.cpp)
+gls_generate(gen_def.py palisade.def)
+
+set(GLS_GENERATED_SOURCES
+  ${GLS_GENERATED_DIR}/gl_types.h ${GLS_GENERATED_DIR}/gls_functions.h
+  ${GLS_GENERATED_DIR}/gls_opcodes.cpp ${GLS_GENERATED_DIR}/gls_null.cpp
+  ${GLS_GENERATED_DIR}/gls_entry.cpp ${GLS_GENERATED_DIR}/gls_decode_bin.cpp)
+set(GLS_DEF_FILE ${GLS_GENERATED_DIR}/palisade.def)

@@ -1,0 +1,5 @@
+#include "dictset.h"
+
+#include <stdlib.h>
+
+extern "C" void __glsDictSetDestroy(__GLSdictSet *set) { free(set); }

@@ -1,0 +1,40 @@
+// Process start-up and shutdown of the GLS core, and the globals they own.
+#pragma once
+
+#include "gls_functions.h"
+
+struct __GLSdict;
+struct __GLSdictSet;
+
+extern "C" {
+
+// Slots 16-45 hold the GLS command implementations from the start; the GL
+// slots get the real procedures (or null functions) at process attach.
+extern __GLSfunc __glsDefaultDispatchTable[GLS_OP_COUNT];
+
+extern __GLStlsIndex __glsContextTLS;
+extern __GLStlsIndex __glsErrorTLS;
+extern __GLSdict *__glsContextDict;
+extern GLint __glsContextCount;
+extern __GLSdictSet *__glsDictSet;
+
+// The file name of the system OpenGL library loaded at attach. Tests point
+// it at a library that does not exist to see a refused load.
+extern const char *__glsSystemLibraryName;
+
+int __glsProcessAttach(void *instance, unsigned long reason, void *reserved);
+int __glsProcessDetach(void *instance, unsigned long reason, void *reserved);
+void __glsDeleteAllContexts(void);
+int __glsCreateContextDict(void);
+
+void __glsLock(void);
+void __glsUnlock(void);
+
+__GLSfunc __glsNullCommandFunc(GLSopcode opcode);
+int __glsFileExists(const char *path);
+void __glsContextChangedHook(void);
+
+// The debugger engine's process hook, told of attach once the core stands.
+int dll_process_hook(void *instance, unsigned long reason, void *reserved);
+
+}  // extern "C"

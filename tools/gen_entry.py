@@ -1,0 +1,82 @@
+"""Writes gls_entry.cpp: the gl entry points. Dispatch stubs and internal entry
+points call their opcode's slot in the thread's current table; scalar forms
+pack their arguments and call the exported vector form; forwarders call the
+internal entry point of their opcode."""
+
+import sys
+import table
+
+PRELUDE = r'''
+#include <string.h>
+#include "context.h"
+#include "startup.h"
+
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#define GLS_CONTEXT_TLS() TlsGetValue((DWORD)__glsContextTLS)
+#else
+#define GLS_CONTEXT_TLS() __glsTlsGet(__glsContextTLS)
+#endif
+
+// The thread's table, chosen afresh at every call: a context made current or
+// a capture opened between two calls takes effect at the next one.
+static inline const __GLSfunc *__glsCurrentDispatch(void) {
+    __GLScontext *ctx = (__GLScontext *)GLS_CONTEXT_TLS();
+    return ctx ? ctx->dispatch : __glsDefaultDispatchTable;
+}
+'''
+
+
+def same_width(ctype):
+    return ctype.replace("GLenum", "GLint").replace("GLclampf", "GLfloat").replace("GLclampd", "GLdouble")
+
+
+def dispatch_body(c):
+    ret = "return " if c.proto.returns else ""
+    return "{ %s__GLS_SLOT(__glsCurrentDispatch(), %s)(%s); }" % (ret, c.name, c.proto.arg_list())
+
+
+def main(out):
+    cmds, ex = table.load()
+    L = [table.header(__file__), '#include "gls_functions.h"', PRELUDE, 'extern "C" {', ""]
+
+    L.append("// Dispatch stubs.")
+    for c in ex.stubs:
+        L.append("%s %s" % (c.proto.decl(), dispatch_body(c)))
+
+    L += ["", "// Internal entry points of the opcodes first known as extensions."]
+    for c in ex.internal:
+        # An internal entry point has the extension's own signature; where it
+        # differs from the opcode's (GLenum for GLint), the values convert.
+        own = table.reg_proto(c.alias) if c.alias else c.proto
+        if [same_width(p.ctype) for p in own.params] != [same_width(p.ctype) for p in c.proto.params] \
+                or own.ret != c.proto.ret:
+            sys.exit("gen_entry: %s and %s differ in more than names of one type" % (c.alias, c.name))
+        L.append("%s %s" % (own.decl(), dispatch_body(c).replace(
+            "(%s)" % c.proto.arg_list(), "(%s)" % own.arg_list())))
+
+    L += ["", "// Forwarders: exported ones first, then those nothing exports."]
+    for c in ex.forwards + ex.internal_forwards:
+        ret = "return " if c.proto.returns else ""
+        L.append("%s { %s%s(%s); }" % (c.proto.decl(), ret, c.alias, c.proto.arg_list()))
+
+    L += ["", "// Scalar forms: the arguments, bit for bit, in one array handed to the",
+          "// exported vector form."]
+    for proto, vec in ex.scalars:
+        elem = proto.params[0].ctype
+        n = len(proto.params)
+        copies = " ".join("memcpy(&elems[%d], &%s, sizeof elems[0]);" % (i, p.name)
+                          for i, p in enumerate(proto.params))
+        if proto.name.startswith("glRect"):
+            call = "%s(&elems[0], &elems[2]);" % vec.name
+        else:
+            call = "%s(elems);" % vec.name
+        L.append("%s { %s elems[%d]; %s %s }" % (proto.decl(), elem, n, copies, call))
+
+    L.append("\n}  // extern \"C\"")
+    open(out, "w").write("\n".join(L) + "\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])

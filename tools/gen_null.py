@@ -1,0 +1,30 @@
+"""Writes gls_null.cpp: the null command function of every defined opcode
+(no effect, a zero result) and the table of them."""
+
+import sys
+import table
+
+
+def main(out):
+    cmds, _ = table.load()
+    L = [table.header(__file__), '#include "gls_functions.h"', "", 'extern "C" {', ""]
+    for op, c in sorted(cmds.items()):
+        p = c.proto
+        params = ", ".join(x.ctype for x in p.params) or "void"
+        body = "return 0; " if p.returns else ""
+        L.append("%s GLSAPI __gls_null_%s(%s) { %s}" % (p.ret, c.name, params, body))
+    L.append("")
+    L.append("const __GLSfunc __glsNullCommandFuncs[GLS_OP_COUNT] = {")
+    L += table.slots(cmds, lambda c: "(__GLSfunc)__gls_null_%s" % c.name, "nullptr")
+    L.append("};\n")
+    L.append("// The GL slots are filled at process attach.")
+    L.append("__GLSfunc __glsDefaultDispatchTable[GLS_OP_COUNT] = {")
+    L += table.slots(cmds, lambda c: "(__GLSfunc)__gls_null_%s" % c.name if c.is_gls else "nullptr",
+                     "nullptr")
+    L.append("};\n")
+    L.append("}  // extern \"C\"")
+    open(out, "w").write("\n".join(L) + "\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])

@@ -1,0 +1,31 @@
+"""Writes gls_opcodes.cpp: the opcode names, attribute bytes, aliases and the
+opcode lists of the two programming interfaces."""
+
+import sys
+import table
+
+
+def main(out):
+    cmds, _ = table.load()
+    L = [table.header(__file__), '#include "gls_functions.h"', "", 'extern "C" {', ""]
+    L.append("const char *const __glsOpNames[GLS_OP_COUNT] = {")
+    L += table.slots(cmds, lambda c: '"%s"' % c.name, "nullptr")
+    L.append("};\n")
+    L.append("const GLubyte __glsOpAttributes[GLS_OP_COUNT] = {")
+    L += table.slots(cmds, lambda c: str(c.attrs), "0")
+    L.append("};\n")
+    L.append("const __GLSopAlias __glsOpAliases[__GLS_OP_ALIAS_COUNT] = {")
+    L += ['    {%d, "%s"},' % (op, c.alias) for op, c in sorted(cmds.items()) if c.alias]
+    L.append("};\n")
+    for api, sel in (("GLS", lambda o: o < 48), ("GL", lambda o: o >= 48)):
+        ops = [str(o) for o in sorted(cmds) if sel(o)]
+        L.append("const GLSopcode __glsOpcodes%s[] = {" % api)
+        for i in range(0, len(ops), 16):
+            L.append("    " + ", ".join(ops[i:i + 16]) + ",")
+        L.append("    0,\n};\n")
+    L.append("}  // extern \"C\"")
+    open(out, "w").write("\n".join(L) + "\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
