@@ -2,7 +2,8 @@
 # registry into the build tree; none is kept in the source tree.
 set(GLS_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${GLS_GENERATED_DIR})
-set(GLS_TABLE_DEPS ${CMAKE_SOURCE_DIR}/tools/commands.py ${CMAKE_SOURCE_DIR}/tools/table.py)
+set(GLS_TABLE_DEPS ${CMAKE_SOURCE_DIR}/tools/commands.py ${CMAKE_SOURCE_DIR}/tools/table.py
+  ${CMAKE_SOURCE_DIR}/tools/names.py)
 
 function(gls_generate script output)
   add_custom_command(
@@ -19,9 +20,11 @@ gls_generate(gen_null.py gls_null.cpp)
 gls_generate(gen_entry.py gls_entry.cpp)
 gls_generate(gen_decode.py gls_decode_bin.cpp)
 gls_generate(gen_def.py palisade.def)
+gls_generate(gen_names.py gls_names.cpp)
 
 set(GLS_GENERATED_SOURCES
   ${GLS_GENERATED_DIR}/gl_types.h ${GLS_GENERATED_DIR}/gls_functions.h
   ${GLS_GENERATED_DIR}/gls_opcodes.cpp ${GLS_GENERATED_DIR}/gls_null.cpp
   ${GLS_GENERATED_DIR}/gls_entry.cpp ${GLS_GENERATED_DIR}/gls_decode_bin.cpp)
+list(APPEND GLS_GENERATED_SOURCES ${GLS_GENERATED_DIR}/gls_names.cpp)
 set(GLS_DEF_FILE ${GLS_GENERATED_DIR}/palisade.def)

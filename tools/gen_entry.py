@@ -14,7 +14,16 @@ PRELUDE = r'''
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
-#define GLS_CONTEXT_TLS() TlsGetValue((DWORD)__glsContextTLS)
+#include <winternl.h>
+// GCC 12 takes the segment-relative read inside NtCurrentTeb for an access
+// to a zero-length array.
+#pragma GCC diagnostic ignored "-Warray-bounds"
+// The first 64 slots live in the thread's environment block: reading one
+// there spares every GL call a system call (and leaves the thread's last
+// error alone, as TlsGetValue would not).
+#define GLS_CONTEXT_TLS()                                                   \
+    (__glsContextTLS < 64 ? NtCurrentTeb()->TlsSlots[__glsContextTLS]       \
+                          : TlsGetValue((DWORD)__glsContextTLS))
 #else
 #define GLS_CONTEXT_TLS() __glsTlsGet(__glsContextTLS)
 #endif

@@ -53,7 +53,7 @@ TEST(Memory, ZeroSizesAndExhaustion) {
     EXPECT_EQ(glsGetError(), (GLSenum)GLS_RESOURCE_ERROR);
 }
 
-TEST(Numbers, PowersOfTwoTypeSizesAndLongs) {
+TEST(Numbers, PowersOfTwoAndLongs) {
     struct {
         size_t n, log, pow;
     } p[] = {{0, 0, 1}, {1, 0, 1}, {2, 1, 2}, {3, 1, 4}, {64, 6, 64}, {65, 6, 128}};
@@ -62,13 +62,6 @@ TEST(Numbers, PowersOfTwoTypeSizesAndLongs) {
         EXPECT_EQ(__glsNextPow2(c.n), c.pow) << c.n;
     }
     EXPECT_EQ(__glsNextPow2(SIZE_MAX), 0u);
-
-    struct {
-        GLenum type;
-        GLint size;
-    } t[] = {{GL_BYTE, 1},  {GL_UNSIGNED_SHORT, 2}, {GL_3_BYTES, 3}, {GL_FLOAT, 4},
-             {GL_4_BYTES, 4}, {GL_DOUBLE, 8},       {GL_BITMAP, 0},  {GL_UNSIGNED_INT_8_8_8_8, 0}};
-    for (auto c : t) EXPECT_EQ(__glsTypeSize(c.type), c.size) << std::hex << c.type;
 
     EXPECT_EQ(__glsMakeLong(-1, 0xFFFFFFFFu), -1);
     EXPECT_EQ(__glsMakeLong(1, 2), 0x100000002LL);

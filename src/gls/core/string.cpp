@@ -19,6 +19,15 @@ static GLboolean reserve(__GLSstring *buffer, size_t need) {
     return __glsStringBufferGrow(buffer, need - 1);
 }
 
+// A code below 128, a negative one included, is written as its low byte.
+static GLint putUtf8(GLubyte *w, GLint code) {
+    if (code < 0x80) {
+        *w = (GLubyte)code;
+        return 1;
+    }
+    return __glsUtf8EncodeChar((GLuint)code, w);
+}
+
 __GLSstring *__glsStringBufferInit(__GLSstring *buffer) {
     buffer->start = buffer->write = buffer->inlineBuf;
     buffer->limit = buffer->inlineBuf + sizeof(buffer->inlineBuf) - 1;
@@ -63,14 +72,11 @@ GLboolean __glsStringAppendUtf8(__GLSstring *buffer, GLSenum charType, const voi
     if (!reserve(buffer, n + 1)) return 0;
     GLubyte *w = buffer->write;
     if (charType == GLS_UCS1) {
-        for (const GLubyte *p = (const GLubyte *)string; *p; ++p)
-            w += *p < 0x80 ? (*w = *p, 1) : __glsUtf8EncodeChar(*p, w);
+        for (const GLubyte *p = (const GLubyte *)string; *p; ++p) w += putUtf8(w, *p);
     } else if (charType == GLS_UCS2) {
-        for (const GLushort *p = (const GLushort *)string; *p; ++p)
-            w += *p < 0x80 ? (*w = (GLubyte)*p, 1) : __glsUtf8EncodeChar(*p, w);
+        for (const GLushort *p = (const GLushort *)string; *p; ++p) w += putUtf8(w, *p);
     } else {
-        for (const GLint *p = (const GLint *)string; *p; ++p)
-            w += *p < 0x80 ? (*w = (GLubyte)*p, 1) : __glsUtf8EncodeChar((GLuint)*p, w);
+        for (const GLint *p = (const GLint *)string; *p; ++p) w += putUtf8(w, *p);
     }
     *w = 0;
     buffer->write = w;

@@ -49,7 +49,8 @@ static void storeChar(GLubyte *out, size_t width, GLuint code) {
     if (width == 1) {
         *out = (GLubyte)code;
     } else if (width == 2) {
-        *(GLushort *)out = (GLushort)code;
+        GLushort c = (GLushort)code;
+        memcpy(out, &c, 2);
     } else {
         memcpy(out, &code, 4);
     }
