@@ -1,15 +1,127 @@
-// The per-thread GLS context. The exported entry points read `dispatch` in
-// place, inside the record.
+// The per-thread GLS context: the per-opcode tables every command travels
+// through, the capture and call nesting with their writers, the callbacks,
+// channels and prefixes set through the programming interface, the header of
+// the stream being read and a cache of facts about the real OpenGL.
+// The exported entry points read `dispatch` in place, inside the record.
 #pragma once
+
+#include <stdio.h>
 
 #include "dict.h"
 #include "gls_functions.h"
 #include "startup.h"
+#include "util.h"
+
+struct __GLSwriter;
+
+// Callbacks of the programming interface; the callee removes the arguments.
+typedef void(GLSAPI *__GLScaptureFunc)(GLSopcode opcode);
+typedef size_t(GLSAPI *__GLSreadFunc)(size_t byteCount, GLubyte *bytes);
+typedef size_t(GLSAPI *__GLSwriteFunc)(size_t byteCount, const GLubyte *bytes);
+typedef void(GLSAPI *__GLSdecodeFunc)(GLubyte *args);
+
+enum {
+    __GLS_MAX_CAPTURE_NESTING = 16,
+    __GLS_MAX_CALL_NESTING = 64,
+};
+
+// Facts about the real OpenGL, each -1 until first asked.
+struct __GLSglInfo {
+    GLint decimalPoint;  // 0 when the locale's decimal point is '.'
+    GLint haveGLContext;
+    GLint texture3D;
+    GLint texture4D;
+    GLint versionMajor;
+    GLint versionMinor;
+    GLint packDefaultsSet;
+    GLint unpackDefaultsSet;
+};
+
+// The values of the glsHeader commands of the stream being read.
+struct __GLSheader {
+    __GLSstring author;  // UTF-8
+    __GLSstring title;
+    __GLSstring version;
+    GLfloat aspect;
+    GLfloat contrast;
+    GLfloat gamma[4];
+    GLfloat redPoint[2];
+    GLfloat greenPoint[2];
+    GLfloat bluePoint[2];
+    GLfloat whitePoint[2];
+    GLint accumRedBits;
+    GLint accumGreenBits;
+    GLint accumBlueBits;
+    GLint accumAlphaBits;
+    GLint auxBuffers;
+    GLint colorRedBits;
+    GLint colorGreenBits;
+    GLint colorBlueBits;
+    GLint colorAlphaBits;
+    GLint depthBits;
+    GLint stencilBits;
+    GLint height;
+    GLint indexBits;
+    GLint doubleBuffer;
+    GLint stereo;
+    GLint tileable;
+    GLint rgbaMode;
+    GLint createTime[6];  // year, month, day, hour, minute, second
+};
+
+// What the get-command decoders record about the outputs of the call in
+// progress.
+struct __GLSoutArgs {
+    GLint count;
+    GLint sizes[4];
+    GLulong pointers[4];
+};
+
+// One read prefix, or the write prefix.
+struct __GLSprefix {
+    __GLSlistNode link;
+    __GLSstring text;  // UTF-8
+};
 
 struct __GLScontext {
     __GLSlistNode link;  // in __glsContextList; a list node begins its record
+    GLint abortCall;
+    GLSenum blockType;
+    __GLSglInfo glInfo;
+    __GLSfunc callOverride[GLS_OP_COUNT];
+    GLint callNesting;
+    __GLScaptureFunc captureEntryFunc;
+    GLint captureExecDepth;
+    __GLScaptureFunc captureExitFunc;
+    GLubyte captureFlags[GLS_OP_COUNT];
+    GLint captureNesting;
+    GLint captureVertexArrays;
+    GLint readBase;
+    GLubyte *readStart;
+    GLubyte **readCursor;
+    __GLSdict *contextStreamDict;
+    __GLScountedList contextStreams;
+    GLint isCurrent;
+    GLvoid *dataPointer;
+    FILE *defaultReadChannel;
+    FILE *defaultWriteChannel;
+    GLint deletePending;
     __GLSfunc dispatch[GLS_OP_COUNT];
     __GLSfunc callFuncs[GLS_OP_COUNT];
+    __GLSfunc captureFuncs[GLS_OP_COUNT];
+    __GLSdecodeFunc decodeFuncs[GLS_OP_COUNT];
+    __GLSheader header;
+    GLuint name;
+    __GLSoutArgs outArgs;
+    GLulong lastOutPointer;
+    __GLSreadFunc readFunc;
+    __GLScountedList readPrefixes;
+    __GLSstring scratch;
+    GLSenum stringType;
+    __GLSwriter *writer;
+    __GLSwriter *writerStack[__GLS_MAX_CAPTURE_NESTING];
+    __GLSwriteFunc writeFunc;
+    __GLSprefix *writePrefix;
 };
 
 static inline __GLScontext *__glsGetContext(void) {
@@ -18,5 +130,46 @@ static inline __GLScontext *__glsGetContext(void) {
 
 extern "C" {
 extern __GLSlist __glsContextList;
-void __glsContextDestroy(__GLScontext *ctx);
+extern GLuint __glsNextContextName;
+
+// Context life.
+__GLScontext *__glsContextCreate(GLuint name);
+// Accepts null; always returns null. Leaves the thread-local slot alone.
+__GLScontext *__glsContextDestroy(__GLScontext *ctx);
+GLuint glsGenContext(void);
+void glsContext(GLuint name);
+void glsDeleteContext(GLuint name);
+GLuint glsGetCurrentContext(void);
+// Zero-terminated; the caller frees it.
+GLuint *glsGetAllContexts(void);
+GLboolean glsIsContext(GLuint name);
+
+// Tables.
+void __glsUpdateDispatch(__GLScontext *ctx);
+void __glsFillDecodeTable(__GLScontext *ctx);
+void GLSAPI __glsNoOpDecode(GLubyte *args);
+
+// Facts about the real OpenGL, asked on first use.
+GLboolean __glsHaveGLContext(__GLSglInfo *info);
+// which: 0 GL_EXT_texture3D, 1 GL_EXT_texture4D.
+GLboolean __glsGLExtensionPresent(__GLSglInfo *info, GLint which);
+void __glsGLVersion(__GLSglInfo *info, GLint *outMajor, GLint *outMinor);
+GLint __glsDecimalPoint(__GLSglInfo *info);
+void __glsGLInfoReset(__GLSglInfo *info);
+GLint __glsTextureUnitCount(__GLScontext *ctx);
+
+// Header and prefixes.
+void __glsHeaderInit(__GLSheader *header);
+void __glsHeaderFree(__GLSheader *header);
+void __glsHeaderReset(__GLSheader *header);
+// text of stringType, stored UTF-8; null text gives the empty prefix.
+__GLSprefix *__glsPrefixCreate(GLSenum stringType, const GLvoid *text);
+__GLSprefix *__glsPrefixDestroy(__GLSprefix *prefix);
+GLboolean __glsPrefixedName(const __GLSprefix *prefix, const GLubyte *name, __GLSstring *buffer);
+
+// Checks the programming interface runs first.
+GLboolean __glsRequireContext(void);
+GLboolean __glsRequireCapture(void);
+void __glsCallErrorFunc(GLSopcode opcode, GLSenum error);
+void __glsCallUnsupportedCommand(const GLubyte *name);
 }

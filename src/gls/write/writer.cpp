@@ -1,0 +1,112 @@
+// Creation, output target, buffering and destruction of the stream writers.
+#include "writer.h"
+
+#include <stdlib.h>
+#include <string.h>
+
+__GLSwriteStream *__glsWriterOpenStream(const GLubyte *name, GLboolean append) {
+    __GLSwriteStream *stream = (__GLSwriteStream *)__glsCalloc(1, sizeof(__GLSwriteStream));
+    if (!stream) return nullptr;
+    __glsStringBufferInit(&stream->name);
+    if (name[0]) {
+        if (!__glsWriterPrefixedName(name, &stream->name)) {
+            return __glsWriterCloseStream(stream);
+        }
+        stream->file = fopen((const char *)stream->name.start, append ? "ab" : "wb");
+        if (!stream->file) {
+            __glsRaiseError(GLS_IO_ERROR);
+            return __glsWriterCloseStream(stream);
+        }
+        stream->ownsFile = 1;
+    } else {
+        // The channel and the write function belong to the context: never
+        // opened or closed here, and appending means nothing to them.
+        stream->writeFunc = __glsWriterWriteFunc();
+        if (!stream->writeFunc) stream->file = __glsWriterDefaultChannel();
+    }
+    return stream;
+}
+
+__GLSwriteStream *__glsWriterCloseStream(__GLSwriteStream *stream) {
+    if (!stream) return nullptr;
+    if (stream->ownsFile && stream->file && fclose(stream->file)) __glsRaiseError(GLS_IO_ERROR);
+    __glsStringBufferFree(&stream->name);
+    free(stream);
+    return nullptr;
+}
+
+__GLSwriter *__glsWriterCreateFile(const GLubyte *name, GLSenum streamType, GLuint writeFlags) {
+    __GLSwriter *writer = (__GLSwriter *)__glsCalloc(1, sizeof(__GLSwriter));
+    if (!writer) return nullptr;
+    writer->stream = __glsWriterOpenStream(name, (writeFlags & __GLS_WRITE_APPEND) != 0);
+    if (!writer->stream) return __glsWriterDestroy(writer);
+    writer->buffer = (GLubyte *)__glsMalloc(__GLS_WRITER_BUFFER_SIZE);
+    if (!writer->buffer) return __glsWriterDestroy(writer);
+    writer->bufferStart = writer->writePtr = writer->buffer;
+    writer->limit = writer->buffer + __GLS_WRITER_LIMIT;
+    if (streamType == GLS_TEXT) {
+        __glsTextWriterInit(writer);
+    } else {
+        __glsBinaryWriterInit(writer, streamType);
+    }
+    writer->streamType = streamType;
+    writer->writeFlags = writeFlags;
+    return writer;
+}
+
+__GLSwriter *__glsWriterCreate(const GLubyte *name, GLSenum streamType, GLuint writeFlags) {
+    __GLSwriter *writer = streamType == GLS_CONTEXT
+                              ? __glsWriterCreateContext(name, writeFlags)
+                              : __glsWriterCreateFile(name, streamType, writeFlags);
+    if (writer && !(writeFlags & __GLS_WRITE_NO_FRAMING)) {
+        if (writer->put.beginCommand(writer, __GLS_OP_glsBeginGLS, 8)) {
+            writer->put.putGLint(writer, 1);
+            writer->put.putGLint(writer, 0);
+            writer->put.endCommand(writer);
+        }
+        // The file holds the opening command as soon as the capture begins.
+        __glsWriterFlush(writer);
+    }
+    return writer;
+}
+
+GLboolean __glsWriterFlush(__GLSwriter *writer) {
+    if (writer->failed) return 0;
+    writer->lastHeader = nullptr;
+    if (writer->contextStream || !writer->stream) return 1;
+    size_t n = (size_t)(writer->writePtr - writer->bufferStart);
+    if (!n) return 1;
+    __GLSwriteStream *stream = writer->stream;
+    // With neither a channel nor a write function nothing can take the bytes.
+    size_t taken = stream->file        ? fwrite(writer->bufferStart, 1, n, stream->file)
+                   : stream->writeFunc ? stream->writeFunc(n, writer->bufferStart)
+                                       : 0;
+    if (taken != n) {
+        __glsRaiseError(GLS_IO_ERROR);
+        if (stream->file) clearerr(stream->file);
+        writer->failed = 1;
+        return 0;
+    }
+    // Buffer addresses and stream positions agree modulo 8.
+    writer->bufferStart = writer->buffer + (writer->wordPhase ? 4 : 0);
+    writer->writePtr = writer->bufferStart;
+    return 1;
+}
+
+void __glsWriterResetAlignPhase(__GLSwriter *writer) { writer->wordPhase = 0; }
+
+__GLSwriter *__glsWriterDestroy(__GLSwriter *writer) {
+    if (!writer) return nullptr;
+    if (writer->streamType) {
+        if (!(writer->writeFlags & __GLS_WRITE_NO_FRAMING) &&
+            writer->put.beginCommand(writer, __GLS_OP_glsEndGLS, 0)) {
+            writer->put.endCommand(writer);
+        }
+        __glsWriterFlush(writer);
+        if (writer->contextStream) __glsWriterEndContext(writer);
+    }
+    free(writer->buffer);
+    __glsWriterCloseStream(writer->stream);
+    free(writer);
+    return nullptr;
+}

@@ -1,0 +1,174 @@
+// The stream writer of one open capture: its put table, through which every
+// capture function writes a command, its output buffer and its target.
+#pragma once
+
+#include <stdio.h>
+
+#include "gls_functions.h"
+#include "util.h"
+#include "writer_context.h"
+
+struct __GLSwriter;
+struct __GLScontextStream;
+
+// Floating-point values travel as their bits, so that no conversion on the
+// way can change a NaN. Sizes and counts are 64-bit.
+typedef GLlong __GLScount;
+
+#define __GLS_IMAGE_ARGS                                                                    \
+    __GLSwriter *w, GLboolean swap, GLint elements, GLint rowSkip, GLint rows, GLint imageSkip, \
+        GLint images, GLint groupSkip, GLint groups, const GLvoid *data
+
+// The put table, slots 0 to 62 in this order.
+struct __GLSputTable {
+    GLboolean(GLSAPI *alignCommand)(__GLSwriter *w, GLuint phase);
+    GLboolean(GLSAPI *makeRoom)(__GLSwriter *w, GLulong byteCount);
+    GLboolean(GLSAPI *beginCommand)(__GLSwriter *w, GLSopcode opcode, GLulong argBytes);
+    void(GLSAPI *endCommand)(__GLSwriter *w);
+    void(GLSAPI *breakArgs)(__GLSwriter *w);
+    void(GLSAPI *putString)(__GLSwriter *w, GLulong byteCount, const GLvoid *string);
+    void(GLSAPI *putGLSenum)(__GLSwriter *w, GLSenum value);
+    void(GLSAPI *putGLSimageFlags)(__GLSwriter *w, GLSimageFlags flags);
+    void(GLSAPI *putGLlong)(__GLSwriter *w, GLlong value);
+    void(GLSAPI *putGLlongHex)(__GLSwriter *w, GLulong value);
+    void(GLSAPI *putGLlongv)(__GLSwriter *w, __GLScount count, const GLlong *values);
+    void(GLSAPI *putGLSopcode)(__GLSwriter *w, GLSopcode opcode);
+    void(GLSAPI *putAttribMask)(__GLSwriter *w, GLbitfield mask);
+    void(GLSAPI *putBitmapBits)(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset,
+                                GLint rowBits, GLint skipBits, GLint rows, const GLubyte *data);
+    void(GLSAPI *putBlendFactor)(__GLSwriter *w, GLenum value);
+    void(GLSAPI *putGLboolean)(__GLSwriter *w, GLboolean value);
+    void(GLSAPI *putGLbooleanv)(__GLSwriter *w, __GLScount count, const GLboolean *values);
+    void(GLSAPI *putGLbooleanImage)(__GLS_IMAGE_ARGS);
+    void(GLSAPI *putGLbyte)(__GLSwriter *w, GLbyte value);
+    void(GLSAPI *putGLbytev)(__GLSwriter *w, __GLScount count, const GLbyte *values);
+    void(GLSAPI *putGLbyteImage)(__GLS_IMAGE_ARGS);
+    void(GLSAPI *putClearMask)(__GLSwriter *w, GLbitfield mask);
+    void(GLSAPI *putClientAttribMask)(__GLSwriter *w, GLbitfield mask);
+    void(GLSAPI *putGLdouble)(__GLSwriter *w, GLulong bits);
+    void(GLSAPI *putGLdoubleOrEnum)(__GLSwriter *w, GLenum pname, GLulong bits);
+    void(GLSAPI *putGLdoublevOrEnum)(__GLSwriter *w, GLenum pname, __GLScount count,
+                                     const GLdouble *values);
+    void(GLSAPI *putGLdoubleMatrix)(__GLSwriter *w, const GLdouble *values);
+    void(GLSAPI *putGLdoublev)(__GLSwriter *w, __GLScount count, const GLdouble *values);
+    void(GLSAPI *putGLdoubleImage)(__GLS_IMAGE_ARGS);
+    void(GLSAPI *putDrawBuffer)(__GLSwriter *w, GLenum value);
+    void(GLSAPI *putGLenum)(__GLSwriter *w, GLenum value);
+    void(GLSAPI *putGLfloat)(__GLSwriter *w, GLuint bits);
+    void(GLSAPI *putGLfloatOrEnum)(__GLSwriter *w, GLenum pname, GLuint bits);
+    void(GLSAPI *putGLfloatvOrEnum)(__GLSwriter *w, GLenum pname, __GLScount count,
+                                    const GLfloat *values);
+    void(GLSAPI *putGLfloatMatrix)(__GLSwriter *w, const GLfloat *values);
+    void(GLSAPI *putGLfloatv)(__GLSwriter *w, __GLScount count, const GLfloat *values);
+    void(GLSAPI *putGLfloatImage)(__GLS_IMAGE_ARGS);
+    void(GLSAPI *putGLint)(__GLSwriter *w, GLint value);
+    void(GLSAPI *putGLintOrGLSenum)(__GLSwriter *w, GLSenum item, GLint value);
+    void(GLSAPI *putGLintOrEnum)(__GLSwriter *w, GLenum pname, GLint value);
+    void(GLSAPI *putGLintvOrEnum)(__GLSwriter *w, GLenum pname, __GLScount count,
+                                  const GLint *values);
+    void(GLSAPI *putGLintv)(__GLSwriter *w, __GLScount count, const GLint *values);
+    void(GLSAPI *putGLintImage)(__GLS_IMAGE_ARGS);
+    void(GLSAPI *putOutArg)(__GLSwriter *w, GLint index, const GLvoid *pointer);
+    void(GLSAPI *putGLshort)(__GLSwriter *w, GLshort value);
+    void(GLSAPI *putGLshortv)(__GLSwriter *w, __GLScount count, const GLshort *values);
+    void(GLSAPI *putGLshortImage)(__GLS_IMAGE_ARGS);
+    void(GLSAPI *putStencilOp)(__GLSwriter *w, GLenum value);
+    void(GLSAPI *putTexComponents)(__GLSwriter *w, GLint value);
+    void(GLSAPI *putGLubyte)(__GLSwriter *w, GLubyte value);
+    void(GLSAPI *putGLubytev)(__GLSwriter *w, __GLScount count, const GLubyte *values);
+    void(GLSAPI *putGLubyteImage)(__GLS_IMAGE_ARGS);
+    void(GLSAPI *putGLuint)(__GLSwriter *w, GLuint value);
+    void(GLSAPI *putGLuintHex)(__GLSwriter *w, GLuint value);
+    void(GLSAPI *putGLuintv)(__GLSwriter *w, __GLScount count, const GLuint *values);
+    void(GLSAPI *putGLuintImage)(__GLS_IMAGE_ARGS);
+    void(GLSAPI *putGLushort)(__GLSwriter *w, GLushort value);
+    void(GLSAPI *putGLushortHex)(__GLSwriter *w, GLushort value);
+    void(GLSAPI *putGLushortv)(__GLSwriter *w, __GLScount count, const GLushort *values);
+    void(GLSAPI *putGLushortImage)(__GLS_IMAGE_ARGS);
+    void(GLSAPI *putVertexArrayData)(__GLSwriter *w, GLenum format, __GLScount byteCount,
+                                     const GLvoid *data);
+    void(GLSAPI *putArrayPointer)(__GLSwriter *w, const GLvoid *pointer);
+    void(GLSAPI *padInCommand)(__GLSwriter *w, GLint byteCount);
+};
+
+// The output target of a file writer.
+struct __GLSwriteStream {
+    FILE *file;             // null when the write function takes the output
+    __GLSstring name;       // the path as opened; empty for channel and function
+    GLint ownsFile;         // the file was opened here and is closed here
+    __GLSwriteFunc writeFunc;
+};
+
+struct __GLSwriter {
+    __GLSputTable put;
+    GLuint wordPhase;       // parity of the 4-byte words written so far
+    GLubyte *writePtr;
+    GLubyte *limit;
+    GLSopcode openOpcode;
+    GLubyte *commandEnd;    // where the open binary record must end
+    __GLScontextStream *contextStream;  // not owned; GLS_CONTEXT writers only
+    GLint failed;           // sticky: nothing more reaches the output
+    GLubyte *buffer;        // owned; file writers only
+    GLubyte *bufferStart;   // where the unflushed data begins
+    __GLSwriteStream *stream;  // owned; file writers only
+    GLint argCount;         // text: arguments in the current group
+    GLubyte *lastHeader;    // header of the last record still in the buffer
+    GLSenum streamType;     // 0 while the writer is being built
+    GLuint writeFlags;      // bit 0 append, bit 1 no framing
+};
+
+enum {
+    __GLS_WRITER_BUFFER_SIZE = 16384,
+    __GLS_WRITER_LIMIT = 16128,
+    __GLS_WRITE_APPEND = 1,
+    __GLS_WRITE_NO_FRAMING = 2,
+};
+
+// One pixel row's layout in client memory.
+struct __GLSpixelRowInfo {
+    GLint bitsPerComponent;
+    GLint components;
+    GLint padBytes;
+    GLint rowBytes;
+    GLint elementsPerRow;
+    GLint strideBytes;
+};
+
+extern "C" {
+
+// name is UTF-8; streamType 64-67; writeFlags at most 3.
+__GLSwriter *__glsWriterCreate(const GLubyte *name, GLSenum streamType, GLuint writeFlags);
+__GLSwriter *__glsWriterCreateFile(const GLubyte *name, GLSenum streamType, GLuint writeFlags);
+// Accepts null; always returns null.
+__GLSwriter *__glsWriterDestroy(__GLSwriter *writer);
+// 1 on success, 0 on failure (the writer is then failed for good).
+GLboolean __glsWriterFlush(__GLSwriter *writer);
+void __glsWriterResetAlignPhase(__GLSwriter *writer);
+
+__GLSwriteStream *__glsWriterOpenStream(const GLubyte *name, GLboolean append);
+// Accepts null; always returns null.
+__GLSwriteStream *__glsWriterCloseStream(__GLSwriteStream *stream);
+
+// The put tables.
+void __glsBinaryWriterInit(__GLSwriter *writer, GLSenum streamType);
+void __glsTextWriterInit(__GLSwriter *writer);
+
+// Image data of one command, laid out by the unpack pixel-store modes.
+void __glsWriterPutPixels(__GLSwriter *writer, GLenum format, GLenum type, GLint width,
+                          GLint height, GLint depth, GLint extent4, const GLvoid *pixels);
+// 1 and rowInfo filled, or 0 for an unknown or mismatched format and type.
+GLboolean __glsPixelRowSize(GLenum format, GLenum type, GLint width,
+                            const __GLSpixelStore *state, __GLSpixelRowInfo *rowInfo);
+// The index array of glDrawElements and the list array of glCallLists.
+void __glsWriterPutIndices(__GLSwriter *writer, GLenum type, GLint count, const GLvoid *indices);
+void __glsWriterPutIndexArray(__GLSwriter *writer, GLenum type, GLint count, const GLvoid *data);
+
+// Output byte i of a GL_BITMAP row that starts bitOffset bits into row:
+// most significant bit first, bits past rowBits cleared. Reads only the
+// bytes that hold the row's bits.
+GLubyte __glsBitmapByte(const GLubyte *row, GLboolean lsbFirst, GLint bitOffset, GLint rowBits,
+                        GLint i);
+// Where the next row starts.
+const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLint skipBits);
+
+}  // extern "C"

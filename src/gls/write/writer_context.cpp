@@ -1,0 +1,80 @@
+// The writers' view of the calling thread's current GLS context. A writer
+// runs inside a capture, so a context is current; without one (a writer
+// made outside any capture) the context's initial values answer.
+#include "writer_context.h"
+
+#include <string.h>
+
+#include "names.h"
+#include "util.h"
+
+__GLSpixelStore __glsWriterUnpackModes = {4, 0, 0, 0, 0, 0, 0, 0};
+
+GLSenum __glsWriterStringType(void) {
+    __GLScontext *ctx = __glsGetContext();
+    return ctx ? ctx->stringType : (GLSenum)GLS_UCS1;
+}
+
+GLint __glsWriterCallNesting(void) {
+    __GLScontext *ctx = __glsGetContext();
+    return ctx ? ctx->callNesting : 0;
+}
+
+GLboolean __glsWriterHasCallOverride(GLSopcode opcode) {
+    __GLScontext *ctx = __glsGetContext();
+    return ctx && opcode >= 0 && opcode < GLS_OP_COUNT && ctx->callOverride[opcode];
+}
+
+GLulong __glsWriterOutArg(GLint index) {
+    __GLScontext *ctx = __glsGetContext();
+    return ctx && index >= 0 && index < 4 ? ctx->outArgs.pointers[index] : 0;
+}
+
+GLulong __glsWriterLastOutPointer(void) {
+    __GLScontext *ctx = __glsGetContext();
+    return ctx ? ctx->lastOutPointer : 0;
+}
+
+__GLSwriteFunc __glsWriterWriteFunc(void) {
+    __GLScontext *ctx = __glsGetContext();
+    return ctx ? ctx->writeFunc : nullptr;
+}
+
+FILE *__glsWriterDefaultChannel(void) {
+    __GLScontext *ctx = __glsGetContext();
+    return ctx ? ctx->defaultWriteChannel : stdout;
+}
+
+// The joined name is kept UTF-8 encoded, one character per byte; the file is
+// opened under the bytes themselves, so it is converted back.
+GLboolean __glsWriterPrefixedName(const GLubyte *name, __GLSstring *buffer) {
+    __GLScontext *ctx = __glsGetContext();
+    if (!ctx || !ctx->writePrefix) {
+        size_t n = strlen((const char *)name);
+        __glsStringBufferReset(buffer);
+        if (!__glsStringBufferGrow(buffer, n + 1)) return GL_FALSE;
+        memcpy(buffer->start, name, n + 1);
+        buffer->write = buffer->start + n;
+        return GL_TRUE;
+    }
+    __GLSstring joined;
+    __glsStringBufferInit(&joined);
+    GLboolean ok = __glsPrefixedName(ctx->writePrefix, name, &joined) &&
+                   __glsStringAssignFromUtf8(buffer, GLS_UCS1, joined.start);
+    __glsStringBufferFree(&joined);
+    return ok;
+}
+
+void __glsWriterPixelUnpackState(__GLSpixelStore *state) { *state = __glsWriterUnpackModes; }
+
+const char *__glsGetGLEnumName(GLenum value) { return __glsGLEnumName(value); }
+
+const char *__glsGetGLSEnumName(GLSenum value) { return __glsEnumName((GLint)value); }
+
+// In-memory context streams are not written yet: such a capture is refused.
+__GLSwriter *__glsWriterCreateContext(const GLubyte *name, GLuint writeFlags) {
+    __glsRaiseError(GLS_UNSUPPORTED_COMMAND);
+    return nullptr;
+}
+
+void __glsWriterEndContext(__GLSwriter *writer) {}

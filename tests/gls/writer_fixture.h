@@ -1,0 +1,73 @@
+// A writer under test writes through the context's write function into a
+// string, on a GLS context current for the test.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <string>
+#include <vector>
+
+#include "api.h"
+#include "writer.h"
+#include "writer_context.h"
+
+struct WriterSink {
+    static inline std::string out;
+    static inline std::vector<size_t> calls;  // byte count of every call
+    static inline size_t shortBy = 0;         // the function takes this many fewer
+    static size_t GLSAPI write(size_t n, const GLubyte *bytes) {
+        calls.push_back(n);
+        size_t taken = n > shortBy ? n - shortBy : 0;
+        out.append((const char *)bytes, taken);
+        return taken;
+    }
+};
+
+class WriterTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        name = glsGenContext();
+        glsContext(name);
+        ctx = __glsGetContext();
+        ASSERT_TRUE(ctx);
+        ctx->writeFunc = WriterSink::write;
+        __glsWriterUnpackModes = __GLSpixelStore{4, 0, 0, 0, 0, 0, 0, 0};
+        WriterSink::out.clear();
+        WriterSink::calls.clear();
+        WriterSink::shortBy = 0;
+        glsGetError();
+    }
+    void TearDown() override {
+        __glsWriterDestroy(w);
+        glsContext(0);
+        glsDeleteContext(name);
+        __glsWriterUnpackModes = __GLSpixelStore{4, 0, 0, 0, 0, 0, 0, 0};
+        glsGetError();
+    }
+    GLuint name = 0;
+    __GLScontext *ctx = nullptr;
+    // A writer on the write function, framed unless flags say otherwise.
+    __GLSwriter *open(GLSenum type, GLuint flags = 0) {
+        w = __glsWriterCreate((const GLubyte *)"", type, flags);
+        return w;
+    }
+    // Ends the capture and gives what reached the write function.
+    std::string close() {
+        w = __glsWriterDestroy(w);
+        return WriterSink::out;
+    }
+    __GLSwriter *w = nullptr;
+};
+
+inline GLuint floatBits(float f) {
+    GLuint b;
+    memcpy(&b, &f, 4);
+    return b;
+}
+
+inline GLulong doubleBits(double d) {
+    GLulong b;
+    memcpy(&b, &d, 8);
+    return b;
+}

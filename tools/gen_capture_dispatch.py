@@ -1,0 +1,57 @@
+"""Writes gls_capture_dispatch.cpp: the capture-dispatch entry of every
+defined opcode, the table of them, and the guard around real GL calls.
+
+A GLS command always goes to the context's capture function. A GL command
+goes to the real function instead while a real call is already running on
+the thread (the guard is up), so that GL calls made by the real library or by
+GLS on its own behalf are executed and never captured."""
+
+import sys
+import table
+
+
+def entry(c):
+    p = c.proto
+    name = "__gls_capture_dispatch_%s" % c.name
+    args = p.arg_list()
+    L = ["%s {" % p.decl(name), "    __GLScontext *ctx = __glsGetContext();"]
+    if not c.is_gls:
+        L.append("    if (ctx->captureExecDepth) {")
+        L.append("        GLint token = __glsBeginCaptureExec(__GLS_OP_%s);" % c.name)
+        call = "__GLS_SLOT(__glsDefaultDispatchTable, %s)(%s)" % (c.name, args)
+        if p.returns:
+            L.append("        %s result = %s;" % (p.ret, call))
+        else:
+            L.append("        %s;" % call)
+        L.append("        __glsEndCaptureExec(__GLS_OP_%s, token);" % c.name)
+        L.append("        return%s;" % (" result" if p.returns else ""))
+        L.append("    }")
+    call = "__GLS_SLOT(ctx->captureFuncs, %s)(%s)" % (c.name, args)
+    L.append("    %s%s;" % ("return " if p.returns else "", call))
+    L.append("}")
+    return L
+
+
+def main(out):
+    cmds, _ = table.load()
+    L = [table.header(__file__), '#include "capture_seam.h"', '#include "context.h"', "",
+         'extern "C" {', "",
+         "GLint __glsBeginCaptureExec(GLSopcode opcode) {",
+         "    ++__glsGetContext()->captureExecDepth;",
+         "    return 0;",
+         "}", "",
+         "void __glsEndCaptureExec(GLSopcode opcode, GLint token) {",
+         "    --__glsGetContext()->captureExecDepth;",
+         "}", ""]
+    for op, c in sorted(cmds.items()):
+        L += entry(c)
+        L.append("")
+    L.append("const __GLSfunc __glsDispatchCapture[GLS_OP_COUNT] = {")
+    L += table.slots(cmds, lambda c: "(__GLSfunc)__gls_capture_dispatch_%s" % c.name, "nullptr")
+    L.append("};\n")
+    L.append("}  // extern \"C\"")
+    open(out, "w").write("\n".join(L) + "\n")
+
+
+if __name__ == "__main__":
+    main(sys.argv[1])
