@@ -401,3 +401,66 @@ WGL = [
     ("wglUseFontOutlinesA", 8),
     ("wglUseFontOutlinesW", 8),
 ]
+
+# SGI extension commands that the debugger wraps although GLS has no opcode
+# for them: their capture placeholders do nothing, so they are never executed
+# or written. Signatures come from the registry; the names it does not know
+# carry theirs here.
+PLACEHOLDERS = [
+    "glTagSampleBufferSGIX", "glStartInstrumentsSGIX", "glFlushRasterSGIX", "glGetInstrumentsSGIX",
+    "glSamplePatternSGIS", "glPixelTexGenSGIX", "glReadInstrumentsSGIX", "glStopInstrumentsSGIX",
+    "glReferencePlaneSGIX", "glFrameZoomSGIX", "glDeformSGIX", "glLoadIdentityDeformationMapSGIX",
+    ("glPixelTransformSGI", "void glPixelTransformSGI(GLenum target)"),
+    ("glBinormal3bvSGIX", "void glBinormal3bvSGIX(const GLbyte *v)"),
+    ("glBinormal3dvSGIX", "void glBinormal3dvSGIX(const GLdouble *v)"),
+    ("glBinormal3fvSGIX", "void glBinormal3fvSGIX(const GLfloat *v)"),
+    ("glBinormal3ivSGIX", "void glBinormal3ivSGIX(const GLint *v)"),
+    ("glBinormal3svSGIX", "void glBinormal3svSGIX(const GLshort *v)"),
+    ("glFragmentLightSpaceSGIX", "void glFragmentLightSpaceSGIX(GLenum space)"),
+    ("glTangent3bvSGIX", "void glTangent3bvSGIX(const GLbyte *v)"),
+    ("glTangent3dvSGIX", "void glTangent3dvSGIX(const GLdouble *v)"),
+    ("glTangent3fvSGIX", "void glTangent3fvSGIX(const GLfloat *v)"),
+    ("glTangent3ivSGIX", "void glTangent3ivSGIX(const GLint *v)"),
+    ("glTangent3svSGIX", "void glTangent3svSGIX(const GLshort *v)"),
+    ("glSelectTextureSGIS", "void glSelectTextureSGIS(GLenum target)"),
+    ("glApplyTextureSGIX", "void glApplyTextureSGIX(GLenum mode)"),
+    ("glTextureLightSGIX", "void glTextureLightSGIX(GLenum pname)"),
+    ("glGetFogLayersSGIX", "void glGetFogLayersSGIX(GLfloat *points)"),
+    "glAsyncMarkerSGIX",
+    ("glSelectTextureCoordSetSGIS", "void glSelectTextureCoordSetSGIS(GLenum target)"),
+    ("glSelectTextureTransformSGIS", "void glSelectTextureTransformSGIS(GLenum target)"),
+    "glPollInstrumentsSGIX", "glFinishAsyncSGIX", "glPollAsyncSGIX", "glGenAsyncMarkersSGIX",
+    "glIsAsyncMarkerSGIX",
+    "glSampleMaskSGIS", "glGetDetailTexFuncSGIS", "glGetSharpenTexFuncSGIS",
+    "glSpriteParameterfSGIX", "glSpriteParameterfvSGIX", "glSpriteParameteriSGIX",
+    "glSpriteParameterivSGIX", "glFogFuncSGIS", "glInstrumentsBufferSGIX", "glIglooInterfaceSGIX",
+    "glFragmentColorMaterialSGIX", "glFragmentLightModelfSGIX", "glFragmentLightModelfvSGIX",
+    "glFragmentLightModeliSGIX", "glFragmentLightModelivSGIX", "glLightEnviSGIX",
+] + [
+    ("glMultiTexCoord%d%svSGIS" % (n, t),
+     "void glMultiTexCoord%d%svSGIS(GLenum target, const %s *v)" % (n, t, gltype))
+    for n in (1, 2, 3, 4)
+    for t, gltype in (("d", "GLdouble"), ("f", "GLfloat"), ("i", "GLint"), ("s", "GLshort"))
+] + [
+    ("glTextureMaterialSGIX", "void glTextureMaterialSGIX(GLenum face, GLenum mode)"),
+    ("glFogLayersSGIX", "void glFogLayersSGIX(GLsizei n, const GLfloat *points)"),
+    "glDeleteAsyncMarkersSGIX",
+    "glDetailTexFuncSGIS", "glSharpenTexFuncSGIS", "glGetTexFilterFuncSGIS",
+    "glGetListParameterfvSGIX", "glGetListParameterivSGIX", "glListParameterfSGIX",
+    "glListParameterfvSGIX", "glListParameteriSGIX", "glListParameterivSGIX",
+] + [
+    ("glPixelTransformParameter%sSGI" % s, "void glPixelTransformParameter%sSGI(GLenum target, GLenum pname, %s)" % (s, arg))
+    for s, arg in (("f", "GLfloat param"), ("fv", "const GLfloat *params"),
+                   ("i", "GLint param"), ("iv", "const GLint *params"))
+] + [
+    ("glGetPixelTransformParameter%svSGI" % s,
+     "void glGetPixelTransformParameter%svSGI(GLenum target, GLenum pname, %s *params)" % (s, t))
+    for s, t in (("f", "GLfloat"), ("i", "GLint"))
+] + [
+    "glFragmentLightfSGIX", "glFragmentLightfvSGIX", "glFragmentLightiSGIX", "glFragmentLightivSGIX",
+    "glFragmentMaterialfSGIX", "glFragmentMaterialfvSGIX", "glFragmentMaterialiSGIX",
+    "glFragmentMaterialivSGIX", "glGetFragmentLightfvSGIX", "glGetFragmentLightivSGIX",
+    "glGetFragmentMaterialfvSGIX", "glGetFragmentMaterialivSGIX",
+    "glTexFilterFuncSGIS", "glTexImage4DSGIS", "glTexSubImage4DSGIS", "glDeformationMap3fSGIX",
+    "glDeformationMap3dSGIX",
+]

@@ -73,16 +73,7 @@ def main(out):
     L += ["", "// Scalar forms: the arguments, bit for bit, in one array handed to the",
           "// exported vector form."]
     for proto, vec in ex.scalars:
-        elem = proto.params[0].ctype
-        n = len(proto.params)
-        copies = " ".join("memcpy(&elems[%d], &%s, sizeof elems[0]);" % (i, p.name)
-                          for i, p in enumerate(proto.params))
-        if proto.name.startswith("glRect"):
-            call = "%s(&elems[0], &elems[2]);" % vec.name
-        else:
-            call = "%s(elems);" % vec.name
-        L.append("%s { %s elems[%d]; %s %s }" % (proto.decl(), elem, n, copies, call))
-
+        L.append(table.scalar_form(proto, proto.name, vec.name))
     L.append("\n}  // extern \"C\"")
     open(out, "w").write("\n".join(L) + "\n")
 

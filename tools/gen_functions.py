@@ -23,6 +23,16 @@ def main(out):
     L.append("")
     for op, c in sorted(cmds.items()):
         L.append(c.proto.decl("__gls_null_" + c.name) + ";")
+    L += ["", "// Capture-dispatch entries, their scalar packers, checked-capture calls",
+          "// and capture placeholders."]
+    for op, c in sorted(cmds.items()):
+        L.append(c.proto.decl("__gls_capture_dispatch_" + c.name) + ";")
+    for proto, vec in exports.scalars:
+        L.append(proto.decl("__gls_capture_dispatch_" + proto.name) + ";")
+    for name, proto, c in table.checked_names(cmds):
+        L.append(proto.decl("__gls_checked_capture_" + name) + ";")
+    for proto in table.placeholders():
+        L.append(proto.decl("__gls_null_capture_" + proto.name) + ";")
     L += ["",
           "extern const char *const __glsOpNames[GLS_OP_COUNT];",
           "extern const GLubyte __glsOpAttributes[GLS_OP_COUNT];",

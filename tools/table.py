@@ -160,6 +160,20 @@ class Command:
         return "__GLSfunc_" + self.name
 
 
+def placeholders():
+    """The capture placeholders' prototypes, in table order."""
+    return [_parse_proto_text(e[1]) if isinstance(e, tuple) else reg_proto(e)
+            for e in commands.PLACEHOLDERS]
+
+
+def checked_names(cmds):
+    """(api name, its own prototype, command) for every command name and alias:
+    the names under which the debugger performs a command through GLS."""
+    out = [(c.name, c.proto, c) for op, c in sorted(cmds.items())]
+    out += [(c.alias, reg_proto(c.alias), c) for op, c in sorted(cmds.items()) if c.alias]
+    return out
+
+
 def commands_by_op():
     return {c.op: c for c in (Command(r) for r in commands.COMMANDS)}
 
@@ -213,6 +227,7 @@ def check(cmds, exports):
         ("internal forwarders", len(exports.internal_forwards), 37),
         ("exported gl names", len(exports.gl_names), 336),
         ("exported wgl names", len(exports.wgl_names), 24),
+        ("capture placeholders", len(commands.PLACEHOLDERS), 103),
     ]
     bad = ["%s: %d, expected %d" % (what, got, exp) for what, got, exp in want if got != exp]
     for o in ops:
@@ -227,6 +242,21 @@ def load():
     exports = Exports(cmds)
     check(cmds, exports)
     return cmds, exports
+
+
+def scalar_form(proto, name, vector_callee):
+    """The definition of a scalar form named `name`: its arguments copied bit
+    for bit into one array of their type (memcpy, so no float register ever
+    holds them), handed to `vector_callee`; the rectangles hand over the two
+    halves of the array."""
+    copies = " ".join("memcpy(&elems[%d], &%s, sizeof elems[0]);" % (i, p.name)
+                      for i, p in enumerate(proto.params))
+    if proto.name.startswith("glRect"):
+        call = "%s(&elems[0], &elems[2]);" % vector_callee
+    else:
+        call = "%s(elems);" % vector_callee
+    return "%s { %s elems[%d]; %s %s }" % (proto.decl(name), proto.params[0].ctype,
+                                          len(proto.params), copies, call)
 
 
 def slots(cmds, value, empty):

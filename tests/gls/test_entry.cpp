@@ -81,17 +81,6 @@ protected:
     void TearDown() override { __glsTlsSet(__glsContextTLS, nullptr); }
 };
 
-float floatBits(uint32_t bits) {
-    float f;
-    memcpy(&f, &bits, 4);
-    return f;
-}
-double doubleBits(uint64_t bits) {
-    double d;
-    memcpy(&d, &bits, 8);
-    return d;
-}
-
 }  // namespace
 
 TEST_F(EntryTest, ScalarFormsReachTheVectorSlotWithTheirBits) {
@@ -102,7 +91,12 @@ TEST_F(EntryTest, ScalarFormsReachTheVectorSlotWithTheirBits) {
 
     // Signalling and quiet NaNs, negative zero and a denormal keep their bits.
     const uint64_t dx = 0x7FF0000000000001ull, dy = 0x8000000000000000ull;
-    glVertex2d(doubleBits(dx), doubleBits(dy));
+    // The values are made in memory: a function returning a double hands it
+    // back through the x87 stack on i686, which would quiet the NaN first.
+    double x, y;
+    memcpy(&x, &dx, 8);
+    memcpy(&y, &dy, 8);
+    glVertex2d(x, y);
     EXPECT_EQ(__GLS_OP_glVertex2dv, seen.opcode);
     uint64_t got[2];
     memcpy(got, seen.bytes, 16);
@@ -110,7 +104,9 @@ TEST_F(EntryTest, ScalarFormsReachTheVectorSlotWithTheirBits) {
     EXPECT_EQ(dy, got[1]);
 
     const uint32_t f[4] = {0x7F800001u, 0xFFC00000u, 0x00000001u, 0x3F800000u};
-    glTexCoord4f(floatBits(f[0]), floatBits(f[1]), floatBits(f[2]), floatBits(f[3]));
+    float g[4];
+    memcpy(g, f, 16);
+    glTexCoord4f(g[0], g[1], g[2], g[3]);
     EXPECT_EQ(__GLS_OP_glTexCoord4fv, seen.opcode);
     EXPECT_EQ(0, memcmp(f, seen.bytes, 16));
 
