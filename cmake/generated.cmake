@@ -23,9 +23,11 @@ gls_generate(gen_def.py palisade.def)
 gls_generate(gen_capture_dispatch.py gls_capture_dispatch.cpp)
 gls_generate(gen_names.py gls_names.cpp)
 gls_generate(gen_checked.py gls_checked.cpp)
+gls_generate(gen_gls_enums.py gls_enums.h)
 
 set(GLS_GENERATED_SOURCES
-  ${GLS_GENERATED_DIR}/gl_types.h ${GLS_GENERATED_DIR}/gls_functions.h
+  ${GLS_GENERATED_DIR}/gl_types.h ${GLS_GENERATED_DIR}/gls_enums.h
+  ${GLS_GENERATED_DIR}/gls_functions.h
   ${GLS_GENERATED_DIR}/gls_opcodes.cpp ${GLS_GENERATED_DIR}/gls_null.cpp
   ${GLS_GENERATED_DIR}/gls_entry.cpp ${GLS_GENERATED_DIR}/gls_decode_bin.cpp
   ${GLS_GENERATED_DIR}/gls_capture_dispatch.cpp ${GLS_GENERATED_DIR}/gls_names.cpp

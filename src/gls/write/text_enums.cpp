@@ -2,73 +2,42 @@
 // values and bitfields.
 #include <math.h>
 
+#include "names.h"
 #include "text_writer.h"
 
 namespace {
 
-struct BitName {
-    const char *name;
-    GLuint value;
+// A set of bit names with their values, from the generated name tables.
+struct BitNames {
+    const char *const *names;
+    const GLuint *values;
+    int count;
 };
 
-const BitName attribBits[] = {
-    {"GL_NONE", 0},
-    {"GL_CURRENT_BIT", 0x1},
-    {"GL_POINT_BIT", 0x2},
-    {"GL_LINE_BIT", 0x4},
-    {"GL_POLYGON_BIT", 0x8},
-    {"GL_POLYGON_STIPPLE_BIT", 0x10},
-    {"GL_PIXEL_MODE_BIT", 0x20},
-    {"GL_LIGHTING_BIT", 0x40},
-    {"GL_FOG_BIT", 0x80},
-    {"GL_DEPTH_BUFFER_BIT", 0x100},
-    {"GL_ACCUM_BUFFER_BIT", 0x200},
-    {"GL_STENCIL_BUFFER_BIT", 0x400},
-    {"GL_VIEWPORT_BIT", 0x800},
-    {"GL_TRANSFORM_BIT", 0x1000},
-    {"GL_ENABLE_BIT", 0x2000},
-    {"GL_COLOR_BUFFER_BIT", 0x4000},
-    {"GL_HINT_BIT", 0x8000},
-    {"GL_EVAL_BIT", 0x10000},
-    {"GL_LIST_BIT", 0x20000},
-    {"GL_TEXTURE_BIT", 0x40000},
-    {"GL_SCISSOR_BIT", 0x80000},
-    {"GL_ALL_ATTRIB_BITS", 0xFFFFF},
-    {"GL_MULTISAMPLE_BIT_EXT", 0x20000000},
-    {nullptr, 0},
-};
+const BitNames attribBits = {__glsGLAttribMaskNames, __glsGLAttribMaskValues,
+                             __GLS_GL_ATTRIB_MASK_COUNT};
+const BitNames clientAttribBits = {__glsGLClientAttribMaskNames, __glsGLClientAttribMaskValues,
+                                   __GLS_GL_CLIENT_ATTRIB_MASK_COUNT};
+const BitNames imageFlagBits = {__glsImageFlagNames, __glsImageFlagValues,
+                                __GLS_IMAGE_FLAG_COUNT};
 
-const BitName clientAttribBits[] = {
-    {"GL_NONE", 0},
-    {"GL_CLIENT_PIXEL_STORE_BIT", 0x1},
-    {"GL_CLIENT_VERTEX_ARRAY_BIT", 0x2},
-    {"GL_CLIENT_ALL_ATTRIB_BITS", 0xFFFFFFFF},
-    {nullptr, 0},
-};
-
-const BitName imageFlagBits[] = {
-    {"GLS_NONE", 0},
-    {"GLS_IMAGE_NULL_BIT", 0x1},
-    {nullptr, 0},
-};
-
-void bitfield(__GLSwriter *w, const BitName *table, GLuint value) {
+void bitfield(__GLSwriter *w, const BitNames &table, GLuint value) {
     if (!__glsTextSeparator(w)) return;
-    for (const BitName *row = table; row->name; ++row) {
-        if (row->value == value) {
-            __glsTextToken(w, row->name);
+    for (int i = 0; i < table.count; ++i) {
+        if (table.values[i] == value) {
+            __glsTextToken(w, table.names[i]);
             return;
         }
     }
     GLuint rest = value;
     bool named = false;
-    for (const BitName *row = table; row->name; ++row) {
-        if (!(row->value & rest)) continue;
+    for (int i = 0; i < table.count; ++i) {
+        if (!(table.values[i] & rest)) continue;
         if (!__glsTextRoom(w)) return;
         if (named) __glsTextToken(w, " | ");
-        __glsTextToken(w, row->name);
+        __glsTextToken(w, table.names[i]);
         named = true;
-        rest &= ~row->value;
+        rest &= ~table.values[i];
     }
     if (rest) {
         if (!__glsTextRoom(w)) return;

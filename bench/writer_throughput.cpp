@@ -1,0 +1,105 @@
+// Prints the throughput of the binary and text stream writers, in MB/s and
+// calls/s, for a stream of typical per-vertex and state commands written to
+// a file, as a capture would put them.
+#include <stdio.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <time.h>
+
+#include "api.h"
+#include "startup.h"
+#include "writer.h"
+
+extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
+
+static double secondsNow(void) {
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return t.tv_sec + t.tv_nsec * 1e-9;
+}
+
+static GLuint bits(float f) {
+    GLuint b;
+    memcpy(&b, &f, 4);
+    return b;
+}
+
+// One frame: a few state commands and a strip of coloured, lit vertices.
+static long writeFrame(__GLSwriter *w, int vertices) {
+    __GLSputTable &p = w->put;
+    static const GLfloat color[3] = {0.25f, 0.5f, 1.0f}, normal[3] = {0, 0, 1};
+    GLfloat vertex[3] = {0, 0, 0};
+    long calls = 0;
+    if (p.beginCommand(w, __GLS_OP_glLoadIdentity, 0)) p.endCommand(w);
+    if (p.beginCommand(w, __GLS_OP_glTranslatef, 12)) {
+        p.putGLfloat(w, bits(0.5f));
+        p.putGLfloat(w, bits(-1.25f));
+        p.putGLfloat(w, bits(-10));
+        p.endCommand(w);
+    }
+    if (p.beginCommand(w, __GLS_OP_glBindTexture, 8)) {
+        p.putGLenum(w, GL_TEXTURE_2D);
+        p.putGLuint(w, 3);
+        p.endCommand(w);
+    }
+    if (p.beginCommand(w, __GLS_OP_glBegin, 4)) {
+        p.putGLenum(w, GL_TRIANGLE_STRIP);
+        p.endCommand(w);
+    }
+    calls += 4;
+    for (int i = 0; i < vertices; ++i) {
+        vertex[0] = i * 0.125f;
+        vertex[1] = (i & 1) ? 1.0f : -1.0f;
+        const struct { GLSopcode op; const GLfloat *v; } perVertex[3] = {
+            {__GLS_OP_glColor3fv, color}, {__GLS_OP_glNormal3fv, normal}, {__GLS_OP_glVertex3fv, vertex}};
+        for (const auto &c : perVertex) {
+            if (p.beginCommand(w, c.op, 12)) {
+                p.putGLfloatv(w, 3, c.v);
+                p.endCommand(w);
+            }
+        }
+        calls += 3;
+    }
+    if (p.beginCommand(w, __GLS_OP_glEnd, 0)) p.endCommand(w);
+    return calls + 1;
+}
+
+int main(int argc, char **argv) {
+    const char *path = argc > 1 ? argv[1] : "writer_throughput.gls";
+    // The writers need the core's lock, thread-local slots and a current
+    // context, not the real OpenGL library.
+    __glsLockSectionInit();
+    __glsContextTLS = __glsTlsAlloc();
+    __glsErrorTLS = __glsTlsAlloc();
+    __glsCreateContextDict();
+    GLuint context = glsGenContext();
+    glsContext(context);
+
+    printf("%-22s %10s %10s %12s\n", "writer", "MB", "MB/s", "calls/s");
+    const struct { const char *name; GLSenum type; } writers[] = {
+        {"binary, LSB first", GLS_BINARY_LSB_FIRST},
+        {"binary, MSB first", GLS_BINARY_MSB_FIRST},
+        {"text", GLS_TEXT},
+    };
+    for (const auto &kind : writers) {
+        __GLSwriter *w = __glsWriterCreate((const GLubyte *)path, kind.type, 0);
+        if (!w) {
+            fprintf(stderr, "bench: cannot write %s\n", path);
+            return 1;
+        }
+        long calls = 0;
+        double start = secondsNow();
+        int frames = kind.type == GLS_TEXT ? 1500 : 6000;
+        for (int frame = 0; frame < frames; ++frame) calls += writeFrame(w, 300);
+        __glsWriterDestroy(w);
+        double seconds = secondsNow() - start;
+        struct stat info;
+        stat(path, &info);
+        double mb = info.st_size / 1e6;
+        printf("%-22s %10.1f %10.1f %12.0f\n", kind.name, mb, mb / seconds, calls / seconds);
+    }
+    remove(path);
+    glsContext(0);
+    glsDeleteContext(context);
+    return 0;
+}
