@@ -23,6 +23,10 @@ gls_generate(gen_def.py palisade.def)
 gls_generate(gen_capture_dispatch.py gls_capture_dispatch.cpp)
 gls_generate(gen_names.py gls_names.cpp)
 gls_generate(gen_checked.py gls_checked.cpp)
+gls_generate(gen_capture.py gls_capture.cpp)
+# The capture tests' sweep of every opcode; listed with the sources so that it
+# is made before the tests are compiled.
+gls_generate(gen_capture_sweep.py gls_capture_sweep.h)
 gls_generate(gen_gls_enums.py gls_enums.h)
 
 set(GLS_GENERATED_SOURCES
@@ -31,5 +35,6 @@ set(GLS_GENERATED_SOURCES
   ${GLS_GENERATED_DIR}/gls_opcodes.cpp ${GLS_GENERATED_DIR}/gls_null.cpp
   ${GLS_GENERATED_DIR}/gls_entry.cpp ${GLS_GENERATED_DIR}/gls_decode_bin.cpp
   ${GLS_GENERATED_DIR}/gls_capture_dispatch.cpp ${GLS_GENERATED_DIR}/gls_names.cpp
-  ${GLS_GENERATED_DIR}/gls_checked.cpp)
+  ${GLS_GENERATED_DIR}/gls_checked.cpp ${GLS_GENERATED_DIR}/gls_capture.cpp
+  ${GLS_GENERATED_DIR}/gls_capture_sweep.h)
 set(GLS_DEF_FILE ${GLS_GENERATED_DIR}/palisade.def)

@@ -1,5 +1,6 @@
 """Writes gls_null.cpp: the null command function of every defined opcode
-(no effect, a zero result) and the table of them."""
+(no effect, a zero result) and the table of them, and the default dispatch
+table, whose GLS slots hold the GLS command implementations."""
 
 import sys
 import table
@@ -7,7 +8,8 @@ import table
 
 def main(out):
     cmds, _ = table.load()
-    L = [table.header(__file__), '#include "gls_functions.h"', "", 'extern "C" {', ""]
+    L = [table.header(__file__), '#include "gls_functions.h"', '#include "gls_commands.h"', "",
+         'extern "C" {', ""]
     for op, c in sorted(cmds.items()):
         p = c.proto
         params = ", ".join(x.ctype for x in p.params) or "void"
@@ -17,9 +19,10 @@ def main(out):
     L.append("const __GLSfunc __glsNullCommandFuncs[GLS_OP_COUNT] = {")
     L += table.slots(cmds, lambda c: "(__GLSfunc)__gls_null_%s" % c.name, "nullptr")
     L.append("};\n")
-    L.append("// The GL slots are filled at process attach.")
+    L.append("// The GLS slots hold the GLS command implementations; the GL slots are")
+    L.append("// filled at process attach.")
     L.append("__GLSfunc __glsDefaultDispatchTable[GLS_OP_COUNT] = {")
-    L += table.slots(cmds, lambda c: "(__GLSfunc)__gls_null_%s" % c.name if c.is_gls else "nullptr",
+    L += table.slots(cmds, lambda c: "(__GLSfunc)__gls_exec_%s" % c.name if c.is_gls else "nullptr",
                      "nullptr")
     L.append("};\n")
     L.append("}  // extern \"C\"")

@@ -485,7 +485,9 @@ TEST_F(WriterTest, PixelRowsFollowTheUnpackModes) {
 }
 
 TEST_F(WriterTest, BitmapPixelsStartAtTheSkippedPixelsBit) {
-    __glsWriterUnpackModes = __GLSpixelStore{1, 0, 0, 0, 10, 0, 0, 0};
+    // No GL context answers: the context's mirror holds the modes.
+    __gls_client_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    __gls_client_glPixelStorei(GL_UNPACK_SKIP_PIXELS, 10);
     // Row of 6 pixels, 10 skipped: byte 1, bit 2 onwards.
     GLubyte data[3] = {0xFF, 0x2D, 0xFF};
     open(GLS_BINARY_LSB_FIRST, __GLS_WRITE_NO_FRAMING);
@@ -497,7 +499,10 @@ TEST_F(WriterTest, BitmapPixelsStartAtTheSkippedPixelsBit) {
 
 TEST_F(WriterTest, ThreeDImagesSkipWholeImages) {
     // Images of 1x2 luminance bytes; an image height of 0 means the height.
-    __glsWriterUnpackModes = __GLSpixelStore{1, 0, 0, 0, 0, 0, 0, 2};
+    // Skipped images count only where the GL has 3-D textures.
+    ctx->glInfo.texture3D = 1;
+    __gls_client_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    __gls_client_glPixelStorei(GL_UNPACK_SKIP_IMAGES_EXT, 2);
     const GLubyte data[] = {1, 2, 3, 4, 5, 6, 7, 8};
     open(GLS_BINARY_LSB_FIRST, __GLS_WRITE_NO_FRAMING);
     ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 4));

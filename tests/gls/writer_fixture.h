@@ -32,7 +32,6 @@ protected:
         ctx = __glsGetContext();
         ASSERT_TRUE(ctx);
         ctx->writeFunc = WriterSink::write;
-        __glsWriterUnpackModes = __GLSpixelStore{4, 0, 0, 0, 0, 0, 0, 0};
         WriterSink::out.clear();
         WriterSink::calls.clear();
         WriterSink::shortBy = 0;
@@ -42,7 +41,6 @@ protected:
         __glsWriterDestroy(w);
         glsContext(0);
         glsDeleteContext(name);
-        __glsWriterUnpackModes = __GLSpixelStore{4, 0, 0, 0, 0, 0, 0, 0};
         glsGetError();
     }
     GLuint name = 0;

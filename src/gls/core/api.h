@@ -69,6 +69,17 @@ const GLubyte *__glsScratchString(__GLScontext *ctx, const GLubyte *utf8);
 // Executes every command of a GLS stream held in memory.
 void glsCallArray(GLSenum streamType, size_t byteCount, const GLubyte *bytes);
 
+// ------------------------------------------ named streams (api_stream.cpp)
+// A name is a context stream of the context first, else a file under the
+// read prefixes and then the write prefix. The file branches of the size
+// and stream queries raise GLS_UNSUPPORTED_COMMAND: they need the reader.
+GLboolean glsIsContextStream(const GLubyte *streamName);
+size_t glsGetStreamSize(const GLubyte *streamName);
+GLint glsGetStreami(GLSenum attrib, const GLubyte *streamName);
+// A context stream being written by a capture is not deleted
+// (GLS_STATE_ERROR); a file that a capture writes is closed first.
+void glsDeleteStream(const GLubyte *streamName);
+
 // ---------------------------------------- context-free (api_query.cpp)
 GLSenum glsBinary(GLboolean swapped);
 GLint glsGetCommandi(GLSopcode opcode, GLSenum attrib);

@@ -110,6 +110,7 @@ __GLScontext *__glsContextCreate(GLuint name) {
     // Everything destruction frees is made valid before anything can fail.
     __glsStringBufferInit(&ctx->scratch);
     __glsHeaderInit(&ctx->header);
+    __glsClientStateInit(&ctx->clientState);
     ctx->blockType = GLS_FRAME;
     __glsGLInfoReset(&ctx->glInfo);
 
@@ -156,6 +157,7 @@ __GLScontext *__glsContextDestroy(__GLScontext *ctx) {
     __glsStrDictDelete(ctx->contextStreamDict);
     __glsCountedListClear(&ctx->contextStreams, __glsContextStreamFreeNode);
     __glsHeaderFree(&ctx->header);
+    __glsClientStateFree(&ctx->clientState);
     __glsCountedListClear(&ctx->readPrefixes, __glsPrefixFreeNode);
     __glsStringBufferFree(&ctx->scratch);
     __glsPrefixDestroy(ctx->writePrefix);

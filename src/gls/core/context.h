@@ -7,6 +7,7 @@
 
 #include <stdio.h>
 
+#include "client_state.h"
 #include "dict.h"
 #include "gls_functions.h"
 #include "startup.h"
@@ -110,6 +111,7 @@ struct __GLScontext {
     __GLSfunc callFuncs[GLS_OP_COUNT];
     __GLSfunc captureFuncs[GLS_OP_COUNT];
     __GLSdecodeFunc decodeFuncs[GLS_OP_COUNT];
+    __GLSclientState clientState;
     __GLSheader header;
     GLuint name;
     __GLSoutArgs outArgs;

@@ -35,6 +35,20 @@ __GLSwriteStream *__glsWriterCloseStream(__GLSwriteStream *stream) {
     return nullptr;
 }
 
+GLboolean __glsWriterReleaseFile(__GLSwriter *writer, const GLubyte *path) {
+    __GLSwriteStream *stream = writer->stream;
+    if (!stream || !stream->ownsFile || !stream->file ||
+        strcmp((const char *)stream->name.start, (const char *)path) != 0) {
+        return 0;
+    }
+    // The file is going away: a failing close has nothing left to lose.
+    fclose(stream->file);
+    stream->file = nullptr;
+    stream->ownsFile = 0;
+    writer->failed = 1;
+    return 1;
+}
+
 __GLSwriter *__glsWriterCreateFile(const GLubyte *name, GLSenum streamType, GLuint writeFlags) {
     __GLSwriter *writer = (__GLSwriter *)__glsCalloc(1, sizeof(__GLSwriter));
     if (!writer) return nullptr;

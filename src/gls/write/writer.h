@@ -148,6 +148,10 @@ void __glsWriterResetAlignPhase(__GLSwriter *writer);
 __GLSwriteStream *__glsWriterOpenStream(const GLubyte *name, GLboolean append);
 // Accepts null; always returns null.
 __GLSwriteStream *__glsWriterCloseStream(__GLSwriteStream *stream);
+// Closes the writer's output file when it owns the file opened under path,
+// and marks the writer failed, so that nothing writes into it again; 1 when
+// it did. A file is closed before it is removed.
+GLboolean __glsWriterReleaseFile(__GLSwriter *writer, const GLubyte *path);
 
 // The put tables.
 void __glsBinaryWriterInit(__GLSwriter *writer, GLSenum streamType);

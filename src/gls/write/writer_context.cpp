@@ -8,8 +8,6 @@
 #include "names.h"
 #include "util.h"
 
-__GLSpixelStore __glsWriterUnpackModes = {4, 0, 0, 0, 0, 0, 0, 0};
-
 GLSenum __glsWriterStringType(void) {
     __GLScontext *ctx = __glsGetContext();
     return ctx ? ctx->stringType : (GLSenum)GLS_UCS1;
@@ -65,16 +63,14 @@ GLboolean __glsWriterPrefixedName(const GLubyte *name, __GLSstring *buffer) {
     return ok;
 }
 
-void __glsWriterPixelUnpackState(__GLSpixelStore *state) { *state = __glsWriterUnpackModes; }
+void __glsWriterPixelUnpackState(__GLSpixelStore *state) {
+    if (__glsGetContext()) {
+        __glsPixelUnpackState(state);
+    } else {
+        __glsPixelStoreInit(state);
+    }
+}
 
 const char *__glsGetGLEnumName(GLenum value) { return __glsGLEnumName(value); }
 
 const char *__glsGetGLSEnumName(GLSenum value) { return __glsEnumName((GLint)value); }
-
-// In-memory context streams are not written yet: such a capture is refused.
-__GLSwriter *__glsWriterCreateContext(const GLubyte *name, GLuint writeFlags) {
-    __glsRaiseError(GLS_UNSUPPORTED_COMMAND);
-    return nullptr;
-}
-
-void __glsWriterEndContext(__GLSwriter *writer) {}

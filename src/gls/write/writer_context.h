@@ -10,6 +10,7 @@
 struct __GLSwriter;
 struct __GLScontextStream;
 
+#include "client_state.h"
 #include "context.h"
 
 extern "C" {
@@ -43,10 +44,6 @@ GLboolean __glsWriterPrefixedName(const GLubyte *name, __GLSstring *buffer);
 
 // The unpack pixel-store modes, as the real GL or the client-state mirror
 // answer them (imageHeight and skipImages 0 without GL_EXT_texture3D).
-struct __GLSpixelStore {
-    GLint alignment, lsbFirst, rowLength, skipRows, skipPixels, swapBytes, imageHeight,
-        skipImages;
-};
 void __glsWriterPixelUnpackState(__GLSpixelStore *state);
 
 // The name of a GL enumerant value, or null when it has none.
@@ -61,9 +58,10 @@ const char *__glsGetGLSEnumName(GLSenum value);
 // mark).
 __GLSwriter *__glsWriterCreateContext(const GLubyte *name, GLuint writeFlags);
 void __glsWriterEndContext(__GLSwriter *writer);
+// Size and CRC of a context stream of the current context (either output
+// may be null); a stream that a capture is writing is measured as if it
+// ended where the writer stands. 0 when it cannot be measured.
+GLboolean __glsWriterMeasureContext(__GLScontextStream *stream, size_t *outSize,
+                                    GLuint *outCRC);
 
 }  // extern "C"
-
-// The unpack modes the writers size images by, until the client-state
-// mirror answers for the context: alignment 4 and the rest 0 initially.
-extern __GLSpixelStore __glsWriterUnpackModes;

@@ -2,6 +2,8 @@
 // pixel-store modes, GL_BITMAP rows, index and list arrays.
 #include "writer.h"
 
+#include "pixel_formats.h"
+
 static GLubyte reverseBits(GLubyte b) {
     b = (GLubyte)((b & 0xF0) >> 4 | (b & 0x0F) << 4);
     b = (GLubyte)((b & 0xCC) >> 2 | (b & 0x33) << 2);
@@ -35,33 +37,8 @@ const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLint skipB
 GLboolean __glsPixelRowSize(GLenum format, GLenum type, GLint width,
                             const __GLSpixelStore *state, __GLSpixelRowInfo *info) {
     *info = __GLSpixelRowInfo{};
-    GLint components;
-    switch (format) {
-    case GL_COLOR_INDEX: case GL_STENCIL_INDEX: case GL_DEPTH_COMPONENT: case GL_RED:
-    case GL_GREEN: case GL_BLUE: case GL_ALPHA: case GL_LUMINANCE: components = 1; break;
-    case GL_LUMINANCE_ALPHA: components = 2; break;
-    case GL_RGB: components = 3; break;
-    case GL_RGBA: case GL_ABGR_EXT: case GL_CMYK_EXT: components = 4; break;
-    case GL_CMYKA_EXT: components = 5; break;
-    default: return 0;
-    }
-    GLint packedComponents = 0, bits;
-    switch (type) {
-    case GL_BITMAP: bits = 1; break;
-    case GL_BYTE: case GL_UNSIGNED_BYTE: bits = 8; break;
-    case GL_UNSIGNED_BYTE_3_3_2_EXT: bits = 8; packedComponents = 3; break;
-    case GL_SHORT: case GL_UNSIGNED_SHORT: bits = 16; break;
-    case GL_UNSIGNED_SHORT_4_4_4_4_EXT: case GL_UNSIGNED_SHORT_5_5_5_1_EXT:
-        bits = 16; packedComponents = 4; break;
-    case GL_INT: case GL_UNSIGNED_INT: case GL_FLOAT: bits = 32; break;
-    case GL_UNSIGNED_INT_8_8_8_8_EXT: case GL_UNSIGNED_INT_10_10_10_2_EXT:
-        bits = 32; packedComponents = 4; break;
-    default: return 0;
-    }
-    if (packedComponents) {
-        if (components != packedComponents) return 0;
-        components = 1;
-    }
+    GLint components, bits;
+    if (!__glsPixelLayout(format, type, &components, &bits)) return 0;
     info->bitsPerComponent = bits;
     info->components = components;
     info->elementsPerRow = components * width;

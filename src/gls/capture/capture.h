@@ -1,0 +1,74 @@
+// The capture functions' shared steps and what they call outside the
+// capture layer: the size rules of the arrays they write and the
+// vertex-array expanders. The functions themselves are generated from the
+// command table (gls_capture.cpp) or, for the few irregular commands,
+// written in capture_special.cpp; all are reached through
+// __glsDefaultCaptureTable.
+#pragma once
+
+#include <string.h>
+
+#include "capture_seam.h"
+#include "context.h"
+#include "size.h"
+#include "startup.h"
+#include "util.h"
+#include "writer.h"
+
+enum {
+    __GLS_CAPTURE_EXECUTE = 1,
+    __GLS_CAPTURE_WRITE = 2,
+    __GLS_CAPTURE_CALLBACKS = 4,
+    // The image-flags bit of a texture image given no pixels.
+    __GLS_IMAGE_NULL_BIT = 1,
+};
+
+// The flags of this call. The entry callback may change them for the very
+// call it announces, so they are read again after it.
+static inline GLubyte __glsCaptureEnter(__GLScontext *ctx, GLSopcode op) {
+    GLubyte flags = ctx->captureFlags[op];
+    if ((flags & __GLS_CAPTURE_CALLBACKS) && ctx->captureEntryFunc) {
+        ctx->captureEntryFunc(op);
+        flags = ctx->captureFlags[op];
+    }
+    return flags;
+}
+
+// The exit callback follows the flags the call ran with, also when the
+// writer refused the record.
+static inline void __glsCaptureLeave(__GLScontext *ctx, GLSopcode op, GLubyte flags) {
+    if ((flags & __GLS_CAPTURE_CALLBACKS) && ctx->captureExitFunc) ctx->captureExitFunc(op);
+}
+
+// Floating-point arguments reach the writer as their bits, copied from the
+// argument's memory, so that no float register quiets a signalling NaN.
+static inline GLuint __glsFloatBits(const GLfloat *value) {
+    GLuint bits;
+    memcpy(&bits, value, sizeof bits);
+    return bits;
+}
+
+static inline GLulong __glsDoubleBits(const GLdouble *value) {
+    GLulong bits;
+    memcpy(&bits, value, sizeof bits);
+    return bits;
+}
+
+// A negative count or size writes an empty array.
+static inline GLulong __glsCount(GLint count) { return count > 0 ? (GLulong)count : 0; }
+
+// The bytes a string argument takes: a 4-byte size, then its UTF-8 text with
+// its terminator, rounded up to whole words.
+static inline GLulong __glsStringBytes(const __GLScontext *ctx, const GLubyte *text) {
+    return ((GLulong)__glsUtf8Length(ctx->stringType, text) + 8) & ~(GLulong)3;
+}
+
+extern "C" {
+
+// The vertex-array expanders: with GLS_CAPTURE_VERTEX_ARRAYS set, a draw is
+// captured as the vertex data it draws.
+void __glsCaptureArrayElement(GLint i);
+void __glsCaptureDrawArrays(GLenum mode, GLint first, GLsizei count);
+void __glsCaptureDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid *indices);
+
+}  // extern "C"
