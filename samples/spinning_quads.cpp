@@ -1,86 +1,19 @@
 // A small OpenGL 1.1 program: a window, a pixel format, a context, a display
 // list and vertex arrays, a few frames, then glReadPixels of the last frame.
 // It prints a checksum of the pixels and, given a path, writes them as a PPM
-// image, so that runs with and without the debugger can be compared.
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
+// image, so that runs with and without the debugger can be compared. The
+// drawing itself is in spinning_quads_draw.cpp.
+#include "spinning_quads_draw.h"
+
 #include <GL/gl.h>
 #include <stdio.h>
 
-static const int kWidth = 64, kHeight = 64, kFrames = 4;
-
-static LRESULT CALLBACK windowProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(wnd, msg, wp, lp);
-}
-
-static HWND createWindow(void) {
-    WNDCLASSA wc = {};
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = windowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "PalisadeSample";
-    RegisterClassA(&wc);
-    return CreateWindowA("PalisadeSample", "Palisade sample", WS_POPUP | WS_VISIBLE, 0, 0,
-                         kWidth, kHeight, nullptr, nullptr, wc.hInstance, nullptr);
-}
-
-static bool setPixelFormat(HDC dc) {
-    PIXELFORMATDESCRIPTOR pfd = {};
-    pfd.nSize = sizeof pfd;
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
-    pfd.cDepthBits = 16;
-    int format = ChoosePixelFormat(dc, &pfd);
-    return format && SetPixelFormat(dc, format, &pfd);
-}
-
-static GLuint buildBackdrop(void) {
-    GLuint list = glGenLists(1);
-    glNewList(list, GL_COMPILE);
-    glBegin(GL_QUADS);
-    glColor3f(0.1f, 0.1f, 0.3f);
-    glVertex2f(-1, -1);
-    glVertex2f(1, -1);
-    glColor3ub(40, 80, 160);
-    glVertex2f(1, 1);
-    glVertex2f(-1, 1);
-    glEnd();
-    glEndList();
-    return list;
-}
-
-static void drawFrame(GLuint backdrop, int frame) {
-    static const GLfloat vertices[] = {-0.5f, -0.5f, 0.5f, -0.5f, 0.5f, 0.5f, -0.5f, 0.5f};
-    static const GLubyte colors[] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 0};
-    static const GLushort indices[] = {0, 1, 2, 0, 2, 3};
-
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glCallList(backdrop);
-
-    glPushMatrix();
-    glRotatef(15.0f * frame, 0, 0, 1);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glEnableClientState(GL_COLOR_ARRAY);
-    glVertexPointer(2, GL_FLOAT, 0, vertices);
-    glColorPointer(3, GL_UNSIGNED_BYTE, 0, colors);
-    glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_SHORT, indices);
-    glDisableClientState(GL_COLOR_ARRAY);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glPopMatrix();
-
-    glColor4f(1, 1, 1, 1);
-    glRectf(-0.9f, -0.9f, -0.7f, -0.7f);
-}
+static const int kWidth = kSampleWidth, kHeight = kSampleHeight, kFrames = kSampleFrames;
 
 int main(int argc, char **argv) {
-    HWND wnd = createWindow();
+    HWND wnd = sampleCreateWindow();
     HDC dc = GetDC(wnd);
-    if (!wnd || !dc || !setPixelFormat(dc)) {
+    if (!wnd || !dc || !sampleSetPixelFormat(dc)) {
         fprintf(stderr, "sample: no pixel format\n");
         return 2;
     }
@@ -89,19 +22,14 @@ int main(int argc, char **argv) {
         fprintf(stderr, "sample: no GL context\n");
         return 2;
     }
-    glViewport(0, 0, kWidth, kHeight);
-    GLuint backdrop = buildBackdrop();
+    GLuint backdrop = sampleSetUp();
     for (int frame = 0; frame < kFrames; ++frame) {
-        drawFrame(backdrop, frame);
-        glFinish();
+        sampleDrawFrame(backdrop, frame);
         if (frame + 1 < kFrames) SwapBuffers(dc);
     }
 
     static GLubyte pixels[kWidth * kHeight * 3];
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, kWidth, kHeight, GL_RGB, GL_UNSIGNED_BYTE, pixels);
-    GLenum error = glGetError();
+    GLenum error = sampleReadPixels(pixels);
 
     // FNV-1a over the pixels: equal images give equal checksums.
     unsigned checksum = 2166136261u;

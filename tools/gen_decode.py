@@ -1,31 +1,297 @@
-"""Writes gls_decode_bin.cpp: the binary decoder tables. Commands without
-arguments decode the same in both byte orders; the compact glBegin opcodes
-1-10 of in-memory context streams decode to glBegin with mode opcode - 1."""
+"""Writes gls_decode_bin.cpp: the binary decoder tables and the native
+decoder of every opcode. Commands without arguments decode the same in both
+byte orders; the compact glBegin opcodes 1-10 of in-memory context streams
+decode to glBegin with mode opcode - 1.
+
+A native decoder reads back the argument block that the capture function
+wrote: it walks the same puts (tools/table.py) in the same order, so each
+value stands where its put left it. The image commands, whose records the
+puts do not describe, and the evaluator maps, whose strides tell how far the
+GL reads, have hand-written decoders in
+src/gls/read/decode_special.cpp."""
 
 import sys
-import table
+
 import commands
+import table
+
+# Commands after which the GL's pixel-store modes no longer are the stream's
+# image layout, so that the next image command sets them again.
+PIXEL_STORE_CHANGERS = ("glPixelStoref", "glPixelStorei", "glPopClientAttrib")
+
+# Bytes of one element of an array the decoder hands on or provides.
+ELEMENT_BYTES = {"GLboolean": "1", "GLbyte": "1", "GLubyte": "1", "void": "1", "GLvoid": "1",
+                 "GLshort": "2", "GLushort": "2", "GLint": "4", "GLuint": "4", "GLfloat": "4",
+                 "GLclampf": "4", "GLdouble": "8", "GLlong": "8"}
+
+
+class Offset:
+    """A position in the argument block: a constant and the byte-count
+    variables of the variable-length fields before it."""
+
+    def __init__(self, const=0, terms=()):
+        self.const, self.terms = const, tuple(terms)
+
+    def plus(self, size):
+        if size.isdigit():
+            return Offset(self.const + int(size), self.terms)
+        return Offset(self.const, self.terms + ("(%s)" % size,))
+
+    def expr(self):
+        return " + ".join([str(self.const)] * (self.const > 0 or not self.terms) + list(self.terms))
+
+    def at(self):
+        """The address of the position, for reading or handing on."""
+        return "inoutPtr + %s" % self.expr() if self.expr() != "0" else "inoutPtr"
+
+
+def declarator(ctype):
+    return ctype if ctype.endswith("*") else ctype + " "
+
+
+def is_hand(c):
+    """Images, and the evaluator maps, whose strides say how far the GL reads."""
+    return any(w.startswith(("image(", "points(")) for w in c.roles.values())
+
+
+def element_bytes(c, p):
+    if p.ctype.count("*") > 1:
+        return "sizeof(void *)"
+    if p.base not in ELEMENT_BYTES:
+        sys.exit("decode: %s(%s): no element size for %s" % (c.name, p.name, p.base))
+    return ELEMENT_BYTES[p.base]
+
+
+def length_count(c, p, suffix=""):
+    """The element count of an array that the record holds or the decoder
+    provides, from the registry's length of the parameter."""
+    length = table._derived_length(c, p)
+    if length is None:
+        sys.exit("decode: %s(%s) has no length" % (c.name, p.name))
+    kind, what = length.split("(")[0], table._call_args(length)
+    if kind == "fixed":
+        return what[0]
+    if kind == "count":
+        return "__glsCount(%s)" % what[0]
+    return "__glsCount(__glsSize_%s%s(%s))" % (c.name, suffix, ", ".join(what))
+
+
+class Decoder:
+    def __init__(self, c):
+        self.c = c
+        self.op = "__GLS_OP_" + c.name
+        self.off = Offset()
+        self.body = []       # inside the one-pass loop, left by break on failure
+        self.args = []       # the call's arguments in parameter order
+        self.heaps = []      # heap buffers freed at the end
+        self.outs = []       # (parameter, variable of its stream pointer value)
+        self.prefix_end = None  # end of the fixed-size fields before any variable one
+        self.before_call = []
+        self.after_call = []
+
+    def check(self, end):
+        self.body.append("        if (avail < %s) { __glsCallErrorFunc(%s, GLS_DECODE_ERROR); break; }"
+                         % (end, self.op))
+
+    def fixed_read(self, size):
+        """A field of constant size at the current offset: a constant end
+        joins the prefix that one test covers, any other end is tested."""
+        end = self.off.plus(size)
+        if not end.terms:
+            self.prefix_end = end.const
+        else:
+            self.check(end.expr())
+        start = self.off
+        self.off = end
+        return start
+
+    def scalar(self, p, size):
+        at = self.fixed_read(size)
+        self.body.append("        %s %s;" % (p.ctype, p.name))
+        self.body.append("        memcpy(&%s, %s, %s);" % (p.name, at.at(), size))
+        self.args.append(p.name)
+
+    def array(self, p, size, count=None):
+        if count:
+            self.body.append("        const GLulong %s = %s;" % count)
+        start = self.off
+        self.off = start.plus(size)
+        if self.off.terms:
+            self.check(self.off.expr())
+        else:
+            self.prefix_end = self.off.const
+        self.args.append("(%s)(%s)" % (p.ctype, start.at()))
+
+    def string(self, p):
+        n = p.name
+        start = self.off
+        if start.terms:
+            self.check(start.plus("4").expr())
+        else:
+            self.prefix_end = start.const + 4
+        B = self.body
+        B.append("        GLuint word_%s;" % n)
+        B.append("        memcpy(&word_%s, %s, 4);" % (n, start.at()))
+        # The field: the length word, the UTF-8 text with its terminator,
+        # zero bytes up to a whole word.
+        B.append("        const GLulong bytes_%s = word_%s & ~(GLuint)3;" % (n, n))
+        self.off = start.plus("bytes_%s" % n)
+        text = start.plus("4").at()
+        B.append("        if (bytes_%s < 8 || avail < %s || !memchr(%s, 0, bytes_%s - 4)) {"
+                 % (n, self.off.expr(), text, n))
+        B.append("            __glsCallErrorFunc(%s, GLS_DECODE_ERROR);" % self.op)
+        B.append("            break;")
+        B.append("        }")
+        B.append("        const GLubyte *%s = %s;" % (n, text))
+        B.append("        if (!((word_%s & 1) && ctx->stringType == GLS_UCS1)) {" % n)
+        B.append("            const size_t size_%s = __glsUtf8ToCharsSize((size_t)bytes_%s - 4, word_%s, ctx->stringType);"
+                 % (n, n, n))
+        self.heaps.append("heap_" + n)
+        B.append("            GLubyte *chars_%s = (GLubyte *)__GLS_DECODE_BUFFER(size_%s, heap_%s);"
+                 % (n, n, n))
+        B.append("            if (!chars_%s) { __glsCallErrorFunc(%s, GLS_RESOURCE_ERROR); break; }"
+                 % (n, self.op))
+        B.append("            if (!__glsUtf8ToChars(%s, ctx->stringType, chars_%s)) {" % (n, n))
+        B.append("                __glsCallErrorFunc(%s, GLS_DECODE_ERROR);" % self.op)
+        B.append("                break;")
+        B.append("            }")
+        B.append("            %s = chars_%s;" % (n, n))
+        B.append("        }")
+        self.args.append("(%s)%s" % (p.ctype, n))
+
+    def pointer_value(self, p, var):
+        at = self.fixed_read("8")
+        self.body.append("        GLulong %s;" % var)
+        self.body.append("        memcpy(&%s, %s, 8);" % (var, at.at()))
+
+    def param(self, p, puts):
+        for put in puts:
+            slot = put.slot
+            if slot == "padInCommand":
+                self.fixed_read(put.args[0])
+            elif slot == "putString":
+                self.string(p)
+            elif slot == "putOutArg":
+                var = "out_" + p.name
+                self.pointer_value(p, var)
+                self.outs.append((p, var))
+                self.args.append(p.name)
+            elif slot == "putArrayPointer":
+                var = "value_" + p.name
+                self.pointer_value(p, var)
+                # The stream's value is the address a nested capture writes.
+                self.before_call.append("        ctx->lastOutPointer = %s;" % var)
+                self.args.append("(%s)__glsU64ToAddress(%s)" % (p.ctype, var))
+            elif put.size is None:
+                # lists, indices: an array that the registry's length
+                # of the parameter sizes, handed on in place.
+                var = "count_" + p.name
+                elem = element_bytes(self.c, p)
+                self.array(p, "%s * %s" % (elem, var) if elem != "1" else var,
+                           (var, length_count(self.c, p)))
+            elif p.pointer:
+                self.array(p, put.size, put.count)
+            else:
+                self.scalar(p, put.size)
+
+    def provide_outputs(self):
+        """Buffers for the outputs, published in the out-argument record for
+        the call; images get the stream's pack modes."""
+        B = self.body
+        multiple = len(self.outs) > 1
+        image = False
+        for i, (p, var) in enumerate(self.outs):
+            n = p.name
+            count = length_count(self.c, p, "_" + n if multiple else "")
+            B.append("        const GLulong count_%s = %s;" % (n, count))
+            B.append("        const GLulong bytes_%s = count_%s * %s;" % (n, n, element_bytes(self.c, p)))
+            if self.c.attrs & commands.CLIENT and not self.c.attrs & commands.GET:
+                # The GL keeps writing into it after the call: the context
+                # owns it.
+                B.append("        %s%s = bytes_%s <= (GLulong)SIZE_MAX ? __glsGet%s(ctx, (size_t)bytes_%s) : nullptr;"
+                         % (declarator(p.ctype), n, n, self.c.name[2:], n))
+            else:
+                self.heaps.append("heap_" + n)
+                B.append("        %s%s = (%s)__GLS_DECODE_BUFFER(bytes_%s, heap_%s);"
+                         % (declarator(p.ctype), n, p.ctype, n, n))
+            B.append("        if (!%s) { __glsCallErrorFunc(%s, GLS_RESOURCE_ERROR); break; }"
+                     % (n, self.op))
+            B.append("        ctx->outArgs.sizes[%d] = (GLint)count_%s;" % (i, n))
+            B.append("        ctx->outArgs.pointers[%d] = %s;" % (i, var))
+            image = image or (p.ctype.count("*") == 1 and p.base in ("void", "GLvoid", "GLubyte"))
+        B.append("        ctx->outArgs.count = %d;" % len(self.outs))
+        if image:
+            B.append("        if (!ctx->glInfo.packDefaultsSet) __glsPixelPackDefaults();")
+
+    def lines(self):
+        c = self.c
+        outs = [0]
+        table.capture_puts(c)  # checks the roles
+        for p in c.proto.params:
+            self.param(p, table.param_puts(c, p, outs))
+        if self.outs:
+            self.provide_outputs()
+        if c.name in PIXEL_STORE_CHANGERS:
+            self.after_call.append("        ctx->glInfo.packDefaultsSet = 0;")
+            self.after_call.append("        ctx->glInfo.unpackDefaultsSet = 0;")
+        L = ["static void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr) {" % c.name,
+             "    __GLScontext *const ctx = __glsGetContext();"]
+        if c.proto.params:
+            L.append("    const GLulong avail = __glsDecodeArgBytes(%s, inoutPtr);" % self.op)
+        else:
+            L.append("    (void)inoutPtr;")
+        L += ["    void *%s = nullptr;" % h for h in self.heaps]
+        if self.outs:
+            L.append("    const __GLSoutArgs savedOutArgs = ctx->outArgs;")
+        L.append("    do {")
+        if self.prefix_end:
+            L.append("        if (avail < %d) { __glsCallErrorFunc(%s, GLS_DECODE_ERROR); break; }"
+                     % (self.prefix_end, self.op))
+        L += self.body
+        L += self.before_call
+        L.append("        __GLS_SLOT(ctx->callFuncs, %s)(%s);" % (c.name, ", ".join(self.args)))
+        L += self.after_call
+        L.append("    } while (0);")
+        if self.outs:
+            L.append("    ctx->outArgs = savedOutArgs;")
+        L += ["    free(%s);" % h for h in self.heaps]
+        L.append("}")
+        return L
 
 
 def main(out):
     cmds, _ = table.load()
     noargs = [c for op, c in sorted(cmds.items()) if c.attrs & commands.NOARGS]
-    L = [table.header(__file__), '#include "decode.h"', "", 'extern "C" {', ""]
-    for c in noargs:
-        L.append("static void GLSAPI __gls_decode_bin_swap_%s(GLubyte *) {" % c.name)
-        L.append("    __GLS_SLOT(__glsGetContext()->callFuncs, %s)();" % c.name)
-        L.append("}")
+    hand = [c for op, c in sorted(cmds.items()) if is_hand(c)]
+    L = [table.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",
+         "#include <string.h>", "", '#include "capture.h"', '#include "decode.h"', '#include "size.h"', "",
+         'extern "C" {', ""]
+    L.append("// The image commands and the evaluator maps, decoded by hand.")
+    L += ["void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr);" % c.name for c in hand]
     L.append("")
-    L.append("static void GLSAPI __gls_decode_bin_glPopClientAttrib(GLubyte *) {")
-    L.append("    __GLS_SLOT(__glsGetContext()->callFuncs, glPopClientAttrib)();")
-    L.append("}")
+    native = {1 + m: "__gls_decode_bin_glBegin_%d" % m for m in range(10)}
+    for op, c in sorted(cmds.items()):
+        if c.attrs & commands.NOARGS and c.name not in PIXEL_STORE_CHANGERS:
+            continue
+        native[op] = "__gls_decode_bin_" + c.name
+        if not is_hand(c):
+            L += Decoder(c).lines()
+            L.append("")
+    for c in noargs:
+        L.append("static void GLSAPI __gls_decode_bin_swap_%s(GLubyte *inoutPtr) {" % c.name)
+        if c.name in PIXEL_STORE_CHANGERS:
+            # Start-up puts this decoder in the native table: it must do the
+            # native decoder's work.
+            L.append("    __gls_decode_bin_%s(inoutPtr);" % c.name)
+        else:
+            L.append("    (void)inoutPtr;")
+            L.append("    __GLS_SLOT(__glsGetContext()->callFuncs, %s)();" % c.name)
+        L.append("}")
     for mode in range(10):
         L.append("static void GLSAPI __gls_decode_bin_glBegin_%d(GLubyte *) {" % mode)
         L.append("    __GLS_SLOT(__glsGetContext()->callFuncs, glBegin)(%d);" % mode)
         L.append("}")
     L.append("")
-    native = {1 + m: "__gls_decode_bin_glBegin_%d" % m for m in range(10)}
-    native[cmds_op(cmds, "glPopClientAttrib")] = "__gls_decode_bin_glPopClientAttrib"
     L.append("__GLSdecodeBinFunc __glsDispatchDecode_bin_default[GLS_OP_COUNT] = {")
     L += ["    /* %3d */ %s," % (op, native.get(op, "nullptr")) for op in range(table.OPCODE_COUNT)]
     L.append("};\n")
@@ -35,10 +301,6 @@ def main(out):
     L.append("};\n")
     L.append("}  // extern \"C\"")
     open(out, "w").write("\n".join(L) + "\n")
-
-
-def cmds_op(cmds, name):
-    return next(op for op, c in cmds.items() if c.name == name)
 
 
 if __name__ == "__main__":

@@ -294,11 +294,17 @@ TEST_F(Capture, DrawsBelongToTheExpandersWhenVertexArraysAreCaptured) {
     glsCaptureFunc(GLS_CAPTURE_ENTRY_FUNC, entryCallback);
     glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, exitCallback);
     memset(ctx->captureFlags, 6, sizeof ctx->captureFlags);
+    // A draw is expanded only when an array is enabled to draw from.
+    static const GLfloat vertices[9] = {};
+    static const GLushort indices[] = {2, 0, 1};
+    __gls_client_glVertexPointer(3, GL_FLOAT, 0, vertices);
+    __gls_client_glEnableClientState(GL_VERTEX_ARRAY);
     ctx->captureVertexArrays = 1;
     CAPTURE(glArrayElement)(1);
     CAPTURE(glDrawArrays)(GL_TRIANGLES, 0, 3);
-    CAPTURE(glDrawElements)(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, sweepIn);
+    CAPTURE(glDrawElements)(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, indices);
     ctx->captureVertexArrays = 0;
+    __gls_client_glDisableClientState(GL_VERTEX_ARRAY);
     for (const std::string &entry : probe.log) EXPECT_EQ(std::string::npos, entry.find(" 3")) << entry;
     for (const Record &r : probe.records) EXPECT_NE(__GLS_OP_glDrawArrays, r.op);
     CAPTURE(glDrawArrays)(GL_TRIANGLES, 0, 3);

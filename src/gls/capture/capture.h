@@ -66,9 +66,20 @@ static inline GLulong __glsStringBytes(const __GLScontext *ctx, const GLubyte *t
 extern "C" {
 
 // The vertex-array expanders: with GLS_CAPTURE_VERTEX_ARRAYS set, a draw is
-// captured as the vertex data it draws.
-void __glsCaptureArrayElement(GLint i);
-void __glsCaptureDrawArrays(GLenum mode, GLint first, GLsizei count);
-void __glsCaptureDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid *indices);
+// captured as the vertex data it draws, each command it becomes issued
+// through its capture-dispatch entry. 0 when the call cannot be expanded (a
+// negative count, an index type other than the three unsigned types, no
+// array enabled): the caller then captures the call as the application made
+// it, so that it is still executed and recorded, GL error included.
+GLboolean __glsCaptureArrayElement(GLint i);
+GLboolean __glsCaptureDrawArrays(GLenum mode, GLint first, GLsizei count);
+GLboolean __glsCaptureDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid *indices);
+
+// The per-vertex commands of element i of the enabled arrays, whose strides
+// must not be 0. i is wide enough for any 32-bit unsigned index.
+void __glsEmitArrayElement(const __GLSvertexArrayState *state, GLlong i);
+// The first interleaved layout that holds exactly the enabled arrays with
+// their sizes and types, whatever their strides and pointers; null for none.
+const __GLSinterleavedFormat *__glsMatchInterleaved(const __GLSvertexArrayState *state);
 
 }  // extern "C"

@@ -443,11 +443,12 @@ void GLSAPI __gls_capture_glCallLists(GLsizei n, GLenum type, const GLvoid *list
 }
 
 // ------------------------------------------------------------------ draws
-// With GLS_CAPTURE_VERTEX_ARRAYS set a draw belongs wholly to its expander:
-// no callback, no execution and no record of its own.
+// With GLS_CAPTURE_VERTEX_ARRAYS set a draw that its expander takes belongs
+// wholly to it: no callback, no execution and no record of its own. One it
+// cannot expand is captured as it stands.
 
 void GLSAPI __gls_capture_glArrayElement(GLint i) {
-    if (__glsGetContext()->captureVertexArrays) return __glsCaptureArrayElement(i);
+    if (__glsGetContext()->captureVertexArrays && __glsCaptureArrayElement(i)) return;
     __GLS_CAPTURE(glArrayElement, (i), {
         if (!w->put.beginCommand(w, __GLS_OP_glArrayElement, 4)) break;
         w->put.putGLint(w, i);
@@ -456,7 +457,9 @@ void GLSAPI __gls_capture_glArrayElement(GLint i) {
 }
 
 void GLSAPI __gls_capture_glDrawArrays(GLenum mode, GLint first, GLsizei count) {
-    if (__glsGetContext()->captureVertexArrays) return __glsCaptureDrawArrays(mode, first, count);
+    if (__glsGetContext()->captureVertexArrays && __glsCaptureDrawArrays(mode, first, count)) {
+        return;
+    }
     __GLS_CAPTURE(glDrawArrays, (mode, first, count), {
         if (!w->put.beginCommand(w, __GLS_OP_glDrawArrays, 12)) break;
         w->put.putGLenum(w, mode);
@@ -468,8 +471,9 @@ void GLSAPI __gls_capture_glDrawArrays(GLenum mode, GLint first, GLsizei count) 
 
 void GLSAPI __gls_capture_glDrawElements(GLenum mode, GLsizei count, GLenum type,
                                          const GLvoid *indices) {
-    if (__glsGetContext()->captureVertexArrays) {
-        return __glsCaptureDrawElements(mode, count, type, indices);
+    if (__glsGetContext()->captureVertexArrays &&
+        __glsCaptureDrawElements(mode, count, type, indices)) {
+        return;
     }
     __GLS_CAPTURE(glDrawElements, (mode, count, type, indices), {
         const GLulong bytes = __glsCount(__glsSize_glDrawElements(count, type));
@@ -481,14 +485,5 @@ void GLSAPI __gls_capture_glDrawElements(GLenum mode, GLsizei count, GLenum type
         w->put.endCommand(w);
     });
 }
-
-// ---------------------------------------------------------------------------
-// STAND-IN, to be deleted once the vertex-array expanders exist: until then
-// a draw under GLS_CAPTURE_VERTEX_ARRAYS is neither executed nor written.
-void __glsCaptureArrayElement(GLint i) {}
-void __glsCaptureDrawArrays(GLenum mode, GLint first, GLsizei count) {}
-void __glsCaptureDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid *indices) {}
-// END OF STAND-IN
-// ---------------------------------------------------------------------------
 
 }  // extern "C"

@@ -78,6 +78,9 @@ size_t glsGetStreamSize(const GLubyte *streamName);
 GLint glsGetStreami(GLSenum attrib, const GLubyte *streamName);
 // A context stream being written by a capture is not deleted
 // (GLS_STATE_ERROR); a file that a capture writes is closed first.
+const GLubyte *glsGetStreamubz(GLSenum attrib, const GLubyte *streamName);
+GLSenum glsCopyStream(const GLubyte *source, const GLubyte *destination, GLSenum destinationType,
+                      GLbitfield writeFlags);
 void glsDeleteStream(const GLubyte *streamName);
 
 // ---------------------------------------- context-free (api_query.cpp)

@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "api.h"
+#include "stream_call.h"
 #include "decode.h"
 
 extern "C" {
@@ -113,34 +114,19 @@ static void __glsCallArraySwapped(__GLScontext *ctx, size_t byteCount, const GLu
 void glsCallArray(GLSenum streamType, size_t byteCount, const GLubyte *bytes) {
     if (!__glsRequireContext()) return;
     __GLScontext *ctx = __glsGetContext();
-    if (ctx->abortCall) return;
-    if (ctx->callNesting >= __GLS_MAX_CALL_NESTING) {
-        // Every call in progress ends: the decoders become no-ops and the
-        // loops stop, until the outermost call returns.
-        __glsRaiseError(GLS_STATE_ERROR);
-        __glsEnableAttrib(GLS_ABORT_CALL);
-        return;
-    }
+    if (!__glsStreamCallAdmit(ctx)) return;
     if (!bytes && byteCount) {
         __glsRaiseError(GLS_PARAMETER_ERROR);
         return;
     }
-    if (ctx->callNesting == 0 && ctx->captureNesting == 0) __glsGLInfoReset(&ctx->glInfo);
-    const GLint callNesting = ctx->callNesting;
-    const GLint readBase = ctx->readBase;
-    GLubyte *const readStart = ctx->readStart;
-    GLubyte **const readCursor = ctx->readCursor;
-    ++ctx->callNesting;
+    __GLSstreamCall saved;
+    __glsStreamCallBegin(ctx, &saved);
     switch (streamType) {
     case GLS_BINARY_LSB_FIRST: __glsCallArrayNative(ctx, byteCount, bytes); break;
     case GLS_BINARY_MSB_FIRST: __glsCallArraySwapped(ctx, byteCount, bytes); break;
     default: __glsRaiseError(GLS_PARAMETER_ERROR); break;
     }
-    ctx->callNesting = callNesting;
-    ctx->readBase = readBase;
-    ctx->readStart = readStart;
-    ctx->readCursor = readCursor;
-    if (ctx->abortCall && ctx->callNesting == 0) __glsDisableAttrib(GLS_ABORT_CALL);
+    __glsStreamCallEnd(ctx, &saved);
 }
 
 }  // extern "C"

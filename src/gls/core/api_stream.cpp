@@ -6,6 +6,7 @@
 
 #include "api.h"
 #include "context_stream.h"
+#include "stream_call.h"
 #include "writer.h"
 
 namespace {
@@ -148,6 +149,86 @@ void glsDeleteStream(const GLubyte *streamName) {
         }
     }
     __glsArgToUtf8Free(&name);
+}
+
+const GLubyte *glsGetStreamubz(GLSenum attrib, const GLubyte *streamName) {
+    if (!__glsRequireContext()) return nullptr;
+    __GLScontext *ctx = __glsGetContext();
+    if (attrib != GLS_READ_NAME && attrib != GLS_WRITE_NAME) {
+        __glsRaiseError(GLS_PARAMETER_ERROR);
+        return nullptr;
+    }
+    __GLSutf8Arg name;
+    const GLubyte *answer = nullptr;
+    __GLSstring full;
+    __glsStringBufferInit(&full);
+    if (__glsStringArg(&name, ctx, streamName)) {
+        if (attrib == GLS_WRITE_NAME) {
+            // Whether or not such a stream exists.
+            if (__glsPrefixedName(ctx->writePrefix, name.text, &full)) {
+                answer = __glsScratchString(ctx, full.start);
+            }
+        } else if (findContextStream(ctx, name.text)) {
+            answer = __glsScratchString(ctx, name.text);
+        } else if (findFile(ctx, name.text, &full)) {
+            // The file's path is kept as bytes; the answer is text.
+            __GLSstring text;
+            __glsStringBufferInit(&text);
+            if (__glsStringAssignUtf8(&text, GLS_UCS1, full.start)) {
+                answer = __glsScratchString(ctx, text.start);
+            }
+            __glsStringBufferFree(&text);
+        } else {
+            __glsRaiseError(GLS_PARAMETER_ERROR);
+        }
+    }
+    __glsStringBufferFree(&full);
+    __glsArgToUtf8Free(&name);
+    return answer;
+}
+
+GLSenum glsCopyStream(const GLubyte *source, const GLubyte *destination, GLSenum destinationType,
+                      GLbitfield writeFlags) {
+    if (!__glsRequireContext()) return 0;
+    __GLScontext *ctx = __glsGetContext();
+    if (!__glsStreamCallAdmit(ctx)) return 0;
+    if ((destinationType != 0 && (destinationType < GLS_CONTEXT || destinationType > GLS_TEXT)) ||
+        writeFlags > 3) {
+        __glsRaiseError(GLS_PARAMETER_ERROR);
+        return 0;
+    }
+    __GLSutf8Arg from, to;
+    GLSenum result = 0;
+    // Both conversions run, so that both arguments can be freed below.
+    if (__glsStringArg(&from, ctx, source) & __glsStringArg(&to, ctx, destination)) {
+        __GLSstreamCall saved;
+        __glsStreamCallBegin(ctx, &saved);
+        __GLScontextStream *stream = findContextStream(ctx, from.text);
+        const GLSenum type = destinationType ? destinationType : (GLSenum)GLS_CONTEXT;
+        if (stream && stream->beingWritten) {
+            __glsRaiseError(GLS_STATE_ERROR);
+        } else if (stream && type == GLS_CONTEXT && !strcmp((const char *)from.text,
+                                                            (const char *)to.text)) {
+            // Opening the copy would empty the very stream it reads.
+            __glsRaiseError(GLS_STATE_ERROR);
+        } else if (stream) {
+            // The commands reach the copy's capture through callFuncs, which
+            // follow the capture-dispatch entries while it is open.
+            if (glsBeginCapture(destination, type, writeFlags)) {
+                result = GLS_CONTEXT;
+                __glsContextStreamExecute(stream);
+                glsEndCapture();
+            }
+        } else {
+            // A file is copied by the stream reader, which this build does
+            // not have yet.
+            fileQuery(ctx, from.text);
+        }
+        __glsStreamCallEnd(ctx, &saved);
+    }
+    __glsArgToUtf8Free(&from);
+    __glsArgToUtf8Free(&to);
+    return result;
 }
 
 }  // extern "C"

@@ -222,19 +222,7 @@ void GLSAPI __gls_client_glVertexPointerEXT(GLint size, GLenum type, GLsizei str
 
 // -------------------------------------------------------- interleaved
 
-// The interleaved formats, one row per format from GL_V2F to
-// GL_T4F_C4F_N3F_V4F in order: which arrays the format holds, the colour
-// type and the sizes, the byte offsets of colour, normal and vertex
-// (texture coordinates come first), and the bytes of one vertex.
-struct __GLSinterleavedLayout {
-    GLenum format;
-    GLint hasColor, hasNormal, hasTexCoord;
-    GLenum colorType;
-    GLint colorSize, texCoordSize, vertexSize;
-    GLint colorOffset, normalOffset, vertexOffset, stride;
-};
-
-static const __GLSinterleavedLayout __glsInterleavedLayouts[] = {
+extern "C" const __GLSinterleavedFormat __glsInterleavedFormats[] = {
     {GL_V2F, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 8},
     {GL_V3F, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 12},
     {GL_C4UB_V2F, 1, 0, 0, GL_UNSIGNED_BYTE, 4, 0, 2, 0, 0, 4, 12},
@@ -249,6 +237,7 @@ static const __GLSinterleavedLayout __glsInterleavedLayouts[] = {
     {GL_T2F_N3F_V3F, 0, 1, 1, 0, 0, 2, 3, 0, 8, 20, 32},
     {GL_T2F_C4F_N3F_V3F, 1, 1, 1, GL_FLOAT, 4, 2, 3, 8, 24, 36, 48},
     {GL_T4F_C4F_N3F_V4F, 1, 1, 1, GL_FLOAT, 4, 4, 4, 16, 32, 44, 60},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
 };
 
 void GLSAPI __gls_client_glInterleavedArrays(GLenum format, GLsizei stride, const void *pointer) {
@@ -256,7 +245,7 @@ void GLSAPI __gls_client_glInterleavedArrays(GLenum format, GLsizei stride, cons
         __GLS_SLOT(__glsDefaultDispatchTable, glInterleavedArrays)(format, stride, pointer);
     }
     if (format < GL_V2F || format > GL_T4F_C4F_N3F_V4F || stride < 0) return;
-    const __GLSinterleavedLayout *row = &__glsInterleavedLayouts[format - GL_V2F];
+    const __GLSinterleavedFormat *row = &__glsInterleavedFormats[format - GL_V2F];
     __GLSvertexArrayState *arrays = __glsClientArrays();
     const GLint set = __glsActiveTextureSet(arrays);
     arrays->enabled[__GLS_ARRAY_COLOR] = row->hasColor;

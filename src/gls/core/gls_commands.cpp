@@ -2,6 +2,7 @@
 // table, and the implementations of every command but glsDrawVertexArray
 // (gls_exec_draw.cpp).
 #include "gls_commands.h"
+#include "stream_call.h"
 
 #include <string.h>
 
@@ -311,27 +312,14 @@ void GLSAPI __gls_exec_glsUnsupportedCommand(const GLubyte *inCommand) {
 
 GLSenum GLSAPI __gls_exec_glsCallStream(const GLubyte *inName) {
     __GLScontext *ctx = __glsGetContext();
-    if (ctx->abortCall) return 0;
-    if (ctx->callNesting >= __GLS_MAX_CALL_NESTING) {
-        // Every playback in progress ends: the decoders become no-ops and
-        // the walks stop at their next link, until the outermost call
-        // returns.
-        __glsRaiseError(GLS_STATE_ERROR);
-        __glsEnableAttrib(GLS_ABORT_CALL);
-        return 0;
-    }
+    if (!__glsStreamCallAdmit(ctx)) return 0;
     __GLSutf8Arg name;
     if (!__glsStringArg(&name, ctx, inName)) {
         __glsArgToUtf8Free(&name);
         return 0;
     }
-    // Facts about the real GL are asked afresh for each outermost playback.
-    if (ctx->callNesting == 0 && ctx->captureNesting == 0) __glsGLInfoReset(&ctx->glInfo);
-    const GLint callNesting = ctx->callNesting;
-    const GLint readBase = ctx->readBase;
-    GLubyte *const readStart = ctx->readStart;
-    GLubyte **const readCursor = ctx->readCursor;
-    ++ctx->callNesting;
+    __GLSstreamCall saved;
+    __glsStreamCallBegin(ctx, &saved);
 
     GLSenum result = 0;
     __GLScontextStream *stream =
@@ -348,12 +336,7 @@ GLSenum GLSAPI __gls_exec_glsCallStream(const GLubyte *inName) {
         __glsRaiseError(GLS_PARAMETER_ERROR);
     }
 
-    ctx->callNesting = callNesting;
-    ctx->readBase = readBase;
-    ctx->readStart = readStart;
-    ctx->readCursor = readCursor;
-    // An abort ends at the outermost playback.
-    if (ctx->abortCall && ctx->callNesting == 0) __glsDisableAttrib(GLS_ABORT_CALL);
+    __glsStreamCallEnd(ctx, &saved);
     __glsArgToUtf8Free(&name);
     return result;
 }

@@ -13,4 +13,24 @@ typedef void (GLSAPI *__GLSdecodeBinFunc)(GLubyte *inoutPtr);
 extern __GLSdecodeBinFunc __glsDispatchDecode_bin_default[GLS_OP_COUNT];
 extern const __GLSdecodeBinFunc __glsDispatchDecode_bin_swap[GLS_OP_COUNT];
 
+// The argument bytes of the record of `opcode` whose block starts at
+// `block`, from the record header in front of the block (in native order):
+// a decoder reads nothing beyond them. A long header whose size could also
+// be read as a short header of the same opcode is taken at the smaller size
+// unless the walker's current-record pointer tells the form.
+GLulong __glsDecodeArgBytes(GLSopcode opcode, const GLubyte *block);
+
+// A heap block of a 64-bit byte count; null, with GLS_RESOURCE_ERROR, when
+// it cannot be had.
+void *__glsDecodeMalloc(GLulong byteCount);
+
 }  // extern "C"
+
+// A buffer that a decoder provides for one call: up to 65,536 bytes on the
+// decoder's own stack, larger ones from the heap into `heapVar`, which the
+// decoder frees after the call. Null when the heap has none.
+enum { __GLS_DECODE_STACK_LIMIT = 0x10000 };
+#define __GLS_DECODE_BUFFER(byteCount, heapVar)                                   \
+    ((GLulong)(byteCount) <= __GLS_DECODE_STACK_LIMIT                             \
+         ? __builtin_alloca((byteCount) ? ((size_t)(byteCount) + 3) & ~(size_t)3 : 4)\
+         : ((heapVar) = __glsDecodeMalloc((GLulong)(byteCount))))

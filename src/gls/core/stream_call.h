@@ -1,0 +1,29 @@
+// The bracket around every stream call (glsCallArray, glsCallStream,
+// glsCopyStream): calls nest up to the limit, the read position of the
+// caller survives the call, and an abort ends with the outermost call.
+#pragma once
+
+#include "context.h"
+
+struct __GLSstreamCall {
+    GLint callNesting;
+    GLint readBase;
+    GLubyte *readStart;
+    GLubyte **readCursor;
+};
+
+extern "C" {
+
+// 1 when a call may start. At the nesting limit every call in progress
+// ends: GLS_STATE_ERROR, and the abort turns the decoders into no-ops and
+// stops the walks until the outermost call returns.
+GLboolean __glsStreamCallAdmit(__GLScontext *ctx);
+
+// Saves the caller's read position and nesting and enters one level; the
+// facts about the real GL are asked afresh for each outermost call.
+void __glsStreamCallBegin(__GLScontext *ctx, __GLSstreamCall *saved);
+
+// Restores what Begin saved; the outermost call forgets an abort.
+void __glsStreamCallEnd(__GLScontext *ctx, const __GLSstreamCall *saved);
+
+}  // extern "C"
