@@ -10,6 +10,7 @@
 
 #include "api.h"
 #include "capture_seam.h"
+#include "context_test.h"
 #include "decode.h"
 #include "support.h"
 
@@ -17,21 +18,9 @@ namespace {
 
 const GLubyte *u(const char *s) { return (const GLubyte *)s; }
 
-class ApiTest : public ::testing::Test {
+class ApiTest : public GlsContextTest {
 protected:
-    GLuint name = 0;
-    void SetUp() override {
-        glsGetError();
-        name = glsGenContext();
-        ASSERT_NE(0u, name);
-        glsContext(name);
-    }
-    void TearDown() override {
-        glsContext(0);
-        glsDeleteContext(name);
-        EXPECT_EQ(0u, glsGetError());
-    }
-    __GLScontext *ctx() { return __glsGetContext(); }
+    ApiTest() : GlsContextTest(/*endsWithoutError=*/true) {}
 };
 
 struct Call {

@@ -10,6 +10,7 @@
 
 #include "api.h"
 #include "capture.h"
+#include "context_test.h"
 #include "gls_capture_sweep.h"
 
 namespace {
@@ -115,15 +116,13 @@ GLuint GLSAPI realGenLists(GLsizei range) {
     return 42;
 }
 
-class Capture : public ::testing::Test {
+class Capture : public GlsContextTest {
 protected:
     void SetUp() override {
-        name = glsGenContext();
-        glsContext(name);
-        ctx = __glsGetContext();
-        ctx->writeFunc = sink;
-        ctx->writer = watch(__glsWriterCreate((const GLubyte *)"", GLS_BINARY_LSB_FIRST, 0));
-        memset(ctx->captureFlags, __GLS_CAPTURE_WRITE, sizeof ctx->captureFlags);
+        ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
+        ctx()->writeFunc = sink;
+        ctx()->writer = watch(__glsWriterCreate((const GLubyte *)"", GLS_BINARY_LSB_FIRST, 0));
+        memset(ctx()->captureFlags, __GLS_CAPTURE_WRITE, sizeof ctx()->captureFlags);
         probe.records.clear();
         probe.log.clear();
         probe.phase = -1;
@@ -136,10 +135,8 @@ protected:
     void TearDown() override {
         __glsDefaultDispatchTable[__GLS_OP_glGenLists] = savedGenLists;
         for (__GLSwriter *w : writers) __glsWriterDestroy(w);
-        ctx->writer = nullptr;
-        glsContext(0);
-        glsDeleteContext(name);
-        glsGetError();
+        ctx()->writer = nullptr;
+        GlsContextTest::TearDown();
     }
     __GLSwriter *watch(__GLSwriter *w) {
         writers.push_back(w);
@@ -165,8 +162,6 @@ protected:
         static Record none{};
         return probe.records.empty() ? none : probe.records.back();
     }
-    GLuint name = 0;
-    __GLScontext *ctx = nullptr;
     std::vector<__GLSwriter *> writers;
     __GLSfunc savedGenLists = nullptr;
 };
@@ -208,9 +203,9 @@ TEST_F(Capture, EveryOpcodeAnnouncesWhatItPutsAndAlignsItsWideValues) {
             EXPECT_TRUE(r.wideAligned);
         }
         aligned += r.phase >= 0;
-        EXPECT_FALSE(ctx->writer->failed);
+        EXPECT_FALSE(ctx()->writer->failed);
         EXPECT_EQ((GLSenum)GLS_NONE, glsGetError());
-        ctx->writer->failed = 0;  // one broken record must not hide the next
+        ctx()->writer->failed = 0;  // one broken record must not hide the next
     }
     EXPECT_EQ(95, aligned);
 }
@@ -224,7 +219,7 @@ TEST_F(Capture, FlagsDecideForEveryOpcode) {
         {__GLS_CAPTURE_CALLBACKS | __GLS_CAPTURE_WRITE, true, 0, true},
     };
     for (auto &c : cases) {
-        memset(ctx->captureFlags, c.flags, sizeof ctx->captureFlags);
+        memset(ctx()->captureFlags, c.flags, sizeof ctx()->captureFlags);
         probe.refuseBegin = c.refuse;
         for (const CaptureSweep &s : captureSweep) {
             SCOPED_TRACE(std::string(s.name) + " flags " + std::to_string(c.flags));
@@ -251,11 +246,11 @@ TEST_F(Capture, ExecutionAndResultFollowTheFlags) {
         {__GLS_CAPTURE_EXECUTE | __GLS_CAPTURE_WRITE, 42, {"exec depth 1", "write"}},
     };
     for (auto &c : cases) {
-        ctx->captureFlags[__GLS_OP_glGenLists] = c.flags;
+        ctx()->captureFlags[__GLS_OP_glGenLists] = c.flags;
         probe.log.clear();
         EXPECT_EQ(c.result, CAPTURE(glGenLists)(5)) << (int)c.flags;
         EXPECT_EQ(c.log, probe.log) << (int)c.flags;
-        EXPECT_EQ(0, ctx->captureExecDepth);
+        EXPECT_EQ(0, ctx()->captureExecDepth);
     }
 }
 
@@ -268,7 +263,7 @@ TEST_F(Capture, TheEntryCallbackDecidesForItsOwnCall) {
         {7, {"entry 53", "exec depth 1", "write", "exit 53"}},
     };
     for (auto &c : cases) {
-        ctx->captureFlags[__GLS_OP_glGenLists] = 7;
+        ctx()->captureFlags[__GLS_OP_glGenLists] = 7;
         entrySetsFlags = c.set;
         probe.log.clear();
         CAPTURE(glGenLists)(1);
@@ -278,13 +273,13 @@ TEST_F(Capture, TheEntryCallbackDecidesForItsOwnCall) {
 
 TEST_F(Capture, ARefusedRecordStillExecutesAndCallsBack) {
     glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, exitCallback);
-    ctx->captureFlags[__GLS_OP_glGenLists] = 7;
+    ctx()->captureFlags[__GLS_OP_glGenLists] = 7;
     probe.refuseBegin = true;
     EXPECT_EQ(42u, CAPTURE(glGenLists)(1));
     EXPECT_EQ((std::vector<std::string>{"exec depth 1", "exit 53"}), probe.log);
     probe.refuseBegin = false;
     probe.refuseAlign = true;
-    ctx->captureFlags[__GLS_OP_glColor3dv] = 6;
+    ctx()->captureFlags[__GLS_OP_glColor3dv] = 6;
     CAPTURE(glColor3dv)((const GLdouble *)sweepIn);
     EXPECT_TRUE(probe.records.empty());
     EXPECT_EQ("exit 58", probe.log.back());
@@ -293,17 +288,17 @@ TEST_F(Capture, ARefusedRecordStillExecutesAndCallsBack) {
 TEST_F(Capture, DrawsBelongToTheExpandersWhenVertexArraysAreCaptured) {
     glsCaptureFunc(GLS_CAPTURE_ENTRY_FUNC, entryCallback);
     glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, exitCallback);
-    memset(ctx->captureFlags, 6, sizeof ctx->captureFlags);
+    memset(ctx()->captureFlags, 6, sizeof ctx()->captureFlags);
     // A draw is expanded only when an array is enabled to draw from.
     static const GLfloat vertices[9] = {};
     static const GLushort indices[] = {2, 0, 1};
     __gls_client_glVertexPointer(3, GL_FLOAT, 0, vertices);
     __gls_client_glEnableClientState(GL_VERTEX_ARRAY);
-    ctx->captureVertexArrays = 1;
+    ctx()->captureVertexArrays = 1;
     CAPTURE(glArrayElement)(1);
     CAPTURE(glDrawArrays)(GL_TRIANGLES, 0, 3);
     CAPTURE(glDrawElements)(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, indices);
-    ctx->captureVertexArrays = 0;
+    ctx()->captureVertexArrays = 0;
     __gls_client_glDisableClientState(GL_VERTEX_ARRAY);
     for (const std::string &entry : probe.log) EXPECT_EQ(std::string::npos, entry.find(" 3")) << entry;
     for (const Record &r : probe.records) EXPECT_NE(__GLS_OP_glDrawArrays, r.op);
@@ -312,9 +307,9 @@ TEST_F(Capture, DrawsBelongToTheExpandersWhenVertexArraysAreCaptured) {
 }
 
 TEST_F(Capture, GLSCommandsRunTheirImplementation) {
-    ctx->captureFlags[__GLS_OP_glsBlock] = 3;
+    ctx()->captureFlags[__GLS_OP_glsBlock] = 3;
     CAPTURE(glsBlock)(GLS_FRAME);
-    EXPECT_EQ((GLSenum)GLS_FRAME, ctx->blockType);
+    EXPECT_EQ((GLSenum)GLS_FRAME, ctx()->blockType);
     EXPECT_EQ(4u, only().announced);
 }
 
@@ -378,7 +373,7 @@ TEST_F(Capture, RecordsHaveTheirSizeAndPhase) {
         EXPECT_EQ(c.phase, r.phase);
         EXPECT_EQ(c.bytes, r.announced);
         EXPECT_EQ(r.announced, r.put);
-        EXPECT_FALSE(ctx->writer->failed);
+        EXPECT_FALSE(ctx()->writer->failed);
     }
 }
 
@@ -438,24 +433,24 @@ TEST_F(Capture, BeginIsShortInContextStreamsOnly) {
         {true, GL_TRIANGLES, 5, 0}, {true, GL_POLYGON, 10, 0}, {true, 10, 55, 4},
         {false, GL_TRIANGLES, 55, 4},
     };
-    __GLSwriter *binary = ctx->writer;
+    __GLSwriter *binary = ctx()->writer;
     __GLSwriter *context = watch(__glsWriterCreate((const GLubyte *)"s", GLS_CONTEXT, 0));
     ASSERT_TRUE(context);
     for (auto &c : cases) {
-        ctx->writer = c.context ? context : binary;
+        ctx()->writer = c.context ? context : binary;
         probe.records.clear();
         CAPTURE(glBegin)(c.mode);
         EXPECT_EQ(c.op, only().op) << c.mode;
         EXPECT_EQ(c.bytes, only().announced) << c.mode;
         EXPECT_EQ(c.bytes, only().put) << c.mode;
     }
-    ctx->writer = binary;
+    ctx()->writer = binary;
 }
 
 TEST_F(Capture, ClientCommandsKeepTheMirror) {
-    ctx->captureFlags[__GLS_OP_glEnableClientState] = 3;
-    ctx->captureFlags[__GLS_OP_glDisableClientState] = __GLS_CAPTURE_WRITE;
-    ctx->captureFlags[__GLS_OP_glIsEnabled] = 1;
+    ctx()->captureFlags[__GLS_OP_glEnableClientState] = 3;
+    ctx()->captureFlags[__GLS_OP_glDisableClientState] = __GLS_CAPTURE_WRITE;
+    ctx()->captureFlags[__GLS_OP_glIsEnabled] = 1;
     CAPTURE(glEnableClientState)(GL_VERTEX_ARRAY);
     CAPTURE(glDisableClientState)(GL_VERTEX_ARRAY);  // written, not executed
     EXPECT_EQ(GL_TRUE, CAPTURE(glIsEnabled)(GL_VERTEX_ARRAY));

@@ -12,6 +12,8 @@
 #include <string>
 
 #include "api.h"
+#include "context_test.h"
+#include "read_file.h"
 
 extern "C" {
 void GLSAPI glBegin(GLenum);
@@ -62,34 +64,17 @@ std::string goldenPath() {
     return here.substr(0, slash + 1) + "../golden/irregular.gls";
 }
 
-bool readFile(const std::string &path, std::string *text) {
-    FILE *in = fopen(path.c_str(), "rb");
-    if (!in) return false;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, in)) > 0) text->append(buffer, n);
-    fclose(in);
-    return true;
-}
-
-class CaptureGolden : public ::testing::Test {
+class CaptureGolden : public GlsContextTest {
 protected:
     void SetUp() override {
         captured.clear();
-        name = glsGenContext();
-        glsContext(name);
+        ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
         glsWriteFunc(collect);
         // Written only: no GL stands behind the test, and the pixel-store
         // state the images are read with is the context's own default.
         const GLSopcode *opcodes = glsGetOpcodes(GLS_API_GL);
         for (GLint i = 0; i < glsGetOpcodeCount(GLS_API_GL); ++i) glsCaptureFlags(opcodes[i], 2);
     }
-    void TearDown() override {
-        glsContext(0);
-        glsDeleteContext(name);
-        glsGetError();
-    }
-    GLuint name = 0;
 };
 
 }  // namespace

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <string>
+#include <vector>
+
 #include "api.h"
 #include "capture_seam.h"
 #include "support.h"
@@ -163,4 +166,48 @@ TEST_F(Checked, BothRoadsPassResultsAndDoubleBits) {
     }
     __glsDefaultDispatchTable[__GLS_OP_glDepthRange] = realDepth;
     __glsDefaultDispatchTable[__GLS_OP_glIsList] = realList;
+}
+
+namespace {
+std::string written;
+size_t GLSAPI keep(size_t n, const GLubyte *bytes) {
+    written.append((const char *)bytes, n);
+    return n;
+}
+// The opcodes of the records of a native binary stream, framing left out:
+// a short header is a 16-bit opcode and a 16-bit byte count, a long one two
+// zero halves, then a 32-bit opcode and a 32-bit byte count.
+std::vector<GLuint> opcodesOf(const std::string &bytes) {
+    std::vector<GLuint> ops;
+    for (size_t at = 0; at + 4 <= bytes.size();) {
+        GLushort half[2];
+        memcpy(half, bytes.data() + at, 4);
+        GLuint op = half[0], size = half[1];
+        if (op == 0) {
+            if (at + 12 > bytes.size()) break;
+            memcpy(&op, bytes.data() + at + 4, 4);
+            memcpy(&size, bytes.data() + at + 8, 4);
+        }
+        if (size < 4) break;
+        if (op != __GLS_OP_glsBeginGLS && op != __GLS_OP_glsEndGLS && op != __GLS_OP_glsPad) {
+            ops.push_back(op);
+        }
+        at += size;
+    }
+    return ops;
+}
+}  // namespace
+
+TEST_F(Checked, AnAliasAndItsCommandWriteTheSameCommand) {
+    makeContext();
+    written.clear();
+    glsWriteFunc(keep);
+    ASSERT_TRUE(glsBeginCapture((const GLubyte *)"", glsBinary(GL_FALSE), 0));
+    __gls_checked_capture_glBlendColor(0.25f, 0.5f, 0.75f, 1);
+    __gls_checked_capture_glBlendColorEXT(0.25f, 0.5f, 0.75f, 1);
+    __gls_checked_capture_glBindTextureEXT(GL_TEXTURE_2D, 3);
+    glsEndCapture();
+    const std::vector<GLuint> want = {__GLS_OP_glBlendColor, __GLS_OP_glBlendColor,
+                                      __GLS_OP_glBindTexture};
+    EXPECT_EQ(want, opcodesOf(written));
 }

@@ -15,6 +15,7 @@
 #include "api.h"
 #include "client_state.h"
 #include "context.h"
+#include "context_test.h"
 
 namespace {
 
@@ -73,21 +74,16 @@ void GLSAPI fake_glGetIntegerv(GLenum p, GLint *v) {
 }
 const GLubyte *GLSAPI fake_glGetString(GLenum) { return (const GLubyte *)"GL_EXT_texture3D"; }
 
-class ClientStateTest : public ::testing::Test {
+class ClientStateTest : public GlsContextTest {
 protected:
     void SetUp() override {
-        name = glsGenContext();
-        glsContext(name);
-        ctx = __glsGetContext();
-        ASSERT_TRUE(ctx);
+        ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
         glLog.clear();
         glsGetError();
     }
     void TearDown() override {
         if (faking) memcpy(__glsDefaultDispatchTable, saved, sizeof saved);
-        glsContext(0);
-        glsDeleteContext(name);
-        glsGetError();
+        GlsContextTest::TearDown();
     }
     // From now on a GL context answers.
     void fakeGL() {
@@ -96,7 +92,7 @@ protected:
 #define SLOT(name, ...) __glsDefaultDispatchTable[__GLS_OP_##name] = (__GLSfunc)fake_##name;
         FAKES(SLOT) SLOT(glGetIntegerv) SLOT(glIsEnabled) SLOT(glGetString)
 #undef SLOT
-        __glsGLInfoReset(&ctx->glInfo);
+        __glsGLInfoReset(&ctx()->glInfo);
     }
     GLint get(GLenum pname, GLint otherwise = -999) {
         GLint value = otherwise;
@@ -127,9 +123,7 @@ protected:
         }
         return Array();
     }
-    __GLSclientState &mirror() { return ctx->clientState; }
-    GLuint name = 0;
-    __GLScontext *ctx = nullptr;
+    __GLSclientState &mirror() { return ctx()->clientState; }
     __GLSfunc saved[GLS_OP_COUNT];
     bool faking = false;
 };
@@ -528,24 +522,24 @@ TEST_F(ClientStateTest, InterleavedArraysTakeTheLayoutOfTheFormat) {
 }
 
 TEST_F(ClientStateTest, HeldBuffersOnlyGrowAndKeepTheOldOneWhenMemoryRunsOut) {
-    GLfloat *small = __glsGetFeedbackBuffer(ctx, 100);
+    GLfloat *small = __glsGetFeedbackBuffer(ctx(), 100);
     ASSERT_TRUE(small);
     memset(small, 1, 100);
-    EXPECT_EQ(small, __glsGetFeedbackBuffer(ctx, 50));
-    EXPECT_EQ(small, __glsGetFeedbackBuffer(ctx, 100));
-    EXPECT_EQ(nullptr, __glsGetFeedbackBuffer(ctx, SIZE_MAX));
+    EXPECT_EQ(small, __glsGetFeedbackBuffer(ctx(), 50));
+    EXPECT_EQ(small, __glsGetFeedbackBuffer(ctx(), 100));
+    EXPECT_EQ(nullptr, __glsGetFeedbackBuffer(ctx(), SIZE_MAX));
     EXPECT_EQ((GLSenum)GLS_RESOURCE_ERROR, glsGetError());
-    EXPECT_EQ(small, __glsGetFeedbackBuffer(ctx, 100));
-    GLfloat *large = __glsGetFeedbackBuffer(ctx, 200);
+    EXPECT_EQ(small, __glsGetFeedbackBuffer(ctx(), 100));
+    GLfloat *large = __glsGetFeedbackBuffer(ctx(), 200);
     ASSERT_TRUE(large);
     EXPECT_NE(small, large);
     memset(large, 2, 200);  // the sanitizer checks the size
     EXPECT_EQ(200u, mirror().feedbackHolder.byteSize);
     // The selection buffer is held apart; both are freed with the context.
-    GLuint *select = __glsGetSelectBuffer(ctx, 0);
+    GLuint *select = __glsGetSelectBuffer(ctx(), 0);
     ASSERT_TRUE(select);
     EXPECT_NE((void *)select, (void *)large);
-    EXPECT_EQ(large, __glsGetFeedbackBuffer(ctx, 0));
+    EXPECT_EQ(large, __glsGetFeedbackBuffer(ctx(), 0));
 }
 
 TEST_F(ClientStateTest, StreamDefaultsSetTightPackingThroughTheClientCommand) {
@@ -553,13 +547,13 @@ TEST_F(ClientStateTest, StreamDefaultsSetTightPackingThroughTheClientCommand) {
         __glsClientStateInit(&mirror());
         __gls_client_glPixelStorei(GL_PACK_ROW_LENGTH, 5);
         __gls_client_glPixelStorei(GL_UNPACK_ROW_LENGTH, 5);
-        ctx->glInfo.packDefaultsSet = ctx->glInfo.unpackDefaultsSet = 0;
+        ctx()->glInfo.packDefaultsSet = ctx()->glInfo.unpackDefaultsSet = 0;
         pack ? __glsPixelPackDefaults() : __glsPixelUnpackDefaults();
         const __GLSpixelStore set = {1, 0, 0, 0, 0, 0, 0, 0}, kept = {4, 0, 5, 0, 0, 0, 0, 0};
         EXPECT_EQ(0, memcmp(pack ? &set : &kept, &mirror().pack, sizeof set));
         EXPECT_EQ(0, memcmp(pack ? &kept : &set, &mirror().unpack, sizeof set));
-        EXPECT_EQ(pack, ctx->glInfo.packDefaultsSet);
-        EXPECT_EQ(!pack, ctx->glInfo.unpackDefaultsSet);
+        EXPECT_EQ(pack, ctx()->glInfo.packDefaultsSet);
+        EXPECT_EQ(!pack, ctx()->glInfo.unpackDefaultsSet);
     }
     fakeGL();
     __glsPixelUnpackDefaults();
@@ -572,7 +566,7 @@ TEST_F(ClientStateTest, StreamDefaultsSetTightPackingThroughTheClientCommand) {
         EXPECT_EQ(order[k], glLog[k].arg);
         EXPECT_EQ(1, glLog[k].depth);  // inside the execute bracket
     }
-    EXPECT_EQ(0, ctx->captureExecDepth);
+    EXPECT_EQ(0, ctx()->captureExecDepth);
 }
 
 TEST_F(ClientStateTest, UnpackStateReadsSixModesAndTheThreeDOnesOnlyWithTheExtension) {
@@ -582,7 +576,7 @@ TEST_F(ClientStateTest, UnpackStateReadsSixModesAndTheThreeDOnesOnlyWithTheExten
     const GLint values[] = {2, 1, 7, 3, 4, 1, 6, 5};
     for (int k = 0; k < 8; ++k) __gls_client_glPixelStorei(unpack[k], values[k]);
     for (GLint texture3D : {0, 1}) {
-        ctx->glInfo.texture3D = texture3D;
+        ctx()->glInfo.texture3D = texture3D;
         __GLSpixelStore store;
         memset(&store, 0x55, sizeof store);
         __glsPixelUnpackState(&store);

@@ -11,6 +11,7 @@
 #include "api.h"
 #include "capture_seam.h"
 #include "context_stream.h"
+#include "context_test.h"
 #include "decode.h"
 #include "support.h"
 
@@ -30,24 +31,10 @@ void setEnv(const char *name, const char *value) {
 #endif
 }
 
-// Generates a context, makes it current and lets go of it at the end; every
-// test starts and ends with no pending GLS error.
-class ContextTest : public ::testing::Test {
+// Every test starts and ends with no pending GLS error.
+class ContextTest : public GlsContextTest {
 protected:
-    GLuint name = 0;
-    void SetUp() override {
-        glsGetError();
-        name = glsGenContext();
-        ASSERT_NE(0u, name);
-        glsContext(name);
-        ASSERT_EQ(name, glsGetCurrentContext());
-    }
-    void TearDown() override {
-        glsContext(0);
-        if (glsIsContext(name)) glsDeleteContext(name);
-        EXPECT_EQ(0u, glsGetError());
-    }
-    __GLScontext *ctx() { return __glsGetContext(); }
+    ContextTest() : GlsContextTest(/*endsWithoutError=*/true) {}
 };
 
 std::vector<std::string> readPrefixes() {

@@ -12,6 +12,7 @@
 
 #include "api.h"
 #include "context_stream.h"
+#include "context_test.h"
 #include "writer.h"
 
 namespace {
@@ -70,31 +71,25 @@ bool fileExists(const char *path) {
 
 const GLubyte *u(const char *s) { return (const GLubyte *)s; }
 
-class ContextWriter : public ::testing::Test {
+class ContextWriter : public GlsContextTest {
 protected:
     void SetUp() override {
-        name = glsGenContext();
-        glsContext(name);
-        ctx = __glsGetContext();
-        ASSERT_TRUE(ctx);
+        ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
         onVertexHook = nullptr;
         glsGetError();
     }
     void TearDown() override {
         onVertexHook = nullptr;
-        while (ctx->captureNesting) glsEndCapture();
-        glsContext(0);
-        glsDeleteContext(name);
-        glsGetError();
+        GlsContextTest::TearDown();
     }
 
     bool begin(const char *stream, GLbitfield flags = BARE) {
         return glsBeginCapture(u(stream), GLS_CONTEXT, flags);
     }
-    __GLSwriter *w() { return ctx->writer; }
+    __GLSwriter *w() { return ctx()->writer; }
     FILE *outFile() { return w()->stream ? w()->stream->file : nullptr; }
     __GLScontextStream *find(const char *stream) {
-        return (__GLScontextStream *)__glsStrDictLookup(ctx->contextStreamDict, u(stream));
+        return (__GLScontextStream *)__glsStrDictLookup(ctx()->contextStreamDict, u(stream));
     }
     std::vector<__GLScontextBlock *> blocks(const char *stream) {
         std::vector<__GLScontextBlock *> out;
@@ -119,11 +114,11 @@ protected:
     // Opening and closing captures refill the decoders: the test's own go
     // in before every run, and again after a capture inside one.
     void install() {
-        ctx->decodeFuncs[__GLS_OP_glVertex2iv] = onVertex;
-        ctx->decodeFuncs[__GLS_OP_glsComment] = onBulk;
-        ctx->decodeFuncs[__GLS_OP_glsPad] = onPad;
-        ctx->decodeFuncs[__GLS_OP_glsBeginGLS] = onBeginGLS;
-        ctx->decodeFuncs[__GLS_OP_glsEndGLS] = onEndGLS;
+        ctx()->decodeFuncs[__GLS_OP_glVertex2iv] = onVertex;
+        ctx()->decodeFuncs[__GLS_OP_glsComment] = onBulk;
+        ctx()->decodeFuncs[__GLS_OP_glsPad] = onPad;
+        ctx()->decodeFuncs[__GLS_OP_glsBeginGLS] = onBeginGLS;
+        ctx()->decodeFuncs[__GLS_OP_glsEndGLS] = onEndGLS;
     }
     std::string run(const char *stream) {
         install();
@@ -151,8 +146,6 @@ protected:
     size_t offset() {
         return (size_t)(w()->writePtr - __glsContextStreamLastBlock(w()->contextStream)->data);
     }
-    GLuint name = 0;
-    __GLScontext *ctx = nullptr;
 };
 
 // ------------------------------------------------------ opening streams
@@ -227,7 +220,7 @@ TEST_F(ContextWriter, AStreamBeingReadOrWrittenIsRefusedAndLeftAlone) {
                  EXPECT_FALSE(begin("s", flags));
                  EXPECT_EQ(STATE, glsGetError());
              }
-             nesting = ctx->captureNesting;
+             nesting = ctx()->captureNesting;
              glsEndCapture();
          },
          1},
@@ -236,7 +229,7 @@ TEST_F(ContextWriter, AStreamBeingReadOrWrittenIsRefusedAndLeftAlone) {
              onVertexHook = [&](GLint) {
                  EXPECT_FALSE(begin("s", 0));
                  EXPECT_EQ(STATE, glsGetError());
-                 nesting = ctx->captureNesting;
+                 nesting = ctx()->captureNesting;
              };
              EXPECT_EQ("G V1 E P G E ", run("s"));
              onVertexHook = nullptr;
@@ -565,7 +558,6 @@ TEST_F(ContextWriter, DestroyingTheContextEndsItsCapturesBeforeItsStreams) {
     glsDeleteContext(name);  // a leak or a double free is the sanitizer's
     name = glsGenContext();
     glsContext(name);
-    ctx = __glsGetContext();
     EXPECT_EQ(NONE, glsGetError());
 }
 

@@ -16,6 +16,7 @@
 #include "api.h"
 #include "capture.h"
 #include "context_stream.h"
+#include "context_test.h"
 #include "decode.h"
 #include "gls_capture_sweep.h"
 #include "gls_commands.h"
@@ -153,12 +154,10 @@ void GLSAPI logEntry(GLSopcode op) {
     if (__glsGetContext()->callNesting > 0) replayed.push_back(op);
 }
 
-class DecodeNative : public ::testing::Test {
+class DecodeNative : public GlsContextTest {
 protected:
     void SetUp() override {
-        name = glsGenContext();
-        glsContext(name);
-        ctx = __glsGetContext();
+        ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
         for (size_t i = 0; i < sizeof sweepIn; ++i) sweepIn[i] = (GLubyte)(i * 37 + 11);
         calls.clear();
         errors.clear();
@@ -168,9 +167,7 @@ protected:
         for (const char *s : {"a", "b"}) {
             if (glsIsContextStream(S(s))) glsDeleteStream(S(s));
         }
-        glsContext(0);
-        glsDeleteContext(name);
-        glsGetError();
+        GlsContextTest::TearDown();
     }
     // Runs body inside a capture into the context stream "a", with the
     // given opcodes written only, not executed.
@@ -185,8 +182,6 @@ protected:
         calls.clear();
         EXPECT_EQ((GLSenum)GLS_CONTEXT, glsCallStream(S("a")));
     }
-    GLuint name = 0;
-    __GLScontext *ctx = nullptr;
 };
 
 // ------------------------------------------------------ every opcode, once
@@ -194,7 +189,7 @@ protected:
 TEST_F(DecodeNative, EveryOpcodeHasANativeDecoder) {
     for (const CaptureSweep &s : captureSweep) {
         EXPECT_NE(nullptr, __glsDispatchDecode_bin_default[s.op]) << s.name;
-        EXPECT_NE(nullptr, ctx->decodeFuncs[s.op]) << s.name;
+        EXPECT_NE(nullptr, ctx()->decodeFuncs[s.op]) << s.name;
     }
     for (GLSopcode op = 1; op <= 10; ++op) EXPECT_NE(nullptr, __glsDispatchDecode_bin_default[op]);
 }
@@ -431,14 +426,14 @@ TEST_F(DecodeNative, TheOutArgumentRecordIsPublishedForTheCallAndPutBack) {
     };
     capture({OP(glGetIntegerv)}, [] { CAPTURE(glGetIntegerv)(GL_VIEWPORT, (GLint *)(uintptr_t)0xBEEF0); });
     install(OP(glGetIntegerv), (__GLSfunc)Fn::getIntegerv);
-    ctx->outArgs.count = 2;
-    ctx->outArgs.pointers[0] = 77;
+    ctx()->outArgs.count = 2;
+    ctx()->outArgs.pointers[0] = 77;
     replay();
     EXPECT_EQ(1, during.count);
     EXPECT_EQ(4, during.sizes[0]);
     EXPECT_EQ(0xBEEF0u, during.pointers[0]);
-    EXPECT_EQ(2, ctx->outArgs.count);
-    EXPECT_EQ(77u, ctx->outArgs.pointers[0]);
+    EXPECT_EQ(2, ctx()->outArgs.count);
+    EXPECT_EQ(77u, ctx()->outArgs.pointers[0]);
 }
 
 // Image commands get the stream's pixel-store modes; a pixel-store command
@@ -494,7 +489,7 @@ TEST_F(DecodeNative, FeedbackBuffersAreTheContextsOwn) {
     replay();
     ASSERT_EQ(2u, seen.size());
     EXPECT_EQ(seen[0], seen[1]);
-    EXPECT_EQ(seen[0], __glsGetFeedbackBuffer(ctx, 400));
+    EXPECT_EQ(seen[0], __glsGetFeedbackBuffer(ctx(), 400));
 }
 
 // A 7-bit string is handed on in place to GLS_UCS1; other string types get

@@ -13,6 +13,7 @@
 
 #include "api.h"
 #include "context_stream.h"
+#include "context_test.h"
 #include "decode.h"
 #include "gls_commands.h"
 
@@ -26,21 +27,9 @@ GLuint bitsOf(GLfloat f) {
     return bits;
 }
 
-class GlsCommands : public ::testing::Test {
+class GlsCommands : public GlsContextTest {
 protected:
-    GLuint name = 0;
-    void SetUp() override {
-        glsGetError();
-        name = glsGenContext();
-        ASSERT_NE(0u, name);
-        glsContext(name);
-    }
-    void TearDown() override {
-        glsContext(0);
-        glsDeleteContext(name);
-        EXPECT_EQ(0u, glsGetError());
-    }
-    __GLScontext *ctx() { return __glsGetContext(); }
+    GlsCommands() : GlsContextTest(/*endsWithoutError=*/true) {}
 };
 
 // ---------------------------------------------------------------- routing

@@ -10,6 +10,7 @@
 
 #include "api.h"
 #include "context.h"
+#include "context_test.h"
 #include "size.h"
 #include "startup.h"
 #include "writer.h"
@@ -373,7 +374,7 @@ void GLSAPI fakeGetColorTableParameteriv(GLenum target, GLenum pname, GLint *out
     answer("ColorTable", target, pname, out);
 }
 
-class SizeQueries : public ::testing::Test {
+class SizeQueries : public GlsContextTest {
 protected:
     struct Replaced {
         GLSopcode opcode;
@@ -387,22 +388,18 @@ protected:
         {__GLS_OP_glGetHistogramParameteriv, (__GLSfunc)fakeGetHistogramParameteriv, nullptr},
         {__GLS_OP_glGetColorTableParameteriv, (__GLSfunc)fakeGetColorTableParameteriv, nullptr},
     };
-    GLuint name = 0;
     void SetUp() override {
         for (Replaced &r : slots) {
             r.saved = __glsDefaultDispatchTable[r.opcode];
             __glsDefaultDispatchTable[r.opcode] = r.fake;
         }
-        name = glsGenContext();
-        glsContext(name);
+        ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
         asked.clear();
         askedAtDepth.clear();
     }
     void TearDown() override {
-        glsContext(0);
-        glsDeleteContext(name);
+        GlsContextTest::TearDown();
         for (Replaced &r : slots) __glsDefaultDispatchTable[r.opcode] = r.saved;
-        glsGetError();
     }
 };
 

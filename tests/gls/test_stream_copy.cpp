@@ -7,6 +7,7 @@
 #include <string>
 
 #include "api.h"
+#include "context_test.h"
 #include "support.h"
 
 extern "C" {
@@ -19,20 +20,8 @@ namespace {
 
 const GLubyte *u(const char *text) { return (const GLubyte *)text; }
 
-class StreamCopy : public ::testing::Test {
+class StreamCopy : public GlsContextTest {
 protected:
-    GLuint name = 0;
-    void SetUp() override {
-        name = glsGenContext();
-        glsContext(name);
-        glsGetError();
-    }
-    void TearDown() override {
-        while (glsGetContexti(GLS_CAPTURE_NESTING) > 0) glsEndCapture();
-        glsContext(0);
-        glsDeleteContext(name);
-        glsGetError();
-    }
     // A context stream holding a few argument-less commands, written only.
     void record(const char *stream) {
         for (GLSopcode op : {__GLS_OP_glPushMatrix, __GLS_OP_glLoadIdentity, __GLS_OP_glPopMatrix}) {

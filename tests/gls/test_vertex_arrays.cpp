@@ -12,6 +12,7 @@
 
 #include "api.h"
 #include "capture.h"
+#include "context_test.h"
 
 namespace {
 
@@ -78,12 +79,10 @@ void drawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid *indices
 enum Kind { COLOR, EDGE, INDEX, NORMAL, TEX, VERTEX, TEX1 };
 struct Array { Kind kind; GLint size; GLenum type; GLint stride, offset; };
 
-class VertexArrays : public ::testing::Test {
+class VertexArrays : public GlsContextTest {
 protected:
     void SetUp() override {
-        name = glsGenContext();
-        glsContext(name);
-        ctx = __glsGetContext();
+        ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
         __glsEnableAttrib(GLS_CAPTURE_VERTEX_ARRAYS);
 #define INSTALL(name, T) \
     __glsSetCommandFunc(GLS_CAPTURE_FUNC, __GLS_OP_##name, (__GLSfunc)rec_##name);
@@ -94,20 +93,18 @@ protected:
         for (int d = 0; d < 3; ++d) {
             saved[d] = __glsDefaultDispatchTable[draws[d]];
             __glsDefaultDispatchTable[draws[d]] = execs[d];
-            ctx->captureFlags[draws[d]] = __GLS_CAPTURE_CALLBACKS | __GLS_CAPTURE_EXECUTE;
+            ctx()->captureFlags[draws[d]] = __GLS_CAPTURE_CALLBACKS | __GLS_CAPTURE_EXECUTE;
         }
         for (size_t i = 0; i < sizeof arena; ++i) arena[i] = (GLubyte)(i * 7 + i / 251);
         calls.clear();
     }
     void TearDown() override {
         for (int d = 0; d < 3; ++d) __glsDefaultDispatchTable[draws[d]] = saved[d];
-        glsContext(0);
-        glsDeleteContext(name);
-        glsGetError();
+        GlsContextTest::TearDown();
     }
     // Enables exactly the given arrays in the mirror, any size or type.
     void use(std::vector<Array> arrays) {
-        __GLSvertexArrayState *s = &ctx->clientState.arrays;
+        __GLSvertexArrayState *s = &ctx()->clientState.arrays;
         __glsArrayStateInit(s);
         for (const Array &a : arrays) {
             static const GLint slot[] = {0, 1, 2, 3, 4, 8, 5},
@@ -124,8 +121,6 @@ protected:
     static std::string at(GLint offset, GLint stride, GLlong e, GLint bytes) {
         return std::string((const char *)arena + offset + e * stride, (size_t)bytes);
     }
-    GLuint name = 0;
-    __GLScontext *ctx = nullptr;
     __GLSfunc saved[3] = {};
 };
 
@@ -220,7 +215,7 @@ TEST_F(VertexArrays, ArraysMatchALayoutByWhatTheyHoldAlone) {
     };
     for (auto &c : cases) {
         use(c.arrays);
-        const __GLSinterleavedFormat *f = __glsMatchInterleaved(&ctx->clientState.arrays);
+        const __GLSinterleavedFormat *f = __glsMatchInterleaved(&ctx()->clientState.arrays);
         EXPECT_EQ(c.format, f ? f->format : 0) << &c - cases;
     }
 }
@@ -371,11 +366,11 @@ TEST_F(VertexArrays, UnexpandableCallsAreCapturedAsTheyStand) {
         EXPECT_EQ(c.want, calls) << c.what;
     }
     // The draw's record, too, is the application's own.
-    ctx->captureFlags[__GLS_OP_glDrawArrays] = __GLS_CAPTURE_WRITE;
-    ctx->writeFunc = sink;
-    ctx->writer = __glsWriterCreate((const GLubyte *)"", GLS_TEXT, 0);
+    ctx()->captureFlags[__GLS_OP_glDrawArrays] = __GLS_CAPTURE_WRITE;
+    ctx()->writeFunc = sink;
+    ctx()->writer = __glsWriterCreate((const GLubyte *)"", GLS_TEXT, 0);
     drawArrays(GL_TRIANGLES, 0, -1);
-    __glsWriterFlush(ctx->writer);
-    ctx->writer = __glsWriterDestroy(ctx->writer);
+    __glsWriterFlush(ctx()->writer);
+    ctx()->writer = __glsWriterDestroy(ctx()->writer);
     EXPECT_NE(std::string::npos, text.find("glDrawArrays(GL_TRIANGLES, 0, -1);")) << text;
 }

@@ -3,6 +3,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 
+#include "read_file.h"
 #include "writer_fixture.h"
 
 namespace {
@@ -74,9 +75,9 @@ TEST_P(BinaryWriter, PadGoesBeforeGetDoublevAfterTheStartRecord) {
 }
 
 TEST_P(BinaryWriter, OutputPointersComeFromTheStreamWhileACallRuns) {
-    ctx->callNesting = 1;
-    ctx->outArgs.pointers[1] = 0x1122334455667788ull;
-    ctx->lastOutPointer = 0xAABBCCDDEEFF0011ull;
+    ctx()->callNesting = 1;
+    ctx()->outArgs.pointers[1] = 0x1122334455667788ull;
+    ctx()->lastOutPointer = 0xAABBCCDDEEFF0011ull;
     open(GetParam().type, __GLS_WRITE_NO_FRAMING);
     ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glGetDoublev, 16));
     w->put.putOutArg(w, 1, &w);
@@ -85,7 +86,7 @@ TEST_P(BinaryWriter, OutputPointersComeFromTheStreamWhileACallRuns) {
     std::string s = close();
     EXPECT_EQ(field("1122334455667788") + field("AABBCCDDEEFF0011"), s.substr(4));
     // With an override for the opcode the client addresses are written.
-    ctx->callOverride[__GLS_OP_glGetDoublev] = (__GLSfunc)__gls_null_glGetDoublev;
+    ctx()->callOverride[__GLS_OP_glGetDoublev] = (__GLSfunc)__gls_null_glGetDoublev;
     WriterSink::out.clear();
     open(GetParam().type, __GLS_WRITE_NO_FRAMING);
     ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glGetDoublev, 8));
@@ -209,7 +210,7 @@ TEST_P(BinaryWriter, StringsAreCountedUtf8WithTheSevenBitMark) {
         {GLS_UCS1, {'a', 'b', 'c', 'd', 'e'}, 8, "00000009", "61626300"},
     };
     for (const Case &c : cases) {
-        ctx->stringType = c.type;
+        ctx()->stringType = c.type;
         std::vector<GLubyte> text;
         for (GLuint ch : c.chars) {
             GLubyte unit[4];
@@ -375,11 +376,7 @@ TEST_F(WriterTest, AnEmptyFlushCallsNothing) {
 
 std::string readFile(const std::string &path) {
     std::string s;
-    if (FILE *f = fopen(path.c_str(), "rb")) {
-        char buf[256];
-        for (size_t n; (n = fread(buf, 1, sizeof buf, f));) s.append(buf, n);
-        fclose(f);
-    }
+    ::readFile(path, &s);  // a file not there reads as empty
     return s;
 }
 
@@ -418,8 +415,8 @@ TEST_F(WriterTest, AFileThatCannotBeOpenedGivesNoWriter) {
 TEST_F(WriterTest, AnEmptyNameWithoutAWriteFunctionWritesToTheChannel) {
     FILE *channel = tmpfile();
     ASSERT_NE(nullptr, channel);
-    ctx->writeFunc = nullptr;
-    ctx->defaultWriteChannel = channel;
+    ctx()->writeFunc = nullptr;
+    ctx()->defaultWriteChannel = channel;
     open(GLS_BINARY_LSB_FIRST, __GLS_WRITE_APPEND);
     close();
     // Still open: the channel is the context's, not the writer's.
@@ -500,7 +497,7 @@ TEST_F(WriterTest, BitmapPixelsStartAtTheSkippedPixelsBit) {
 TEST_F(WriterTest, ThreeDImagesSkipWholeImages) {
     // Images of 1x2 luminance bytes; an image height of 0 means the height.
     // Skipped images count only where the GL has 3-D textures.
-    ctx->glInfo.texture3D = 1;
+    ctx()->glInfo.texture3D = 1;
     __gls_client_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
     __gls_client_glPixelStorei(GL_UNPACK_SKIP_IMAGES_EXT, 2);
     const GLubyte data[] = {1, 2, 3, 4, 5, 6, 7, 8};

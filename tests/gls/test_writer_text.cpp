@@ -399,7 +399,7 @@ TEST_F(TextWriter, StringsKeepPrintableCharactersAndEscapeTheRest) {
         {0, {'a'}, "\"\""},
     };
     for (const Case &c : cases) {
-        ctx->stringType = c.type;
+        ctx()->stringType = c.type;
         std::vector<GLuint> u4(c.chars);
         u4.push_back(0);
         std::vector<GLushort> u2(u4.begin(), u4.end());

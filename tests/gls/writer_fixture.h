@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "api.h"
+#include "context_test.h"
 #include "writer.h"
 #include "writer_context.h"
 
@@ -24,14 +25,11 @@ struct WriterSink {
     }
 };
 
-class WriterTest : public ::testing::Test {
+class WriterTest : public GlsContextTest {
 protected:
     void SetUp() override {
-        name = glsGenContext();
-        glsContext(name);
-        ctx = __glsGetContext();
-        ASSERT_TRUE(ctx);
-        ctx->writeFunc = WriterSink::write;
+        ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
+        ctx()->writeFunc = WriterSink::write;
         WriterSink::out.clear();
         WriterSink::calls.clear();
         WriterSink::shortBy = 0;
@@ -39,12 +37,8 @@ protected:
     }
     void TearDown() override {
         __glsWriterDestroy(w);
-        glsContext(0);
-        glsDeleteContext(name);
-        glsGetError();
+        GlsContextTest::TearDown();
     }
-    GLuint name = 0;
-    __GLScontext *ctx = nullptr;
     // A writer on the write function, framed unless flags say otherwise.
     __GLSwriter *open(GLSenum type, GLuint flags = 0) {
         w = __glsWriterCreate((const GLubyte *)"", type, flags);

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "api.h"
+#include "read_file.h"
 
 // The frame whose text is compared: the second, the first with a rotation.
 static const int kGoldenFrame = 1;
@@ -101,16 +102,6 @@ static std::string maskPointers(const std::string &text) {
         }
     }
     return out;
-}
-
-static bool readFile(const char *path, std::string *text) {
-    FILE *in = fopen(path, "rb");
-    if (!in) return false;
-    char buffer[4096];
-    size_t n;
-    while ((n = fread(buffer, 1, sizeof buffer, in)) > 0) text->append(buffer, n);
-    fclose(in);
-    return true;
 }
 
 static void writeFile(const char *path, const std::string &text) {

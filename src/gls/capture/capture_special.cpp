@@ -50,6 +50,39 @@ void putImage(__GLSwriter *w, GLenum format, GLenum type, GLint width, GLint hei
     __glsWriterPutPixels(w, format, type, width, height, depth, 0, bytes ? pixels : nullptr);
 }
 
+// An image as the caller passed it, with the count its size rule gives.
+struct Image {
+    GLenum format, type;
+    GLint width, height, depth;
+    GLint size;
+    const GLvoid *pixels;
+};
+
+// The template of the records of one image: `putArgs` puts the arguments
+// that stand between the bulk break and the image, and a record that the
+// writer refuses gets none of them.
+template <typename PutArgs>
+void writeImage(__GLSwriter *w, GLSopcode op, GLulong fixed, GLSimageFlags imageFlags,
+                const Image &image, PutArgs putArgs) {
+    const GLulong bytes = imageBytes(image.pixels, image.size);
+    if (!beginImage(w, op, fixed + bytes, imageFlags)) return;
+    putArgs();
+    putImage(w, image.format, image.type, image.width, image.height, image.depth, bytes,
+             image.pixels);
+    w->put.endCommand(w);
+}
+
+// The records whose format and type are the last arguments before the image.
+template <typename PutArgs>
+void writeFormattedImage(__GLSwriter *w, GLSopcode op, GLulong fixed, GLSimageFlags imageFlags,
+                         const Image &img, PutArgs putArgs) {
+    writeImage(w, op, fixed, imageFlags, img, [&] {
+        putArgs();
+        w->put.putGLenum(w, img.format);
+        w->put.putGLenum(w, img.type);
+    });
+}
+
 // The null bit of the texture images, whose null pointer means "no image".
 GLSimageFlags nullBit(const GLvoid *pixels) { return pixels ? 0 : __GLS_IMAGE_NULL_BIT; }
 
@@ -177,25 +210,24 @@ void GLSAPI __gls_capture_glMap2f(GLenum target, GLfloat u1, GLfloat u2, GLint u
 void GLSAPI __gls_capture_glBitmap(GLsizei width, GLsizei height, GLfloat xorig, GLfloat yorig,
                                    GLfloat xmove, GLfloat ymove, const GLubyte *bitmap) {
     __GLS_CAPTURE(glBitmap, (width, height, xorig, yorig, xmove, ymove, bitmap), {
-        const GLulong bytes = imageBytes(bitmap, __glsSize_glBitmap(width, height, bitmap));
-        if (!beginImage(w, __GLS_OP_glBitmap, 28 + bytes, 0)) break;
-        w->put.putGLint(w, width);
-        w->put.putGLint(w, height);
-        w->put.putGLfloat(w, __glsFloatBits(&xorig));
-        w->put.putGLfloat(w, __glsFloatBits(&yorig));
-        w->put.putGLfloat(w, __glsFloatBits(&xmove));
-        w->put.putGLfloat(w, __glsFloatBits(&ymove));
-        putImage(w, GL_COLOR_INDEX, GL_BITMAP, width, height, 0, bytes, bitmap);
-        w->put.endCommand(w);
+        const Image img = {GL_COLOR_INDEX, GL_BITMAP, width, height, 0,
+                           __glsSize_glBitmap(width, height, bitmap), bitmap};
+        writeImage(w, __GLS_OP_glBitmap, 28, 0, img, [&] {
+            w->put.putGLint(w, width);
+            w->put.putGLint(w, height);
+            w->put.putGLfloat(w, __glsFloatBits(&xorig));
+            w->put.putGLfloat(w, __glsFloatBits(&yorig));
+            w->put.putGLfloat(w, __glsFloatBits(&xmove));
+            w->put.putGLfloat(w, __glsFloatBits(&ymove));
+        });
     });
 }
 
 void GLSAPI __gls_capture_glPolygonStipple(const GLubyte *mask) {
     __GLS_CAPTURE(glPolygonStipple, (mask), {
-        const GLulong bytes = imageBytes(mask, __glsSize_glPolygonStipple(mask));
-        if (!beginImage(w, __GLS_OP_glPolygonStipple, 4 + bytes, 0)) break;
-        putImage(w, GL_COLOR_INDEX, GL_BITMAP, 32, 32, 0, bytes, mask);
-        w->put.endCommand(w);
+        const Image img = {GL_COLOR_INDEX, GL_BITMAP, 32, 32, 0,
+                           __glsSize_glPolygonStipple(mask), mask};
+        writeImage(w, __GLS_OP_glPolygonStipple, 4, 0, img, [] {});
     });
 }
 
@@ -204,17 +236,15 @@ void GLSAPI __gls_capture_glTexImage1D(GLenum target, GLint level, GLint interna
                                        const GLvoid *pixels) {
     __GLS_CAPTURE(glTexImage1D,
                   (target, level, internalformat, width, border, format, type, pixels), {
-        const GLulong bytes = imageBytes(pixels, __glsSize_glTexImage1D(format, type, width, pixels));
-        if (!beginImage(w, __GLS_OP_glTexImage1D, 32 + bytes, nullBit(pixels))) break;
-        w->put.putGLenum(w, target);
-        w->put.putGLint(w, level);
-        w->put.putGLint(w, internalformat);
-        w->put.putGLint(w, width);
-        w->put.putGLint(w, border);
-        w->put.putGLenum(w, format);
-        w->put.putGLenum(w, type);
-        putImage(w, format, type, width, 1, 0, bytes, pixels);
-        w->put.endCommand(w);
+        const Image img = {format, type, width, 1, 0,
+                           __glsSize_glTexImage1D(format, type, width, pixels), pixels};
+        writeFormattedImage(w, __GLS_OP_glTexImage1D, 32, nullBit(pixels), img, [&] {
+            w->put.putGLenum(w, target);
+            w->put.putGLint(w, level);
+            w->put.putGLint(w, internalformat);
+            w->put.putGLint(w, width);
+            w->put.putGLint(w, border);
+        });
     });
 }
 
@@ -223,34 +253,28 @@ void GLSAPI __gls_capture_glTexImage2D(GLenum target, GLint level, GLint interna
                                        GLenum format, GLenum type, const GLvoid *pixels) {
     __GLS_CAPTURE(glTexImage2D,
                   (target, level, internalformat, width, height, border, format, type, pixels), {
-        const GLulong bytes =
-            imageBytes(pixels, __glsSize_glTexImage2D(format, type, width, height, pixels));
-        if (!beginImage(w, __GLS_OP_glTexImage2D, 36 + bytes, nullBit(pixels))) break;
-        w->put.putGLenum(w, target);
-        w->put.putGLint(w, level);
-        w->put.putGLint(w, internalformat);
-        w->put.putGLint(w, width);
-        w->put.putGLint(w, height);
-        w->put.putGLint(w, border);
-        w->put.putGLenum(w, format);
-        w->put.putGLenum(w, type);
-        putImage(w, format, type, width, height, 0, bytes, pixels);
-        w->put.endCommand(w);
+        const Image img = {format, type, width, height, 0,
+                           __glsSize_glTexImage2D(format, type, width, height, pixels), pixels};
+        writeFormattedImage(w, __GLS_OP_glTexImage2D, 36, nullBit(pixels), img, [&] {
+            w->put.putGLenum(w, target);
+            w->put.putGLint(w, level);
+            w->put.putGLint(w, internalformat);
+            w->put.putGLint(w, width);
+            w->put.putGLint(w, height);
+            w->put.putGLint(w, border);
+        });
     });
 }
 
 void GLSAPI __gls_capture_glDrawPixels(GLsizei width, GLsizei height, GLenum format, GLenum type,
                                        const GLvoid *pixels) {
     __GLS_CAPTURE(glDrawPixels, (width, height, format, type, pixels), {
-        const GLulong bytes =
-            imageBytes(pixels, __glsSize_glDrawPixels(format, type, width, height, pixels));
-        if (!beginImage(w, __GLS_OP_glDrawPixels, 20 + bytes, 0)) break;
-        w->put.putGLint(w, width);
-        w->put.putGLint(w, height);
-        w->put.putGLenum(w, format);
-        w->put.putGLenum(w, type);
-        putImage(w, format, type, width, height, 0, bytes, pixels);
-        w->put.endCommand(w);
+        const Image img = {format, type, width, height, 0,
+                           __glsSize_glDrawPixels(format, type, width, height, pixels), pixels};
+        writeFormattedImage(w, __GLS_OP_glDrawPixels, 20, 0, img, [&] {
+            w->put.putGLint(w, width);
+            w->put.putGLint(w, height);
+        });
     });
 }
 
@@ -258,16 +282,14 @@ void GLSAPI __gls_capture_glTexSubImage1D(GLenum target, GLint level, GLint xoff
                                           GLsizei width, GLenum format, GLenum type,
                                           const GLvoid *pixels) {
     __GLS_CAPTURE(glTexSubImage1D, (target, level, xoffset, width, format, type, pixels), {
-        const GLulong bytes = imageBytes(pixels, __glsSize_glTexSubImage1D(format, type, width, pixels));
-        if (!beginImage(w, __GLS_OP_glTexSubImage1D, 28 + bytes, 0)) break;
-        w->put.putGLenum(w, target);
-        w->put.putGLint(w, level);
-        w->put.putGLint(w, xoffset);
-        w->put.putGLint(w, width);
-        w->put.putGLenum(w, format);
-        w->put.putGLenum(w, type);
-        putImage(w, format, type, width, 1, 0, bytes, pixels);
-        w->put.endCommand(w);
+        const Image img = {format, type, width, 1, 0,
+                           __glsSize_glTexSubImage1D(format, type, width, pixels), pixels};
+        writeFormattedImage(w, __GLS_OP_glTexSubImage1D, 28, 0, img, [&] {
+            w->put.putGLenum(w, target);
+            w->put.putGLint(w, level);
+            w->put.putGLint(w, xoffset);
+            w->put.putGLint(w, width);
+        });
     });
 }
 
@@ -276,19 +298,16 @@ void GLSAPI __gls_capture_glTexSubImage2D(GLenum target, GLint level, GLint xoff
                                           GLenum format, GLenum type, const GLvoid *pixels) {
     __GLS_CAPTURE(glTexSubImage2D,
                   (target, level, xoffset, yoffset, width, height, format, type, pixels), {
-        const GLulong bytes =
-            imageBytes(pixels, __glsSize_glTexSubImage2D(format, type, width, height, pixels));
-        if (!beginImage(w, __GLS_OP_glTexSubImage2D, 36 + bytes, 0)) break;
-        w->put.putGLenum(w, target);
-        w->put.putGLint(w, level);
-        w->put.putGLint(w, xoffset);
-        w->put.putGLint(w, yoffset);
-        w->put.putGLint(w, width);
-        w->put.putGLint(w, height);
-        w->put.putGLenum(w, format);
-        w->put.putGLenum(w, type);
-        putImage(w, format, type, width, height, 0, bytes, pixels);
-        w->put.endCommand(w);
+        const Image img = {format, type, width, height, 0,
+                           __glsSize_glTexSubImage2D(format, type, width, height, pixels), pixels};
+        writeFormattedImage(w, __GLS_OP_glTexSubImage2D, 36, 0, img, [&] {
+            w->put.putGLenum(w, target);
+            w->put.putGLint(w, level);
+            w->put.putGLint(w, xoffset);
+            w->put.putGLint(w, yoffset);
+            w->put.putGLint(w, width);
+            w->put.putGLint(w, height);
+        });
     });
 }
 
@@ -296,16 +315,13 @@ void GLSAPI __gls_capture_glConvolutionFilter1D(GLenum target, GLenum internalfo
                                                 GLsizei width, GLenum format, GLenum type,
                                                 const GLvoid *image) {
     __GLS_CAPTURE(glConvolutionFilter1D, (target, internalformat, width, format, type, image), {
-        const GLulong bytes =
-            imageBytes(image, __glsSize_glConvolutionFilter1D(format, type, width, image));
-        if (!beginImage(w, __GLS_OP_glConvolutionFilter1D, 24 + bytes, 0)) break;
-        w->put.putGLenum(w, target);
-        w->put.putGLenum(w, internalformat);
-        w->put.putGLint(w, width);
-        w->put.putGLenum(w, format);
-        w->put.putGLenum(w, type);
-        putImage(w, format, type, width, 1, 0, bytes, image);
-        w->put.endCommand(w);
+        const Image img = {format, type, width, 1, 0,
+                           __glsSize_glConvolutionFilter1D(format, type, width, image), image};
+        writeFormattedImage(w, __GLS_OP_glConvolutionFilter1D, 24, 0, img, [&] {
+            w->put.putGLenum(w, target);
+            w->put.putGLenum(w, internalformat);
+            w->put.putGLint(w, width);
+        });
     });
 }
 
@@ -314,17 +330,15 @@ void GLSAPI __gls_capture_glConvolutionFilter2D(GLenum target, GLenum internalfo
                                                 GLenum type, const GLvoid *image) {
     __GLS_CAPTURE(glConvolutionFilter2D,
                   (target, internalformat, width, height, format, type, image), {
-        const GLulong bytes =
-            imageBytes(image, __glsSize_glConvolutionFilter2D(format, type, width, height, image));
-        if (!beginImage(w, __GLS_OP_glConvolutionFilter2D, 28 + bytes, 0)) break;
-        w->put.putGLenum(w, target);
-        w->put.putGLenum(w, internalformat);
-        w->put.putGLint(w, width);
-        w->put.putGLint(w, height);
-        w->put.putGLenum(w, format);
-        w->put.putGLenum(w, type);
-        putImage(w, format, type, width, height, 0, bytes, image);
-        w->put.endCommand(w);
+        const Image img = {format, type, width, height, 0,
+                           __glsSize_glConvolutionFilter2D(format, type, width, height, image),
+                           image};
+        writeFormattedImage(w, __GLS_OP_glConvolutionFilter2D, 28, 0, img, [&] {
+            w->put.putGLenum(w, target);
+            w->put.putGLenum(w, internalformat);
+            w->put.putGLint(w, width);
+            w->put.putGLint(w, height);
+        });
     });
 }
 
@@ -358,20 +372,18 @@ void GLSAPI __gls_capture_glTexImage3D(GLenum target, GLint level, GLint interna
                                        const GLvoid *pixels) {
     __GLS_CAPTURE(glTexImage3D, (target, level, internalformat, width, height, depth, border,
                                  format, type, pixels), {
-        const GLulong bytes =
-            imageBytes(pixels, __glsSize_glTexImage3D(format, type, width, height, depth, pixels));
-        if (!beginImage(w, __GLS_OP_glTexImage3D, 40 + bytes, nullBit(pixels))) break;
-        w->put.putGLenum(w, target);
-        w->put.putGLint(w, level);
-        w->put.putGLenum(w, (GLenum)internalformat);
-        w->put.putGLint(w, width);
-        w->put.putGLint(w, height);
-        w->put.putGLint(w, depth);
-        w->put.putGLint(w, border);
-        w->put.putGLenum(w, format);
-        w->put.putGLenum(w, type);
-        putImage(w, format, type, width, height, depth, bytes, pixels);
-        w->put.endCommand(w);
+        const Image img = {format, type, width, height, depth,
+                           __glsSize_glTexImage3D(format, type, width, height, depth, pixels),
+                           pixels};
+        writeFormattedImage(w, __GLS_OP_glTexImage3D, 40, nullBit(pixels), img, [&] {
+            w->put.putGLenum(w, target);
+            w->put.putGLint(w, level);
+            w->put.putGLenum(w, (GLenum)internalformat);
+            w->put.putGLint(w, width);
+            w->put.putGLint(w, height);
+            w->put.putGLint(w, depth);
+            w->put.putGLint(w, border);
+        });
     });
 }
 
@@ -381,36 +393,32 @@ void GLSAPI __gls_capture_glTexSubImage3D(GLenum target, GLint level, GLint xoff
                                           GLenum type, const GLvoid *pixels) {
     __GLS_CAPTURE(glTexSubImage3D, (target, level, xoffset, yoffset, zoffset, width, height,
                                     depth, format, type, pixels), {
-        const GLulong bytes =
-            imageBytes(pixels, __glsSize_glTexSubImage3D(format, type, width, height, depth, pixels));
-        if (!beginImage(w, __GLS_OP_glTexSubImage3D, 44 + bytes, 0)) break;
-        w->put.putGLenum(w, target);
-        w->put.putGLint(w, level);
-        w->put.putGLint(w, xoffset);
-        w->put.putGLint(w, yoffset);
-        w->put.putGLint(w, zoffset);
-        w->put.putGLint(w, width);
-        w->put.putGLint(w, height);
-        w->put.putGLint(w, depth);
-        w->put.putGLenum(w, format);
-        w->put.putGLenum(w, type);
-        putImage(w, format, type, width, height, depth, bytes, pixels);
-        w->put.endCommand(w);
+        const Image img = {format, type, width, height, depth,
+                           __glsSize_glTexSubImage3D(format, type, width, height, depth, pixels),
+                           pixels};
+        writeFormattedImage(w, __GLS_OP_glTexSubImage3D, 44, 0, img, [&] {
+            w->put.putGLenum(w, target);
+            w->put.putGLint(w, level);
+            w->put.putGLint(w, xoffset);
+            w->put.putGLint(w, yoffset);
+            w->put.putGLint(w, zoffset);
+            w->put.putGLint(w, width);
+            w->put.putGLint(w, height);
+            w->put.putGLint(w, depth);
+        });
     });
 }
 
 void GLSAPI __gls_capture_glColorTable(GLenum target, GLenum internalformat, GLsizei width,
                                        GLenum format, GLenum type, const GLvoid *table) {
     __GLS_CAPTURE(glColorTable, (target, internalformat, width, format, type, table), {
-        const GLulong bytes = imageBytes(table, __glsSize_glColorTable(format, type, width, table));
-        if (!beginImage(w, __GLS_OP_glColorTable, 24 + bytes, 0)) break;
-        w->put.putGLenum(w, target);
-        w->put.putGLenum(w, internalformat);
-        w->put.putGLint(w, width);
-        w->put.putGLenum(w, format);
-        w->put.putGLenum(w, type);
-        putImage(w, format, type, width, 1, 0, bytes, table);
-        w->put.endCommand(w);
+        const Image img = {format, type, width, 1, 0,
+                           __glsSize_glColorTable(format, type, width, table), table};
+        writeFormattedImage(w, __GLS_OP_glColorTable, 24, 0, img, [&] {
+            w->put.putGLenum(w, target);
+            w->put.putGLenum(w, internalformat);
+            w->put.putGLint(w, width);
+        });
     });
 }
 

@@ -240,12 +240,17 @@ extern "C" const __GLSinterleavedFormat __glsInterleavedFormats[] = {
     {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
 };
 
+const __GLSinterleavedFormat *__glsInterleavedFormat(GLenum format) {
+    if (format < GL_V2F || format > GL_T4F_C4F_N3F_V4F) return nullptr;
+    return &__glsInterleavedFormats[format - GL_V2F];
+}
+
 void GLSAPI __gls_client_glInterleavedArrays(GLenum format, GLsizei stride, const void *pointer) {
     if (__glsClientHaveGL()) {
         __GLS_SLOT(__glsDefaultDispatchTable, glInterleavedArrays)(format, stride, pointer);
     }
-    if (format < GL_V2F || format > GL_T4F_C4F_N3F_V4F || stride < 0) return;
-    const __GLSinterleavedFormat *row = &__glsInterleavedFormats[format - GL_V2F];
+    const __GLSinterleavedFormat *row = __glsInterleavedFormat(format);
+    if (!row || stride < 0) return;
     __GLSvertexArrayState *arrays = __glsClientArrays();
     const GLint set = __glsActiveTextureSet(arrays);
     arrays->enabled[__GLS_ARRAY_COLOR] = row->hasColor;

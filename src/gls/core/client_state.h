@@ -111,6 +111,10 @@ extern "C" {
 
 extern const __GLSinterleavedFormat __glsInterleavedFormats[];
 
+// The table's record of `format`, or null for an enumerant that names no
+// interleaved format.
+const __GLSinterleavedFormat *__glsInterleavedFormat(GLenum format);
+
 
 // Alignment 4, every other mode 0.
 void __glsPixelStoreInit(__GLSpixelStore *store);

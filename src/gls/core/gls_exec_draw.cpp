@@ -31,47 +31,42 @@ enum { MAX_FIELDS = 4 };
 // One interleaved-array layout: its fields in call order (the vertex last)
 // and its natural stride.
 struct VertexFormat {
-    GLenum format;
     GLint stride;
     GLint fieldCount;
     VertexField fields[MAX_FIELDS];
 };
 
-#define F(op, offset, fn) {__GLS_OP_##op, offset, fn}
-const VertexFormat FORMATS[] = {
-    {GL_V2F, 8, 1, {F(glVertex2fv, 0, vertex2fv)}},
-    {GL_V3F, 12, 1, {F(glVertex3fv, 0, vertex3fv)}},
-    {GL_C4UB_V2F, 12, 2, {F(glColor4ubv, 0, color4ubv), F(glVertex2fv, 4, vertex2fv)}},
-    {GL_C4UB_V3F, 16, 2, {F(glColor4ubv, 0, color4ubv), F(glVertex3fv, 4, vertex3fv)}},
-    {GL_C3F_V3F, 24, 2, {F(glColor3fv, 0, color3fv), F(glVertex3fv, 12, vertex3fv)}},
-    {GL_N3F_V3F, 24, 2, {F(glNormal3fv, 0, normal3fv), F(glVertex3fv, 12, vertex3fv)}},
-    {GL_C4F_N3F_V3F, 40, 3,
-     {F(glColor4fv, 0, color4fv), F(glNormal3fv, 16, normal3fv), F(glVertex3fv, 28, vertex3fv)}},
-    {GL_T2F_V3F, 20, 2, {F(glTexCoord2fv, 0, texCoord2fv), F(glVertex3fv, 8, vertex3fv)}},
-    {GL_T4F_V4F, 32, 2, {F(glTexCoord4fv, 0, texCoord4fv), F(glVertex4fv, 16, vertex4fv)}},
-    {GL_T2F_C4UB_V3F, 24, 3,
-     {F(glTexCoord2fv, 0, texCoord2fv), F(glColor4ubv, 8, color4ubv),
-      F(glVertex3fv, 12, vertex3fv)}},
-    {GL_T2F_C3F_V3F, 32, 3,
-     {F(glTexCoord2fv, 0, texCoord2fv), F(glColor3fv, 8, color3fv),
-      F(glVertex3fv, 20, vertex3fv)}},
-    {GL_T2F_N3F_V3F, 32, 3,
-     {F(glTexCoord2fv, 0, texCoord2fv), F(glNormal3fv, 8, normal3fv),
-      F(glVertex3fv, 20, vertex3fv)}},
-    {GL_T2F_C4F_N3F_V3F, 48, 4,
-     {F(glTexCoord2fv, 0, texCoord2fv), F(glColor4fv, 8, color4fv), F(glNormal3fv, 24, normal3fv),
-      F(glVertex3fv, 36, vertex3fv)}},
-    {GL_T4F_C4F_N3F_V4F, 60, 4,
-     {F(glTexCoord4fv, 0, texCoord4fv), F(glColor4fv, 16, color4fv), F(glNormal3fv, 32, normal3fv),
-      F(glVertex4fv, 44, vertex4fv)}},
-};
-#undef F
-
-const VertexFormat *findFormat(GLenum format) {
-    for (const VertexFormat &f : FORMATS) {
-        if (f.format == format) return &f;
+// The layout of `format` from the table of interleaved formats, or false
+// for an enumerant that names none. Texture coordinates lead each vertex.
+bool findFormat(GLenum format, VertexFormat *out) {
+    const __GLSinterleavedFormat *row = __glsInterleavedFormat(format);
+    if (!row) return false;
+    VertexField *f = out->fields;
+    if (row->hasTexCoord) {
+        *f++ = row->texCoordSize == 2 ? VertexField{__GLS_OP_glTexCoord2fv, 0, texCoord2fv}
+                                      : VertexField{__GLS_OP_glTexCoord4fv, 0, texCoord4fv};
     }
-    return nullptr;
+    if (row->hasColor) {
+        const GLint at = row->colorOffset;
+        if (row->colorType == GL_UNSIGNED_BYTE) {
+            *f++ = {__GLS_OP_glColor4ubv, at, color4ubv};
+        } else {
+            *f++ = row->colorSize == 3 ? VertexField{__GLS_OP_glColor3fv, at, color3fv}
+                                       : VertexField{__GLS_OP_glColor4fv, at, color4fv};
+        }
+    }
+    if (row->hasNormal) *f++ = {__GLS_OP_glNormal3fv, row->normalOffset, normal3fv};
+    const GLint at = row->vertexOffset;
+    if (row->vertexSize == 2) {
+        *f++ = {__GLS_OP_glVertex2fv, at, vertex2fv};
+    } else if (row->vertexSize == 3) {
+        *f++ = {__GLS_OP_glVertex3fv, at, vertex3fv};
+    } else {
+        *f++ = {__GLS_OP_glVertex4fv, at, vertex4fv};
+    }
+    out->stride = row->stride;
+    out->fieldCount = (GLint)(f - out->fields);
+    return true;
 }
 
 // Vertex arrays came with GL 1.1.
@@ -133,10 +128,10 @@ void drawImmediate(const VertexFormat *f, GLenum mode, GLint count, const GLubyt
 extern "C" void GLSAPI __gls_exec_glsDrawVertexArray(GLenum inMode, GLenum inFormat,
                                                      GLint inCount, const GLvoid *inData) {
     __GLScontext *ctx = __glsGetContext();
-    const VertexFormat *format = findFormat(inFormat);
+    VertexFormat format;
     // A format without a layout would leave the application's own arrays
     // in place for the draw; vertices without data cannot be read.
-    if (!format || (inCount > 0 && !inData)) {
+    if (!findFormat(inFormat, &format) || (inCount > 0 && !inData)) {
         __glsRaiseError(GLS_PARAMETER_ERROR);
         return;
     }
@@ -148,5 +143,5 @@ extern "C" void GLSAPI __gls_exec_glsDrawVertexArray(GLenum inMode, GLenum inFor
         __glsRaiseError(GLS_PARAMETER_ERROR);
         return;
     }
-    drawImmediate(format, inMode, inCount, (const GLubyte *)inData);
+    drawImmediate(&format, inMode, inCount, (const GLubyte *)inData);
 }

@@ -110,7 +110,7 @@ GLint __glsSize_glConvolutionFilter2D(GLenum format, GLenum type, GLsizei width,
 
 GLint __glsSize_glSeparableFilter2D_row(GLenum, GLenum format, GLenum type, GLsizei width,
                                         const GLvoid *row) {
-    return row ? __glsImageSize(format, type, width, 1) : 0;
+    return __glsSize_glTexImage1D(format, type, width, row);
 }
 
 GLint __glsSize_glSeparableFilter2D_column(GLenum, GLenum format, GLenum type, GLsizei height,
@@ -119,7 +119,7 @@ GLint __glsSize_glSeparableFilter2D_column(GLenum, GLenum format, GLenum type, G
 }
 
 GLint __glsSize_glColorTable(GLenum format, GLenum type, GLsizei width, const GLvoid *table) {
-    return table ? __glsImageSize(format, type, width, 1) : 0;
+    return __glsSize_glTexImage1D(format, type, width, table);
 }
 
 GLint __glsSize_glGetMinmax(GLenum, GLenum format, GLenum type) {
@@ -321,25 +321,9 @@ GLint __glsSize_glDrawElements(GLsizei count, GLenum type) {
 }
 
 GLint __glsSize_glsDrawVertexArray(GLenum format, GLint count) {
-    GLint stride;
-    switch (format) {
-    case GL_V2F: stride = 8; break;
-    case GL_V3F: stride = 12; break;
-    case GL_C4UB_V2F: stride = 12; break;
-    case GL_C4UB_V3F: stride = 16; break;
-    case GL_C3F_V3F: stride = 24; break;
-    case GL_N3F_V3F: stride = 24; break;
-    case GL_C4F_N3F_V3F: stride = 40; break;
-    case GL_T2F_V3F: stride = 20; break;
-    case GL_T4F_V4F: stride = 32; break;
-    case GL_T2F_C4UB_V3F: stride = 24; break;
-    case GL_T2F_C3F_V3F: stride = 32; break;
-    case GL_T2F_N3F_V3F: stride = 32; break;
-    case GL_T2F_C4F_N3F_V3F: stride = 48; break;
-    case GL_T4F_C4F_N3F_V4F: stride = 60; break;
-    default: return 0;
-    }
-    return count < 0 ? 0 : fitCount((GLlong)count * stride);
+    const __GLSinterleavedFormat *row = __glsInterleavedFormat(format);
+    if (!row) return 0;
+    return count < 0 ? 0 : fitCount((GLlong)count * row->stride);
 }
 
 // ------------------------------------------ parameter vectors that set state

@@ -4,15 +4,6 @@
 
 #include "util.h"
 
-static size_t charWidth(GLSenum charType) {
-    switch (charType) {
-    case GLS_UCS1: return 1;
-    case GLS_UCS2: return 2;
-    case GLS_UCS4: return 4;
-    default: return 0;
-    }
-}
-
 // Makes sure need bytes, the terminator among them, fit from write on.
 static GLboolean reserve(__GLSstring *buffer, size_t need) {
     if ((size_t)(buffer->limit - buffer->write) + 1 >= need) return 1;
@@ -67,7 +58,7 @@ GLboolean __glsStringBufferGrow(__GLSstring *buffer, size_t n) {
 }
 
 GLboolean __glsStringAppendUtf8(__GLSstring *buffer, GLSenum charType, const void *string) {
-    if (!charWidth(charType)) return 1;
+    if (!__glsCharWidth(charType)) return 1;
     size_t n = __glsUtf8Length(charType, string);
     if (!reserve(buffer, n + 1)) return 0;
     GLubyte *w = buffer->write;
@@ -92,7 +83,7 @@ GLboolean __glsStringAssignUtf8(__GLSstring *buffer, GLSenum charType, const voi
 }
 
 GLboolean __glsStringAppendFromUtf8(__GLSstring *buffer, GLSenum charType, const GLubyte *utf8) {
-    size_t width = charWidth(charType);
+    size_t width = __glsCharWidth(charType);
     if (!width) return 1;
     GLboolean all7Bit;
     size_t n = __glsUtf8ByteLength(utf8, &all7Bit);
@@ -132,7 +123,7 @@ GLboolean __glsStringAppendUtf8Char(__GLSstring *buffer, GLuint code) {
 }
 
 GLboolean __glsStringAppendChar(__GLSstring *buffer, GLSenum charType, GLuint code) {
-    size_t width = charWidth(charType);
+    size_t width = __glsCharWidth(charType);
     if (!width) return 1;
     size_t n = __glsPutChar(charType, code, nullptr);
     if (!reserve(buffer, n + width)) return 0;

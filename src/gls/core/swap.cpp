@@ -1,5 +1,6 @@
 #include <stdint.h>
 
+#include "client_state.h"
 #include "util.h"
 
 static void reverse(GLubyte *p, int n) {
@@ -55,35 +56,19 @@ void __glsSwapTypedArray(GLenum type, GLint byteCount, void *p) {
 // Only the float components are swapped; the 4-byte colours of the C4UB
 // formats are single bytes already.
 void __glsSwapInterleavedArray(GLenum format, GLint byteCount, void *p) {
-    GLubyte *base = (GLubyte *)p;
-    switch (format) {
-    case GL_V2F:
-    case GL_V3F:
-    case GL_C3F_V3F:
-    case GL_N3F_V3F:
-    case GL_C4F_N3F_V3F:
-    case GL_T2F_V3F:
-    case GL_T4F_V4F:
-    case GL_T2F_C3F_V3F:
-    case GL_T2F_N3F_V3F:
-    case GL_T2F_C4F_N3F_V3F:
-    case GL_T4F_C4F_N3F_V4F:
+    const __GLSinterleavedFormat *row = __glsInterleavedFormat(format);
+    if (!row) return;
+    if (row->colorType != GL_UNSIGNED_BYTE) {
         __glsSwap4v(byteCount / 4, p);
-        break;
-    case GL_C4UB_V2F:
-        for (GLint v = 0; v < byteCount / 12; ++v) __glsSwap4v(2, base + 12 * (size_t)v + 4);
-        break;
-    case GL_C4UB_V3F:
-        for (GLint v = 0; v < byteCount / 16; ++v) __glsSwap4v(3, base + 16 * (size_t)v + 4);
-        break;
-    case GL_T2F_C4UB_V3F:
-        for (GLint v = 0; v < byteCount / 24; ++v) {
-            __glsSwap4v(2, base + 24 * (size_t)v);
-            __glsSwap4v(3, base + 24 * (size_t)v + 12);
-        }
-        break;
-    default:
-        break;
+        return;
+    }
+    // An unsigned-byte colour stands between the texture coordinates and
+    // the vertex; no format pairs it with a normal.
+    const GLint before = row->texCoordSize, after = row->vertexSize;
+    GLubyte *vertex = (GLubyte *)p;
+    for (GLint v = 0; v < byteCount / row->stride; ++v, vertex += row->stride) {
+        __glsSwap4v(before, vertex);
+        __glsSwap4v(after, vertex + 4 * before + 4);
     }
 }
 

@@ -34,7 +34,7 @@ static GLint encodedLength(GLuint code) {
     return 6;
 }
 
-static size_t charWidth(GLSenum charType) {
+size_t __glsCharWidth(GLSenum charType) {
     switch (charType) {
     case GLS_UCS1: return 1;
     case GLS_UCS2: return 2;
@@ -124,7 +124,7 @@ GLboolean __glsIs7BitString(const GLubyte *string) {
 }
 
 size_t __glsPutChar(GLSenum charType, GLuint code, void *out) {
-    size_t width = charWidth(charType);
+    size_t width = __glsCharWidth(charType);
     if (!width) return 0;
     GLuint largest = width == 1 ? 0xFF : width == 2 ? 0xFFFF : 0xFFFFFFFF;
     GLubyte *o = (GLubyte *)out;
@@ -147,7 +147,7 @@ size_t __glsPutChar(GLSenum charType, GLuint code, void *out) {
 }
 
 size_t __glsUtf8ToChars(const GLubyte *utf8, GLSenum charType, void *out) {
-    size_t width = charWidth(charType);
+    size_t width = __glsCharWidth(charType);
     if (!width) return 0;
     GLubyte *o = (GLubyte *)out;
     size_t n = 0;

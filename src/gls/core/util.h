@@ -58,6 +58,8 @@ void __glsArgToUtf8Free(__GLSutf8Arg *arg);
 // -------------------------------------------------------------- UTF-8
 // Sequences of 1 to 6 bytes carrying codes of up to 31 bits.
 
+// Bytes in one character of charType (GLS_UCS1, 2 or 4); 0 for any other.
+size_t __glsCharWidth(GLSenum charType);
 // Writes the sequence of code AND 0x7FFFFFFF; returns its length, 1 to 6.
 GLint __glsUtf8EncodeChar(GLuint code, GLubyte *out);
 // Returns the length of the sequence at utf8, or 0 (outCode untouched) for

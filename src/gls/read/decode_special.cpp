@@ -59,6 +59,26 @@ GLulong mapExtent(GLenum target, GLint stride1, GLint order1, GLint stride2, GLi
            (GLulong)k;
 }
 
+// The template of the image decoders: the `fixed` argument bytes must lie
+// in the record before `imageBytes` reads any of them, the image after them
+// too, before `call` hands them to the GL. Both read the record themselves.
+template <typename ImageBytes, typename Call>
+void decodeImage(GLSopcode opcode, const GLubyte *record, GLulong fixed, ImageBytes imageBytes,
+                 Call call) {
+    __GLScontext *const ctx = __glsGetContext();
+    const GLulong avail = __glsDecodeArgBytes(opcode, record);
+    if (!fits(opcode, avail, fixed)) return;
+    if (!fits(opcode, avail, fixed + __glsCount(imageBytes()))) return;
+    unpackDefaults(ctx);
+    call(ctx->callFuncs);
+}
+
+// A texture image, or none when the record's null bit stands for the
+// caller's null pointer.
+const GLvoid *texturePixels(const GLubyte *record, size_t offset) {
+    return readWord(record) & IMAGE_NULL_BIT ? nullptr : record + offset;
+}
+
 }  // namespace
 
 extern "C" {
@@ -161,171 +181,154 @@ void GLSAPI __gls_decode_bin_glMap2f(GLubyte *inoutPtr) {
 // ------------------------------------------------------------------ images
 
 void GLSAPI __gls_decode_bin_glBitmap(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glBitmap, inoutPtr);
-    if (!fits(__GLS_OP_glBitmap, avail, 28)) return;
-    const GLsizei width = intAt(inoutPtr, 4), height = intAt(inoutPtr, 8);
-    const GLubyte *bitmap = inoutPtr + 28;
-    const GLulong bytes = __glsCount(__glsSize_glBitmap(width, height, bitmap));
-    if (!fits(__GLS_OP_glBitmap, avail, 28 + bytes)) return;
-    // The origin and move as bits, never through a float register.
-    GLfloat xorig, yorig, xmove, ymove;
-    memcpy(&xorig, inoutPtr + 12, 4);
-    memcpy(&yorig, inoutPtr + 16, 4);
-    memcpy(&xmove, inoutPtr + 20, 4);
-    memcpy(&ymove, inoutPtr + 24, 4);
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glBitmap)(width, height, xorig, yorig, xmove, ymove, bitmap);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glBitmap, p, 28,
+        [p] { return __glsSize_glBitmap(intAt(p, 4), intAt(p, 8), p + 28); },
+        [p](__GLSfunc *gl) {
+            // The origin and move as bits, never through a float register.
+            GLfloat xorig, yorig, xmove, ymove;
+            memcpy(&xorig, p + 12, 4);
+            memcpy(&yorig, p + 16, 4);
+            memcpy(&xmove, p + 20, 4);
+            memcpy(&ymove, p + 24, 4);
+            __GLS_SLOT(gl, glBitmap)(intAt(p, 4), intAt(p, 8), xorig, yorig, xmove, ymove, p + 28);
+        });
 }
 
 void GLSAPI __gls_decode_bin_glPolygonStipple(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glPolygonStipple, inoutPtr);
-    const GLubyte *mask = inoutPtr + 4;
-    if (!fits(__GLS_OP_glPolygonStipple, avail, 4 + __glsCount(__glsSize_glPolygonStipple(mask))))
-        return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glPolygonStipple)(mask);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glPolygonStipple, p, 4, [p] { return __glsSize_glPolygonStipple(p + 4); },
+        [p](__GLSfunc *gl) { __GLS_SLOT(gl, glPolygonStipple)(p + 4); });
 }
 
 void GLSAPI __gls_decode_bin_glTexImage1D(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glTexImage1D, inoutPtr);
-    if (!fits(__GLS_OP_glTexImage1D, avail, 32)) return;
-    const GLsizei width = intAt(inoutPtr, 16);
-    const GLenum format = intAt(inoutPtr, 24), type = intAt(inoutPtr, 28);
-    const GLvoid *pixels = readWord(inoutPtr) & IMAGE_NULL_BIT ? nullptr : inoutPtr + 32;
-    const GLulong bytes = __glsCount(__glsSize_glTexImage1D(format, type, width, pixels));
-    if (!fits(__GLS_OP_glTexImage1D, avail, 32 + bytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glTexImage1D)(intAt(inoutPtr, 4), intAt(inoutPtr, 8),
-                                             intAt(inoutPtr, 12), width, intAt(inoutPtr, 20),
-                                             format, type, pixels);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glTexImage1D, p, 32,
+        [p] {
+            return __glsSize_glTexImage1D(intAt(p, 24), intAt(p, 28), intAt(p, 16),
+                                          texturePixels(p, 32));
+        },
+        [p](__GLSfunc *gl) {
+            __GLS_SLOT(gl, glTexImage1D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
+                                         intAt(p, 20), intAt(p, 24), intAt(p, 28),
+                                         texturePixels(p, 32));
+        });
 }
 
 void GLSAPI __gls_decode_bin_glTexImage2D(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glTexImage2D, inoutPtr);
-    if (!fits(__GLS_OP_glTexImage2D, avail, 36)) return;
-    const GLsizei width = intAt(inoutPtr, 16), height = intAt(inoutPtr, 20);
-    const GLenum format = intAt(inoutPtr, 28), type = intAt(inoutPtr, 32);
-    const GLvoid *pixels = readWord(inoutPtr) & IMAGE_NULL_BIT ? nullptr : inoutPtr + 36;
-    const GLulong bytes =
-        __glsCount(__glsSize_glTexImage2D(format, type, width, height, pixels));
-    if (!fits(__GLS_OP_glTexImage2D, avail, 36 + bytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glTexImage2D)(intAt(inoutPtr, 4), intAt(inoutPtr, 8),
-                                             intAt(inoutPtr, 12), width, height,
-                                             intAt(inoutPtr, 24), format, type, pixels);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glTexImage2D, p, 36,
+        [p] {
+            return __glsSize_glTexImage2D(intAt(p, 28), intAt(p, 32), intAt(p, 16), intAt(p, 20),
+                                          texturePixels(p, 36));
+        },
+        [p](__GLSfunc *gl) {
+            __GLS_SLOT(gl, glTexImage2D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
+                                         intAt(p, 20), intAt(p, 24), intAt(p, 28), intAt(p, 32),
+                                         texturePixels(p, 36));
+        });
 }
 
 void GLSAPI __gls_decode_bin_glTexImage3D(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glTexImage3D, inoutPtr);
-    if (!fits(__GLS_OP_glTexImage3D, avail, 40)) return;
-    const GLsizei width = intAt(inoutPtr, 16), height = intAt(inoutPtr, 20),
-                  depth = intAt(inoutPtr, 24);
-    const GLenum format = intAt(inoutPtr, 32), type = intAt(inoutPtr, 36);
-    const GLvoid *pixels = readWord(inoutPtr) & IMAGE_NULL_BIT ? nullptr : inoutPtr + 40;
-    const GLulong bytes =
-        __glsCount(__glsSize_glTexImage3D(format, type, width, height, depth, pixels));
-    if (!fits(__GLS_OP_glTexImage3D, avail, 40 + bytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glTexImage3D)(intAt(inoutPtr, 4), intAt(inoutPtr, 8),
-                                             intAt(inoutPtr, 12), width, height, depth,
-                                             intAt(inoutPtr, 28), format, type, pixels);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glTexImage3D, p, 40,
+        [p] {
+            return __glsSize_glTexImage3D(intAt(p, 32), intAt(p, 36), intAt(p, 16), intAt(p, 20),
+                                          intAt(p, 24), texturePixels(p, 40));
+        },
+        [p](__GLSfunc *gl) {
+            __GLS_SLOT(gl, glTexImage3D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
+                                         intAt(p, 20), intAt(p, 24), intAt(p, 28), intAt(p, 32),
+                                         intAt(p, 36), texturePixels(p, 40));
+        });
 }
 
 void GLSAPI __gls_decode_bin_glTexSubImage1D(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glTexSubImage1D, inoutPtr);
-    if (!fits(__GLS_OP_glTexSubImage1D, avail, 28)) return;
-    const GLsizei width = intAt(inoutPtr, 16);
-    const GLenum format = intAt(inoutPtr, 20), type = intAt(inoutPtr, 24);
-    const GLvoid *pixels = inoutPtr + 28;
-    const GLulong bytes = __glsCount(__glsSize_glTexSubImage1D(format, type, width, pixels));
-    if (!fits(__GLS_OP_glTexSubImage1D, avail, 28 + bytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glTexSubImage1D)(intAt(inoutPtr, 4), intAt(inoutPtr, 8),
-                                                intAt(inoutPtr, 12), width, format, type,
-                                                pixels);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glTexSubImage1D, p, 28,
+        [p] { return __glsSize_glTexSubImage1D(intAt(p, 20), intAt(p, 24), intAt(p, 16), p + 28); },
+        [p](__GLSfunc *gl) {
+            __GLS_SLOT(gl, glTexSubImage1D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
+                                            intAt(p, 20), intAt(p, 24), p + 28);
+        });
 }
 
 void GLSAPI __gls_decode_bin_glTexSubImage2D(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glTexSubImage2D, inoutPtr);
-    if (!fits(__GLS_OP_glTexSubImage2D, avail, 36)) return;
-    const GLsizei width = intAt(inoutPtr, 20), height = intAt(inoutPtr, 24);
-    const GLenum format = intAt(inoutPtr, 28), type = intAt(inoutPtr, 32);
-    const GLvoid *pixels = inoutPtr + 36;
-    const GLulong bytes =
-        __glsCount(__glsSize_glTexSubImage2D(format, type, width, height, pixels));
-    if (!fits(__GLS_OP_glTexSubImage2D, avail, 36 + bytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glTexSubImage2D)(intAt(inoutPtr, 4), intAt(inoutPtr, 8),
-                                                intAt(inoutPtr, 12), intAt(inoutPtr, 16),
-                                                width, height, format, type, pixels);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glTexSubImage2D, p, 36,
+        [p] {
+            return __glsSize_glTexSubImage2D(intAt(p, 28), intAt(p, 32), intAt(p, 20), intAt(p, 24),
+                                             p + 36);
+        },
+        [p](__GLSfunc *gl) {
+            __GLS_SLOT(gl, glTexSubImage2D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
+                                            intAt(p, 20), intAt(p, 24), intAt(p, 28), intAt(p, 32),
+                                            p + 36);
+        });
 }
 
 void GLSAPI __gls_decode_bin_glTexSubImage3D(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glTexSubImage3D, inoutPtr);
-    if (!fits(__GLS_OP_glTexSubImage3D, avail, 44)) return;
-    const GLsizei width = intAt(inoutPtr, 24), height = intAt(inoutPtr, 28),
-                  depth = intAt(inoutPtr, 32);
-    const GLenum format = intAt(inoutPtr, 36), type = intAt(inoutPtr, 40);
-    const GLvoid *pixels = inoutPtr + 44;
-    const GLulong bytes =
-        __glsCount(__glsSize_glTexSubImage3D(format, type, width, height, depth, pixels));
-    if (!fits(__GLS_OP_glTexSubImage3D, avail, 44 + bytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glTexSubImage3D)(
-        intAt(inoutPtr, 4), intAt(inoutPtr, 8), intAt(inoutPtr, 12), intAt(inoutPtr, 16),
-        intAt(inoutPtr, 20), width, height, depth, format, type, pixels);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glTexSubImage3D, p, 44,
+        [p] {
+            return __glsSize_glTexSubImage3D(intAt(p, 36), intAt(p, 40), intAt(p, 24), intAt(p, 28),
+                                             intAt(p, 32), p + 44);
+        },
+        [p](__GLSfunc *gl) {
+            __GLS_SLOT(gl, glTexSubImage3D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
+                                            intAt(p, 20), intAt(p, 24), intAt(p, 28), intAt(p, 32),
+                                            intAt(p, 36), intAt(p, 40), p + 44);
+        });
 }
 
 void GLSAPI __gls_decode_bin_glDrawPixels(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glDrawPixels, inoutPtr);
-    if (!fits(__GLS_OP_glDrawPixels, avail, 20)) return;
-    const GLsizei width = intAt(inoutPtr, 4), height = intAt(inoutPtr, 8);
-    const GLenum format = intAt(inoutPtr, 12), type = intAt(inoutPtr, 16);
-    const GLvoid *pixels = inoutPtr + 20;
-    const GLulong bytes =
-        __glsCount(__glsSize_glDrawPixels(format, type, width, height, pixels));
-    if (!fits(__GLS_OP_glDrawPixels, avail, 20 + bytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glDrawPixels)(width, height, format, type, pixels);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glDrawPixels, p, 20,
+        [p] {
+            return __glsSize_glDrawPixels(intAt(p, 12), intAt(p, 16), intAt(p, 4), intAt(p, 8),
+                                          p + 20);
+        },
+        [p](__GLSfunc *gl) {
+            __GLS_SLOT(gl, glDrawPixels)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
+                                         p + 20);
+        });
 }
 
 void GLSAPI __gls_decode_bin_glConvolutionFilter1D(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glConvolutionFilter1D, inoutPtr);
-    if (!fits(__GLS_OP_glConvolutionFilter1D, avail, 24)) return;
-    const GLsizei width = intAt(inoutPtr, 12);
-    const GLenum format = intAt(inoutPtr, 16), type = intAt(inoutPtr, 20);
-    const GLvoid *image = inoutPtr + 24;
-    const GLulong bytes =
-        __glsCount(__glsSize_glConvolutionFilter1D(format, type, width, image));
-    if (!fits(__GLS_OP_glConvolutionFilter1D, avail, 24 + bytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glConvolutionFilter1D)(intAt(inoutPtr, 4), intAt(inoutPtr, 8),
-                                                      width, format, type, image);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glConvolutionFilter1D, p, 24,
+        [p] {
+            return __glsSize_glConvolutionFilter1D(intAt(p, 16), intAt(p, 20), intAt(p, 12),
+                                                   p + 24);
+        },
+        [p](__GLSfunc *gl) {
+            __GLS_SLOT(gl, glConvolutionFilter1D)(intAt(p, 4), intAt(p, 8), intAt(p, 12),
+                                                  intAt(p, 16), intAt(p, 20), p + 24);
+        });
 }
 
 void GLSAPI __gls_decode_bin_glConvolutionFilter2D(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glConvolutionFilter2D, inoutPtr);
-    if (!fits(__GLS_OP_glConvolutionFilter2D, avail, 28)) return;
-    const GLsizei width = intAt(inoutPtr, 12), height = intAt(inoutPtr, 16);
-    const GLenum format = intAt(inoutPtr, 20), type = intAt(inoutPtr, 24);
-    const GLvoid *image = inoutPtr + 28;
-    const GLulong bytes =
-        __glsCount(__glsSize_glConvolutionFilter2D(format, type, width, height, image));
-    if (!fits(__GLS_OP_glConvolutionFilter2D, avail, 28 + bytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glConvolutionFilter2D)(intAt(inoutPtr, 4), intAt(inoutPtr, 8),
-                                                      width, height, format, type, image);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glConvolutionFilter2D, p, 28,
+        [p] {
+            return __glsSize_glConvolutionFilter2D(intAt(p, 20), intAt(p, 24), intAt(p, 12),
+                                                   intAt(p, 16), p + 28);
+        },
+        [p](__GLSfunc *gl) {
+            __GLS_SLOT(gl, glConvolutionFilter2D)(intAt(p, 4), intAt(p, 8), intAt(p, 12),
+                                                  intAt(p, 16), intAt(p, 20), intAt(p, 24), p + 28);
+        });
 }
 
 void GLSAPI __gls_decode_bin_glSeparableFilter2D(GLubyte *inoutPtr) {
@@ -350,17 +353,14 @@ void GLSAPI __gls_decode_bin_glSeparableFilter2D(GLubyte *inoutPtr) {
 }
 
 void GLSAPI __gls_decode_bin_glColorTable(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glColorTable, inoutPtr);
-    if (!fits(__GLS_OP_glColorTable, avail, 24)) return;
-    const GLsizei width = intAt(inoutPtr, 12);
-    const GLenum format = intAt(inoutPtr, 16), type = intAt(inoutPtr, 20);
-    const GLvoid *table = inoutPtr + 24;
-    const GLulong bytes = __glsCount(__glsSize_glColorTable(format, type, width, table));
-    if (!fits(__GLS_OP_glColorTable, avail, 24 + bytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glColorTable)(intAt(inoutPtr, 4), intAt(inoutPtr, 8), width,
-                                             format, type, table);
+    const GLubyte *const p = inoutPtr;
+    decodeImage(
+        __GLS_OP_glColorTable, p, 24,
+        [p] { return __glsSize_glColorTable(intAt(p, 16), intAt(p, 20), intAt(p, 12), p + 24); },
+        [p](__GLSfunc *gl) {
+            __GLS_SLOT(gl, glColorTable)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
+                                         intAt(p, 20), p + 24);
+        });
 }
 
 }  // extern "C"

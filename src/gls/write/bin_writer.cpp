@@ -232,20 +232,10 @@ void GLSAPI putString(__GLSwriter *w, GLulong byteCount, const GLvoid *string) {
     }
     GLubyte *p = start + 4;
     GLuint sevenBit = 1;
-    GLSenum type = __glsWriterStringType();
-    size_t width = type == GLS_UCS1 ? 1 : type == GLS_UCS2 ? 2 : type == GLS_UCS4 ? 4 : 0;
+    const size_t width = __glsWriterCharWidth();
     const GLubyte *s = (const GLubyte *)string;
     for (; width; s += width) {
-        GLuint code;
-        if (width == 1) {
-            code = *s;
-        } else if (width == 2) {
-            GLushort c;
-            memcpy(&c, s, 2);
-            code = c;
-        } else {
-            memcpy(&code, s, 4);
-        }
+        const GLuint code = __glsWriterCharAt(s, width);
         if (!code) break;
         GLubyte seq[6];
         GLint n = 1;
@@ -284,20 +274,16 @@ template <bool Msb>
 void GLSAPI putVertexArrayData(__GLSwriter *w, GLenum format, __GLScount byteCount,
                                const GLvoid *data) {
     const GLubyte *p = (const GLubyte *)data;
-    // Floats before the colour, floats after it, bytes per vertex.
-    int before = 0, after = 0;
-    switch (format) {
-    case GL_C4UB_V2F: after = 2; break;
-    case GL_C4UB_V3F: after = 3; break;
-    case GL_T2F_C4UB_V3F: before = 2; after = 3; break;
-    case GL_V2F: case GL_V3F: case GL_C3F_V3F: case GL_N3F_V3F: case GL_C4F_N3F_V3F:
-    case GL_T2F_V3F: case GL_T4F_V4F: case GL_T2F_C3F_V3F: case GL_T2F_N3F_V3F:
-    case GL_T2F_C4F_N3F_V3F: case GL_T4F_C4F_N3F_V4F:
+    const __GLSinterleavedFormat *row = __glsInterleavedFormat(format);
+    if (!row) return;
+    if (row->colorType != GL_UNSIGNED_BYTE) {
         putElements<Msb, 4>(w, byteCount / 4, p);
         return;
-    default: return;
     }
-    GLlong stride = 4 * (before + 1 + after);
+    // An unsigned-byte colour stands between the texture coordinates and
+    // the vertex; no format pairs it with a normal.
+    const int before = row->texCoordSize, after = row->vertexSize;
+    const GLlong stride = row->stride;
     for (GLlong v = byteCount / stride; v > 0; --v) {
         putElements<Msb, 4>(w, before, p);
         putElements<Msb, 1>(w, 4, p + 4 * before);

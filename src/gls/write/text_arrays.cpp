@@ -124,32 +124,22 @@ void GLSAPI putGLdoubleMatrix(__GLSwriter *w, const GLdouble *values) { matrix<8
 
 void GLSAPI putVertexArrayData(__GLSwriter *w, GLenum format, __GLScount byteCount,
                                const GLvoid *data) {
-    // Floats before the colour bytes and after them, for the formats that
-    // mix unsigned-byte colours with floats.
-    int before = 0, after = 0;
-    switch (format) {
-    case GL_C4UB_V2F: after = 2; break;
-    case GL_C4UB_V3F: after = 3; break;
-    case GL_T2F_C4UB_V3F: before = 2; after = 3; break;
-    case GL_V2F: case GL_V3F: case GL_C3F_V3F: case GL_N3F_V3F: case GL_C4F_N3F_V3F:
-    case GL_T2F_V3F: case GL_T4F_V4F: case GL_T2F_C3F_V3F: case GL_T2F_N3F_V3F:
-    case GL_T2F_C4F_N3F_V3F: case GL_T4F_C4F_N3F_V4F:
-        if (byteCount) {
-            w->put.putGLfloatv(w, byteCount / 4, (const GLfloat *)data);
-            return;
-        }
-        [[fallthrough]];  // no data is an empty array
-    default:
+    const __GLSinterleavedFormat *row = __glsInterleavedFormat(format);
+    // No data, like a format without a layout, is an empty array.
+    if (!row || !byteCount) {
         if (__glsTextSeparator(w)) __glsTextLiteral(w, "{}");
         return;
     }
-    if (!byteCount) {
-        if (__glsTextSeparator(w)) __glsTextLiteral(w, "{}");
+    if (row->colorType != GL_UNSIGNED_BYTE) {
+        w->put.putGLfloatv(w, byteCount / 4, (const GLfloat *)data);
         return;
     }
+    // An unsigned-byte colour stands between the texture coordinates and
+    // the vertex; no format pairs it with a normal.
+    const int before = row->texCoordSize, after = row->vertexSize;
     if (!__glsTextSeparator(w)) return;
     *w->writePtr++ = '{';
-    GLlong stride = 4 * (before + 1 + after), i = 0;
+    GLlong stride = row->stride, i = 0;
     const GLubyte *p = (const GLubyte *)data;
     for (GLlong v = byteCount / stride; v > 0; --v, p += stride) {
         for (int k = 0; k < before + 4 + after; ++k, ++i) {

@@ -58,19 +58,9 @@ void GLSAPI putGLdouble(__GLSwriter *w, GLulong bits) {
 void GLSAPI putString(__GLSwriter *w, GLulong byteCount, const GLvoid *string) {
     if (!__glsTextSeparator(w)) return;
     *w->writePtr++ = '"';
-    GLSenum type = __glsWriterStringType();
-    size_t width = type == GLS_UCS1 ? 1 : type == GLS_UCS2 ? 2 : type == GLS_UCS4 ? 4 : 0;
+    const size_t width = __glsWriterCharWidth();
     for (const GLubyte *s = (const GLubyte *)string; width; s += width) {
-        GLuint code;
-        if (width == 1) {
-            code = *s;
-        } else if (width == 2) {
-            GLushort c;
-            memcpy(&c, s, 2);
-            code = c;
-        } else {
-            memcpy(&code, s, 4);
-        }
+        const GLuint code = __glsWriterCharAt(s, width);
         if (!code) break;
         if (!__glsTextRoom(w)) return;
         if ((code >= 9 && code <= 13) || (code >= 32 && code <= 126)) {

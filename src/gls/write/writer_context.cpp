@@ -13,6 +13,20 @@ GLSenum __glsWriterStringType(void) {
     return ctx ? ctx->stringType : (GLSenum)GLS_UCS1;
 }
 
+size_t __glsWriterCharWidth(void) { return __glsCharWidth(__glsWriterStringType()); }
+
+GLuint __glsWriterCharAt(const GLubyte *s, size_t width) {
+    if (width == 1) return *s;
+    if (width == 2) {
+        GLushort c;
+        memcpy(&c, s, 2);
+        return c;
+    }
+    GLuint code;
+    memcpy(&code, s, 4);
+    return code;
+}
+
 GLint __glsWriterCallNesting(void) {
     __GLScontext *ctx = __glsGetContext();
     return ctx ? ctx->callNesting : 0;

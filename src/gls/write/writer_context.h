@@ -18,6 +18,13 @@ extern "C" {
 // The context's string type: GLS_UCS1, GLS_UCS2 or GLS_UCS4.
 GLSenum __glsWriterStringType(void);
 
+// The bytes of one character of the context's string type, 0 for a type
+// that has none.
+size_t __glsWriterCharWidth(void);
+
+// The character at s of a caller's string whose characters are width bytes.
+GLuint __glsWriterCharAt(const GLubyte *s, size_t width);
+
 // Non-zero while the context executes a decoded stream (its call nesting).
 GLint __glsWriterCallNesting(void);
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include "context_test.h"
 #include "startup.h"
 #include "support.h"
 
@@ -38,6 +39,30 @@ void runOnOtherThread(const std::function<void()> &fn) {
     pthread_join(thread, nullptr);
 }
 #endif
+
+void GlsContextTest::SetUp() {
+    glsGetError();  // an error left pending before the test is not its own
+    name = glsGenContext();
+    ASSERT_NE(0u, name);
+    glsContext(name);
+    ASSERT_EQ(name, glsGetCurrentContext());
+    ASSERT_TRUE(ctx());
+}
+
+void GlsContextTest::TearDown() {
+    // Captures the test left open end the ordinary way, writing what they
+    // still hold while their context is current, before the context goes.
+    if (name && glsGetCurrentContext() == name) {
+        while (ctx()->captureNesting) glsEndCapture();
+    }
+    glsContext(0);
+    // The test may have deleted its context itself.
+    if (name && glsIsContext(name)) glsDeleteContext(name);
+    const GLSenum pending = glsGetError();
+    if (endsWithoutError) {
+        EXPECT_EQ(0u, pending);
+    }
+}
 
 namespace {
 class GlsEnvironment : public ::testing::Environment {
