@@ -208,7 +208,7 @@ class Decoder:
             if self.c.attrs & commands.CLIENT and not self.c.attrs & commands.GET:
                 # The GL keeps writing into it after the call: the context
                 # owns it.
-                B.append("        %s%s = bytes_%s <= (GLulong)SIZE_MAX ? __glsGet%s(ctx, (size_t)bytes_%s) : nullptr;"
+                B.append("        %s%s = bytes_%s <= __GLS_DECODE_HEAP_LIMIT ? __glsGet%s(ctx, (size_t)bytes_%s) : nullptr;"
                          % (declarator(p.ctype), n, n, self.c.name[2:], n))
             else:
                 self.heaps.append("heap_" + n)

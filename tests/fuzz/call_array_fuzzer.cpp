@@ -98,7 +98,10 @@ void GLSAPI onUnsupported(const GLubyte *name) {
 
 void GLSAPI onError(GLSopcode opcode, GLSenum error) {
     size_t offset;
-    if (currentOpcode(&offset) != (GLuint)opcode) fail("error reported for another record", offset);
+    const GLuint current = currentOpcode(&offset);
+    // A glsError record of the stream itself carries whatever it was given.
+    if (current == (GLuint)__GLS_OP_glsError) return;
+    if (current != (GLuint)opcode) fail("error reported for another record", offset);
     // A decoder refuses a record too short for its arguments; memory may
     // run out for a large one. Nothing else is reported by a decoder.
     if (error != GLS_DECODE_ERROR && error != GLS_RESOURCE_ERROR) {

@@ -596,6 +596,27 @@ TEST_F(DecodeNative, ARecordShorterThanItsFixedArgumentsIsADecodeError) {
               errors);
 }
 
+// A count in a forged record cannot make a decoder allocate gigabytes: the
+// output buffer is refused as an allocation failure and nothing is called.
+TEST_F(DecodeNative, AHugeOutputCountIsRefusedWithoutAllocating) {
+    struct Fn {
+        static void GLSAPI genTextures(GLsizei, GLuint *) { record("glGenTextures"); }
+        static void GLSAPI selectBuffer(GLsizei, GLuint *) { record("glSelectBuffer"); }
+    };
+    install(OP(glGenTextures), (__GLSfunc)Fn::genTextures);
+    install(OP(glSelectBuffer), (__GLSfunc)Fn::selectBuffer);
+    install(OP(glsError), (__GLSfunc)recError);
+    const GLuint gen[4] = {OP(glGenTextures) | 16u << 16, 0x40000000, 0, 0};
+    const GLuint select[4] = {OP(glSelectBuffer) | 16u << 16, 0x7FFFFFFF, 0, 0};
+    glsCallArray(GLS_BINARY_LSB_FIRST, sizeof gen, (const GLubyte *)gen);
+    glsCallArray(GLS_BINARY_LSB_FIRST, sizeof select, (const GLubyte *)select);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{OP(glGenTextures), GLS_RESOURCE_ERROR},
+                                                          {OP(glSelectBuffer), GLS_RESOURCE_ERROR}}),
+              errors);
+    glsGetError();
+}
+
 // Signalling NaNs reach the call unchanged: the decoders move floating-point
 // values as bits. The recorders read their parameters where they lie.
 TEST_F(DecodeNative, FloatingPointValuesReachTheCallAsTheirBits) {

@@ -22,6 +22,10 @@ GLulong __glsDecodeArgBytes(GLSopcode opcode, const GLubyte *block);
 
 // A heap block of a 64-bit byte count; null, with GLS_RESOURCE_ERROR, when
 // it cannot be had.
+// A count read from a stream decides how much an output buffer takes, so a
+// forged record could ask for gigabytes: one buffer is held to 256 MB, and
+// a larger one is refused as an allocation failure.
+#define __GLS_DECODE_HEAP_LIMIT ((GLulong)0x10000000)
 void *__glsDecodeMalloc(GLulong byteCount);
 
 }  // extern "C"

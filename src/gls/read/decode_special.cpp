@@ -100,7 +100,7 @@ GLulong __glsDecodeArgBytes(GLSopcode opcode, const GLubyte *block) {
 }
 
 void *__glsDecodeMalloc(GLulong byteCount) {
-    if (byteCount > (GLulong)SIZE_MAX) {
+    if (byteCount > (GLulong)SIZE_MAX || byteCount > __GLS_DECODE_HEAP_LIMIT) {
         __glsRaiseError(GLS_RESOURCE_ERROR);
         return nullptr;
     }
