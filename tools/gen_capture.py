@@ -87,11 +87,9 @@ def main(out):
         if not c.hand:
             L += function(c)
             L.append("")
-    L.append("const __GLSfunc __glsDefaultCaptureTable[GLS_OP_COUNT] = {")
-    L += table.slots(cmds, lambda c: "(__GLSfunc)__gls_capture_%s" % c.name, "nullptr")
-    L.append("};\n")
+    L += table.function_table("__glsDefaultCaptureTable", cmds, "__gls_capture_")
     L.append("}  // extern \"C\"")
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

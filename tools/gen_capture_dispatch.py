@@ -46,11 +46,9 @@ def main(out):
     for op, c in sorted(cmds.items()):
         L += entry(c)
         L.append("")
-    L.append("const __GLSfunc __glsDispatchCapture[GLS_OP_COUNT] = {")
-    L += table.slots(cmds, lambda c: "(__GLSfunc)__gls_capture_dispatch_%s" % c.name, "nullptr")
-    L.append("};\n")
+    L += table.function_table("__glsDispatchCapture", cmds, "__gls_capture_dispatch_")
     L.append("}  // extern \"C\"")
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

@@ -70,7 +70,7 @@ def main(out):
     L += ["", "static const CaptureSweep captureSweep[] = {"]
     L += ['    {%d, "%s", sweep_%s},' % (op, c.name, c.name) for op, c in sorted(cmds.items())]
     L.append("};")
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

@@ -34,7 +34,7 @@ def main(out):
         body = "return 0; " if proto.returns else ""
         L.append("%s GLSAPI __gls_null_capture_%s(%s) { %s}" % (proto.ret, proto.name, params, body))
     L.append("\n}  // extern \"C\"")
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

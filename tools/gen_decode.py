@@ -300,7 +300,7 @@ def main(out):
     L += ["    /* %3d */ %s," % (op, swap.get(op, "nullptr")) for op in range(table.OPCODE_COUNT)]
     L.append("};\n")
     L.append("}  // extern \"C\"")
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

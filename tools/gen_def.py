@@ -26,7 +26,7 @@ def main(out, import_arch=None):
     for i, n in enumerate(names):
         decorated = "%s@%d" % (n, stack(n)) if import_arch == "i686" else n
         L.append("    %s @%d" % (decorated, i + 1))
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

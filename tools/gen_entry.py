@@ -75,7 +75,7 @@ def main(out):
     for proto, vec in ex.scalars:
         L.append(table.scalar_form(proto, proto.name, vec.name))
     L.append("\n}  // extern \"C\"")
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

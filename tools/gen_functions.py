@@ -48,7 +48,7 @@ def main(out):
           "#define __GLS_SLOT(tablePtr, name) ((__GLSfunc_##name)(tablePtr)[__GLS_OP_##name])",
           "",
           "}  // extern \"C\""]
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

@@ -10,7 +10,7 @@ def main(out):
     L = [table.header(__file__), "#pragma once", "", "enum {"]
     L += ["    %s = %d," % (name, value) for value, name in names.GLS_ENUMS]
     L += ["};"]
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

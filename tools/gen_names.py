@@ -194,7 +194,7 @@ def main(out):
         L += ["    0x%X," % v for v, _ in rows]
         L.append("};\n")
     L.append('}  // extern "C"')
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

@@ -16,9 +16,7 @@ def main(out):
         body = "return 0; " if p.returns else ""
         L.append("%s GLSAPI __gls_null_%s(%s) { %s}" % (p.ret, c.name, params, body))
     L.append("")
-    L.append("const __GLSfunc __glsNullCommandFuncs[GLS_OP_COUNT] = {")
-    L += table.slots(cmds, lambda c: "(__GLSfunc)__gls_null_%s" % c.name, "nullptr")
-    L.append("};\n")
+    L += table.function_table("__glsNullCommandFuncs", cmds, "__gls_null_")
     L.append("// The GLS slots hold the GLS command implementations; the GL slots are")
     L.append("// filled at process attach.")
     L.append("__GLSfunc __glsDefaultDispatchTable[GLS_OP_COUNT] = {")
@@ -26,7 +24,7 @@ def main(out):
                      "nullptr")
     L.append("};\n")
     L.append("}  // extern \"C\"")
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":

@@ -24,7 +24,7 @@ def main(out):
             L.append("    " + ", ".join(ops[i:i + 16]) + ",")
         L.append("    0,\n};\n")
     L.append("}  // extern \"C\"")
-    open(out, "w").write("\n".join(L) + "\n")
+    table.write(out, L)
 
 
 if __name__ == "__main__":
