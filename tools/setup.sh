@@ -30,3 +30,11 @@ if ! dpkg --print-foreign-architectures | grep -qx i386; then
 fi
 # Without libgl1:i386, Wine's 32-bit OpenGL is disabled.
 install $(missing wine32:i386 libgl1:i386 libglx-mesa0:i386 libgl1-mesa-dri:i386)
+
+# i686 Windows programs need Wine's 32-bit loader to run: natively, or under
+# qemu-user when the kernel runs no 32-bit programs (tools/i686-road.sh).
+road=$(sh "$(dirname "$0")/i686-road.sh")
+if [ "$road" = none ] || { [ "${PALISADE_I686_ROAD:-}" = emulated ] && [ "$road" != emulated ]; }; then
+    install $(missing qemu-user-static)
+fi
+$SUDO env PALISADE_I686_ROAD="${PALISADE_I686_ROAD:-}" sh "$(dirname "$0")/i686-road.sh" setup

@@ -1,13 +1,28 @@
 #!/bin/sh
 # Builds Palisade for x86-64 and i686 Windows and the portable codec natively,
-# then runs every test: Windows tests under Wine inside one Xvfb display,
-# native tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+# then runs every test: the native ones under AddressSanitizer and
+# UndefinedBehaviorSanitizer, the Windows ones under Wine, each architecture in
+# its own Xvfb display and Wine prefix, the three suites at once. i686 Windows
+# programs run as tools/i686-road.sh says this machine can: natively, under
+# qemu-user (slow: a time-out per test program, and the tests that race
+# threads left out), or not at all (the i686 build and its static checks
+# still run). Prints how long each stage took and fails when anything that
+# ran failed.
 set -e
 cd "$(dirname "$0")/.."
-sh tools/setup.sh
-jobs=$(nproc)
-export PALISADE_WINEPREFIX="$PWD/build/wineprefix"
+start=$(date +%s)
+last=$start
+stage() {
+    now=$(date +%s)
+    echo "== $1: $((now - last)) s (total $((now - start)) s)"
+    last=$now
+}
 
+sh tools/setup.sh
+road=$(sh tools/i686-road.sh)
+stage "setup (i686 road: $road)"
+
+jobs=$(nproc)
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=Debug
 cmake --build build/native -j "$jobs"
 for arch in x86_64 i686; do
@@ -15,11 +30,53 @@ for arch in x86_64 i686; do
         -DCMAKE_TOOLCHAIN_FILE="cmake/toolchain-$arch-w64-mingw32.cmake"
     cmake --build "build/$arch" -j "$jobs"
 done
+stage "build (native, x86_64, i686)"
+
+logs=build/test-logs
+rm -rf "$logs"; mkdir -p "$logs"
+# Runs one suite in the background of the caller, its output kept for later.
+suite() { # name command...
+    name=$1; shift
+    t0=$(date +%s)
+    if "$@" >"$logs/$name" 2>&1; then s=passed; else s=FAILED; fi
+    echo "$s in $(($(date +%s) - t0)) s" >"$logs/$name.status"
+}
+native_tests() ( cd build/native && ctest --output-on-failure -j "$jobs" )
+windows_tests() ( # arch ctest-args...
+    [ "$1" != i686 ] || [ -z "$i686_filter" ] || export GTEST_FILTER="$i686_filter"
+    cd "build/$1" && shift && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure "$@"
+)
+
+skipped= i686_filter=
+case "$road" in
+native)
+    i686_args="-j 4 --timeout 600" ;;
+emulated)
+    # Threads racing each other are not to be trusted under qemu-user: one
+    # such test hung there for good. Every other test runs.
+    i686_filter="-Names.RacingFirstUsersBuildOneSet"
+    echo "left out under qemu-user: $i686_filter (racing threads hang under the emulation)" \
+        >"$logs/i686.note"
+    i686_args="-j 4 --timeout 1800" ;;
+none)
+    i686_args="-L static"
+    skipped=$(cd build/i686 && ctest -N -LE static | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ') ;;
+esac
+suite native native_tests &
+suite x86_64 windows_tests x86_64 -j 4 --timeout 600 &
+suite i686 windows_tests i686 $i686_args &
+wait
 
 status=0
-(cd build/native && ctest --output-on-failure -j "$jobs") || status=1
-for arch in x86_64 i686; do
-    (cd "build/$arch" && xvfb-run -a -s "-screen 0 1024x768x24" ctest --output-on-failure -j 4) || status=1
+for s in native x86_64 i686; do
+    echo "== tests, $s: $(cat "$logs/$s.status")"
+    cat "$logs/$s"
+    [ ! -f "$logs/$s.note" ] || cat "$logs/$s.note"
+    grep -q '^passed' "$logs/$s.status" || status=1
 done
-[ $status -eq 0 ] && echo "all tests passed" || echo "some tests failed"
+stage "tests (native, x86_64 and i686 at once)"
+[ $status -eq 0 ] && echo "all tests that ran passed" || echo "some tests failed"
+if [ -n "$skipped" ]; then
+    echo "NOT RUN: the i686 Windows tests $skipped(this machine runs no 32-bit programs, natively or under qemu-user; only the i686 build and its static checks ran)"
+fi
 exit $status
