@@ -5,11 +5,13 @@ file(MAKE_DIRECTORY ${GLS_GENERATED_DIR})
 set(GLS_TABLE_DEPS ${CMAKE_SOURCE_DIR}/tools/commands.py ${CMAKE_SOURCE_DIR}/tools/table.py
   ${CMAKE_SOURCE_DIR}/tools/names.py)
 
+# Further arguments name the generators whose views a script builds on.
 function(gls_generate script output)
+  list(TRANSFORM ARGN PREPEND ${CMAKE_SOURCE_DIR}/tools/)
   add_custom_command(
     OUTPUT ${GLS_GENERATED_DIR}/${output}
     COMMAND ${Python3_EXECUTABLE} ${CMAKE_SOURCE_DIR}/tools/${script} ${GLS_GENERATED_DIR}/${output}
-    DEPENDS ${CMAKE_SOURCE_DIR}/tools/${script} ${GLS_TABLE_DEPS}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/${script} ${GLS_TABLE_DEPS} ${ARGN}
     COMMENT "Generating ${output}")
 endfunction()
 
@@ -19,6 +21,8 @@ gls_generate(gen_opcodes.py gls_opcodes.cpp)
 gls_generate(gen_null.py gls_null.cpp)
 gls_generate(gen_entry.py gls_entry.cpp)
 gls_generate(gen_decode.py gls_decode_bin.cpp)
+gls_generate(gen_decode_swap.py gls_decode_swap.cpp gen_decode.py)
+gls_generate(gen_decode_text.py gls_decode_text.cpp gen_decode.py gen_decode_swap.py)
 gls_generate(gen_def.py palisade.def)
 gls_generate(gen_capture_dispatch.py gls_capture_dispatch.cpp)
 gls_generate(gen_names.py gls_names.cpp)
@@ -34,6 +38,7 @@ set(GLS_GENERATED_SOURCES
   ${GLS_GENERATED_DIR}/gls_functions.h
   ${GLS_GENERATED_DIR}/gls_opcodes.cpp ${GLS_GENERATED_DIR}/gls_null.cpp
   ${GLS_GENERATED_DIR}/gls_entry.cpp ${GLS_GENERATED_DIR}/gls_decode_bin.cpp
+  ${GLS_GENERATED_DIR}/gls_decode_swap.cpp ${GLS_GENERATED_DIR}/gls_decode_text.cpp
   ${GLS_GENERATED_DIR}/gls_capture_dispatch.cpp ${GLS_GENERATED_DIR}/gls_names.cpp
   ${GLS_GENERATED_DIR}/gls_checked.cpp ${GLS_GENERATED_DIR}/gls_capture.cpp
   ${GLS_GENERATED_DIR}/gls_capture_sweep.h)

@@ -19,6 +19,10 @@ import table
 # image layout, so that the next image command sets them again.
 PIXEL_STORE_CHANGERS = ("glPixelStoref", "glPixelStorei", "glPopClientAttrib")
 
+# The draws that read the client arrays, which the decoders hold back when
+# the arrays' addresses came from another process's stream.
+ARRAY_DRAWS = ("glArrayElement", "glDrawArrays", "glDrawElements")
+
 # Bytes of one element of an array the decoder hands on or provides.
 ELEMENT_BYTES = {"GLboolean": "1", "GLbyte": "1", "GLubyte": "1", "void": "1", "GLvoid": "1",
                  "GLshort": "2", "GLushort": "2", "GLint": "4", "GLuint": "4", "GLfloat": "4",
@@ -47,6 +51,30 @@ class Offset:
 
 def declarator(ctype):
     return ctype if ctype.endswith("*") else ctype + " "
+
+
+def is_vector(c):
+    """One fixed-length vector and nothing else: the record is the vector,
+    which the call function takes as it stands."""
+    params = c.proto.params
+    if len(params) != 1 or not params[0].pointer or "const" not in params[0].ctype or c.is_gls:
+        return False
+    role = c.roles.get(params[0].name)
+    length = table._derived_length(c, params[0])
+    return role == "matrix" or (role is None and bool(length) and length.startswith("fixed("))
+
+
+def has_native(c):
+    """The commands whose records need unpacking: all but those without
+    arguments (glPopClientAttrib aside, which clears the pixel-store flags)
+    and the single vectors."""
+    if c.attrs & commands.NOARGS:
+        return c.name in PIXEL_STORE_CHANGERS
+    return not is_vector(c)
+
+
+def has_outputs(c):
+    return any(p.pointer and "const" not in p.ctype for p in c.proto.params)
 
 
 def is_hand(c):
@@ -181,6 +209,9 @@ class Decoder:
                 self.pointer_value(p, var)
                 # The stream's value is the address a nested capture writes.
                 self.before_call.append("        ctx->lastOutPointer = %s;" % var)
+                fmt = "format" if self.c.name == "glInterleavedArrays" else "0"
+                self.before_call.append("        __glsDecodedArrayPointer(%s, %s, __glsU64ToAddress(%s));"
+                                        % (self.op, fmt, var))
                 self.args.append("(%s)__glsU64ToAddress(%s)" % (p.ctype, var))
             elif put.size is None:
                 # lists, indices: an array that the registry's length
@@ -231,10 +262,12 @@ class Decoder:
             self.param(p, table.param_puts(c, p, outs))
         if self.outs:
             self.provide_outputs()
+        if c.name in ARRAY_DRAWS:
+            self.before_call.append("        if (!__glsDecodedDrawAllowed(%s)) break;" % self.op)
         if c.name in PIXEL_STORE_CHANGERS:
             self.after_call.append("        ctx->glInfo.packDefaultsSet = 0;")
             self.after_call.append("        ctx->glInfo.unpackDefaultsSet = 0;")
-        L = ["static void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr) {" % c.name,
+        L = ["void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr) {" % c.name,
              "    __GLScontext *const ctx = __glsGetContext();"]
         if c.proto.params:
             L.append("    const GLulong avail = __glsDecodeArgBytes(%s, inoutPtr);" % self.op)
@@ -261,11 +294,16 @@ class Decoder:
 
 def main(out):
     cmds, _ = table.load()
-    noargs = [c for op, c in sorted(cmds.items()) if c.attrs & commands.NOARGS]
     hand = [c for op, c in sorted(cmds.items()) if is_hand(c)]
     L = [table.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",
          "#include <string.h>", "", '#include "capture.h"', '#include "decode.h"', '#include "size.h"', "",
          'extern "C" {', ""]
+    natives = [c for op, c in sorted(cmds.items()) if has_native(c)]
+    counts = [("native decoders", len(natives), 245),
+              ("native decoders with outputs", sum(1 for c in natives if has_outputs(c)), 45)]
+    bad = ["%s: %d, expected %d" % n for n in counts if n[1] != n[2]]
+    if bad:
+        sys.exit("decode: " + "; ".join(bad))
     L.append("// The image commands and the evaluator maps, decoded by hand.")
     L += ["void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr);" % c.name for c in hand]
     L.append("")
@@ -277,16 +315,6 @@ def main(out):
         if not is_hand(c):
             L += Decoder(c).lines()
             L.append("")
-    for c in noargs:
-        L.append("static void GLSAPI __gls_decode_bin_swap_%s(GLubyte *inoutPtr) {" % c.name)
-        if c.name in PIXEL_STORE_CHANGERS:
-            # Start-up puts this decoder in the native table: it must do the
-            # native decoder's work.
-            L.append("    __gls_decode_bin_%s(inoutPtr);" % c.name)
-        else:
-            L.append("    (void)inoutPtr;")
-            L.append("    __GLS_SLOT(__glsGetContext()->callFuncs, %s)();" % c.name)
-        L.append("}")
     for mode in range(10):
         L.append("static void GLSAPI __gls_decode_bin_glBegin_%d(GLubyte *) {" % mode)
         L.append("    __GLS_SLOT(__glsGetContext()->callFuncs, glBegin)(%d);" % mode)
@@ -294,10 +322,6 @@ def main(out):
     L.append("")
     L.append("__GLSdecodeBinFunc __glsDispatchDecode_bin_default[GLS_OP_COUNT] = {")
     L += ["    /* %3d */ %s," % (op, native.get(op, "nullptr")) for op in range(table.OPCODE_COUNT)]
-    L.append("};\n")
-    swap = {c.op: "__gls_decode_bin_swap_" + c.name for c in noargs}
-    L.append("const __GLSdecodeBinFunc __glsDispatchDecode_bin_swap[GLS_OP_COUNT] = {")
-    L += ["    /* %3d */ %s," % (op, swap.get(op, "nullptr")) for op in range(table.OPCODE_COUNT)]
     L.append("};\n")
     L.append("}  // extern \"C\"")
     table.write(out, L)

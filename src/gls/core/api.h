@@ -66,13 +66,14 @@ GLboolean __glsStringArg(__GLSutf8Arg *arg, const __GLScontext *ctx, const GLvoi
 const GLubyte *__glsScratchString(__GLScontext *ctx, const GLubyte *utf8);
 
 // -------------------------------------------------- arrays (api_array.cpp)
-// Executes every command of a GLS stream held in memory.
+// Executes every command of a GLS stream held in memory: binary records of
+// either byte order, or GLS text.
 void glsCallArray(GLSenum streamType, size_t byteCount, const GLubyte *bytes);
 
 // ------------------------------------------ named streams (api_stream.cpp)
 // A name is a context stream of the context first, else a file under the
-// read prefixes and then the write prefix. The file branches of the size
-// and stream queries raise GLS_UNSUPPORTED_COMMAND: they need the reader.
+// read prefixes and then the write prefix; the empty name is the read
+// function, or the default read channel when there is none.
 GLboolean glsIsContextStream(const GLubyte *streamName);
 size_t glsGetStreamSize(const GLubyte *streamName);
 GLint glsGetStreami(GLSenum attrib, const GLubyte *streamName);

@@ -7,6 +7,7 @@
 #include "api.h"
 #include "stream_call.h"
 #include "decode.h"
+#include "text_reader.h"
 
 extern "C" {
 
@@ -79,14 +80,20 @@ static void __glsCallArraySwapped(__GLScontext *ctx, size_t byteCount, const GLu
     const GLubyte *end = bytes + byteCount;
     GLubyte *work = nullptr;
     size_t workSize = 0;
+    // The decoders stand on a copy of each record: the read position is the
+    // copy's start, at the record's offset in the array.
+    GLubyte *record = nullptr;
     ctx->readBase = 0;
-    ctx->readStart = (GLubyte *)bytes;
-    ctx->readCursor = (GLubyte **)&cursor;
+    ctx->readStart = nullptr;
+    ctx->readCursor = &record;
     while (!ctx->abortCall) {
         GLuint opcode, size;
         size_t header = __glsReadHeader(cursor, (size_t)(end - cursor), GL_TRUE, &opcode, &size);
         if (!header) break;
         __GLSdecodeBinFunc decode = opcode < GLS_OP_COUNT ? __glsDispatchDecode_bin_swap[opcode] : nullptr;
+        record = (GLubyte *)cursor;
+        ctx->readStart = record;
+        ctx->readBase = (size_t)(cursor - bytes);
         if (decode) {
             // The copy keeps the record's phase within 8 bytes, so that its
             // 8-byte fields stay as aligned as they were.
@@ -98,8 +105,11 @@ static void __glsCallArraySwapped(__GLScontext *ctx, size_t byteCount, const GLu
                 if (!work) workSize = 0;
             }
             if (work) {
-                memcpy(work + phase, cursor, size);
-                decode(work + phase + header);
+                record = work + phase;
+                memcpy(record, cursor, size);
+                __glsNativeRecordHeader(record, (GLuint)header, opcode, size);
+                ctx->readStart = record;
+                decode(record + header);
             } else {
                 __glsCallErrorFunc((GLSopcode)opcode, GLS_RESOURCE_ERROR);
             }
@@ -124,6 +134,11 @@ void glsCallArray(GLSenum streamType, size_t byteCount, const GLubyte *bytes) {
     switch (streamType) {
     case GLS_BINARY_LSB_FIRST: __glsCallArrayNative(ctx, byteCount, bytes); break;
     case GLS_BINARY_MSB_FIRST: __glsCallArraySwapped(ctx, byteCount, bytes); break;
+    case GLS_TEXT: {
+        __GLSreader reader;
+        __glsDecodeTextArray(__glsReaderInitMemory(&reader, bytes, byteCount));
+        break;
+    }
     default: __glsRaiseError(GLS_PARAMETER_ERROR); break;
     }
     __glsStreamCallEnd(ctx, &saved);

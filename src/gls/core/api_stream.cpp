@@ -1,12 +1,15 @@
 // The named streams of the programming interface: a name is first looked up
 // among the context's in-memory context streams, then as a file under the
-// read prefixes and last the write prefix.
+// read prefixes and last the write prefix; the empty name stands for the
+// read function or the default read channel.
 #include <stdio.h>
 #include <string.h>
 
 #include "api.h"
 #include "context_stream.h"
+#include "reader.h"
 #include "stream_call.h"
+#include "stream_play.h"
 #include "writer.h"
 
 namespace {
@@ -15,56 +18,31 @@ __GLScontextStream *findContextStream(__GLScontext *ctx, const GLubyte *utf8) {
     return (__GLScontextStream *)__glsStrDictLookup(ctx->contextStreamDict, utf8);
 }
 
-// The file opens under prefix and name joined byte for byte, as the writers
-// open theirs, so that the same file gets the same path.
-GLboolean opensForReading(const __GLSprefix *prefix, const GLubyte *name, __GLSstring *path) {
-    __GLSstring joined;
-    __glsStringBufferInit(&joined);
-    GLboolean ok = __glsPrefixedName(prefix, name, &joined) &&
-                   __glsStringAssignFromUtf8(path, GLS_UCS1, joined.start);
-    __glsStringBufferFree(&joined);
-    if (!ok) return 0;
-    FILE *file = fopen((const char *)path->start, "rb");
-    if (!file) return 0;
-    fclose(file);
-    return 1;
-}
-
-// The full name of the file that the stream name opens for reading: the
-// first read prefix under which it opens, else the write prefix. 0 when it
+// The file a stream name opens for reading; GLS_PARAMETER_ERROR when it
 // opens nowhere.
-GLboolean findFile(__GLScontext *ctx, const GLubyte *name, __GLSstring *path) {
-    __GLSlistIter iter;
-    for (__glsListFirst(&ctx->readPrefixes.head, &iter); iter;
-         __glsListNext(&ctx->readPrefixes.head, &iter)) {
-        if (opensForReading((const __GLSprefix *)iter, name, path)) return 1;
-    }
-    return ctx->writePrefix && opensForReading(ctx->writePrefix, name, path);
+__GLSreadStream *openFile(const GLubyte *name) {
+    __GLSreadStream *stream = __glsOpenReadStream(name);
+    if (!stream) __glsRaiseError(GLS_PARAMETER_ERROR);
+    return stream;
 }
 
 void deleteFile(__GLScontext *ctx, const GLubyte *name) {
+    __GLSreadStream *stream = openFile(name);
+    if (!stream) return;
     __GLSstring path;
     __glsStringBufferInit(&path);
-    if (!findFile(ctx, name, &path)) {
-        __glsRaiseError(GLS_PARAMETER_ERROR);
-    } else {
-        // An open file cannot be removed everywhere: a capture of this
-        // context that writes it lets go of it first.
+    const GLboolean named = __glsStringAssignFromUtf8(&path, GLS_UCS1, stream->name.start);
+    // Only to learn the file's full name; an open file cannot be removed
+    // everywhere.
+    __glsCloseReadStream(stream);
+    if (named) {
+        // A capture of this context that writes the file lets go of it first.
         for (GLint level = 0; level < ctx->captureNesting; ++level) {
             __GLSwriter *writer = ctx->writerStack[level];
             if (writer) __glsWriterReleaseFile(writer, path.start);
         }
         if (remove((const char *)path.start) != 0) __glsRaiseError(GLS_IO_ERROR);
     }
-    __glsStringBufferFree(&path);
-}
-
-// A name that is no context stream: the file branches need the stream
-// reader, which is not there; a name that opens nowhere is a bad argument.
-void fileQuery(__GLScontext *ctx, const GLubyte *name) {
-    __GLSstring path;
-    __glsStringBufferInit(&path);
-    __glsRaiseError(findFile(ctx, name, &path) ? GLS_UNSUPPORTED_COMMAND : GLS_PARAMETER_ERROR);
     __glsStringBufferFree(&path);
 }
 
@@ -91,8 +69,9 @@ size_t glsGetStreamSize(const GLubyte *streamName) {
         __GLScontextStream *stream = findContextStream(ctx, name.text);
         if (stream) {
             __glsWriterMeasureContext(stream, &size, nullptr);
-        } else {
-            fileQuery(ctx, name.text);
+        } else if (__GLSreadStream *file = openFile(name.text)) {
+            size = __glsReadStreamSize(file);
+            __glsCloseReadStream(file);
         }
     }
     __glsArgToUtf8Free(&name);
@@ -112,7 +91,11 @@ GLint glsGetStreami(GLSenum attrib, const GLubyte *streamName) {
     if (__glsStringArg(&name, ctx, streamName)) {
         __GLScontextStream *stream = findContextStream(ctx, name.text);
         if (!stream) {
-            fileQuery(ctx, name.text);
+            if (__GLSreadStream *file = openFile(name.text)) {
+                value = attrib == GLS_STREAM_TYPE ? (GLint)__glsReadStreamType(file)
+                                                  : (GLint)__glsReadStreamCRC32(file);
+                __glsCloseReadStream(file);
+            }
         } else if (attrib == GLS_STREAM_TYPE) {
             value = GLS_CONTEXT;
         } else {
@@ -170,16 +153,9 @@ const GLubyte *glsGetStreamubz(GLSenum attrib, const GLubyte *streamName) {
             }
         } else if (findContextStream(ctx, name.text)) {
             answer = __glsScratchString(ctx, name.text);
-        } else if (findFile(ctx, name.text, &full)) {
-            // The file's path is kept as bytes; the answer is text.
-            __GLSstring text;
-            __glsStringBufferInit(&text);
-            if (__glsStringAssignUtf8(&text, GLS_UCS1, full.start)) {
-                answer = __glsScratchString(ctx, text.start);
-            }
-            __glsStringBufferFree(&text);
-        } else {
-            __glsRaiseError(GLS_PARAMETER_ERROR);
+        } else if (__GLSreadStream *file = openFile(name.text)) {
+            answer = __glsScratchString(ctx, file->name.start);
+            __glsCloseReadStream(file);
         }
     }
     __glsStringBufferFree(&full);
@@ -220,9 +196,7 @@ GLSenum glsCopyStream(const GLubyte *source, const GLubyte *destination, GLSenum
                 glsEndCapture();
             }
         } else {
-            // A file is copied by the stream reader, which this build does
-            // not have yet.
-            fileQuery(ctx, from.text);
+            result = __glsCopyReadStream(from.text, destination, destinationType, writeFlags);
         }
         __glsStreamCallEnd(ctx, &saved);
     }

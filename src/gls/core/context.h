@@ -97,9 +97,15 @@ struct __GLScontext {
     GLubyte captureFlags[GLS_OP_COUNT];
     GLint captureNesting;
     GLint captureVertexArrays;
-    GLint readBase;
+    size_t readBase;  // data offset of readStart in the stream being read
     GLubyte *readStart;
     GLubyte **readCursor;
+    // Set while a stream from a file, a channel or the read function is
+    // decoded: its addresses are another process's. The client-array
+    // pointers such a stream has set, by array slot, with a bit each.
+    GLint readForeign;
+    const GLvoid *streamArrays[__GLS_ARRAY_SLOTS];
+    GLuint streamArrayMask;
     __GLSdict *contextStreamDict;
     __GLScountedList contextStreams;
     GLint isCurrent;

@@ -10,6 +10,7 @@
 #include "context.h"
 #include "context_stream.h"
 #include "opcodes.h"
+#include "stream_play.h"
 
 extern "C" {
 
@@ -331,9 +332,7 @@ GLSenum GLSAPI __gls_exec_glsCallStream(const GLubyte *inName) {
         result = GLS_CONTEXT;
         __glsContextStreamExecute(stream);
     } else {
-        // Named files are played by the stream reader, which this build
-        // does not have: the name is one that opens nothing.
-        __glsRaiseError(GLS_PARAMETER_ERROR);
+        result = __glsCallReadStream(name.text);
     }
 
     __glsStreamCallEnd(ctx, &saved);

@@ -20,6 +20,8 @@ void __glsStreamCallBegin(__GLScontext *ctx, __GLSstreamCall *saved) {
     saved->readBase = ctx->readBase;
     saved->readStart = ctx->readStart;
     saved->readCursor = ctx->readCursor;
+    saved->readForeign = ctx->readForeign;
+    ctx->readForeign = 0;
     ++ctx->callNesting;
 }
 
@@ -28,6 +30,7 @@ void __glsStreamCallEnd(__GLScontext *ctx, const __GLSstreamCall *saved) {
     ctx->readBase = saved->readBase;
     ctx->readStart = saved->readStart;
     ctx->readCursor = saved->readCursor;
+    ctx->readForeign = saved->readForeign;
     if (ctx->abortCall && ctx->callNesting == 0) __glsDisableAttrib(GLS_ABORT_CALL);
 }
 

@@ -7,9 +7,10 @@
 
 struct __GLSstreamCall {
     GLint callNesting;
-    GLint readBase;
+    size_t readBase;
     GLubyte *readStart;
     GLubyte **readCursor;
+    GLint readForeign;
 };
 
 extern "C" {
@@ -20,7 +21,8 @@ extern "C" {
 GLboolean __glsStreamCallAdmit(__GLScontext *ctx);
 
 // Saves the caller's read position and nesting and enters one level; the
-// facts about the real GL are asked afresh for each outermost call.
+// facts about the real GL are asked afresh for each outermost call. The
+// stream is taken as the process's own until the caller says otherwise.
 void __glsStreamCallBegin(__GLScontext *ctx, __GLSstreamCall *saved);
 
 // Restores what Begin saved; the outermost call forgets an abort.

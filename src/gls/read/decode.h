@@ -8,6 +8,13 @@ extern "C" {
 
 typedef void (GLSAPI *__GLSdecodeBinFunc)(GLubyte *inoutPtr);
 
+// A text decoder reads its command's arguments from the reader, which
+// stands after the command's name and '(', and makes the call when all of
+// them were read without error.
+struct __GLSreader;
+typedef void (GLSAPI *__GLSdecodeTextFunc)(__GLSreader *reader);
+extern const __GLSdecodeTextFunc __glsDispatchDecode_text[GLS_OP_COUNT];
+
 // Native byte order; start-up completes it for the commands without
 // arguments, whose swapped decoders serve both orders.
 extern __GLSdecodeBinFunc __glsDispatchDecode_bin_default[GLS_OP_COUNT];
@@ -20,6 +27,12 @@ extern const __GLSdecodeBinFunc __glsDispatchDecode_bin_swap[GLS_OP_COUNT];
 // unless the walker's current-record pointer tells the form.
 GLulong __glsDecodeArgBytes(GLSopcode opcode, const GLubyte *block);
 
+// The decoders read the header of the record they stand on to learn its
+// length: a walker over records of the other byte order puts the header of
+// each record in the machine's order (header bytes: 4 or 12) before it
+// hands the record over.
+void __glsNativeRecordHeader(GLubyte *record, GLuint headerBytes, GLuint opcode, GLuint size);
+
 // A heap block of a 64-bit byte count; null, with GLS_RESOURCE_ERROR, when
 // it cannot be had.
 // A count read from a stream decides how much an output buffer takes, so a
@@ -27,6 +40,17 @@ GLulong __glsDecodeArgBytes(GLSopcode opcode, const GLubyte *block);
 // a larger one is refused as an allocation failure.
 #define __GLS_DECODE_HEAP_LIMIT ((GLulong)0x10000000)
 void *__glsDecodeMalloc(GLulong byteCount);
+
+// The client-array pointers that a stream sets hold addresses of the
+// process that wrote it when the stream comes from a file, a channel or the
+// read function. The decoders of the pointer commands tell each one here
+// before their call (format: that of glInterleavedArrays, else 0).
+void __glsDecodedArrayPointer(GLSopcode opcode, GLenum format, const GLvoid *pointer);
+// The decoders of the draws that read client arrays ask here before their
+// call: 0, with GLS_DECODE_ERROR through the context's glsError call
+// function, when an enabled array would be read at an address that such a
+// stream set, and the call function is the context's own.
+GLboolean __glsDecodedDrawAllowed(GLSopcode opcode);
 
 }  // extern "C"
 

@@ -99,6 +99,16 @@ GLulong __glsDecodeArgBytes(GLSopcode opcode, const GLubyte *block) {
     return last >= 12 ? last - 12 : 0;
 }
 
+void __glsNativeRecordHeader(GLubyte *record, GLuint headerBytes, GLuint opcode, GLuint size) {
+    if (headerBytes == 4) {
+        const GLuint word = opcode | size << 16;
+        memcpy(record, &word, 4);
+    } else {
+        memcpy(record + 4, &opcode, 4);
+        memcpy(record + 8, &size, 4);
+    }
+}
+
 void *__glsDecodeMalloc(GLulong byteCount) {
     if (byteCount > (GLulong)SIZE_MAX || byteCount > __GLS_DECODE_HEAP_LIMIT) {
         __glsRaiseError(GLS_RESOURCE_ERROR);
