@@ -151,7 +151,7 @@ class TextDecoder:
         B.append("    if (!reader->error) {")
         B.append("        const GLulong count_%s = %s;" % (n, count))
         if room:
-            B.append("        %s room_%s[%d] = {};" % (t, n, room))
+            self.locals.append("    %s room_%s[%d] = {};" % (t, n, room))
             stack = "room_%s, sizeof room_%s" % (n, n)
         else:
             B.append("        const GLulong bytes_%s = count_%s * sizeof(%s);" % (n, n, t))

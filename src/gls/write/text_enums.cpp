@@ -32,7 +32,8 @@ void bitfield(__GLSwriter *w, const BitNames &table, GLuint value) {
     GLuint rest = value;
     bool named = false;
     for (int i = 0; i < table.count; ++i) {
-        if (!(table.values[i] & rest)) continue;
+        // A name of several bits stands only where all of them are set.
+        if (!(table.values[i] & rest) || (table.values[i] & ~rest)) continue;
         if (!__glsTextRoom(w)) return;
         if (named) __glsTextToken(w, " | ");
         __glsTextToken(w, table.names[i]);

@@ -1,0 +1,349 @@
+// GLS text as the reader takes it: the number forms of every type, exact
+// float conversion, and commands written by hand in every form the text
+// allows, each played with glsCallArray into a capture and compared record
+// for record with the capture of the calls the text stands for.
+#include <gtest/gtest.h>
+#include <stdint.h>
+#include <string.h>
+
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "api.h"
+#include "capture.h"
+#include "context_test.h"
+#include "stream_records.h"
+#include "text_reader.h"
+
+namespace {
+
+#define CAPTURE(name) __GLS_SLOT(__glsDefaultCaptureTable, name)
+
+const GLubyte *S(const char *text) { return (const GLubyte *)text; }
+
+__GLStoken tok(const char *text) {
+    __GLStoken t;
+    t.length = strlen(text);
+    memcpy(t.text, text, t.length + 1);
+    return t;
+}
+
+GLuint floatBits(GLfloat f) {
+    GLuint b;
+    memcpy(&b, &f, 4);
+    return b;
+}
+
+GLulong doubleBits(GLdouble d) {
+    GLulong b;
+    memcpy(&b, &d, 8);
+    return b;
+}
+
+// ------------------------------------------------------------ token forms
+
+struct IntCase {
+    const char *token;
+    bool ok;
+    GLlong value;
+};
+
+TEST(TextForms, IntegersOfEveryWidth) {
+    struct Form {
+        const char *what;
+        std::function<bool(const __GLStoken &, GLlong *)> parse;
+        std::vector<IntCase> cases;
+    };
+    const Form forms[] = {
+        {"GLint", [](const __GLStoken &t, GLlong *v) { GLint x; bool ok = __glsParseGLint(&t, &x); *v = x; return ok; },
+         {{"-2147483648", true, INT32_MIN}, {"2147483648", false, 0}, {"2147483647", true, INT32_MAX},
+          {"0xFFFFFFFF", true, -1}, {"0x000000000010", true, 16}, {"0x100000000", false, 0},
+          {"-0", true, 0}, {"007", true, 7}, {"+1", false, 0}, {"'A'", true, 65}, {"''''", false, 0},
+          {"GL_LIGHTING", true, 0xB50}, {"GLS_TEXT", true, 67}, {"GL_NO_SUCH", false, 0},
+          {"1.5", false, 0}, {"0x", false, 0}, {"-", false, 0}, {"0xg", false, 0}}},
+        {"GLuint", [](const __GLStoken &t, GLlong *v) { GLuint x; bool ok = __glsParseGLuint(&t, &x); *v = x; return ok; },
+         {{"4294967295", true, 4294967295ll}, {"4294967296", false, 0}, {"-1", false, 0},
+          {"0xffffffff", true, 4294967295ll}, {"GL_TRUE", true, 1}}},
+        {"GLbyte", [](const __GLStoken &t, GLlong *v) { GLbyte x; bool ok = __glsParseGLbyte(&t, &x); *v = x; return ok; },
+         {{"0x80", true, -128}, {"128", false, 0}, {"-128", true, -128}, {"0xFF", true, -1},
+          {"0x100", false, 0}, {"' '", true, 32}, {"GL_TRUE", false, 0}}},
+        {"GLubyte", [](const __GLStoken &t, GLlong *v) { GLubyte x; bool ok = __glsParseGLubyte(&t, &x); *v = x; return ok; },
+         {{"255", true, 255}, {"256", false, 0}, {"0xff", true, 255}, {"'A'", true, 65}}},
+        {"GLshort", [](const __GLStoken &t, GLlong *v) { GLshort x; bool ok = __glsParseGLshort(&t, &x); *v = x; return ok; },
+         {{"-32768", true, -32768}, {"32768", false, 0}, {"0xFFFF", true, -1}}},
+        {"GLushort", [](const __GLStoken &t, GLlong *v) { GLushort x; bool ok = __glsParseGLushort(&t, &x); *v = x; return ok; },
+         {{"65535", true, 65535}, {"0xF0F0", true, 0xF0F0}, {"0x10000", false, 0}}},
+        {"GLboolean", [](const __GLStoken &t, GLlong *v) { GLboolean x; bool ok = __glsParseGLboolean(&t, &x); *v = x; return ok; },
+         {{"GL_TRUE", true, 1}, {"GL_FALSE", true, 0}, {"255", true, 255}, {"0x2", true, 2},
+          {"'A'", false, 0}, {"GL_ONE", false, 0}}},
+        {"GLlong", [](const __GLStoken &t, GLlong *v) { return __glsParseGLlong(&t, v) != 0; },
+         {{"-9223372036854775808", true, INT64_MIN}, {"9223372036854775808", false, 0},
+          {"0xFFFFFFFFFFFFFFFF", true, -1}, {"0x00FFFFFFFFFFFFFFFF", true, -1},
+          {"0x10000000000000000", false, 0}, {"GL_ONE", true, 1}, {"'z'", true, 122}}},
+    };
+    for (const Form &f : forms) {
+        for (const IntCase &c : f.cases) {
+            GLlong v = 0;
+            const __GLStoken t = tok(c.token);
+            EXPECT_EQ(c.ok, f.parse(t, &v)) << f.what << " " << c.token;
+            if (c.ok) {
+                EXPECT_EQ(c.value, v) << f.what << " " << c.token;
+            }
+        }
+    }
+}
+
+// The bits every build must read, whatever its C library: round-to-nearest
+// cases that a conversion through a less careful strtod gets wrong, the
+// boundaries of the ranges and the special names.
+TEST(TextForms, RealsAreReadToTheSameBitsEverywhere) {
+    const struct {
+        const char *token;
+        bool ok;
+        GLulong bits;
+    } doubles[] = {
+        {"0.1", true, 0x3FB999999999999Aull},
+        {"1e23", true, 0x44B52D02C7E14AF6ull},
+        {"8.589973e9", true, 0x42000004B0400000ull},
+        {"9007199254740993", true, 0x4340000000000000ull},  // halfway: to even
+        {"9007199254740995", true, 0x4340000000000002ull},
+        {"2.2250738585072011e-308", true, 0x000FFFFFFFFFFFFFull},
+        {"2.2250738585072014E-308", true, 0x0010000000000000ull},
+        {"4.940656458412465E-324", true, 0x0000000000000001ull},
+        {"2.4703282292062328e-324", true, 0x0000000000000001ull},  // just above half the smallest
+        {"1.7976931348623157E+308", true, 0x7FEFFFFFFFFFFFFFull},
+        {"1.7976931348623159e308", false, 0},  // rounds to infinity
+        {"1e-400", false, 0},
+        {"0e-400", true, 0},
+        {"-0", true, 0x8000000000000000ull},
+        {"-2.5", true, 0xC004000000000000ull},
+        {"1.5e+3", true, doubleBits(1500.0)},
+        {"1.", true, doubleBits(1.0)},
+        {".5", true, doubleBits(0.5)},
+        {"3.1415926535897932384626433832795028841971693993751058209749445923", true,
+         0x400921FB54442D18ull},
+        {"0.000000000000000000000000000000000000000000000000001", true, 0x3557F1FB6F10934Cull},
+        {"123456789012345678901234567890e-20", true, doubleBits(1234567890.1234567)},
+        {"1.2.3", false, 0},
+        {"+1", false, 0},
+        {"1e", false, 0},
+        {"e5", false, 0},
+        {"0x3FF0000000000000", true, 0x3FF0000000000000ull},
+        {"GLS_NAN", true, ~0ull},
+        {"GLS_INF", true, 0x7FF0000000000000ull},
+        {"-GLS_INF", true, 0xFFF0000000000000ull},
+        {"GL_ONE", true, doubleBits(1.0)},
+        {"-GL_ONE", false, 0},
+    };
+    for (const auto &c : doubles) {
+        GLdouble d = 0;
+        const __GLStoken t = tok(c.token);
+        ASSERT_EQ(c.ok, (bool)__glsParseGLdouble(&t, &d)) << c.token;
+        if (c.ok) {
+            EXPECT_EQ(c.bits, doubleBits(d)) << c.token;
+        }
+    }
+    const struct {
+        const char *token;
+        bool ok;
+        GLuint bits;
+    } floats[] = {
+        {"0.1", true, 0x3DCCCCCD},
+        {"1e39", false, 0},
+        {"1e-40", false, 0},  // a subnormal float
+        {"1.175494E-38", false, 0},  // FLT_MIN as seven digits: below the normal range
+        {"1.1754944E-38", true, 0x00800000},
+        {"3.402823E+38", true, 0x7F7FFFFD},
+        {"3.4028236E+38", false, 0},
+        {"0x3F800000", true, 0x3F800000},
+        {"GLS_NAN", true, 0xFFFFFFFF},
+        {"-GLS_INF", true, 0xFF800000},
+        {"GL_LINEAR", true, floatBits(9729.0f)},
+        {"-0", true, 0x80000000},
+    };
+    for (const auto &c : floats) {
+        GLfloat f = 0;
+        const __GLStoken t = tok(c.token);
+        ASSERT_EQ(c.ok, (bool)__glsParseGLfloat(&t, &f)) << c.token;
+        if (c.ok) {
+            EXPECT_EQ(c.bits, floatBits(f)) << c.token;
+        }
+    }
+}
+
+#if !defined(_WIN32)
+// Natively the C library rounds correctly; the reader's own conversion
+// must agree with it on every digit string.
+TEST(TextForms, RealsAgreeWithACorrectlyRoundingLibrary) {
+    uint64_t state = 0x9E3779B97F4A7C15ull;
+    auto next = [&] {
+        state ^= state << 13;
+        state ^= state >> 7;
+        state ^= state << 17;
+        return state;
+    };
+    char text[64];
+    for (int i = 0; i < 60000; ++i) {
+        const uint64_t r = next();
+        int n;
+        if (i % 3 == 0) {
+            // Random bits, printed with 16 or 17 digits.
+            GLdouble d;
+            const GLulong b = r & 0x7FFFFFFFFFFFFFFFull;
+            memcpy(&d, &b, 8);
+            if (d != d || d > 1.7976931348623157e308) continue;
+            n = snprintf(text, sizeof text, i % 2 ? "%.17g" : "%.16G", d);
+        } else {
+            // Up to 25 random digits and an exponent anywhere in range.
+            const int digits = 1 + (int)(next() % 25);
+            n = 0;
+            for (int k = 0; k < digits; ++k) text[n++] = (char)('0' + next() % 10);
+            n += snprintf(text + n, sizeof text - n, "e%d", (int)(next() % 660) - 340);
+        }
+        const __GLStoken t = tok(text);
+        GLdouble mine = 0, theirs = strtod(text, nullptr);
+        const bool ok = __glsStrToDouble(t.text, t.length, &mine);
+        const bool nonZeroDigit = strspn(text, "0.") < strcspn(text, "eE");
+        if (theirs > 1.7976931348623157e308 || (theirs == 0 && nonZeroDigit)) {
+            EXPECT_FALSE(ok) << text;
+        } else {
+            ASSERT_TRUE(ok) << text;
+            ASSERT_EQ(doubleBits(theirs), doubleBits(mine)) << text;
+        }
+        (void)n;
+    }
+}
+#endif
+
+// ------------------------------------------------------- commands by hand
+
+std::vector<std::pair<GLSopcode, GLSenum>> errors;
+std::vector<std::string> unsupported;
+void GLSAPI onError(GLSopcode op, GLSenum error) { errors.push_back({op, error}); }
+void GLSAPI onUnsupported(const GLubyte *name) { unsupported.push_back((const char *)name); }
+
+struct HandCase {
+    const char *text;
+    std::function<void()> calls;  // the calls the text stands for, captured
+    std::vector<std::pair<GLSopcode, GLSenum>> errors;
+};
+
+class TextCommands : public GlsContextTest {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
+        for (GLSopcode op = 0; op < GLS_OP_COUNT; ++op) glsCaptureFlags(op, __GLS_CAPTURE_WRITE);
+        glsGetError();
+        __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsError, (__GLSfunc)onError);
+        __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsUnsupportedCommand, (__GLSfunc)onUnsupported);
+        errors.clear();
+        unsupported.clear();
+    }
+
+    std::vector<StreamRecord> expected(const std::function<void()> &calls) {
+        EXPECT_TRUE(glsBeginCapture(S("want"), GLS_CONTEXT, 0));
+        calls();
+        glsEndCapture();
+        std::vector<StreamRecord> r = streamRecords("want");
+        glsDeleteStream(S("want"));
+        return r;
+    }
+
+    std::vector<StreamRecord> played(const std::string &text) {
+        EXPECT_TRUE(glsBeginCapture(S("got"), GLS_CONTEXT, 0));
+        glsCallArray(GLS_TEXT, text.size(), (const GLubyte *)text.data());
+        glsEndCapture();
+        std::vector<StreamRecord> r = streamRecords("got");
+        glsDeleteStream(S("got"));
+        return r;
+    }
+
+    void check(const std::vector<HandCase> &cases) {
+        for (const HandCase &c : cases) {
+            errors.clear();
+            const std::vector<StreamRecord> want = expected(c.calls), got = played(c.text);
+            EXPECT_TRUE(want == got) << c.text << "\nwant " << describe(want) << "\ngot  " << describe(got);
+            EXPECT_EQ(c.errors, errors) << c.text;
+            EXPECT_EQ(0u, glsGetError()) << c.text;
+        }
+    }
+};
+
+const GLfloat f3[3] = {1.0f, 0.5f, 0.0f};
+const GLubyte ub3[3] = {255, 255, 65};
+const GLbyte b3[3] = {-128, 0, 0};
+const GLdouble plane[4] = {1, 0, 0, -2.5};
+
+std::pair<GLSopcode, GLSenum> decodeError(GLSopcode op) { return {op, GLS_DECODE_ERROR}; }
+
+TEST_F(TextCommands, SpacingCommentsAndNumberFormsDecodeAlike) {
+    check({
+        {"glBegin(GL_POINTS);", [] { CAPTURE(glBegin)(GL_POINTS); }, {}},
+        {"glBegin( GL_POINTS ) ;", [] { CAPTURE(glBegin)(GL_POINTS); }, {}},
+        {"glBegin(0);", [] { CAPTURE(glBegin)(GL_POINTS); }, {}},
+        {"glBegin(#mode\n 0 # points\n) # done\n;", [] { CAPTURE(glBegin)(GL_POINTS); }, {}},
+        {"glColor3ubv({255, 0xff, 'A'});", [] { CAPTURE(glColor3ubv)(ub3); }, {}},
+        {"glColor3bv({0x80, 0, 0});", [] { CAPTURE(glColor3bv)(b3); }, {}},
+        {"glColor3bv({128, 0, 0});", [] {}, {decodeError(__GLS_OP_glColor3bv)}},
+        {"glColor3fv({1, 0.5, 0});", [] { CAPTURE(glColor3fv)(f3); }, {}},
+        {"glColor3fv({1, 5e-1, 0,});", [] { CAPTURE(glColor3fv)(f3); }, {}},
+        {"glColor3fv({1, 0.5});", [] {}, {decodeError(__GLS_OP_glColor3fv)}},
+        {"glClipPlane(GL_CLIP_PLANE0, {1, 0, 0, -2.5});",
+         [] { CAPTURE(glClipPlane)(GL_CLIP_PLANE0, plane); }, {}},
+        {"glFogi(GL_FOG_MODE, GL_LINEAR);", [] { CAPTURE(glFogi)(GL_FOG_MODE, GL_LINEAR); }, {}},
+        {"glFogf(GL_FOG_MODE, GL_LINEAR);", [] { CAPTURE(glFogf)(GL_FOG_MODE, (GLfloat)GL_LINEAR); }, {}},
+        {"glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);", [] { CAPTURE(glClear)(0x4100); }, {}},
+        {"glClear(0x4100);", [] { CAPTURE(glClear)(0x4100); }, {}},
+        {"glPushAttrib(GL_ALL_ATTRIB_BITS);", [] { CAPTURE(glPushAttrib)(0xFFFFF); }, {}},
+        {"glGenLists(3);", [] { CAPTURE(glGenLists)(3); }, {}},
+        // The test's own glsError call function takes the decoded command.
+        {"glsError(GLS_OP_glBegin, GLS_DECODE_ERROR);", [] {}, {{55, 128}}},
+        {"glsError(55, 128);", [] {}, {{55, 128}}},
+        {"glEnable(GL_LIGHTING, 1);", [] { CAPTURE(glEnable)(GL_LIGHTING); },
+         {decodeError(__GLS_OP_glEnable)}},
+        {"glLineStipple(3, 0xABCD);", [] { CAPTURE(glLineStipple)(3, 0xABCD); }, {}},
+    });
+}
+
+TEST_F(TextCommands, StringsInPiecesAndEscapes) {
+    check({
+        {"glsComment(\"say \\\"hi\" \"\\\" twice\");", [] { CAPTURE(glsComment)(S("say \"hi\" twice")); }, {}},
+        {"glsComment(\"\\<41>\\\\\");", [] { CAPTURE(glsComment)(S("A\\")); }, {}},
+        {"glsComment(\"a\" # between the pieces\n \"b\");", [] { CAPTURE(glsComment)(S("ab")); }, {}},
+        {"glsComment(\"\\<>x;\"); glEnd();", [] { CAPTURE(glEnd)(); },
+         {decodeError(__GLS_OP_glsComment)}},
+        {"glsComment(\"\\<123456789>\"); glEnd();", [] { CAPTURE(glEnd)(); },
+         {decodeError(__GLS_OP_glsComment)}},
+        {"glsString(\"Info\", \"x\");", [] { CAPTURE(glsString)(S("Info"), S("x")); }, {}},
+        // A bad command's ';' or escaped quote inside a string does not end
+        // the skip; an escaped backslash before the quote does end it.
+        {"glBegin(\"a;\\\";\" x); glEnd();", [] { CAPTURE(glEnd)(); }, {decodeError(__GLS_OP_glBegin)}},
+        {"glBegin(\"a\\\\\" x; glEnd();", [] { CAPTURE(glEnd)(); }, {decodeError(__GLS_OP_glBegin)}},
+    });
+}
+
+TEST_F(TextCommands, UnknownCommandsAndBrokenCommandsAreSkipped) {
+    check({
+        {"glFoo(1, 2); glEnd();", [] { CAPTURE(glEnd)(); }, {}},
+        {"glBegin(GL_NO_SUCH_NAME); glEnd();", [] { CAPTURE(glEnd)(); }, {decodeError(__GLS_OP_glBegin)}},
+        {"glsEndGLS(1); glEnd();", [] { CAPTURE(glEnd)(); }, {decodeError(__GLS_OP_glsEndGLS)}},
+        {"{ glEnd();", [] {}, {decodeError(0)}},
+    });
+    EXPECT_EQ(std::vector<std::string>{"glFoo"}, unsupported);
+}
+
+TEST_F(TextCommands, TokensHoldAtMost255Characters) {
+    const std::string name255(255, 'x'), name256(256, 'x');
+    errors.clear();
+    played(name255 + "(); glEnd();");
+    EXPECT_EQ(std::vector<std::string>{name255}, unsupported);
+    EXPECT_TRUE(errors.empty());
+    unsupported.clear();
+    played(name256 + "(); glEnd();");
+    EXPECT_TRUE(unsupported.empty());
+    EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{decodeError(0)}), errors);
+}
+
+}  // namespace
