@@ -296,7 +296,7 @@ def main(out):
     cmds, _ = table.load()
     hand = [c for op, c in sorted(cmds.items()) if is_hand(c)]
     L = [table.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",
-         "#include <string.h>", "", '#include "capture.h"', '#include "decode.h"', '#include "size.h"', "",
+         "#include <string.h>", "", '#include "client/size.h"', '#include "read/decode.h"', "",
          'extern "C" {', ""]
     natives = [c for op, c in sorted(cmds.items()) if has_native(c)]
     counts = [("native decoders", len(natives), 245),

@@ -158,8 +158,8 @@ def classify(c, swap):
 
 def main(out):
     cmds, _ = table.load()
-    L = [table.header(__file__), "#include <stdint.h>", "", '#include "capture.h"',
-         '#include "decode_swap.h"', '#include "size.h"', "", 'extern "C" {', ""]
+    L = [table.header(__file__), "#include <stdint.h>", "", '#include "client/size.h"',
+         '#include "read/decode_swap.h"', "", 'extern "C" {', ""]
     L.append("// The native decoders, after which each swapped one runs.")
     L += ["void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr);" % c.name
           for op, c in sorted(cmds.items())

@@ -325,8 +325,8 @@ class TextDecoder:
 def main(out):
     cmds, _ = table.load()
     L = [table.header(__file__), "#include <stdint.h>", "#include <stdlib.h>", "",
-         '#include "capture.h"', '#include "decode.h"', '#include "size.h"',
-         '#include "text_reader.h"', "", 'extern "C" {', ""]
+         '#include "capture/capture.h"', '#include "client/size.h"', '#include "read/decode.h"',
+         '#include "read/text_reader.h"', "", 'extern "C" {', ""]
     own = ("reader", "ctx", "savedOutArgs", "flags")
     for c in cmds.values():
         if any(p.name in own or p.name.startswith(("heap_", "count_", "room_", "bytes_"))

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "context_stream.h"
-#include "dict.h"
+#include "stream/context_stream.h"
+#include "base/dict.h"
 
 struct StreamRecord {
     GLSopcode op;

@@ -17,11 +17,11 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
-#include "capture.h"
+#include "api/api.h"
+#include "capture/capture.h"
 #include "context_test.h"
 #include "gls_capture_sweep.h"
-#include "gls_commands.h"
+#include "api/gls_commands.h"
 #include "stream_records.h"
 
 namespace {

@@ -11,11 +11,11 @@
 #include <utility>
 #include <vector>
 
-#include "api.h"
-#include "capture.h"
+#include "api/api.h"
+#include "capture/capture.h"
 #include "context_test.h"
 #include "stream_records.h"
-#include "text_reader.h"
+#include "read/text_reader.h"
 
 namespace {
 

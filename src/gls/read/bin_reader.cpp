@@ -5,8 +5,8 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "decode.h"
-#include "reader.h"
+#include "read/decode.h"
+#include "read/reader.h"
 
 namespace {
 

@@ -3,10 +3,9 @@
 // evaluator maps read from text, and output buffers held to a bound.
 #include <stdint.h>
 
-#include "capture.h"
-#include "decode.h"
-#include "size.h"
-#include "text_reader.h"
+#include "client/size.h"
+#include "read/decode.h"
+#include "read/text_reader.h"
 
 namespace {
 

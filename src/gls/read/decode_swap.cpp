@@ -1,6 +1,6 @@
-#include "decode_swap.h"
+#include "read/decode_swap.h"
 
-#include "size.h"
+#include "client/size.h"
 
 // The part of n bytes from the cursor that lies in the record.
 static GLulong within(const __GLSswapCursor *s, GLulong n) {

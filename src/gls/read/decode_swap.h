@@ -7,7 +7,7 @@
 
 #include <string.h>
 
-#include "decode.h"
+#include "read/decode.h"
 
 struct __GLSswapCursor {
     GLubyte *block;

@@ -1,12 +1,12 @@
 // Read streams, the reader's buffer window and the loop that runs a stream
 // section after section.
-#include "reader.h"
+#include "read/reader.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-#include "context_stream.h"
-#include "decode.h"
+#include "stream/context_stream.h"
+#include "read/decode.h"
 
 namespace {
 

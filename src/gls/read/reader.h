@@ -7,7 +7,7 @@
 
 #include <stdio.h>
 
-#include "context.h"
+#include "core/context.h"
 
 struct __GLSreadStream {
     FILE *channel;             // null when readFunc is used, or when there is no source

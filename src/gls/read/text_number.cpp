@@ -3,7 +3,7 @@
 // every build reads the same bits from the same text.
 #include <string.h>
 
-#include "text_reader.h"
+#include "read/text_reader.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The GLS text tokenizer and the typed readers of command arguments.
-#include "text_reader.h"
+#include "read/text_reader.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-#include "dict.h"
-#include "dictset.h"
+#include "base/dict.h"
+#include "core/dictset.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 // makes its call only when the error is still clear.
 #pragma once
 
-#include "reader.h"
+#include "read/reader.h"
 
 struct __GLSdict;
 

@@ -3,9 +3,9 @@
 // decoded and finds the next command after a fault.
 #include <string.h>
 
-#include "decode.h"
-#include "dictset.h"
-#include "text_reader.h"
+#include "read/decode.h"
+#include "core/dictset.h"
+#include "read/text_reader.h"
 
 extern "C" {
 
