@@ -78,6 +78,11 @@ void __glsDecodedArrayPointer(GLSopcode opcode, GLenum format, const GLvoid *poi
 GLboolean __glsDecodedDrawAllowed(GLSopcode opcode) {
     __GLScontext *ctx = __glsGetContext();
     if (!ctx->streamArrayMask || ctx->callOverride[opcode]) return 1;
+    // Under a capture the draw reads the arrays only when it is executed or
+    // its vertices are written out.
+    if (ctx->captureNesting > 0 && !(ctx->captureFlags[opcode] & 1) && !ctx->captureVertexArrays) {
+        return 1;
+    }
     __GLSvertexArrayState state;
     __glsArrayStateInit(&state);
     __glsQueryArrayState(&state);

@@ -1,0 +1,300 @@
+// Streams read through the reader: where a name is looked for, what the
+// empty name reads, the stream queries, sections of any encoding one after
+// another, records that the buffer must grow for, and streams that are cut
+// short or malformed anywhere.
+#include <gtest/gtest.h>
+#include <stdio.h>
+#include <string.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "api/api.h"
+#include "api/gls_commands.h"
+#include "context_test.h"
+
+namespace {
+
+const GLubyte *S(const char *text) { return (const GLubyte *)text; }
+
+// What the recording call functions saw, one line per call.
+std::vector<std::string> seen;
+void GLSAPI onBeginGLS(GLint major, GLint minor) {
+    seen.push_back("begin " + std::to_string(major) + "." + std::to_string(minor));
+}
+void GLSAPI onEndGLS() { seen.push_back("end"); }
+void GLSAPI onEnd() { seen.push_back("glEnd"); }
+void GLSAPI onBegin(GLenum mode) { seen.push_back("glBegin " + std::to_string(mode)); }
+void GLSAPI onComment(const GLubyte *text) {
+    seen.push_back("comment " + std::to_string(strlen((const char *)text)));
+}
+void GLSAPI onUnsupported(const GLubyte *name) { seen.push_back(std::string("unsupported ") + (const char *)name); }
+void GLSAPI onError(GLSopcode op, GLSenum error) {
+    seen.push_back("error " + std::to_string(op) + " " + std::to_string(error));
+}
+
+// A binary section built by hand in either byte order.
+struct Binary {
+    explicit Binary(bool msb) : msb(msb) {}
+    bool msb;
+    std::string bytes;
+
+    void u16(GLuint v) {
+        for (int i = 0; i < 2; ++i) bytes += (char)(v >> (msb ? 8 * (1 - i) : 8 * i));
+    }
+    void u32(GLuint v) {
+        for (int i = 0; i < 4; ++i) bytes += (char)(v >> (msb ? 8 * (3 - i) : 8 * i));
+    }
+    Binary &begin(GLuint major = 1, GLuint minor = 0, GLuint size = 20) {
+        u16(0), u16(0), u32(16), u32(size), u32(major), u32(minor);
+        return *this;
+    }
+    Binary &shortRecord(GLuint op, const std::vector<GLuint> &args = {}) {
+        u16(op), u16(4 + 4 * (GLuint)args.size());
+        for (GLuint a : args) u32(a);
+        return *this;
+    }
+    Binary &longRecord(GLuint op, GLuint size, const std::vector<GLuint> &args = {}) {
+        u16(0), u16(0), u32(op), u32(size);
+        for (GLuint a : args) u32(a);
+        return *this;
+    }
+    Binary &end() { return longRecord(20, 12); }
+};
+
+const char *const fileName = "palisade_reader.gls";
+
+void writeFile(const char *name, const std::string &bytes) {
+    FILE *f = fopen(name, "wb");
+    ASSERT_TRUE(f);
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+std::string feeding;
+size_t fedAt;
+size_t GLSAPI feed(size_t n, GLubyte *out) {
+    const size_t k = std::min(n, feeding.size() - fedAt);
+    memcpy(out, feeding.data() + fedAt, k);
+    fedAt += k;
+    return k;
+}
+
+class Reader : public GlsContextTest {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
+        const struct {
+            GLSopcode op;
+            __GLSfunc fn;
+        } recorders[] = {{__GLS_OP_glsBeginGLS, (__GLSfunc)onBeginGLS},
+                         {__GLS_OP_glsEndGLS, (__GLSfunc)onEndGLS},
+                         {__GLS_OP_glEnd, (__GLSfunc)onEnd},
+                         {__GLS_OP_glBegin, (__GLSfunc)onBegin},
+                         {__GLS_OP_glsComment, (__GLSfunc)onComment},
+                         {__GLS_OP_glsUnsupportedCommand, (__GLSfunc)onUnsupported},
+                         {__GLS_OP_glsError, (__GLSfunc)onError}};
+        for (const auto &r : recorders) __glsSetCommandFunc(GLS_CALL_FUNC, r.op, r.fn);
+        seen.clear();
+    }
+    void TearDown() override {
+        for (const char *f : {fileName, "palisade_rp_x.gls", "palisade_wp_x.gls"}) remove(f);
+        GlsContextTest::TearDown();
+    }
+    // Plays the bytes as a file: the calls seen, the result and the error.
+    std::vector<std::string> playFile(const std::string &bytes, GLSenum *type = nullptr,
+                                      GLSenum *error = nullptr) {
+        writeFile(fileName, bytes);
+        seen.clear();
+        const GLSenum t = glsCallStream(S(fileName));
+        const GLSenum e = glsGetError();
+        if (type) *type = t;
+        if (error) *error = e;
+        return seen;
+    }
+};
+
+const std::string textSection = "# a comment before\nglsBeginGLS(1, 0);\nglEnd();\nglsEndGLS();\n";
+
+TEST_F(Reader, SectionsOfEveryEncodingFollowOneAnother) {
+    const std::string lsb = Binary(false).begin(1, 7).shortRecord(55, {4}).end().bytes;
+    const std::string msb = Binary(true).begin(0, 3).shortRecord(74).end().bytes;
+    GLSenum type, error;
+    EXPECT_EQ((std::vector<std::string>{"begin 1.0", "glEnd", "end", "begin 1.7", "glBegin 4", "end",
+                                        "begin 0.3", "glEnd", "end", "begin 1.0", "glEnd", "end"}),
+              playFile(textSection + " # after\n" + lsb + msb + textSection, &type, &error));
+    EXPECT_EQ((GLSenum)GLS_TEXT, type);
+    EXPECT_EQ(0u, error);
+    // Fewer than 20 bytes after a whole section end the stream quietly.
+    EXPECT_EQ((std::vector<std::string>{"begin 1.7", "glBegin 4", "end"}),
+              playFile(lsb + "glsBeginGLS(1,0);", &type, &error));
+    EXPECT_EQ((GLSenum)GLS_BINARY_LSB_FIRST, type);
+    EXPECT_EQ(0u, error);
+}
+
+TEST_F(Reader, ASectionWithoutItsEndStopsTheStream) {
+    const std::string lsb = Binary(false).begin().shortRecord(74).shortRecord(74).end().bytes;
+    const std::string full = lsb + textSection;
+    // Cut anywhere after the header and before the end record: the records
+    // whole before the cut have run, then a decode error and no end call.
+    for (size_t cut = 20; cut < lsb.size(); ++cut) {
+        GLSenum type, error;
+        std::vector<std::string> calls = playFile(full.substr(0, cut), &type, &error);
+        ASSERT_FALSE(calls.empty());
+        EXPECT_EQ("begin 1.0", calls[0]) << cut;
+        EXPECT_NE("end", calls.back()) << cut;
+        EXPECT_EQ((GLSenum)GLS_DECODE_ERROR, error) << cut;
+    }
+    // Cut inside the header: no section at all.
+    for (size_t cut = 0; cut < 20; ++cut) {
+        GLSenum type, error;
+        EXPECT_TRUE(playFile(lsb.substr(0, cut), &type, &error).empty());
+        EXPECT_EQ(0u, type);
+        EXPECT_EQ((GLSenum)GLS_PARAMETER_ERROR, error);
+    }
+    // A text section that runs out: its last command is no command.
+    EXPECT_EQ((std::vector<std::string>{"begin 1.0", "glEnd", "error 0 128"}),
+              playFile("glsBeginGLS(1, 0);\nglEnd();\n"));
+    EXPECT_EQ((std::vector<std::string>{"begin 1.0", "glEnd", "error 20 128"}),
+              playFile("glsBeginGLS(1, 0);\nglEnd();\nglsEndGLS("));
+}
+
+TEST_F(Reader, HeadersAndRecordHeaders) {
+    GLSenum type, error;
+    const struct {
+        const char *what;
+        std::string bytes;
+        std::vector<std::string> calls;
+        GLSenum type, error;
+    } cases[] = {
+        {"major version 2", Binary(false).begin(2).end().bytes, {}, 0, GLS_PARAMETER_ERROR},
+        {"a header of 24 bytes", Binary(false).begin(1, 0, 24).end().bytes, {}, 0, GLS_PARAMETER_ERROR},
+        {"any minor version", Binary(true).begin(1, 0xFFFFFFFF).end().bytes, {"begin 1.-1", "end"},
+         GLS_BINARY_MSB_FIRST, 0},
+        {"a short header of size 0 is a long one",
+         Binary(false).begin().longRecord(74, 12).end().bytes, {"begin 1.0", "glEnd", "end"},
+         GLS_BINARY_LSB_FIRST, 0},
+        {"a long header of opcode 0", Binary(false).begin().longRecord(0, 12).end().bytes,
+         {"begin 1.0"}, GLS_BINARY_LSB_FIRST, GLS_DECODE_ERROR},
+        {"a record smaller than its header", Binary(false).begin().longRecord(74, 8).end().bytes,
+         {"begin 1.0"}, GLS_BINARY_LSB_FIRST, GLS_DECODE_ERROR},
+        {"opcodes without a command", Binary(true).begin().shortRecord(1).longRecord(700, 12).end().bytes,
+         {"begin 1.0", "unsupported 0x1", "unsupported 0x2BC", "end"}, GLS_BINARY_MSB_FIRST, 0},
+        {"a short record of opcode 20 is no end", Binary(false).begin().shortRecord(20).shortRecord(74).end().bytes,
+         {"begin 1.0", "end", "glEnd", "end"}, GLS_BINARY_LSB_FIRST, 0},
+        {"text of major version 2", "glsBeginGLS(2, 0); glsEndGLS();", {}, 0, GLS_PARAMETER_ERROR},
+        {"text of major version 0", "glsBeginGLS(0, 5); glsEndGLS();         ", {"begin 0.5", "end"},
+         GLS_TEXT, 0},
+        {"fewer than 20 bytes", "glsBeginGLS(1,0);  ", {}, 0, GLS_PARAMETER_ERROR},
+    };
+    for (const auto &c : cases) {
+        EXPECT_EQ(c.calls, playFile(c.bytes, &type, &error)) << c.what;
+        EXPECT_EQ(c.type, type) << c.what;
+        EXPECT_EQ(c.error, error) << c.what;
+    }
+}
+
+TEST_F(Reader, ARecordLargerThanTheBufferGrowsIt) {
+    // A comment of 40,000 characters, in a 16,384-byte buffer, in both
+    // byte orders and at both phases of 8.
+    for (bool msb : {false, true}) {
+        for (bool pad : {false, true}) {
+            Binary b(msb);
+            b.begin();
+            if (pad) b.shortRecord(74);
+            const GLuint field = 4 + 40004;
+            b.longRecord(31, 12 + field);
+            b.u32(field | 1);
+            b.bytes += std::string(40000, 'c') + std::string(4, '\0');
+            b.shortRecord(74).end();
+            std::vector<std::string> want = {"begin 1.0", "comment 40000", "glEnd", "end"};
+            if (pad) want.insert(want.begin() + 1, "glEnd");
+            EXPECT_EQ(want, playFile(b.bytes)) << msb << pad;
+        }
+    }
+}
+
+TEST_F(Reader, NamesAreLookedForUnderTheReadPrefixesThenTheWritePrefix) {
+    glsPrependReadPrefix(S("palisade_rp_"));
+    ASSERT_TRUE(glsWritePrefix(S("palisade_wp_")));
+    writeFile("palisade_wp_x.gls", textSection);
+    EXPECT_EQ((GLSenum)GLS_TEXT, glsCallStream(S("x.gls")));
+    EXPECT_STREQ("palisade_wp_x.gls", (const char *)glsGetStreamubz(GLS_READ_NAME, S("x.gls")));
+    writeFile("palisade_rp_x.gls", Binary(false).begin().end().bytes);
+    EXPECT_STREQ("palisade_rp_x.gls", (const char *)glsGetStreamubz(GLS_READ_NAME, S("x.gls")));
+    EXPECT_EQ((GLSenum)GLS_BINARY_LSB_FIRST, glsGetStreami(GLS_STREAM_TYPE, S("x.gls")));
+    // Deleting takes the first one found, then the next.
+    glsDeleteStream(S("x.gls"));
+    EXPECT_EQ((GLSenum)GLS_TEXT, glsGetStreami(GLS_STREAM_TYPE, S("x.gls")));
+    glsDeleteStream(S("x.gls"));
+    EXPECT_EQ(0u, glsGetError());
+    glsDeleteStream(S("x.gls"));
+    EXPECT_EQ((GLSenum)GLS_PARAMETER_ERROR, glsGetError());
+    EXPECT_EQ(0u, glsCallStream(S("x.gls")));
+    EXPECT_EQ((GLSenum)GLS_PARAMETER_ERROR, glsGetError());
+}
+
+TEST_F(Reader, SizeChecksumAndTypeOfAFileLeaveItWhereItWas) {
+    writeFile(fileName, "123456789");
+    EXPECT_EQ(9u, glsGetStreamSize(S(fileName)));
+    EXPECT_EQ((GLint)0xFC891918, glsGetStreami(GLS_CRC32, S(fileName)));
+    EXPECT_EQ(0, glsGetStreami(GLS_STREAM_TYPE, S(fileName)));
+    EXPECT_EQ(0u, glsGetError());
+    // Through the default read channel, whose position the queries keep.
+    FILE *f = fopen(fileName, "rb");
+    ASSERT_TRUE(f);
+    fseek(f, 3, SEEK_SET);
+    glsChannel(GLS_DEFAULT_READ_CHANNEL, f);
+    const GLint crc = glsGetStreami(GLS_CRC32, S(""));
+    EXPECT_EQ(9u, glsGetStreamSize(S("")));
+    EXPECT_EQ(crc, glsGetStreami(GLS_CRC32, S("")));
+    EXPECT_EQ((GLint)0xFC891918, crc);
+    EXPECT_EQ(3, ftell(f));
+    glsChannel(GLS_DEFAULT_READ_CHANNEL, stdin);
+    fclose(f);
+}
+
+TEST_F(Reader, TheEmptyNameReadsTheReadFunctionElseTheDefaultChannel) {
+    feeding = Binary(true).begin().shortRecord(74).end().bytes;
+    fedAt = 0;
+    glsReadFunc(feed);
+    EXPECT_EQ((GLSenum)GLS_BINARY_MSB_FIRST, glsCallStream(S("")));
+    EXPECT_EQ((std::vector<std::string>{"begin 1.0", "glEnd", "end"}), seen);
+    // Nothing to measure without a channel.
+    EXPECT_EQ(0u, glsGetStreamSize(S("")));
+    EXPECT_EQ(0, glsGetStreami(GLS_CRC32, S("")));
+    EXPECT_EQ(0, glsGetStreami(GLS_STREAM_TYPE, S("")));
+    EXPECT_STREQ("", (const char *)glsGetStreamubz(GLS_READ_NAME, S("")));
+    glsReadFunc(nullptr);
+
+    writeFile(fileName, textSection);
+    FILE *f = fopen(fileName, "rb");
+    ASSERT_TRUE(f);
+    glsChannel(GLS_DEFAULT_READ_CHANNEL, f);
+    seen.clear();
+    EXPECT_EQ((GLSenum)GLS_TEXT, glsCallStream(S("")));
+    EXPECT_EQ((std::vector<std::string>{"begin 1.0", "glEnd", "end"}), seen);
+    fclose(f);
+    // Neither: nothing to read.
+    glsChannel(GLS_DEFAULT_READ_CHANNEL, nullptr);
+    EXPECT_EQ(0u, glsCallStream(S("")));
+    EXPECT_EQ((GLSenum)GLS_PARAMETER_ERROR, glsGetError());
+    glsChannel(GLS_DEFAULT_READ_CHANNEL, stdin);
+    EXPECT_EQ(0u, glsGetError());
+}
+
+#if !defined(_WIN32)
+TEST_F(Reader, AChannelThatCannotSeekHasAnUnknownType) {
+    FILE *pipe = popen("printf 'glsBeginGLS(1,0);glsEndGLS();'", "r");
+    ASSERT_TRUE(pipe);
+    glsChannel(GLS_DEFAULT_READ_CHANNEL, pipe);
+    EXPECT_EQ((GLint)GLS_UNKNOWN, glsGetStreami(GLS_STREAM_TYPE, S("")));
+    EXPECT_EQ((GLSenum)GLS_TEXT, glsCallStream(S("")));
+    glsChannel(GLS_DEFAULT_READ_CHANNEL, stdin);
+    pclose(pipe);
+}
+#endif
+
+}  // namespace
