@@ -230,6 +230,26 @@ TEST_P(RoundTrip, EdgeValuesComeBackAsTheEncodingHoldsThem) {
              CAPTURE(glNormal3fv)(v);
          },
          nullptr, true},
+        {"negative counts, an empty tag",
+         [&] {
+             CAPTURE(glPixelMapfv)(GL_PIXEL_MAP_I_TO_R, -1, nullptr);
+             CAPTURE(glsNumfv)(S("n"), -2, nullptr);
+             const GLdouble d[2] = {1.5, -2.5};
+             CAPTURE(glsNumdv)(S(""), 2, d);
+         },
+         nullptr, false},
+        {"images of 8-, 16- and 32-bit types, and none",
+         [&] {
+             const GLushort u16[4] = {1, 0xFF00, 0x1234, 0x8000};
+             const GLfloat f32[2] = {0.5f, -8.0f};
+             const GLubyte u8[4] = {1, 2, 0xFE, 0xFF};
+             CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 0, 4, 1, 1, 0, GL_RGBA, GL_UNSIGNED_SHORT, u16);
+             CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 1, 2, 1, 1, 0, GL_LUMINANCE_ALPHA, GL_FLOAT, f32);
+             CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 2, 4, 1, 1, 0, GL_RGBA, GL_UNSIGNED_BYTE, u8);
+             CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 3, 4, 1, 1, 0, GL_RGBA, GL_FLOAT, nullptr);
+             CAPTURE(glGetHistogram)(GL_HISTOGRAM, GL_TRUE, GL_RGBA, GL_FLOAT, (GLvoid *)(uintptr_t)64);
+         },
+         nullptr, false},
         {"a long string and UTF-8",
          [&] {
              CAPTURE(glsComment)(S(longText.c_str()));

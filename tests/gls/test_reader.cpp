@@ -285,6 +285,43 @@ TEST_F(Reader, TheEmptyNameReadsTheReadFunctionElseTheDefaultChannel) {
     EXPECT_EQ(0u, glsGetError());
 }
 
+bool drawn;
+void GLSAPI onDrawArrays(GLenum, GLint, GLsizei) { drawn = true; }
+
+// A stream from a file holds another process's addresses: a draw that
+// would read arrays at them is reported and left out, unless the call
+// function is one of the caller's own. The same records from memory are
+// the process's own.
+TEST_F(Reader, ArraysAtAnotherProcesssAddressesAreNotDrawn) {
+    Binary b(false);
+    b.begin();
+    b.shortRecord(__GLS_OP_glEnableClientState, {GL_VERTEX_ARRAY});
+    b.shortRecord(__GLS_OP_glVertexPointer, {3, GL_FLOAT, 0, 0x12345670, 0});
+    b.shortRecord(__GLS_OP_glDrawArrays, {GL_POINTS, 0, 1000});
+    b.end();
+    // Under a capture, so that the client commands keep the context's
+    // mirror, which answers for want of a GL context. The draw reads the
+    // arrays only when it is executed.
+    ASSERT_TRUE(glsBeginCapture(S("sink"), GLS_CONTEXT, 0));
+    glsCaptureFlags(__GLS_OP_glDrawArrays, 1);
+    glsCaptureFlags(__GLS_OP_glsCallStream, 1);
+    EXPECT_EQ((std::vector<std::string>{"begin 1.0", "error 320 128", "end"}), playFile(b.bytes));
+    // A text stream alike; the arrays left disabled draw nothing from it.
+    const std::string text = "glsBeginGLS(1, 0); glVertexPointer(2, GL_FLOAT, 0, 0x1000); glDrawArrays(GL_POINTS, 0, 9);"
+                             " glDisableClientState(GL_VERTEX_ARRAY); glDrawArrays(GL_POINTS, 0, 9); glsEndGLS();";
+    EXPECT_EQ((std::vector<std::string>{"begin 1.0", "error 320 128", "end"}), playFile(text));
+    // From memory, and with a call function of the caller's, the draw is made.
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glDrawArrays, (__GLSfunc)onDrawArrays);
+    drawn = false;
+    playFile(b.bytes);
+    EXPECT_TRUE(drawn);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glDrawArrays, nullptr);
+    seen.clear();
+    glsCallArray(GLS_BINARY_LSB_FIRST, b.bytes.size(), S(b.bytes.c_str()));
+    EXPECT_EQ((std::vector<std::string>{"begin 1.0", "end"}), seen);
+    glsEndCapture();
+}
+
 #if !defined(_WIN32)
 TEST_F(Reader, AChannelThatCannotSeekHasAnUnknownType) {
     FILE *pipe = popen("printf 'glsBeginGLS(1,0);glsEndGLS();'", "r");

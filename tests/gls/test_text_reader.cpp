@@ -347,3 +347,128 @@ TEST_F(TextCommands, TokensHoldAtMost255Characters) {
 }
 
 }  // namespace
+
+namespace {
+
+GLfloat points12[12] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+GLdouble points48[48];
+const GLubyte bitmap4[4] = {1, 2, 3, 4};
+const GLushort pixels16[4] = {1, 0xFFFF, 3, 0x8000};
+const GLfloat matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.5f, 0.25f, 0, 1};
+
+std::string list(int n) {
+    std::string s = "{";
+    for (int i = 1; i <= n; ++i) s += std::to_string(i) + (i < n ? ", " : "");
+    return s + "}";
+}
+
+std::pair<GLSopcode, GLSenum> parameterError(GLSopcode op) { return {op, GLS_PARAMETER_ERROR}; }
+
+TEST_F(TextCommands, ArraysSizedByTheArgumentsBeforeThem) {
+    for (int i = 0; i < 48; ++i) points48[i] = i + 1;
+    const std::string m16 = "glLoadMatrixf({1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.5, 0.25, 0, 1,});";
+    check({
+        {m16.c_str(), [] { CAPTURE(glLoadMatrixf)(matrix); }, {}},
+        {"glLoadMatrixf({1, 0, 0, 0});", [] {}, {decodeError(__GLS_OP_glLoadMatrixf)}},
+        // A negative count asks for an empty list, and the call gets it.
+        {"glsNumfv(\"n\", -2, {});", [] { CAPTURE(glsNumfv)(S("n"), -2, nullptr); }, {}},
+        {"glPixelMapfv(GL_PIXEL_MAP_I_TO_R, -1, {,});",
+         [] { CAPTURE(glPixelMapfv)(GL_PIXEL_MAP_I_TO_R, -1, nullptr); }, {}},
+        {"glDeleteTextures(-3, {});", [] { CAPTURE(glDeleteTextures)(-3, nullptr); }, {}},
+        {"glPrioritizeTextures(-1, {}, {});", [] { CAPTURE(glPrioritizeTextures)(-1, nullptr, nullptr); }, {}},
+        {"glPrioritizeTextures(2, {1}, {0.5, 1});", [] {}, {decodeError(__GLS_OP_glPrioritizeTextures)}},
+        // A name no size function knows: an empty list, and the call.
+        {"glLightfv(GL_LIGHT0, 0x1234, {});", [] { CAPTURE(glLightfv)(GL_LIGHT0, 0x1234, points12); }, {}},
+        {"glLightfv(GL_LIGHT0, GL_POSITION, {1, 2, 3, 4});",
+         [] { CAPTURE(glLightfv)(GL_LIGHT0, GL_POSITION, points12); }, {}},
+        {"glCallLists(2, GL_3_BYTES, {1, 2, 3, 4, 5, 6});",
+         [] { static const GLubyte b[6] = {1, 2, 3, 4, 5, 6}; CAPTURE(glCallLists)(2, GL_3_BYTES, b); }, {}},
+        // Maps: the points the strides and orders reach must have been read.
+        {("glMap1f(GL_MAP1_VERTEX_3, 0, 1, 3, 4, " + list(12) + ");").c_str(),
+         [] { CAPTURE(glMap1f)(GL_MAP1_VERTEX_3, 0, 1, 3, 4, points12); }, {}},
+        {("glMap1f(GL_MAP1_VERTEX_3, 0, 1, 4, 4, " + list(12) + ");").c_str(), [] {},
+         {parameterError(__GLS_OP_glMap1f)}},
+        {"glMap1f(GL_MAP1_VERTEX_3, 0, 1, 2, 4, {});",
+         [] { CAPTURE(glMap1f)(GL_MAP1_VERTEX_3, 0, 1, 2, 4, points12); }, {}},
+        {("glMap2d(GL_MAP2_VERTEX_3, 0, 1, 3, 4, 0, 1, 12, 4, " + list(48) + ");").c_str(),
+         [] { CAPTURE(glMap2d)(GL_MAP2_VERTEX_3, 0, 1, 3, 4, 0, 1, 12, 4, points48); }, {}},
+        {("glMap2d(GL_MAP2_VERTEX_3, 0, 1, 12, 4, 0, 1, 3, 4, " + list(48) + ");").c_str(),
+         [] { CAPTURE(glMap2d)(GL_MAP2_VERTEX_3, 0, 1, 12, 4, 0, 1, 3, 4, points48); }, {}},
+        {("glMap2d(GL_MAP2_VERTEX_3, 0, 1, 3, 4, 0, 1, 13, 4, " + list(48) + ");").c_str(), [] {},
+         {parameterError(__GLS_OP_glMap2d)}},
+    });
+}
+
+// What the out-argument record says while a decoded query runs.
+std::string outArgsSeen;
+void GLSAPI onGetClipPlane(GLenum, GLdouble *equation) {
+    const __GLSoutArgs &o = __glsGetContext()->outArgs;
+    outArgsSeen = std::to_string(o.count) + " " + std::to_string(o.sizes[0]) + " " +
+                  std::to_string(o.pointers[0]);
+    for (int i = 0; i < 4; ++i) equation[i] = 1;  // all four are the GL's to write
+}
+
+TEST_F(TextCommands, QueriesCarryOnlyThePointerValuesOfTheirOutputs) {
+    check({
+        {"glGetClipPlane(GL_CLIP_PLANE0, 4096);",
+         [] { CAPTURE(glGetClipPlane)(GL_CLIP_PLANE0, (GLdouble *)(uintptr_t)4096); }, {}},
+        {"glGetFloatv(GL_VIEWPORT, 0x7FFF0000);",
+         [] { CAPTURE(glGetFloatv)(GL_VIEWPORT, (GLfloat *)(uintptr_t)0x7FFF0000); }, {}},
+        {"glGetFloatv(GL_VIEWPORT, {1, 2});", [] {}, {decodeError(__GLS_OP_glGetFloatv)}},
+        {"glGenTextures(-1, 16);", [] { CAPTURE(glGenTextures)(-1, (GLuint *)(uintptr_t)16); }, {}},
+        {"glGetSeparableFilter(GL_SEPARABLE_2D, GL_RGBA, GL_UNSIGNED_BYTE, 16, 32, 48);",
+         [] {
+             CAPTURE(glGetSeparableFilter)(GL_SEPARABLE_2D, GL_RGBA, GL_UNSIGNED_BYTE,
+                                           (GLvoid *)(uintptr_t)16, (GLvoid *)(uintptr_t)32,
+                                           (GLvoid *)(uintptr_t)48);
+         },
+         {}},
+    });
+    // During the call the record names the one output; afterwards it is as
+    // it was.
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glGetClipPlane, (__GLSfunc)onGetClipPlane);
+    ctx()->outArgs.count = 7;
+    const std::string text = "glGetClipPlane(GL_CLIP_PLANE0, 4096); glGetClipPlane(GL_CLIP_PLANE0, x);";
+    glsCallArray(GLS_TEXT, text.size(), S(text.c_str()));
+    EXPECT_EQ("1 4 4096", outArgsSeen);
+    EXPECT_EQ(7, ctx()->outArgs.count);
+    EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{decodeError(__GLS_OP_glGetClipPlane)}), errors);
+}
+
+TEST_F(TextCommands, ImagesOpenWithTheirFlags) {
+    check({
+        {"glTexImage2D(GLS_IMAGE_NULL_BIT)(GL_TEXTURE_2D, 0, 4, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, {});",
+         [] { CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 0, 4, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr); }, {}},
+        {"glTexImage2D(2)(GL_TEXTURE_2D, 0, 4, 2, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, {});", [] {},
+         {parameterError(__GLS_OP_glTexImage2D)}},
+        {"glBitmap(GLS_IMAGE_NULL_BIT)(9, 2, 0, 0, 1, 1, {1, 2, 3, 4});", [] {},
+         {parameterError(__GLS_OP_glBitmap)}},
+        {"glBitmap(GLS_NONE)(9, 2, 0, 0, 1, 1, {1, 2, 3, 4});",
+         [] { CAPTURE(glBitmap)(9, 2, 0, 0, 1, 1, bitmap4); }, {}},
+        {"glBitmap(0)(9, 2, 0, 0, 1, 1, {1, 2, 3});", [] {}, {decodeError(__GLS_OP_glBitmap)}},
+        {"glBitmap(0)(9, 2, 0, 0, 1, 1 {1, 2, 3, 4});", [] {}, {decodeError(__GLS_OP_glBitmap)}},
+        {"glDrawPixels(0)(2, 1, GL_LUMINANCE_ALPHA, GL_UNSIGNED_SHORT, {1, 0xFFFF, 3, 0x8000});",
+         [] { CAPTURE(glDrawPixels)(2, 1, GL_LUMINANCE_ALPHA, GL_UNSIGNED_SHORT, pixels16); }, {}},
+        {"glTexImage3D(0)(GL_TEXTURE_3D, 0, GL_RGBA, 1, 1, -1, 0, GL_RGBA, GL_UNSIGNED_BYTE, {});",
+         [] { CAPTURE(glTexImage3D)(GL_TEXTURE_3D, 0, GL_RGBA, 1, 1, -1, 0, GL_RGBA, GL_UNSIGNED_BYTE, bitmap4); }, {}},
+    });
+}
+
+TEST_F(TextCommands, ImageCommandsSetThePackedModesOnceUntilThePixelStoreChanges) {
+    const std::string image = "glDrawPixels(0)(1, 1, GL_RGBA, GL_UNSIGNED_BYTE, {1, 2, 3, 4});";
+    auto play = [](const std::string &text) { glsCallArray(GLS_TEXT, text.size(), S(text.c_str())); };
+    glsCaptureFlags(__GLS_OP_glPixelStorei, 1);
+    ctx()->glInfo.unpackDefaultsSet = 0;
+    play(image);
+    EXPECT_EQ(1, ctx()->glInfo.unpackDefaultsSet);
+    play("glPixelStorei(GL_UNPACK_ALIGNMENT, 4);");
+    EXPECT_EQ(0, ctx()->glInfo.unpackDefaultsSet);
+    play("glPixelStorei(GL_UNPACK_ALIGNMENT, x);");
+    play(image + image);
+    EXPECT_EQ(1, ctx()->glInfo.unpackDefaultsSet);
+    GLint alignment = 0;
+    __glsClientGetInteger(GL_UNPACK_ALIGNMENT, &alignment);
+    EXPECT_EQ(1, alignment);
+}
+
+}  // namespace
