@@ -1,0 +1,72 @@
+// What the readers' fuzz harnesses share: the codec brought up once with a
+// context of its own, the call functions that watch what decoders report,
+// and the checks that every stream call leaves the context as it found it.
+#pragma once
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "api/api.h"
+#include "api/gls_commands.h"
+#include "core/context.h"
+#include "core/startup.h"
+#include "read/decode.h"
+
+extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
+
+namespace fuzz {
+
+inline const char *harness = "reader fuzzer";
+// The bytes of the stream being read, at every nesting level.
+inline const GLubyte *input;
+inline size_t inputSize;
+
+[[noreturn]] inline void fail(const char *what) {
+    fprintf(stderr, "%s: %s\n", harness, what);
+    abort();
+}
+
+// Decoders report only what they cannot decode or allocate; a stream's own
+// glsError record carries whatever it was given.
+inline void GLSAPI onError(GLSopcode opcode, GLSenum error) {
+    if (opcode < 0 || opcode >= GLS_OP_COUNT) fail("error reported for no opcode");
+    if (error < GLS_DECODE_ERROR || error > GLS_UNSUPPORTED_VERSION) fail("error code out of range");
+}
+
+// The read offset of the command being decoded lies within the stream.
+template <GLSopcode op>
+void GLSAPI onCommand(void) {
+    if (glsGetReadOffset() > inputSize) fail("read offset beyond the stream");
+}
+
+// Brings the codec up with the tests' stand-in system library and a current
+// context whose call functions watch the decoders; `install` adds more.
+inline __GLScontext *setUp(void (*install)()) {
+    setenv("GLS_SYSTEM_DIRECTORY", FUZZ_GL_DIRECTORY, 0);
+    if (!__glsProcessAttach(nullptr, 1, nullptr)) abort();
+    const GLuint name = glsGenContext();
+    if (!name) abort();
+    glsContext(name);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsError, (__GLSfunc)onError);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glEnd, (__GLSfunc)onCommand<__GLS_OP_glEnd>);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsEndGLS, (__GLSfunc)onCommand<__GLS_OP_glsEndGLS>);
+    install();
+    if (glsGetError()) abort();
+    return __glsGetContext();
+}
+
+// Every call has returned: nesting, read state and abort are as before it,
+// and only GLS errors are pending.
+inline void checkAfter(__GLScontext *ctx) {
+    if (ctx->callNesting != 0) fail("call nesting left raised");
+    if (ctx->abortCall) fail("abort left set");
+    if (ctx->readCursor || ctx->readStart || ctx->readForeign) fail("read state left behind");
+    if (ctx->outArgs.count != 0) fail("out-argument record left changed");
+    const GLSenum error = glsGetError();
+    if (error && (error < GLS_DECODE_ERROR || error > GLS_UNSUPPORTED_VERSION)) {
+        fail("unexpected error raised");
+    }
+}
+
+}  // namespace fuzz
