@@ -1,12 +1,17 @@
 // Prints the throughput of the binary and text stream writers, in MB/s and
 // calls/s, for a stream of typical per-vertex and state commands written to
-// a file, as a capture would put them.
+// a file, as a capture would put them; and beside each, the throughput of
+// decoding that same file with glsCallStream into call functions that do
+// nothing.
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 #include <sys/stat.h>
 #include <time.h>
 
 #include "api/api.h"
+#include "api/gls_commands.h"
+#include "core/seam.h"
 #include "core/startup.h"
 #include "write/writer.h"
 
@@ -64,18 +69,58 @@ static long writeFrame(__GLSwriter *w, int vertices) {
     return calls + 1;
 }
 
+// The call functions of the frame's commands: they take their arguments
+// and do nothing with them.
+void GLSAPI none0(void) {}
+void GLSAPI noneVector(const GLfloat *) {}
+void GLSAPI noneEnum(GLenum) {}
+void GLSAPI noneBind(GLenum, GLuint) {}
+void GLSAPI noneTranslate(GLfloat, GLfloat, GLfloat) {}
+
+void installNothingCalls() {
+    const struct { GLSopcode op; __GLSfunc fn; } calls[] = {
+        {__GLS_OP_glLoadIdentity, (__GLSfunc)none0}, {__GLS_OP_glEnd, (__GLSfunc)none0},
+        {__GLS_OP_glsBeginGLS, (__GLSfunc)noneBind}, {__GLS_OP_glsEndGLS, (__GLSfunc)none0},
+        {__GLS_OP_glTranslatef, (__GLSfunc)noneTranslate}, {__GLS_OP_glBindTexture, (__GLSfunc)noneBind},
+        {__GLS_OP_glBegin, (__GLSfunc)noneEnum}, {__GLS_OP_glColor3fv, (__GLSfunc)noneVector},
+        {__GLS_OP_glNormal3fv, (__GLSfunc)noneVector}, {__GLS_OP_glVertex3fv, (__GLSfunc)noneVector},
+    };
+    for (const auto &c : calls) __glsSetCommandFunc(GLS_CALL_FUNC, c.op, c.fn);
+}
+
+// The best of a few runs of decoding the file, in seconds.
+double decodeSeconds(const char *path, GLSenum type) {
+    double best = 1e30;
+    for (int run = 0; run < 3; ++run) {
+        double start = secondsNow();
+        if (glsCallStream((const GLubyte *)path) != type || glsGetError()) {
+            fprintf(stderr, "bench: decoding %s failed\n", path);
+            exit(1);
+        }
+        double seconds = secondsNow() - start;
+        if (seconds < best) best = seconds;
+    }
+    return best;
+}
+
 int main(int argc, char **argv) {
-    const char *path = argc > 1 ? argv[1] : "writer_throughput.gls";
-    // The writers need the core's lock, thread-local slots and a current
-    // context, not the real OpenGL library.
+    const char *path = argc > 1 ? argv[1] : "stream_throughput.gls";
+    // The writers and readers need the core's lock, thread-local slots, a
+    // current context and the decode table start-up completes, not the real
+    // OpenGL library.
+    for (GLSopcode op = 0; op < GLS_OP_COUNT; ++op) {
+        if (__glsOpAttributes[op] & 1) __glsDispatchDecode_bin_default[op] = __glsDispatchDecode_bin_swap[op];
+    }
     __glsLockSectionInit();
     __glsContextTLS = __glsTlsAlloc();
     __glsErrorTLS = __glsTlsAlloc();
     __glsCreateContextDict();
     GLuint context = glsGenContext();
     glsContext(context);
+    installNothingCalls();
 
-    printf("%-22s %10s %10s %12s\n", "writer", "MB", "MB/s", "calls/s");
+    printf("%-22s %8s %12s %12s %12s %12s\n", "stream", "MB", "write MB/s", "write calls/s",
+           "read MB/s", "read calls/s");
     const struct { const char *name; GLSenum type; } writers[] = {
         {"binary, LSB first", GLS_BINARY_LSB_FIRST},
         {"binary, MSB first", GLS_BINARY_MSB_FIRST},
@@ -96,7 +141,9 @@ int main(int argc, char **argv) {
         struct stat info;
         stat(path, &info);
         double mb = info.st_size / 1e6;
-        printf("%-22s %10.1f %10.1f %12.0f\n", kind.name, mb, mb / seconds, calls / seconds);
+        double reading = decodeSeconds(path, kind.type);
+        printf("%-22s %8.1f %12.1f %12.0f %12.1f %12.0f\n", kind.name, mb, mb / seconds,
+               calls / seconds, mb / reading, calls / reading);
     }
     remove(path);
     glsContext(0);
