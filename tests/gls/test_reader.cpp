@@ -285,6 +285,27 @@ TEST_F(Reader, TheEmptyNameReadsTheReadFunctionElseTheDefaultChannel) {
     EXPECT_EQ(0u, glsGetError());
 }
 
+// A stream that plays itself: the 64th nested call ends every call in
+// progress, and nothing after the nested call runs at any level.
+TEST_F(Reader, AStreamThatCallsItselfStopsAtTheNestingLimit) {
+    const std::string text = std::string("glsBeginGLS(1, 0); glsCallStream(\"") + fileName +
+                             "\"); glEnd(); glsEndGLS();";
+    Binary b(true);
+    b.begin();
+    const GLuint field = 4 + (GLuint)((strlen(fileName) + 4) & ~(size_t)3);
+    b.u16(__GLS_OP_glsCallStream), b.u16(4 + field), b.u32(field | 1);
+    b.bytes += fileName + std::string(field - 4 - strlen(fileName), '\0');
+    b.shortRecord(74).end();
+    for (const std::string &stream : {text, b.bytes}) {
+        std::vector<std::string> calls(64, "begin 1.0");
+        GLSenum error;
+        EXPECT_EQ(calls, playFile(stream, nullptr, &error));
+        EXPECT_EQ((GLSenum)GLS_STATE_ERROR, error);
+        EXPECT_EQ(0, glsGetContexti(GLS_CALL_NESTING));
+        EXPECT_FALSE(__glsIsAttribEnabled(GLS_ABORT_CALL));
+    }
+}
+
 bool drawn;
 void GLSAPI onDrawArrays(GLenum, GLint, GLsizei) { drawn = true; }
 
