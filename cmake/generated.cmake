@@ -2,8 +2,10 @@
 # registry into the build tree; none is kept in the source tree.
 set(GLS_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${GLS_GENERATED_DIR})
-set(GLS_TABLE_DEPS ${CMAKE_SOURCE_DIR}/tools/commands.py ${CMAKE_SOURCE_DIR}/tools/table.py
-  ${CMAKE_SOURCE_DIR}/tools/names.py)
+# The tables and the modules of the shared model (registry, model, layout,
+# emit): a change to any of them regenerates every view.
+file(GLOB GLS_TABLE_DEPS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.py)
+list(FILTER GLS_TABLE_DEPS EXCLUDE REGEX "/(gen_[a-z_]*|check_layers)\\.py$")
 
 function(gls_generate script output)
   add_custom_command(

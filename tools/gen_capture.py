@@ -8,7 +8,9 @@ argument, endCommand), the exit callback."""
 
 import sys
 import commands
-import table
+import emit
+import layout
+import model
 
 # Commands with an 8-byte value, all of which align their records.
 ALIGNED_COMMANDS = 95
@@ -28,22 +30,21 @@ def execute(c):
             "        __glsEndCaptureExec(__GLS_OP_%s, token);" % c.name]
 
 
-def write(c, puts):
+def write(c):
     op = "__GLS_OP_" + c.name
+    record = layout.of(c)
     L = ["        __GLSwriter *w = ctx->writer;"]
-    L += ["        const GLulong %s = %s;" % put.count for put in puts if put.count]
-    phase = table.align_phase(puts)
-    if phase is not None:
-        L.append("        if (!w->put.alignCommand(w, %s)) break;" % phase)
-    L.append("        if (!w->put.beginCommand(w, %s, %s)) break;" % (op, table.arg_bytes(puts)))
-    L += ["        w->put.%s(%s);" % (put.slot, ", ".join(["w"] + put.args)) for put in puts]
+    L += ["        const GLulong %s = %s;" % f.count for f in record.fields if f.count]
+    if record.align is not None:
+        L.append("        if (!w->put.alignCommand(w, %s)) break;" % record.align)
+    L.append("        if (!w->put.beginCommand(w, %s, %s)) break;" % (op, record.bytes))
+    L += ["        " + f.statement() for f in record.fields]
     L.append("        w->put.endCommand(w);")
     return L
 
 
 def function(c):
     p = c.proto
-    puts = table.capture_puts(c)
     L = ["%s {" % p.decl("__gls_capture_" + c.name),
          "    __GLScontext *const ctx = __glsGetContext();",
          "    const GLubyte flags = __glsCaptureEnter(ctx, __GLS_OP_%s);" % c.name]
@@ -54,7 +55,7 @@ def function(c):
     L.append("    }")
     # One pass of a loop, so that a refused record leaves it by break.
     L.append("    if (flags & __GLS_CAPTURE_WRITE) do {")
-    L += write(c, puts)
+    L += write(c)
     L.append("    } while (0);")
     L.append("    __glsCaptureLeave(ctx, __GLS_OP_%s, flags);" % c.name)
     if p.returns:
@@ -64,13 +65,12 @@ def function(c):
 
 
 def main(out):
-    cmds, _ = table.load()
-    aligned = sum(1 for c in cmds.values()
-                  if table.align_phase(table.capture_puts(c)) is not None)
+    cmds, _ = model.load()
+    aligned = sum(1 for c in cmds.values() if layout.of(c).align is not None)
     if aligned != ALIGNED_COMMANDS:
         sys.exit("capture: %d commands align their records, expected %d"
                  % (aligned, ALIGNED_COMMANDS))
-    L = [table.header(__file__), '#include "capture/capture.h"', "", 'extern "C" {', ""]
+    L = [emit.header(__file__), '#include "capture/capture.h"', "", 'extern "C" {', ""]
     # What the execute steps call: the GLS command implementations and the
     # client-state functions.
     for op, c in sorted(cmds.items()):
@@ -87,9 +87,9 @@ def main(out):
         if not c.hand:
             L += function(c)
             L.append("")
-    L += table.function_table("__glsDefaultCaptureTable", cmds, "__gls_capture_")
+    L += emit.function_table("__glsDefaultCaptureTable", cmds, "__gls_capture_")
     L.append("}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

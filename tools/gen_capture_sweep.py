@@ -4,7 +4,8 @@ those calls. The samples choose parameter names whose arrays are not empty,
 so that every put of a record is exercised."""
 
 import sys
-import table
+import emit
+import model
 
 # Parameter names whose value decides what the record holds.
 BY_NAME = {
@@ -56,8 +57,8 @@ def sample(c, p):
 
 
 def main(out):
-    cmds, _ = table.load()
-    L = [table.header(__file__), "#pragma once", '#include "core/seam.h"', "",
+    cmds, _ = model.load()
+    L = [emit.header(__file__), "#pragma once", '#include "core/seam.h"', "",
          "// Sample arrays: read arguments point into sweepIn, outputs into sweepOut.",
          "alignas(16) static GLubyte sweepIn[1 << 14];",
          "alignas(16) static GLubyte sweepOut[1 << 14];", "",
@@ -70,7 +71,7 @@ def main(out):
     L += ["", "static const CaptureSweep captureSweep[] = {"]
     L += ['    {%d, "%s", sweep_%s},' % (op, c.name, c.name) for op, c in sorted(cmds.items())]
     L.append("};")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

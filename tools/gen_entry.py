@@ -4,7 +4,9 @@ pack their arguments and call the exported vector form; forwarders call the
 internal entry point of their opcode."""
 
 import sys
-import table
+import emit
+import model
+import registry
 
 PRELUDE = r'''
 #include <string.h>
@@ -47,8 +49,8 @@ def dispatch_body(c):
 
 
 def main(out):
-    cmds, ex = table.load()
-    L = [table.header(__file__), '#include "gls_functions.h"', PRELUDE, 'extern "C" {', ""]
+    cmds, ex = model.load()
+    L = [emit.header(__file__), '#include "gls_functions.h"', PRELUDE, 'extern "C" {', ""]
 
     L.append("// Dispatch stubs.")
     for c in ex.stubs:
@@ -58,7 +60,7 @@ def main(out):
     for c in ex.internal:
         # An internal entry point has the extension's own signature; where it
         # differs from the opcode's (GLenum for GLint), the values convert.
-        own = table.reg_proto(c.alias) if c.alias else c.proto
+        own = registry.proto(c.alias) if c.alias else c.proto
         if [same_width(p.ctype) for p in own.params] != [same_width(p.ctype) for p in c.proto.params] \
                 or own.ret != c.proto.ret:
             sys.exit("gen_entry: %s and %s differ in more than names of one type" % (c.alias, c.name))
@@ -73,9 +75,9 @@ def main(out):
     L += ["", "// Scalar forms: the arguments, bit for bit, in one array handed to the",
           "// exported vector form."]
     for proto, vec in ex.scalars:
-        L.append(table.scalar_form(proto, proto.name, vec.name))
+        L.append(emit.scalar_form(proto, proto.name, vec.name))
     L.append("\n}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

@@ -3,12 +3,13 @@ its table slots, and the declarations of its null function and of the tables
 that hold them."""
 
 import sys
-import table
+import emit
+import model
 
 
 def main(out):
-    cmds, exports = table.load()
-    L = [table.header(__file__), "#pragma once", '#include "base/gls.h"', "",
+    cmds, exports = model.load()
+    L = [emit.header(__file__), "#pragma once", '#include "base/gls.h"', "",
          'extern "C" {', "",
          "// The generic slot type; a slot is only ever called through the exact",
          "// function type of its opcode.",
@@ -29,9 +30,9 @@ def main(out):
         L.append(c.proto.decl("__gls_capture_dispatch_" + c.name) + ";")
     for proto, vec in exports.scalars:
         L.append(proto.decl("__gls_capture_dispatch_" + proto.name) + ";")
-    for name, proto, c in table.checked_names(cmds):
+    for name, proto, c in model.checked_names(cmds):
         L.append(proto.decl("__gls_checked_capture_" + name) + ";")
-    for proto in table.placeholders():
+    for proto in model.placeholders():
         L.append(proto.decl("__gls_null_capture_" + proto.name) + ";")
     L += ["",
           "extern const char *const __glsOpNames[GLS_OP_COUNT];",
@@ -48,7 +49,7 @@ def main(out):
           "#define __GLS_SLOT(tablePtr, name) ((__GLSfunc_##name)(tablePtr)[__GLS_OP_##name])",
           "",
           "}  // extern \"C\""]
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

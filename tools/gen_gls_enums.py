@@ -2,15 +2,15 @@
 names and values that the name tables are made of."""
 
 import sys
-import table
+import emit
 import names
 
 
 def main(out):
-    L = [table.header(__file__), "#pragma once", "", "enum {"]
+    L = [emit.header(__file__), "#pragma once", "", "enum {"]
     L += ["    %s = %d," % (name, value) for value, name in names.GLS_ENUMS]
     L += ["};"]
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

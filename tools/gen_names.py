@@ -10,7 +10,9 @@ import re
 import sys
 
 import names
-import table
+import emit
+import model
+import registry
 
 # The counts the library's tables are built for; the build fails on drift.
 GLS_NAMES, GLS_NONEMPTY_GROUPS = 92, 31
@@ -26,9 +28,9 @@ def registry_values():
     """Defined values first; the registry's commented-out assignments of
     retired extensions fill in names it no longer defines."""
     values = {}
-    for name, v in table.registry()["enums"].items():
+    for name, v in registry.registry()["enums"].items():
         values[name] = int(v, 0)
-    text = open(table.REGISTRY).read()
+    text = open(registry.REGISTRY).read()
     retired = {}
     for comment in re.findall(r"<!--(.*?)-->", text, re.S):
         for v, name in re.findall(r'<enum value="(0x[0-9A-Fa-f]+|\d+)" name="(\w+)"', comment):
@@ -103,7 +105,7 @@ def gls_groups():
 
 
 def main(out):
-    cmds, _ = table.load()
+    cmds, _ = model.load()
     values = registry_values()
     left_out = []
 
@@ -174,7 +176,7 @@ def main(out):
         sys.stderr.write("gen_names: %d names left out, no value in the registry or by order: %s\n"
                          % (len(left_out), " ".join(left_out)))
 
-    L = [table.header(__file__).replace("commands.py", "commands.py, tools/names.py"),
+    L = [emit.header(__file__).replace("commands.py", "commands.py, tools/names.py"),
          '#include "base/names.h"', "", 'extern "C" {', ""]
     L += pages_table("__glsEnumPages", "glsGroup", groups)
     L.append("const __GLSnameAlias __glsEnumAliases[__GLS_ENUM_ALIAS_COUNT] = {")
@@ -194,7 +196,7 @@ def main(out):
         L += ["    0x%X," % v for v, _ in rows]
         L.append("};\n")
     L.append('}  // extern "C"')
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":
