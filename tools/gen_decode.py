@@ -5,10 +5,11 @@ decode to glBegin with mode opcode - 1.
 
 A native decoder reads back the argument block that the capture function
 wrote: it walks the same fields of the record (tools/layout.py) in the same order, so each
-value stands where its put left it. The image commands, whose records the
-puts do not describe, and the evaluator maps, whose strides tell how far the
-GL reads, have hand-written decoders in
-src/gls/read/decode_special.cpp."""
+value stands where its put left it, and checks that the record holds every
+field it reads or hands to the GL. An image command's record (image-flags
+word, the other arguments, the images) is decoded the same way from its
+layout. The evaluator maps, whose strides tell how far the GL reads, have
+hand-written decoders in src/gls/read/decode_special.cpp."""
 
 import sys
 
@@ -32,8 +33,8 @@ def declarator(ctype):
 
 
 def is_hand(c):
-    """Images, and the evaluator maps, whose strides say how far the GL reads."""
-    return bool(c.images or c.roles_of(model.Points))
+    """The evaluator maps, whose strides say how far the GL reads."""
+    return bool(c.hand & commands.DECODE)
 
 
 def element_bytes(c, p):
@@ -140,9 +141,40 @@ class Decoder:
         self.body.append("        GLulong %s;" % var)
         self.body.append("        memcpy(&%s, %s, 8);" % (var, at.at()))
 
+    def image(self, f):
+        """An image: in place after the fields before it, or null when the
+        record's null bit stands for the caller's null pointer; its bytes,
+        by the same rule the capture counted them, must lie in the record.
+        The GL reads it in the layout the stream stores."""
+        r, p = f.role, f.role.param
+        start = self.off
+        at = "(%s)(%s)" % (p.ctype, start.at())
+        if r.null:
+            at = "imageFlags & GLS_IMAGE_NULL_BIT ? nullptr : " + at
+        self.body.append("        %s%s = %s;" % (declarator(p.ctype), p.name, at))
+        self.body.append("        const GLulong %s = %s;" % f.count)
+        self.off = start.plus(f.size)
+        self.check(self.off.expr())
+        self.args.append(p.name)
+        if not self.before_call:
+            self.before_call.append("        if (!ctx->glInfo.unpackDefaultsSet) __glsPixelUnpackDefaults();")
+
     def field(self, f):
-        p = f.role.param
+        # Every field stands where the layout puts it.
+        self.off = f.offset
         slot = f.slot
+        if slot == "breakArgs":
+            return
+        if slot == "putGLSimageFlags":
+            at = self.fixed_read("4")
+            if any(r.null for r in self.c.images):
+                self.body.append("        GLSimageFlags imageFlags;")
+                self.body.append("        memcpy(&imageFlags, %s, 4);" % at.at())
+            return
+        if slot == "__glsCapturePutImage":
+            self.image(f)
+            return
+        p = f.role.param
         if slot == "padInCommand":
             self.fixed_read(f.args[0])
         elif slot == "putString":
@@ -234,7 +266,7 @@ def main(out):
     L = [emit.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",
          "#include <string.h>", "", '#include "client/size.h"', '#include "read/decode.h"', "",
          'extern "C" {', ""]
-    L.append("// The image commands and the evaluator maps, decoded by hand.")
+    L.append("// The evaluator maps, decoded by hand.")
     L += ["void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr);" % c.name for c in hand]
     L.append("")
     native = {1 + m: "__gls_decode_bin_glBegin_%d" % m for m in range(10)}

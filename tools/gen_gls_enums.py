@@ -1,5 +1,5 @@
-"""Writes gls_enums.h: the GLS enumerant constants, from the same list of GLS
-names and values that the name tables are made of."""
+"""Writes gls_enums.h: the GLS enumerant constants and image-flags bits, from
+the same lists of GLS names and values that the name tables are made of."""
 
 import sys
 import emit
@@ -9,6 +9,9 @@ import names
 def main(out):
     L = [emit.header(__file__), "#pragma once", "", "enum {"]
     L += ["    %s = %d," % (name, value) for value, name in names.GLS_ENUMS]
+    # The image-flags bits that are not also enumerants.
+    known = {name for _, name in names.GLS_ENUMS}
+    L += ["    %s = 0x%X," % (name, value) for value, name in names.IMAGE_FLAGS if name not in known]
     L += ["};"]
     emit.write(out, L)
 

@@ -129,7 +129,7 @@ def image_suffix(c, r):
 def _image(c, r):
     n = "bytes_" + r.name
     size = "__glsSize_%s%s(%s)" % (c.name, image_suffix(c, r), ", ".join(r.size_args(c)))
-    return Field(r, "__glsWriterPutImage",
+    return Field(r, "__glsCapturePutImage",
                  [r.format, r.type, r.width, r.height, r.depth, n, r.name], n,
                  count=(n, "__glsImageBytes(%s, %s)" % (r.name, size)))
 
@@ -187,9 +187,8 @@ class Layout:
             images = [f for f in fields if isinstance(f.role, model.Image)]
             others = [f for f in fields if not isinstance(f.role, model.Image)]
             null = [r.name for r in c.images if r.null]
-            flags = " || ".join("!%s" % n for n in null)
             head = [Field(None, "putGLSimageFlags",
-                          ["%s ? __GLS_IMAGE_NULL_BIT : 0" % flags if null else "0"], "4"),
+                          ["%s ? 0 : GLS_IMAGE_NULL_BIT" % null[0] if null else "0"], "4"),
                     Field(None, "breakArgs", [], "0")]
             fields = head + others + images
         self.fields = fields

@@ -272,6 +272,12 @@ class Command:
         outs = [0]
         # Per parameter, in order, its roles (pads included).
         self.params = [(p, _param_roles(self, p, outs)) for p in self.proto.params]
+        both = commands.WRITE | commands.DECODE
+        if self.roles_of(Points) and self.hand & both != both:
+            sys.exit("model: %s: control points need a hand-written write step and decoder"
+                     % self.name)
+        if sum(1 for r in self.images if r.null) > 1:
+            sys.exit("model: %s: one image-flags null bit serves one image only" % self.name)
 
     @property
     def roles(self):

@@ -104,9 +104,9 @@ TEST(SizeImages, CommandsSizeTheirImageAndNothingForANullPointer) {
         IMAGE(0, __glsSize_glTexImage3D(GL_RGBA, GL_FLOAT, 1024, 1024, 512, p)),
         IMAGE(0, __glsSize_glTexImage3D(GL_RGBA, GL_UNSIGNED_BYTE, 1024, 1024, 1025, p)),
         IMAGE(24, __glsSize_glTexSubImage3D(GL_LUMINANCE, GL_UNSIGNED_SHORT, 3, 2, 2, p)),
-        IMAGE(48, __glsSize_glSeparableFilter2D_row(0x1234, GL_RGB, GL_FLOAT, 4, p)),
-        IMAGE(24, __glsSize_glSeparableFilter2D_column(0x1234, GL_RGB, GL_FLOAT, 2, p)),
-        IMAGE(0, __glsSize_glSeparableFilter2D_row(GL_SEPARABLE_2D, GL_DEPTH_COMPONENT, UB, 4, p)),
+        IMAGE(48, __glsSize_glSeparableFilter2D_row(GL_RGB, GL_FLOAT, 4, p)),
+        IMAGE(24, __glsSize_glSeparableFilter2D_column(GL_RGB, GL_FLOAT, 2, p)),
+        IMAGE(0, __glsSize_glSeparableFilter2D_row(GL_DEPTH_COMPONENT, UB, 4, p)),
         IMAGE(1024, __glsSize_glColorTable(GL_RGBA, GL_UNSIGNED_BYTE, 256, p)),
         IMAGE(0, __glsSize_glColorTable(GL_COLOR_INDEX, GL_UNSIGNED_BYTE, 4, p)),
     };

@@ -108,12 +108,12 @@ GLint __glsSize_glConvolutionFilter2D(GLenum format, GLenum type, GLsizei width,
     return __glsSize_glTexImage2D(format, type, width, height, image);
 }
 
-GLint __glsSize_glSeparableFilter2D_row(GLenum, GLenum format, GLenum type, GLsizei width,
+GLint __glsSize_glSeparableFilter2D_row(GLenum format, GLenum type, GLsizei width,
                                         const GLvoid *row) {
     return __glsSize_glTexImage1D(format, type, width, row);
 }
 
-GLint __glsSize_glSeparableFilter2D_column(GLenum, GLenum format, GLenum type, GLsizei height,
+GLint __glsSize_glSeparableFilter2D_column(GLenum format, GLenum type, GLsizei height,
                                            const GLvoid *column) {
     return column ? __glsImageSize(format, type, 1, height) : 0;
 }

@@ -22,6 +22,12 @@
 // gives an empty array, in capture and decoding alike.
 static inline GLulong __glsCount(GLint count) { return count > 0 ? (GLulong)count : 0; }
 
+// The bytes of an image argument by its size rule: none for a null pointer,
+// so that a record never announces bytes that the pixel put cannot write.
+static inline GLulong __glsImageBytes(const GLvoid *pixels, GLint size) {
+    return pixels ? __glsCount(size) : 0;
+}
+
 // ---------------------------------------------------------- shared rules
 // Bytes of a tightly packed image: rows not aligned, no skips.
 GLint __glsPixelsSize(GLenum format, GLenum type, GLint width, GLint height);
@@ -125,10 +131,10 @@ GLint __glsSize_glConvolutionFilter1D(GLenum format, GLenum type, GLsizei width,
                                       const GLvoid *image);
 GLint __glsSize_glConvolutionFilter2D(GLenum format, GLenum type, GLsizei width, GLsizei height,
                                       const GLvoid *image);
-GLint __glsSize_glSeparableFilter2D_row(GLenum target, GLenum format, GLenum type,
-                                        GLsizei width, const GLvoid *row);
-GLint __glsSize_glSeparableFilter2D_column(GLenum target, GLenum format, GLenum type,
-                                           GLsizei height, const GLvoid *column);
+GLint __glsSize_glSeparableFilter2D_row(GLenum format, GLenum type, GLsizei width,
+                                        const GLvoid *row);
+GLint __glsSize_glSeparableFilter2D_column(GLenum format, GLenum type, GLsizei height,
+                                           const GLvoid *column);
 GLint __glsSize_glColorTable(GLenum format, GLenum type, GLsizei width, const GLvoid *table);
 
 // Output images of the query commands; the decoder provides the buffer.
