@@ -30,6 +30,8 @@ gls_generate(gen_capture.py gls_capture.cpp)
 # is made before the tests are compiled.
 gls_generate(gen_capture_sweep.py gls_capture_sweep.h)
 gls_generate(gen_gls_enums.py gls_enums.h)
+gls_generate(gen_pname_sizes.py gls_pname_sizes.h)
+gls_generate(gen_pname_sizes.py gls_pname_sizes.cpp)
 
 set(GLS_GENERATED_SOURCES
   ${GLS_GENERATED_DIR}/gl_types.h ${GLS_GENERATED_DIR}/gls_enums.h
@@ -38,5 +40,6 @@ set(GLS_GENERATED_SOURCES
   ${GLS_GENERATED_DIR}/gls_entry.cpp ${GLS_GENERATED_DIR}/gls_decode_bin.cpp
   ${GLS_GENERATED_DIR}/gls_capture_dispatch.cpp ${GLS_GENERATED_DIR}/gls_names.cpp
   ${GLS_GENERATED_DIR}/gls_checked.cpp ${GLS_GENERATED_DIR}/gls_capture.cpp
-  ${GLS_GENERATED_DIR}/gls_capture_sweep.h)
+  ${GLS_GENERATED_DIR}/gls_capture_sweep.h
+  ${GLS_GENERATED_DIR}/gls_pname_sizes.h ${GLS_GENERATED_DIR}/gls_pname_sizes.cpp)
 set(GLS_DEF_FILE ${GLS_GENERATED_DIR}/palisade.def)

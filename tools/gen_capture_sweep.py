@@ -6,6 +6,7 @@ so that every put of a record is exercised."""
 import sys
 import emit
 import model
+import pnames
 
 # Parameter names whose value decides what the record holds.
 BY_NAME = {
@@ -14,14 +15,24 @@ BY_NAME = {
     "width": "3", "height": "2", "depth": "2", "n": "3", "count": "3", "inCount": "3",
     "mapsize": "3", "range": "2", "size": "3", "mode": "GL_TRIANGLES",
 }
-# The parameter names of the commands whose vectors a pname sizes.
-PNAME = {
-    "glFog": "GL_FOG_COLOR", "glLightModel": "GL_LIGHT_MODEL_AMBIENT",
-    "glLight": "GL_SPOT_DIRECTION", "glMaterial": "GL_AMBIENT",
-    "glTexParameter": "GL_TEXTURE_BORDER_COLOR", "glTexEnv": "GL_TEXTURE_ENV_COLOR",
-    "glTexGen": "GL_OBJECT_PLANE", "glConvolutionParameter": "GL_CONVOLUTION_FILTER_SCALE",
-    "glPixelStore": "GL_UNPACK_ALIGNMENT",
-}
+# The pixel-store modes take one value each, so the table of parameter
+# counts does not list them.
+PIXEL_STORE = "GL_UNPACK_ALIGNMENT"
+
+
+def widest_names():
+    """Per command of the table of parameter counts, and per scalar form of
+    one, the name that takes the most values."""
+    widest = {}
+    for family, commands, _ in pnames.FAMILIES:
+        rows = [(n, name) for name, n, fams in pnames.COUNTS if family in fams.split()]
+        if rows:
+            for c in commands:
+                widest[c] = max(rows, key=lambda r: r[0])[1]
+    return widest
+
+
+WIDEST = widest_names()
 BY_COMMAND = {
     ("glsHeaderfv", "inAttrib"): "416", ("glsHeaderiv", "inAttrib"): "464",
     ("glCallLists", "type"): "GL_3_BYTES", ("glDrawElements", "type"): "GL_UNSIGNED_SHORT",
@@ -44,9 +55,11 @@ def sample(c, p):
         buffer = "sweepIn" if "const" in p.ctype else "sweepOut"
         return "(%s)%s" % (p.ctype, buffer)
     if p.name == "pname":
-        for prefix, value in PNAME.items():
-            if c.name.startswith(prefix):
-                return value
+        for name in (c.name, c.name + "v"):
+            if name in WIDEST:
+                return WIDEST[name]
+        if c.name.startswith("glPixelStore"):
+            return PIXEL_STORE
     if p.name == "target" and c.name.startswith("glMap"):
         return "GL_MAP%s_VERTEX_3" % c.name[5]
     if p.name in BY_NAME:
