@@ -19,6 +19,16 @@ def main(out):
         L.append("    __GLS_OP_%s = %d," % (c.name, op))
     L.append("};")
     L.append("")
+    L.append("// The bits of an opcode's attributes (__glsOpAttributes).")
+    L.append("enum {")
+    L += ["    %s = %d," % a for a in model.ATTRIBUTES]
+    L.append("};")
+    L.append("")
+    L.append("// The counts the command table is built for, checked when it is read.")
+    L.append("enum {")
+    L += ["    %s = %d,  // %s" % (name, n, what) for name, what, n in model.COUNTS]
+    L.append("};")
+    L.append("")
     for op, c in sorted(cmds.items()):
         L.append(c.proto.functype(c.functype()))
     L.append("")
@@ -38,11 +48,9 @@ def main(out):
           "extern const char *const __glsOpNames[GLS_OP_COUNT];",
           "extern const GLubyte __glsOpAttributes[GLS_OP_COUNT];",
           "typedef struct { GLSopcode opcode; const char *name; } __GLSopAlias;",
-          "enum { __GLS_OP_ALIAS_COUNT = %d };" % sum(1 for c in cmds.values() if c.alias),
           "extern const __GLSopAlias __glsOpAliases[__GLS_OP_ALIAS_COUNT];",
           "extern const GLSopcode __glsOpcodesGLS[];",
           "extern const GLSopcode __glsOpcodesGL[];",
-          "enum { __GLS_OPCODES_GLS_COUNT = 30, __GLS_OPCODES_GL_COUNT = 305 };",
           "extern const __GLSfunc __glsNullCommandFuncs[GLS_OP_COUNT];",
           "",
           "// Calls slot `op` of a function table through the exact type of `name`.",

@@ -352,33 +352,73 @@ class Exports:
         self.wgl_words = dict(commands.WGL)
 
 
-def check(cmds, exports):
-    """Fails the build when the model drifts from the counts the library's
-    tables and export table are built for."""
+# The counts the library's tables and export table are built for: the build
+# fails when the model drifts from them, and gls_functions.h gives each its
+# C name, so that the tests count against the same numbers.
+COUNTS = [
+    ("__GLS_DEFINED_OPCODE_COUNT", "defined opcodes", 335),
+    ("__GLS_OPCODES_GLS_COUNT", "GLS opcodes", 30),
+    ("__GLS_OPCODES_GL_COUNT", "GL opcodes", 305),
+    ("__GLS_OP_ALIAS_COUNT", "aliases", 52),
+    ("__GLS_NOARGS_OPCODE_COUNT", "no-argument opcodes", 16),
+    ("__GLS_CLIENT_OPCODE_COUNT", "client opcodes", 29),
+    ("__GLS_GET_OPCODE_COUNT", "get opcodes", 47),
+    ("__GLS_ALIGNED_COMMAND_COUNT", "commands with an 8-byte value, which align their records", 95),
+    ("__GLS_DISPATCH_STUB_COUNT", "dispatch stubs", 246),
+    ("__GLS_SCALAR_FORM_COUNT", "scalar forms", 75),
+    ("__GLS_INTERNAL_ENTRY_COUNT", "internal entry points", 59),
+    ("__GLS_EXPORTED_FORWARDER_COUNT", "exported forwarders", 15),
+    ("__GLS_INTERNAL_FORWARDER_COUNT", "internal forwarders", 37),
+    ("__GLS_GL_EXPORT_COUNT", "exported gl names", 336),
+    ("__GLS_WGL_EXPORT_COUNT", "exported wgl names", 24),
+    ("__GLS_CAPTURE_PLACEHOLDER_COUNT", "capture placeholders", 103),
+]
+
+
+def counted(cmds, exports):
+    """The model's own value of every count, by C name."""
+    import layout  # the layout is derived from this model
     ops = sorted(cmds)
-    want = [
-        ("defined opcodes", len(ops), 335),
-        ("GLS opcodes", sum(1 for o in ops if 16 <= o <= 45), 30),
-        ("GL opcodes", sum(1 for o in ops if o >= 48), 305),
-        ("aliases", sum(1 for c in cmds.values() if c.alias), 52),
-        ("no-argument opcodes", sum(1 for c in cmds.values() if c.attrs & commands.NOARGS), 16),
-        ("client opcodes", sum(1 for c in cmds.values() if c.attrs & commands.CLIENT), 29),
-        ("get opcodes", sum(1 for c in cmds.values() if c.attrs & commands.GET), 47),
-        ("dispatch stubs", len(exports.stubs), 246),
-        ("scalar forms", len(exports.scalars), 75),
-        ("internal entry points", len(exports.internal), 59),
-        ("exported forwarders", len(exports.forwards), 15),
-        ("internal forwarders", len(exports.internal_forwards), 37),
-        ("exported gl names", len(exports.gl_names), 336),
-        ("exported wgl names", len(exports.wgl_names), 24),
-        ("capture placeholders", len(commands.PLACEHOLDERS), 103),
-    ]
-    bad = ["%s: %d, expected %d" % (what, got, exp) for what, got, exp in want if got != exp]
-    for o in ops:
+
+    def having(attr):
+        return sum(1 for c in cmds.values() if c.attrs & attr)
+
+    return {
+        "__GLS_DEFINED_OPCODE_COUNT": len(ops),
+        "__GLS_OPCODES_GLS_COUNT": sum(1 for o in ops if 16 <= o <= 45),
+        "__GLS_OPCODES_GL_COUNT": sum(1 for o in ops if o >= 48),
+        "__GLS_OP_ALIAS_COUNT": sum(1 for c in cmds.values() if c.alias),
+        "__GLS_NOARGS_OPCODE_COUNT": having(commands.NOARGS),
+        "__GLS_CLIENT_OPCODE_COUNT": having(commands.CLIENT),
+        "__GLS_GET_OPCODE_COUNT": having(commands.GET),
+        "__GLS_ALIGNED_COMMAND_COUNT": sum(1 for c in cmds.values()
+                                           if layout.of(c).align is not None),
+        "__GLS_DISPATCH_STUB_COUNT": len(exports.stubs),
+        "__GLS_SCALAR_FORM_COUNT": len(exports.scalars),
+        "__GLS_INTERNAL_ENTRY_COUNT": len(exports.internal),
+        "__GLS_EXPORTED_FORWARDER_COUNT": len(exports.forwards),
+        "__GLS_INTERNAL_FORWARDER_COUNT": len(exports.internal_forwards),
+        "__GLS_GL_EXPORT_COUNT": len(exports.gl_names),
+        "__GLS_WGL_EXPORT_COUNT": len(exports.wgl_names),
+        "__GLS_CAPTURE_PLACEHOLDER_COUNT": len(commands.PLACEHOLDERS),
+    }
+
+
+def check(cmds, exports):
+    """Fails the build when the model drifts from its counts."""
+    got = counted(cmds, exports)
+    bad = ["%s: %d, expected %d" % (what, got[name], exp)
+           for name, what, exp in COUNTS if got[name] != exp]
+    for o in sorted(cmds):
         if not (0 < o < OPCODE_COUNT):
             bad.append("opcode %d outside the opcode space" % o)
     if bad:
         sys.exit("model: " + "; ".join(bad))
+
+
+# The attribute bits of the opcode table, by their C names.
+ATTRIBUTES = [("__GLS_ATTRIB_NOARGS", commands.NOARGS), ("__GLS_ATTRIB_CLIENT", commands.CLIENT),
+              ("__GLS_ATTRIB_GET", commands.GET)]
 
 
 def load():

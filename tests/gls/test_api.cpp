@@ -115,8 +115,8 @@ TEST(ApiWithoutContext, ContextFreeQueriesAnswer) {
         {[] { return (GLint)glsGetEnumi(GLS_API_GL, 0x8094, GLS_IS_CLIENT_ENUM); }, 0, 0},
         {[] { return (GLint)glsGetEnumi(GLS_API_GL, 0x0BB1, GLS_API); }, 0, GLS_PARAMETER_ERROR},
         {[] { return (GLint)glsGetEnumi(18, 0x0BB1, GLS_IS_CLIENT_ENUM); }, 0, GLS_PARAMETER_ERROR},
-        {[] { return (GLint)glsGetOpcodeCount(GLS_API_GLS); }, 30, 0},
-        {[] { return (GLint)glsGetOpcodeCount(GLS_API_GL); }, 305, 0},
+        {[] { return (GLint)glsGetOpcodeCount(GLS_API_GLS); }, __GLS_OPCODES_GLS_COUNT, 0},
+        {[] { return (GLint)glsGetOpcodeCount(GLS_API_GL); }, __GLS_OPCODES_GL_COUNT, 0},
         {[] { return (GLint)glsGetOpcodeCount(18); }, 0, GLS_PARAMETER_ERROR},
         {[] { return (GLint)__glsIsVersionSupported(GLS_API_GLS, 1, 0); }, 1, 0},
         {[] { return (GLint)__glsIsVersionSupported(GLS_API_GLS, 1, -3); }, 1, 0},
@@ -134,11 +134,11 @@ TEST(ApiWithoutContext, ContextFreeQueriesAnswer) {
     const GLSopcode *gl = glsGetOpcodes(GLS_API_GL);
     ASSERT_TRUE(gls && gl);
     EXPECT_EQ(16, gls[0]);
-    EXPECT_EQ(45, gls[29]);
-    EXPECT_EQ(0, gls[30]);
+    EXPECT_EQ(45, gls[__GLS_OPCODES_GLS_COUNT - 1]);
+    EXPECT_EQ(0, gls[__GLS_OPCODES_GLS_COUNT]);
     EXPECT_EQ(48, gl[0]);
-    EXPECT_EQ(376, gl[304]);
-    EXPECT_EQ(0, gl[305]);
+    EXPECT_EQ(376, gl[__GLS_OPCODES_GL_COUNT - 1]);
+    EXPECT_EQ(0, gl[__GLS_OPCODES_GL_COUNT]);
     EXPECT_EQ(nullptr, glsGetOpcodes(0));
     EXPECT_EQ((GLSenum)GLS_PARAMETER_ERROR, glsGetError());
 }

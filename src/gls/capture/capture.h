@@ -15,12 +15,6 @@
 #include "core/startup.h"
 #include "write/writer.h"
 
-enum {
-    __GLS_CAPTURE_EXECUTE = 1,
-    __GLS_CAPTURE_WRITE = 2,
-    __GLS_CAPTURE_CALLBACKS = 4,
-};
-
 // The flags of this call. The entry callback may change them for the very
 // call it announces, so they are read again after it.
 static inline GLubyte __glsCaptureEnter(__GLScontext *ctx, GLSopcode op) {
