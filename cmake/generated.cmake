@@ -20,6 +20,8 @@ gls_generate(gen_functions.py gls_functions.h)
 gls_generate(gen_opcodes.py gls_opcodes.cpp)
 gls_generate(gen_null.py gls_null.cpp)
 gls_generate(gen_entry.py gls_entry.cpp)
+# The entry points' prototypes, for the tests that call them by name.
+gls_generate(gen_entry.py gls_entry.h)
 gls_generate(gen_decode.py gls_decode_bin.cpp)
 gls_generate(gen_def.py palisade.def)
 gls_generate(gen_capture_dispatch.py gls_capture_dispatch.cpp)
@@ -41,5 +43,6 @@ set(GLS_GENERATED_SOURCES
   ${GLS_GENERATED_DIR}/gls_capture_dispatch.cpp ${GLS_GENERATED_DIR}/gls_names.cpp
   ${GLS_GENERATED_DIR}/gls_checked.cpp ${GLS_GENERATED_DIR}/gls_capture.cpp
   ${GLS_GENERATED_DIR}/gls_capture_sweep.h
-  ${GLS_GENERATED_DIR}/gls_pname_sizes.h ${GLS_GENERATED_DIR}/gls_pname_sizes.cpp)
+  ${GLS_GENERATED_DIR}/gls_pname_sizes.h ${GLS_GENERATED_DIR}/gls_pname_sizes.cpp
+  ${GLS_GENERATED_DIR}/gls_entry.h)
 set(GLS_DEF_FILE ${GLS_GENERATED_DIR}/palisade.def)

@@ -12,6 +12,7 @@
 #include "core/seam.h"
 #include "context_test.h"
 #include "read/decode.h"
+#include "sink.h"
 #include "support.h"
 
 namespace {
@@ -28,7 +29,6 @@ struct Call {
     std::function<bool()> failed;  // true when the call gave its failure value
 };
 
-size_t GLSAPI sink(size_t count, const GLubyte *) { return count; }
 void GLSAPI entry(GLSopcode) {}
 void GLSAPI nullClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}
 
@@ -48,7 +48,7 @@ TEST(ApiWithoutContext, EveryContextFunctionFailsWithAStateError) {
         {"__glsGetCommandFunc", [] { return !__glsGetCommandFunc(GLS_NULL_FUNC, __GLS_OP_glBegin); }},
         {"glsCaptureFunc", [] { glsCaptureFunc(GLS_CAPTURE_ENTRY_FUNC, entry); return true; }},
         {"glsReadFunc", [] { glsReadFunc(nullptr); return true; }},
-        {"glsWriteFunc", [] { glsWriteFunc(sink); return true; }},
+        {"glsWriteFunc", [] { glsWriteFunc(Sink::write); return true; }},
         {"glsGetContextFunc", [] { return !glsGetContextFunc(GLS_WRITE_FUNC); }},
         {"glsChannel", [] { glsChannel(GLS_DEFAULT_READ_CHANNEL, stdin); return true; }},
         {"glsDataPointer", [] { glsDataPointer(nullptr); return true; }},
@@ -246,11 +246,11 @@ TEST_F(ApiTest, CommandFunctionsSetAndAnswer) {
     glsCaptureFunc(GLS_CAPTURE_ENTRY_FUNC, entry);
     glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, entry);
     glsReadFunc(nullptr);
-    glsWriteFunc(sink);
+    glsWriteFunc(Sink::write);
     EXPECT_EQ((__GLSfunc)entry, glsGetContextFunc(GLS_CAPTURE_ENTRY_FUNC));
     EXPECT_EQ((__GLSfunc)entry, glsGetContextFunc(GLS_CAPTURE_EXIT_FUNC));
     EXPECT_EQ(nullptr, glsGetContextFunc(GLS_READ_FUNC));
-    EXPECT_EQ((__GLSfunc)sink, glsGetContextFunc(GLS_WRITE_FUNC));
+    EXPECT_EQ((__GLSfunc)Sink::write, glsGetContextFunc(GLS_WRITE_FUNC));
     EXPECT_EQ(0u, glsGetError());
 }
 

@@ -12,6 +12,7 @@
 #include "capture/capture.h"
 #include "context_test.h"
 #include "gls_capture_sweep.h"
+#include "sink.h"
 
 namespace {
 
@@ -103,7 +104,6 @@ void GLSAPI putArrayPointer(__GLSwriter *w, const GLvoid *p) {
     wide(w), probe.real.putArrayPointer(w, p);
 }
 
-size_t GLSAPI sink(size_t n, const GLubyte *) { return n; }
 void GLSAPI entryCallback(GLSopcode op) { probe.log.push_back("entry " + std::to_string(op)); }
 void GLSAPI exitCallback(GLSopcode op) { probe.log.push_back("exit " + std::to_string(op)); }
 GLubyte entrySetsFlags = 0xFF;  // flags the entry callback gives its opcode
@@ -120,7 +120,7 @@ class Capture : public GlsContextTest {
 protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
-        ctx()->writeFunc = sink;
+        ctx()->writeFunc = Sink::write;
         ctx()->writer = watch(__glsWriterCreate((const GLubyte *)"", GLS_BINARY_LSB_FIRST, 0));
         memset(ctx()->captureFlags, __GLS_CAPTURE_WRITE, sizeof ctx()->captureFlags);
         probe.records.clear();
