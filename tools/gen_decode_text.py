@@ -3,9 +3,11 @@ table. A text decoder reads its command's arguments in signature order with
 the typed readers of src/gls/read/text_reader.h, builds every array in a
 buffer whose size follows from the arguments already read, and calls the
 command only when everything was read without error. What the text holds
-of each argument is what the capture function writes for it (the puts of
-tools/table.py): output pointers hold only the stream's pointer value, the
-image commands an image-flags group before their other arguments.
+of each argument is what the capture function writes for it (the fields of
+its
+record, tools/layout.py): output pointers hold only the stream's pointer
+value, the image commands an image-flags group before their other
+arguments.
 
 The decoders fall into three groups, which the generator counts: those
 whose arguments are scalars, strings, fixed-size vectors and single output
@@ -15,9 +17,10 @@ image commands (21)."""
 import sys
 
 import commands
+import emit
 import gen_decode
-import gen_decode_swap
-import table
+import layout
+import model
 
 GROUP_COUNTS = {"fixed": 241, "array": 73, "image": 21}
 
@@ -45,42 +48,22 @@ ELEMENTS = {"GLboolean": "GLboolean", "GLbyte": "GLbyte", "GLubyte": "GLubyte",
 PARAMETER_ROOM = 16
 
 
-def words(c, p):
-    return table._words(c.roles.get(p.name, "value"))
-
-
-def role_word(c, p, prefix):
-    for w in words(c, p):
-        if w.startswith(prefix):
-            return w
-    return None
-
-
-def is_image_output(p):
-    return (p.pointer and "const" not in p.ctype and p.ctype.count("*") == 1
+def is_image_output(r):
+    p = r.param
+    return (isinstance(r, model.OutPointer) and p.ctype.count("*") == 1
             and p.base in ("void", "GLvoid", "GLubyte"))
 
 
 def group(c):
-    outs = [p for p in c.proto.params if p.pointer and "const" not in p.ctype]
-    if any(role_word(c, p, "image(") for p in c.proto.params) or any(map(is_image_output, outs)):
+    if c.images or any(is_image_output(r) for r in c.roles):
         return "image"
-    for p in c.proto.params:
-        if not p.pointer or role_word(c, p, "arrayptr") or role_word(c, p, "string"):
-            continue
-        if c.is_gls and p.base == "GLubyte":
-            continue
-        if "const" not in p.ctype:
-            if c.attrs & commands.CLIENT and not c.attrs & commands.GET:
-                continue  # the feedback and selection buffers
-            length = table._derived_length(c, p)
-            if length and not length.startswith("fixed("):
-                return "array"
-            continue
-        if role_word(c, p, "matrix"):
-            continue
-        length = table._derived_length(c, p)
-        if not (length and length.startswith("fixed(")) or role_word(c, p, "vertexdata("):
+    for r in c.roles:
+        if isinstance(r, (model.Points, model.Lists, model.Indices, model.VertexData)):
+            return "array"
+        if isinstance(r, model.Array) and r.length.kind != "fixed":
+            return "array"
+        if (isinstance(r, model.OutPointer) and r.length.kind != "fixed"
+                and not (c.attrs & commands.CLIENT and not c.attrs & commands.GET)):
             return "array"
     return "fixed"
 
@@ -105,17 +88,16 @@ class TextDecoder:
             reader, "(%s *)" % READER_TYPES[p.base] if p.base in READER_TYPES else "", p.name))
         self.args.append(p.name)
 
-    def scalar(self, p):
-        c = self.c
-        mask = [w for w in words(c, p) if w in MASK_READERS]
-        if mask:
-            self.read(MASK_READERS[mask[0]], p)
-        elif role_word(c, p, "headerint("):
+    def scalar(self, r):
+        p = r.param
+        if r.meaning in MASK_READERS:
+            self.read(MASK_READERS[r.meaning], p)
+        elif r.meaning == "headerint":
             self.read("__glsReaderGetGLint", p)
         elif p.base in SCALAR_READERS:
             self.read(SCALAR_READERS[p.base], p)
         else:
-            sys.exit("text: %s(%s): no reader for %s" % (c.name, p.name, p.base))
+            sys.exit("text: %s(%s): no reader for %s" % (self.c.name, p.name, p.base))
 
     def string(self, p):
         self.locals.append("    __GLSstring %s;" % p.name)
@@ -174,17 +156,16 @@ class TextDecoder:
         B.append("    }")
         self.args.append("(%s)%s" % (p.ctype, n))
 
-    def output(self, p):
+    def output(self, r):
         c = self.c
-        n = p.name
+        p, n = r.param, r.name
         i = self.outs
         self.outs += 1
         self.saves_out_args = True
-        multiple = sum(1 for q in c.proto.params if q.pointer and "const" not in q.ctype) > 1
-        count = gen_decode.length_count(c, p, "_" + n if multiple else "")
+        multiple = len(c.roles_of(model.OutPointer)) > 1
+        count = gen_decode.length_count(c, r, "_" + n if multiple else "")
         elem = gen_decode.element_bytes(c, p)
-        length = table._derived_length(c, p)
-        room = length and length.startswith("size(") and not is_image_output(p)
+        room = r.length.kind == "size" and not is_image_output(r)
         self.heap(n)
         self.locals.append("    %s%s = nullptr;" % (gen_decode.declarator(p.ctype), n))
         B = self.body
@@ -207,91 +188,90 @@ class TextDecoder:
         B.append("    }")
         self.args.append(n)
 
-    def image(self, p, w):
+    def image(self, f):
         """The image of an unpack command: bytes from its size function,
         none when the flags say the command was given a null image."""
-        c = self.c
-        args = table._call_args(w)
-        null = "null" in args
-        where = "(flags & __GLS_IMAGE_NULL_BIT) ? nullptr : __glsTextImagePresent" if null \
-            else "__glsTextImagePresent"
-        size = gen_decode_swap.image_size(c, p, where)
-        typ = args[1]
-        if typ == "GL_BITMAP":
-            self.bytes_array(p, "__glsReaderGetPixels", size, "GL_UNSIGNED_BYTE")
-        else:
-            self.bytes_array(p, "__glsReaderGetPixels", size, typ)
-        if null:
-            self.args[-1] = "(flags & __GLS_IMAGE_NULL_BIT) ? nullptr : %s" % self.args[-1]
+        r = f.role
+        present = "__glsTextImagePresent"
+        if r.null:
+            present = "(imageFlags & GLS_IMAGE_NULL_BIT) ? nullptr : " + present
+        size = "__glsSize_%s%s(%s)" % (self.c.name, layout.image_suffix(self.c, r),
+                                       ", ".join(r.size_args(self.c)[:-1] + [present]))
+        # Bitmaps and stipples are written as bytes.
+        kind = "GL_UNSIGNED_BYTE" if r.type == "GL_BITMAP" else r.type
+        self.bytes_array(r.param, "__glsReaderGetPixels", size, kind)
+        if r.null:
+            self.args[-1] = "(imageFlags & GLS_IMAGE_NULL_BIT) ? nullptr : %s" % self.args[-1]
+        self.unpack = True
 
-    def param(self, p, puts):
-        c = self.c
-        for put in puts:
-            slot = put.slot
-            if slot == "padInCommand":
-                continue
-            if slot == "putString":
-                self.string(p)
-            elif slot == "putOutArg":
-                self.output(p)
-            elif slot == "putArrayPointer":
-                self.locals.append("    GLvoid *%s = nullptr;" % p.name)
-                self.body.append("    __glsReaderGetAddress(reader, &%s);" % p.name)
-                self.args.append("(%s)%s" % (p.ctype, p.name))
-                fmt = "format" if c.name == "glInterleavedArrays" else "0"
-                self.before_call.append("        __glsDecodedArrayPointer(%s, %s, %s);"
-                                        % (self.op, fmt, p.name))
-            elif put.size is None:
-                word = words(c, p)[0]
-                kind, args = word.split("(")[0], table._call_args(word)
-                if kind == "points":
-                    self.counted_array(p, "__glsCount(__glsSize_%s(target, %s))"
-                                       % (c.name, ", ".join(args)))
-                    self.before_call.append("        if (!__glsTextMapFits(reader, target, %s)) break;"
-                                            % ", ".join(args))
-                elif kind in ("lists", "indices"):
-                    self.bytes_array(p, "__glsReaderGetPixels",
-                                     "__glsSize_%s(%s)" % (c.name, ", ".join(args)), args[1])
-                else:
-                    sys.exit("text: %s(%s): no reader for role %s" % (c.name, p.name, word))
-            elif slot == "putVertexArrayData":
-                fmt, cnt = put.args[0], table._call_args(role_word(c, p, "vertexdata("))[1]
-                self.bytes_array(p, "__glsReaderGetInterleavedData",
-                                 "__glsSize_%s(%s, %s)" % (c.name, fmt, cnt), fmt)
-            elif slot in ("putGLfloatMatrix", "putGLdoubleMatrix"):
-                self.fixed_array(p, "16")
-            elif p.pointer:
-                length = table._derived_length(c, p)
-                if length and length.startswith("fixed("):
-                    self.fixed_array(p, table._call_args(length)[0])
-                elif length and length.startswith("size("):
-                    self.counted_array(p, put.count[1], PARAMETER_ROOM)
-                else:
-                    self.counted_array(p, put.count[1])
+    def flags(self):
+        """The image-flags word, alone in the first argument group: the null
+        bit for a command whose image may be null, no bit for the others."""
+        null = any(r.null for r in self.c.images)
+        self.locals.append("    GLbitfield imageFlags = 0;")
+        self.body.append("    __glsReaderGetImageFlags(reader, &imageFlags);")
+        self.body.append("    if (!reader->error && (imageFlags & ~(GLbitfield)%s))"
+                         % ("GLS_IMAGE_NULL_BIT" if null else "0"))
+        self.body.append("        __glsReaderRaiseError(reader, GLS_PARAMETER_ERROR);")
+
+    def field(self, f):
+        c, r, slot = self.c, f.role, f.slot
+        if slot == "putGLSimageFlags":
+            self.flags()
+        elif slot == "breakArgs":
+            self.body.append("    __glsReaderNextArgGroup(reader);")
+        elif slot == "padInCommand":
+            pass
+        elif isinstance(r, model.String):
+            self.string(r.param)
+        elif isinstance(r, model.OutPointer):
+            self.output(r)
+        elif isinstance(r, model.ArrayPointer):
+            p = r.param
+            self.locals.append("    GLvoid *%s = nullptr;" % p.name)
+            self.body.append("    __glsReaderGetAddress(reader, &%s);" % p.name)
+            self.args.append("(%s)%s" % (p.ctype, p.name))
+            fmt = "format" if c.name == "glInterleavedArrays" else "0"
+            self.before_call.append("        __glsDecodedArrayPointer(%s, %s, %s);"
+                                    % (self.op, fmt, p.name))
+        elif isinstance(r, model.Image):
+            self.image(f)
+        elif isinstance(r, model.Points):
+            self.counted_array(r.param, "__glsCount(__glsSize_%s(target, %s))"
+                               % (c.name, ", ".join(r.args)))
+            self.before_call.append("        if (!__glsTextMapFits(reader, target, %s)) break;"
+                                    % ", ".join(r.args))
+        elif isinstance(r, model.Lists):
+            self.bytes_array(r.param, "__glsReaderGetPixels",
+                             "__glsSize_%s(%s, %s)" % (c.name, r.n, r.type), r.type)
+        elif isinstance(r, model.Indices):
+            self.bytes_array(r.param, "__glsReaderGetPixels",
+                             "__glsSize_%s(%s, %s)" % (c.name, r.count, r.type), r.type)
+        elif isinstance(r, model.VertexData):
+            self.bytes_array(r.param, "__glsReaderGetInterleavedData",
+                             "__glsSize_%s(%s, %s)" % (c.name, r.format, r.count), r.format)
+        elif isinstance(r, model.Matrix):
+            self.fixed_array(r.param, "16")
+        elif isinstance(r, model.Array):
+            if r.length.kind == "fixed":
+                self.fixed_array(r.param, r.length.args[0])
             else:
-                self.scalar(p)
+                # A parameter vector gets room for what the GL may read.
+                room = PARAMETER_ROOM if r.length.kind == "size" else None
+                self.counted_array(r.param, r.length.count(c), room)
+        elif isinstance(r, model.Scalar):
+            self.scalar(r)
+        else:
+            sys.exit("text: %s(%s): no reader for this role" % (c.name, r.name))
 
     def lines(self):
         c = self.c
-        outs = [0]
-        params = c.proto.params
-        image_params = [p for p in params if role_word(c, p, "image(")]
-        if image_params:
-            # The flags word stands in an argument group of its own.
-            null = "null" in table._call_args(role_word(c, image_params[0], "image("))
-            self.locals.append("    GLbitfield flags = 0;")
-            self.body.append("    __glsReaderGetImageFlags(reader, &flags);")
-            self.body.append("    if (!reader->error && (flags & ~(GLbitfield)%s))"
-                             % ("__GLS_IMAGE_NULL_BIT" if null else "0"))
-            self.body.append("        __glsReaderRaiseError(reader, GLS_PARAMETER_ERROR);")
-            self.body.append("    __glsReaderNextArgGroup(reader);")
-            self.before_call.append("        if (!ctx->glInfo.unpackDefaultsSet) __glsPixelUnpackDefaults();")
-        for p in params:
-            if p in image_params:
-                self.image(p, role_word(c, p, "image("))
-            else:
-                self.param(p, table.param_puts(c, p, outs))
-        if any(is_image_output(p) for p in params):
+        self.unpack = False
+        for f in layout.of(c).fields:
+            self.field(f)
+        if self.unpack:
+            self.before_call.insert(0, "        if (!ctx->glInfo.unpackDefaultsSet) __glsPixelUnpackDefaults();")
+        if any(is_image_output(r) for r in c.roles):
             self.before_call.append("        if (!ctx->glInfo.packDefaultsSet) __glsPixelPackDefaults();")
         if self.outs:
             self.before_call.insert(0, "        ctx->outArgs.count = %d;" % self.outs)
@@ -323,11 +303,11 @@ class TextDecoder:
 
 
 def main(out):
-    cmds, _ = table.load()
-    L = [table.header(__file__), "#include <stdint.h>", "#include <stdlib.h>", "",
+    cmds, _ = model.load()
+    L = [emit.header(__file__), "#include <stdint.h>", "#include <stdlib.h>", "",
          '#include "capture/capture.h"', '#include "client/size.h"', '#include "read/decode.h"',
          '#include "read/text_reader.h"', "", 'extern "C" {', ""]
-    own = ("reader", "ctx", "savedOutArgs", "flags")
+    own = ("reader", "ctx", "savedOutArgs", "imageFlags")
     for c in cmds.values():
         if any(p.name in own or p.name.startswith(("heap_", "count_", "room_", "bytes_"))
                for p in c.proto.params):
@@ -342,10 +322,10 @@ def main(out):
     if bad:
         sys.exit("text decoders: " + "; ".join(bad))
     L.append("const __GLSdecodeTextFunc __glsDispatchDecode_text[GLS_OP_COUNT] = {")
-    L += table.slots(cmds, lambda c: "__gls_decode_text_" + c.name, "nullptr")
+    L += emit.slots(cmds, lambda c: "__gls_decode_text_" + c.name, "nullptr")
     L.append("};")
     L.append("}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

@@ -22,19 +22,14 @@
 #include "context_test.h"
 #include "gls_capture_sweep.h"
 #include "api/gls_commands.h"
-#include "stream_records.h"
+#include "records.h"
+#include "sink.h"
 
 namespace {
 
 #define CAPTURE(name) __GLS_SLOT(__glsDefaultCaptureTable, name)
 
 const GLubyte *S(const char *text) { return (const GLubyte *)text; }
-
-std::string written;
-size_t GLSAPI sink(size_t n, const GLubyte *bytes) {
-    written.append((const char *)bytes, n);
-    return n;
-}
 
 // The read function hands out the bytes in pieces of changing size, so that
 // records and tokens straddle every kind of refill.
@@ -69,8 +64,8 @@ protected:
 
     // The calls captured in `type`, into the write function and the file.
     void encode(GLSenum type, const std::function<void()> &calls) {
-        written.clear();
-        glsWriteFunc(sink);
+        Sink::reset();
+        glsWriteFunc(Sink::write);
         ASSERT_TRUE(glsBeginCapture(S(""), type, 0));
         calls();
         glsEndCapture();
@@ -81,12 +76,12 @@ protected:
     }
 
     // The records that playing the encoded calls one way captures.
-    std::vector<StreamRecord> play(GLSenum type, Way way) {
+    std::vector<CapturedRecord> play(GLSenum type, Way way) {
         EXPECT_TRUE(glsBeginCapture(S("replay"), GLS_CONTEXT, 0));
         switch (way) {
-        case CALL_ARRAY: glsCallArray(type, written.size(), (const GLubyte *)written.data()); break;
+        case CALL_ARRAY: glsCallArray(type, Sink::out.size(), (const GLubyte *)Sink::out.data()); break;
         case READ_FUNCTION:
-            reading = written;
+            reading = Sink::out;
             readAt = 0;
             glsReadFunc(source);
             EXPECT_EQ(type, glsCallStream(S("")));
@@ -95,16 +90,16 @@ protected:
         case FILE_STREAM: EXPECT_EQ(type, glsCallStream(S(fileName))); break;
         }
         glsEndCapture();
-        std::vector<StreamRecord> r = streamRecords("replay");
+        std::vector<CapturedRecord> r = capturedRecords("replay");
         glsDeleteStream(S("replay"));
         return r;
     }
 
-    std::vector<StreamRecord> reference(const std::function<void()> &calls) {
+    std::vector<CapturedRecord> reference(const std::function<void()> &calls) {
         EXPECT_TRUE(glsBeginCapture(S("reference"), GLS_CONTEXT, 0));
         calls();
         glsEndCapture();
-        std::vector<StreamRecord> r = streamRecords("reference");
+        std::vector<CapturedRecord> r = capturedRecords("reference");
         glsDeleteStream(S("reference"));
         return r;
     }
@@ -137,17 +132,17 @@ TEST_P(RoundTrip, EveryOpcodeComesBackAsItWasCaptured) {
         for (GLSopcode op = 0; op < GLS_OP_COUNT; ++op) flags[op] = glsGetCaptureFlags(op);
         glsGetError();
         glsCaptureFlags(s.op, __GLS_CAPTURE_WRITE);
-        const std::vector<StreamRecord> want = reference(s.call);
+        const std::vector<CapturedRecord> want = reference(s.call);
         ASSERT_NO_FATAL_FAILURE(encode(type, s.call));
         // Replayed, each command is written again; glsCallStream is also
         // executed, and the outer one is neither written nor replayed.
         const bool callStream = s.op == __GLS_OP_glsCallStream;
-        for (const StreamRecord &r : want) glsCaptureFlags(r.op < 16 ? 55 : r.op, __GLS_CAPTURE_WRITE);
+        for (const CapturedRecord &r : want) glsCaptureFlags(r.op < 16 ? 55 : r.op, __GLS_CAPTURE_WRITE);
         glsCaptureFlags(__GLS_OP_glsCallStream, callStream ? 3 : 1);
         for (Way way : {CALL_ARRAY, READ_FUNCTION, FILE_STREAM}) {
             SCOPED_TRACE(wayNames[way]);
             errors.clear();
-            std::vector<StreamRecord> got = play(type, way);
+            std::vector<CapturedRecord> got = play(type, way);
             if (callStream && way != CALL_ARRAY && !got.empty()) got.pop_back();
             EXPECT_TRUE(want == got) << "\nwant " << describe(want) << "\ngot  " << describe(got);
             EXPECT_TRUE(errors.empty()) << errors.size() << " errors, the first for " << errors[0].first;
@@ -263,12 +258,12 @@ TEST_P(RoundTrip, EdgeValuesComeBackAsTheEncodingHoldsThem) {
         std::function<void()> back = e.calls;
         if (text && e.textRefuses) back = [] {};
         if (text && e.textCalls) back = e.textCalls;
-        const std::vector<StreamRecord> want = reference(back);
+        const std::vector<CapturedRecord> want = reference(back);
         ASSERT_NO_FATAL_FAILURE(encode(type, e.calls));
         for (Way way : {CALL_ARRAY, READ_FUNCTION, FILE_STREAM}) {
             SCOPED_TRACE(wayNames[way]);
             errors.clear();
-            const std::vector<StreamRecord> got = play(type, way);
+            const std::vector<CapturedRecord> got = play(type, way);
             EXPECT_TRUE(want == got) << "\nwant " << describe(want) << "\ngot  " << describe(got);
             EXPECT_EQ(e.textRefuses && text ? 1u : 0u, errors.size());
             EXPECT_EQ(0u, glsGetError());

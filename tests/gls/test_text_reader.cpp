@@ -14,7 +14,7 @@
 #include "api/api.h"
 #include "capture/capture.h"
 #include "context_test.h"
-#include "stream_records.h"
+#include "records.h"
 #include "read/text_reader.h"
 
 namespace {
@@ -242,20 +242,20 @@ protected:
         unsupported.clear();
     }
 
-    std::vector<StreamRecord> expected(const std::function<void()> &calls) {
+    std::vector<CapturedRecord> expected(const std::function<void()> &calls) {
         EXPECT_TRUE(glsBeginCapture(S("want"), GLS_CONTEXT, 0));
         calls();
         glsEndCapture();
-        std::vector<StreamRecord> r = streamRecords("want");
+        std::vector<CapturedRecord> r = capturedRecords("want");
         glsDeleteStream(S("want"));
         return r;
     }
 
-    std::vector<StreamRecord> played(const std::string &text) {
+    std::vector<CapturedRecord> played(const std::string &text) {
         EXPECT_TRUE(glsBeginCapture(S("got"), GLS_CONTEXT, 0));
         glsCallArray(GLS_TEXT, text.size(), (const GLubyte *)text.data());
         glsEndCapture();
-        std::vector<StreamRecord> r = streamRecords("got");
+        std::vector<CapturedRecord> r = capturedRecords("got");
         glsDeleteStream(S("got"));
         return r;
     }
@@ -263,7 +263,7 @@ protected:
     void check(const std::vector<HandCase> &cases) {
         for (const HandCase &c : cases) {
             errors.clear();
-            const std::vector<StreamRecord> want = expected(c.calls), got = played(c.text);
+            const std::vector<CapturedRecord> want = expected(c.calls), got = played(c.text);
             EXPECT_TRUE(want == got) << c.text << "\nwant " << describe(want) << "\ngot  " << describe(got);
             EXPECT_EQ(c.errors, errors) << c.text;
             EXPECT_EQ(0u, glsGetError()) << c.text;
