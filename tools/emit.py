@@ -43,3 +43,12 @@ def scalar_form(proto, name, vector_callee):
         call = "%s(elems);" % vector_callee
     return "%s { %s elems[%d]; %s %s }" % (proto.decl(name), proto.params[0].ctype,
                                           len(proto.params), copies, call)
+
+
+def check_counts(label, counts):
+    """Fails the build when a generator's counts, (what, got, expected)
+    each, drift from those the library relies on."""
+    bad = ["%s: %d, expected %d" % c for c in counts if c[1] != c[2]]
+    if bad:
+        import sys
+        sys.exit("%s: %s" % (label, "; ".join(bad)))

@@ -294,12 +294,9 @@ def main(out):
          "#include <string.h>", "", '#include "client/size.h"', '#include "read/decode.h"', "",
          'extern "C" {', ""]
     natives = [c for op, c in sorted(cmds.items()) if has_native(c)]
-    counts = [("native decoders", len(natives), 245),
-              ("native decoders with outputs",
-               sum(1 for c in natives if c.roles_of(model.OutPointer)), 45)]
-    bad = ["%s: %d, expected %d" % n for n in counts if n[1] != n[2]]
-    if bad:
-        sys.exit("decode: " + "; ".join(bad))
+    emit.check_counts("native decoders", [
+        ("native decoders", len(natives), 245),
+        ("native decoders with outputs", sum(1 for c in natives if c.roles_of(model.OutPointer)), 45)])
     L.append("// The evaluator maps, decoded by hand.")
     L += ["void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr);" % c.name for c in hand]
     L.append("")

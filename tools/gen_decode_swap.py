@@ -143,10 +143,7 @@ def main(out):
             L.append("    __gls_decode_bin_%s(inoutPtr);" % c.name)
         L.append("}")
         L.append("")
-    bad = ["%s: %d, expected %d" % (k, classes[k], CLASS_COUNTS[k])
-           for k in CLASS_COUNTS if classes[k] != CLASS_COUNTS[k]]
-    if bad:
-        sys.exit("swap decoders: " + "; ".join(bad))
+    emit.check_counts("swap decoders", [(k, classes[k], CLASS_COUNTS[k]) for k in CLASS_COUNTS])
     L.append("const __GLSdecodeBinFunc __glsDispatchDecode_bin_swap[GLS_OP_COUNT] = {")
     L += emit.slots(cmds, lambda c: "__gls_decode_bin_swap_" + c.name, "nullptr")
     L.append("};")

@@ -317,10 +317,7 @@ def main(out):
         groups[group(c)] += 1
         L += TextDecoder(c).lines()
         L.append("")
-    bad = ["%s: %d, expected %d" % (k, groups[k], GROUP_COUNTS[k])
-           for k in GROUP_COUNTS if groups[k] != GROUP_COUNTS[k]]
-    if bad:
-        sys.exit("text decoders: " + "; ".join(bad))
+    emit.check_counts("text decoders", [(k, groups[k], GROUP_COUNTS[k]) for k in GROUP_COUNTS])
     L.append("const __GLSdecodeTextFunc __glsDispatchDecode_text[GLS_OP_COUNT] = {")
     L += emit.slots(cmds, lambda c: "__gls_decode_text_" + c.name, "nullptr")
     L.append("};")

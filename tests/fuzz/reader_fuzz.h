@@ -3,6 +3,7 @@
 // and the checks that every stream call leaves the context as it found it.
 #pragma once
 
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -48,9 +49,39 @@ inline __GLScontext *setUp(void (*install)()) {
     __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsError, (__GLSfunc)onError);
     __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glEnd, (__GLSfunc)onCommand<__GLS_OP_glEnd>);
     __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsEndGLS, (__GLSfunc)onCommand<__GLS_OP_glsEndGLS>);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsCallStream, (__GLSfunc)onCallStream);
     install();
     if (glsGetError()) abort();
     return __glsGetContext();
+}
+
+// The input's first byte picks the context's string type (its value modulo
+// 3); the other bytes are copied into a block that ends where they end, so
+// that a read past the last one shows. The caller frees the block.
+inline GLubyte *takeInput(const uint8_t *data, size_t size) {
+    static const GLSenum types[3] = {GLS_UCS1, GLS_UCS2, GLS_UCS4};
+    glsStringType(types[data[0] % 3]);
+    GLubyte *copy = (GLubyte *)malloc(size - 1 ? size - 1 : 1);
+    if (!copy) abort();
+    memcpy(copy, data + 1, size - 1);
+    input = copy;
+    inputSize = size - 1;
+    return copy;
+}
+
+// A glsCallStream of the stream with the empty name plays `nested` while a
+// budget of nestings lasts; other names open nothing.
+inline int nestBudget;
+inline void (*nested)();
+inline GLSenum GLSAPI onCallStream(const GLubyte *name) {
+    const size_t width = __glsCharWidth(__glsGetContext()->stringType);
+    for (size_t i = 0; i < width; ++i) {
+        if (name[i]) return 0;
+    }
+    if (nestBudget <= 0) return 0;
+    --nestBudget;
+    nested();
+    return 0;
 }
 
 // Every call has returned: nesting, read state and abort are as before it,

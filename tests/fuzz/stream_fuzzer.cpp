@@ -6,10 +6,7 @@
 // 3) and, by its upper bits, how many bytes the read function hands out at
 // a time (1 to 63, or as many as asked for); the other bytes are the
 // stream. A glsCallStream command of the stream with the empty name plays
-// the rest of the stream nested, as far as a budget allows; other names
-// open nothing.
-#include <stdint.h>
-
+// the rest of the stream nested, as far as a budget allows.
 #include <algorithm>
 
 #include "reader_fuzz.h"
@@ -17,7 +14,7 @@
 namespace {
 
 size_t readAt, piece;
-int nestBudget;
+const GLubyte emptyName[4] = {0, 0, 0, 0};
 
 size_t GLSAPI source(size_t n, GLubyte *bytes) {
     const size_t k = std::min({n, piece ? piece : n, fuzz::inputSize - readAt});
@@ -26,19 +23,11 @@ size_t GLSAPI source(size_t n, GLubyte *bytes) {
     return k;
 }
 
-GLSenum GLSAPI onCallStream(const GLubyte *name) {
-    const size_t width = __glsCharWidth(__glsGetContext()->stringType);
-    for (size_t i = 0; i < width; ++i) {
-        if (name[i]) return 0;
-    }
-    if (nestBudget <= 0) return 0;
-    --nestBudget;
-    return glsCallStream(name);
-}
+void playRest() { glsCallStream(emptyName); }
 
 void install() {
     glsReadFunc(source);
-    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsCallStream, (__GLSfunc)onCallStream);
+    fuzz::nested = playRest;
 }
 
 }  // namespace
@@ -47,19 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     fuzz::harness = "stream_fuzzer";
     static __GLScontext *const ctx = fuzz::setUp(install);
     if (size == 0) return 0;
-    static const GLSenum types[3] = {GLS_UCS1, GLS_UCS2, GLS_UCS4};
-    glsStringType(types[data[0] % 3]);
+    GLubyte *copy = fuzz::takeInput(data, size);
     piece = data[0] >> 2;
-    // A copy that ends where the stream ends, so that a read past it shows.
-    GLubyte *copy = (GLubyte *)malloc(size - 1 ? size - 1 : 1);
-    if (!copy) return 0;
-    memcpy(copy, data + 1, size - 1);
-    fuzz::input = copy;
-    fuzz::inputSize = size - 1;
     readAt = 0;
-    nestBudget = 8;
-    static const GLubyte empty[4] = {0, 0, 0, 0};
-    glsCallStream(empty);
+    fuzz::nestBudget = 8;
+    glsCallStream(emptyName);
     fuzz::checkAfter(ctx);
     free(copy);
     return 0;

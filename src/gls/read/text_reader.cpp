@@ -202,6 +202,18 @@ bool parseInteger(const __GLStoken *t, bool isSigned, GLulong max, bool names, G
     return false;
 }
 
+// An integer of T's width and signedness; a hexadecimal form above the
+// signed maximum wraps to a negative value.
+template <typename T>
+GLboolean integer(const __GLStoken *t, bool isSigned, bool names, T *out) {
+    const GLulong max = isSigned ? ((GLulong)1 << (8 * sizeof(T) - 1)) - 1
+                                 : ~(GLulong)0 >> (64 - 8 * sizeof(T));
+    GLulong v;
+    if (!parseInteger(t, isSigned, max, names, &v)) return 0;
+    *out = (T)v;
+    return 1;
+}
+
 bool isName(const __GLStoken *t, const char *name) { return !strcmp(t->text, name); }
 
 // ------------------------------------------------------- argument start
@@ -461,46 +473,17 @@ GLboolean __glsReaderNextArgGroup(__GLSreader *r) {
 
 // ------------------------------------------------------------ parsers
 
-GLboolean __glsParseGLint(const __GLStoken *t, GLint *out) {
-    GLulong v;
-    if (!parseInteger(t, true, 0x7FFFFFFF, true, &v)) return 0;
-    *out = (GLint)(GLuint)v;
-    return 1;
-}
-
-GLboolean __glsParseGLuint(const __GLStoken *t, GLuint *out) {
-    GLulong v;
-    if (!parseInteger(t, false, 0xFFFFFFFF, true, &v)) return 0;
-    *out = (GLuint)v;
-    return 1;
-}
-
-GLboolean __glsParseGLbyte(const __GLStoken *t, GLbyte *out) {
-    GLulong v;
-    if (!parseInteger(t, true, 0x7F, false, &v)) return 0;
-    *out = (GLbyte)(GLubyte)v;
-    return 1;
-}
-
+GLboolean __glsParseGLint(const __GLStoken *t, GLint *out) { return integer(t, true, true, out); }
+GLboolean __glsParseGLuint(const __GLStoken *t, GLuint *out) { return integer(t, false, true, out); }
+GLboolean __glsParseGLbyte(const __GLStoken *t, GLbyte *out) { return integer(t, true, false, out); }
 GLboolean __glsParseGLubyte(const __GLStoken *t, GLubyte *out) {
-    GLulong v;
-    if (!parseInteger(t, false, 0xFF, false, &v)) return 0;
-    *out = (GLubyte)v;
-    return 1;
+    return integer(t, false, false, out);
 }
-
 GLboolean __glsParseGLshort(const __GLStoken *t, GLshort *out) {
-    GLulong v;
-    if (!parseInteger(t, true, 0x7FFF, false, &v)) return 0;
-    *out = (GLshort)(GLushort)v;
-    return 1;
+    return integer(t, true, false, out);
 }
-
 GLboolean __glsParseGLushort(const __GLStoken *t, GLushort *out) {
-    GLulong v;
-    if (!parseInteger(t, false, 0xFFFF, false, &v)) return 0;
-    *out = (GLushort)v;
-    return 1;
+    return integer(t, false, false, out);
 }
 
 GLboolean __glsParseGLboolean(const __GLStoken *t, GLboolean *out) {
