@@ -377,6 +377,10 @@ TEST_F(TextCommands, ArraysSizedByTheArgumentsBeforeThem) {
         {"glDeleteTextures(-3, {});", [] { CAPTURE(glDeleteTextures)(-3, nullptr); }, {}},
         {"glPrioritizeTextures(-1, {}, {});", [] { CAPTURE(glPrioritizeTextures)(-1, nullptr, nullptr); }, {}},
         {"glPrioritizeTextures(2, {1}, {0.5, 1});", [] {}, {decodeError(__GLS_OP_glPrioritizeTextures)}},
+        // A count that would take more bytes than the address space holds
+        // costs only what the elements read take.
+        {"glsNumdv(\"n\", 536870912, {1.5, 2.5});", [] {}, {decodeError(__GLS_OP_glsNumdv)}},
+        {"glsNumdv(\"n\", 2147483647, {});", [] {}, {decodeError(__GLS_OP_glsNumdv)}},
         // A name no size function knows: an empty list, and the call.
         {"glLightfv(GL_LIGHT0, 0x1234, {});", [] { CAPTURE(glLightfv)(GL_LIGHT0, 0x1234, points12); }, {}},
         {"glLightfv(GL_LIGHT0, GL_POSITION, {1, 2, 3, 4});",

@@ -2,6 +2,7 @@
 // order, and the walk over the records up to glsEndGLS, each record's
 // argument block handed to the decoder of its opcode in place in the
 // reader's buffer.
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -78,10 +79,13 @@ GLboolean decodeSection(__GLSreader *reader) {
             __glsRaiseError(GLS_DECODE_ERROR);
             return 0;
         }
-        if ((size_t)(reader->end - p) < (GLulong)size + LOOK_AHEAD) {
+        const GLulong need = (GLulong)size + LOOK_AHEAD;
+        if ((GLulong)(reader->end - p) < need) {
             reader->readPtr = p;
             if (!swapped && ctx->abortCall) return 0;
-            if (!__glsReaderFill(reader, (size_t)size + LOOK_AHEAD, 1)) {
+            // A size that no buffer of this machine could hold is as short a
+            // stream as one that ends.
+            if (need > (GLulong)SIZE_MAX || !__glsReaderFill(reader, (size_t)need, 1)) {
                 __glsRaiseError(GLS_DECODE_ERROR);
                 return 0;
             }

@@ -264,20 +264,25 @@ bool parseElement(__GLStextElement type, const __GLStoken *t, void *out) {
 struct ArrayOut {
     __GLSreader *r;
     GLubyte *data;
-    size_t capacity, used, total;
+    size_t capacity, used;
+    GLulong total;  // what all the elements take, which may exceed memory
     void **heap;
 
     bool reserve(size_t bytes) {
         if (used + bytes <= capacity) return true;
-        size_t grown = capacity < 4096 ? 4096 : capacity * 2;
+        GLulong grown = capacity < 4096 ? 4096 : (GLulong)capacity * 2;
         if (grown > total) grown = total;
-        GLubyte *block = (GLubyte *)__glsReaderMalloc(r, grown);
+        if (grown > (GLulong)SIZE_MAX) {
+            __glsReaderRaiseError(r, GLS_RESOURCE_ERROR);
+            return false;
+        }
+        GLubyte *block = (GLubyte *)__glsReaderMalloc(r, (size_t)grown);
         if (!block) return false;
         if (used) memcpy(block, data, used);
         free(*heap);
         *heap = block;
         data = block;
-        capacity = grown;
+        capacity = (size_t)grown;
         return true;
     }
 };
@@ -304,11 +309,11 @@ bool readList(__GLSreader *r, GLulong count, ArrayOut &out, TypeAt typeAt) {
     return __glsReaderExpect(r, '}', 1);
 }
 
-void *list(__GLSreader *r, GLulong count, size_t total, void *stack, size_t stackBytes,
+void *list(__GLSreader *r, GLulong count, GLulong total, void *stack, size_t stackBytes,
            void **heap, __GLStextElement (*typeAt)(GLulong, const void *), const void *arg) {
     void *unused = nullptr;
     ArrayOut out{r, (GLubyte *)stack, stack ? stackBytes : 0, 0, total, heap ? heap : &unused};
-    if (stack && stackBytes >= total) out.capacity = total;
+    if (stack && stackBytes >= total) out.capacity = (size_t)total;
     const bool ok = readList(r, count, out, [&](GLulong i) { return typeAt(i, arg); });
     free(unused);
     if (!ok) return nullptr;
