@@ -268,6 +268,11 @@ TEST_P(RoundTrip, EdgeValuesComeBackAsTheEncodingHoldsThem) {
             EXPECT_EQ(e.textRefuses && text ? 1u : 0u, errors.size());
             EXPECT_EQ(0u, glsGetError());
         }
+        // The file copied: into a context stream, which then holds the same.
+        EXPECT_EQ(type, glsCopyStream(S(fileName), S("copy"), GLS_CONTEXT, 0));
+        EXPECT_TRUE(want == capturedRecords("copy")) << describe(capturedRecords("copy"));
+        glsDeleteStream(S("copy"));
+        EXPECT_EQ(0u, glsGetError());
     }
 }
 
