@@ -179,7 +179,7 @@ class TextDecoder:
         B.append("        const GLulong bytes_%s = room_%s * %s;" % (n, n, elem))
         if c.attrs & commands.CLIENT and not c.attrs & commands.GET:
             # The GL keeps writing into it after the call: the context owns it.
-            B.append("        %s = __glsReaderGet%s(reader, (size_t)bytes_%s);" % (n, c.name[2:], n))
+            B.append("        %s = __glsReaderGet%s(reader, bytes_%s);" % (n, c.name[2:], n))
         else:
             B.append("        %s = (%s)__GLS_TEXT_OUTPUT(reader, bytes_%s, heap_%s);"
                      % (n, p.ctype, n, n))

@@ -428,6 +428,13 @@ TEST_F(TextCommands, QueriesCarryOnlyThePointerValuesOfTheirOutputs) {
          },
          {}},
     });
+    // A feedback buffer of 8 GB is more than a decoder may take.
+    errors.clear();
+    played("glFeedbackBuffer(2147483647, GL_3D, 16);");
+    EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{__GLS_OP_glFeedbackBuffer, GLS_RESOURCE_ERROR}}),
+              errors);
+    EXPECT_EQ((GLSenum)GLS_RESOURCE_ERROR, glsGetError());
+    errors.clear();
     // During the call the record names the one output; afterwards it is as
     // it was.
     __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glGetClipPlane, (__GLSfunc)onGetClipPlane);

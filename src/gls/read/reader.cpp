@@ -112,6 +112,20 @@ void skipAfterText(__GLSreader *reader) {
     }
 }
 
+// The context's buffers are held to the bound of every buffer a decoder
+// takes for a size read from a stream.
+template <typename T>
+T *contextBuffer(__GLSreader *reader, GLulong byteCount, T *(*get)(__GLScontext *, size_t)) {
+    if (reader->error) return nullptr;
+    T *buffer = byteCount <= __GLS_DECODE_HEAP_LIMIT ? get(__glsGetContext(), (size_t)byteCount)
+                                                      : nullptr;
+    if (!buffer) {
+        __glsRaiseError(GLS_RESOURCE_ERROR);
+        __glsReaderRaiseError(reader, GLS_RESOURCE_ERROR);
+    }
+    return buffer;
+}
+
 }  // namespace
 
 extern "C" {
@@ -271,18 +285,12 @@ void *__glsReaderMalloc(__GLSreader *reader, size_t byteCount) {
     return block;
 }
 
-GLfloat *__glsReaderGetFeedbackBuffer(__GLSreader *reader, size_t byteCount) {
-    if (reader->error) return nullptr;
-    GLfloat *buffer = __glsGetFeedbackBuffer(__glsGetContext(), byteCount);
-    if (!buffer) __glsReaderRaiseError(reader, GLS_RESOURCE_ERROR);
-    return buffer;
+GLfloat *__glsReaderGetFeedbackBuffer(__GLSreader *reader, GLulong byteCount) {
+    return contextBuffer(reader, byteCount, __glsGetFeedbackBuffer);
 }
 
-GLuint *__glsReaderGetSelectBuffer(__GLSreader *reader, size_t byteCount) {
-    if (reader->error) return nullptr;
-    GLuint *buffer = __glsGetSelectBuffer(__glsGetContext(), byteCount);
-    if (!buffer) __glsReaderRaiseError(reader, GLS_RESOURCE_ERROR);
-    return buffer;
+GLuint *__glsReaderGetSelectBuffer(__GLSreader *reader, GLulong byteCount) {
+    return contextBuffer(reader, byteCount, __glsGetSelectBuffer);
 }
 
 // ------------------------------------------------------- decode loop

@@ -75,9 +75,10 @@ void __glsReaderRaiseError(__GLSreader *reader, GLSenum code);
 // Null without allocating while the reader's error is set; on failure also
 // records GLS_RESOURCE_ERROR in the reader. The caller frees the block.
 void *__glsReaderMalloc(__GLSreader *reader, size_t byteCount);
-// The context's feedback or selection buffer of at least byteCount bytes.
-GLfloat *__glsReaderGetFeedbackBuffer(__GLSreader *reader, size_t byteCount);
-GLuint *__glsReaderGetSelectBuffer(__GLSreader *reader, size_t byteCount);
+// The context's feedback or selection buffer of at least byteCount bytes;
+// null with GLS_RESOURCE_ERROR beyond what a decoder may take.
+GLfloat *__glsReaderGetFeedbackBuffer(__GLSreader *reader, GLulong byteCount);
+GLuint *__glsReaderGetSelectBuffer(__GLSreader *reader, GLulong byteCount);
 
 // The data offset of the next unread byte.
 static inline GLulong __glsReaderOffset(const __GLSreader *reader) {
