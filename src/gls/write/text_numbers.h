@@ -16,3 +16,11 @@ size_t __glsFormatHex(GLulong value, char *out);
 // spaces (width 0: none).
 size_t __glsFormatFloat(GLuint bits, GLint width, char *out);
 size_t __glsFormatDouble(GLulong bits, GLint width, char *out);
+
+// The two roads behind the float and double forms, which must give the same
+// bytes wherever both give any: the fast one returns 0 for a value it cannot
+// tell from a rounding tie; the exact one is always right and slow.
+size_t __glsFormatFloatFast(GLuint bits, GLint width, char *out);
+size_t __glsFormatDoubleFast(GLulong bits, GLint width, char *out);
+size_t __glsFormatFloatExact(GLuint bits, GLint width, char *out);
+size_t __glsFormatDoubleExact(GLulong bits, GLint width, char *out);
