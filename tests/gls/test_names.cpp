@@ -8,6 +8,7 @@
 #include <atomic>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "dict.h"
 #include "dictset.h"
@@ -189,6 +190,30 @@ TEST(Names, CommandNamesAndAliases) {
         EXPECT_EQ(c.found, __glsOpcodeFromName(set, (const GLubyte *)c.name, &op)) << c.name;
         EXPECT_EQ(c.opcode, op) << c.name;
     }
+}
+
+// The text writer copies names whole: its token copy would put a caret
+// before a caret or a double quote, so no name it writes may hold one.
+TEST(Names, NoWrittenNameHoldsACaretOrAQuote) {
+    std::vector<const char *> names(__glsOpNames, __glsOpNames + GLS_OP_COUNT);
+    for (const __GLSnamePage &page : __glsGLEnumPages) {
+        names.insert(names.end(), page.names, page.names + page.count);
+    }
+    for (const __GLSnamePage &page : __glsEnumPages) {
+        names.insert(names.end(), page.names, page.names + page.count);
+    }
+    names.insert(names.end(), __glsGLAttribMaskNames,
+                 __glsGLAttribMaskNames + __GLS_GL_ATTRIB_MASK_COUNT);
+    names.insert(names.end(), __glsGLClientAttribMaskNames,
+                 __glsGLClientAttribMaskNames + __GLS_GL_CLIENT_ATTRIB_MASK_COUNT);
+    names.insert(names.end(), __glsImageFlagNames, __glsImageFlagNames + __GLS_IMAGE_FLAG_COUNT);
+    size_t checked = 0;
+    for (const char *name : names) {
+        if (!name) continue;
+        ++checked;
+        EXPECT_EQ(nullptr, strpbrk(name, "^\"")) << name;
+    }
+    EXPECT_GT(checked, 1300u);
 }
 
 // Drops the process's set so that the next user builds it again.
