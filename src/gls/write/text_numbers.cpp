@@ -337,19 +337,26 @@ inline void writeDigitsWithPoint(char *out, GLulong v, int count, int whole) {
     out[whole] = '.';
 }
 
-// Drops r's trailing zeros and counts them off *digits.
+// Drops r's trailing zeros and counts them off *digits: eight, four, two
+// and one at a time, in 32-bit arithmetic once r fits.
+template <typename T>
+inline T dropZeros(T r, int *digits) {
+    static const GLuint steps[3] = {10000, 100, 10};
+    for (int i = 0; i < 3; ++i) {
+        if (r % steps[i] == 0) {
+            r /= steps[i];
+            *digits -= 4 >> i;
+        }
+    }
+    return r;
+}
+
 inline GLulong dropTrailingZeros(GLulong r, int *digits) {
-    if (r > 0xFFFFFFFFu && r % 100000000u == 0) {
+    if (r % 100000000u == 0) {
         r /= 100000000u;
         *digits -= 8;
     }
-    if (r > 0xFFFFFFFFu) {
-        for (; r % 10 == 0; r /= 10) --*digits;
-        return r;
-    }
-    GLuint small = (GLuint)r;
-    for (; small % 10 == 0; small /= 10) --*digits;
-    return small;
+    return r > 0xFFFFFFFFu ? dropZeros<GLulong>(r, digits) : dropZeros<GLuint>((GLuint)r, digits);
 }
 
 // "%.PG" of the `precision`-digit integer r (0, or at least 10^(P-1)) whose
