@@ -18,8 +18,8 @@
 
 #include "spinning_quads_draw.h"
 
-#include "api.h"
-#include "startup.h"
+#include "api/api.h"
+#include "core/startup.h"
 
 // The core is not a DLL here: nothing calls the debugger's process hook.
 extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }

@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "dict.h"
-#include "dictset.h"
+#include "base/dict.h"
+#include "core/dictset.h"
 #include "gls_functions.h"
-#include "names.h"
-#include "startup.h"
+#include "base/names.h"
+#include "core/startup.h"
 #include "support.h"
 
 namespace {

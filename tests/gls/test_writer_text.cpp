@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "text_numbers.h"
+#include "write/text_numbers.h"
 #include "writer_fixture.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // decide (a rounding tie, or too close to one to tell), the exact one: all
 // of the value's decimal digits expanded with a small big-number in base
 // 10^9, then rounded half to even.
-#include "text_numbers.h"
+#include "write/text_numbers.h"
 
 #include <string.h>
 
