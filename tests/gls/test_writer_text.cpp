@@ -497,7 +497,9 @@ TEST_F(WriterTest, TextStreamsAreFramedAndFlushedAtTheLimit) {
     open(GLS_TEXT);
     EXPECT_EQ("glsBeginGLS(1, 0);\n", WriterSink::out);
     std::string expect = WriterSink::out;
-    for (int i = 0; i < 5000; ++i) {
+    // Enough commands of about 17 bytes to fill the buffer three times.
+    const int commands = 3 * __GLS_WRITER_LIMIT / 17;
+    for (int i = 0; i < commands; ++i) {
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glCallList, 0));
         w->put.putGLuint(w, (GLuint)i);
         w->put.endCommand(w);
@@ -508,8 +510,8 @@ TEST_F(WriterTest, TextStreamsAreFramedAndFlushedAtTheLimit) {
     ASSERT_GE(WriterSink::calls.size(), 4u);
     for (size_t i = 1; i + 1 < WriterSink::calls.size(); ++i) {
         // Each put checks the limit once, then writes one short element.
-        EXPECT_GE(WriterSink::calls[i], 16128u);
-        EXPECT_LT(WriterSink::calls[i], 16128u + 32);
+        EXPECT_GE(WriterSink::calls[i], (size_t)__GLS_WRITER_LIMIT);
+        EXPECT_LT(WriterSink::calls[i], (size_t)__GLS_WRITER_LIMIT + 32);
     }
 }
 
@@ -517,13 +519,14 @@ TEST_F(WriterTest, AFailedTextFlushStopsTheStream) {
     open(GLS_TEXT);
     WriterSink::shortBy = 1;
     int begun = 0;
-    for (int i = 0; i < 5000; ++i) {
+    const int commands = 3 * __GLS_WRITER_LIMIT / 17;  // about 17 bytes each
+    for (int i = 0; i < commands; ++i) {
         if (!w->put.beginCommand(w, __GLS_OP_glCallList, 0)) continue;
         ++begun;
         w->put.putGLuint(w, (GLuint)i);
         w->put.endCommand(w);
     }
-    EXPECT_LT(begun, 5000);
+    EXPECT_LT(begun, commands);
     EXPECT_EQ(GLS_IO_ERROR, glsGetError());
     size_t calls = WriterSink::calls.size();
     close();

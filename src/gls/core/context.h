@@ -126,8 +126,10 @@ struct __GLScontext {
     __GLSprefix *writePrefix;
 };
 
+// Read in place where the platform allows: every GL call of a capturing
+// thread asks for it.
 static inline __GLScontext *__glsGetContext(void) {
-    return (__GLScontext *)__glsTlsGet(__glsContextTLS);
+    return (__GLScontext *)__glsTlsGetInline(__glsContextTLS);
 }
 
 extern "C" {

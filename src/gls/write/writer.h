@@ -119,8 +119,11 @@ struct __GLSwriter {
 };
 
 enum {
-    __GLS_WRITER_BUFFER_SIZE = 16384,
-    __GLS_WRITER_LIMIT = 16128,
+    // A file writer's buffer: large, so that a stream of small records
+    // reaches the system in few calls; the text writer's puts may write up
+    // to 256 bytes past the limit.
+    __GLS_WRITER_BUFFER_SIZE = 1 << 18,
+    __GLS_WRITER_LIMIT = __GLS_WRITER_BUFFER_SIZE - 256,
     __GLS_WRITE_APPEND = 1,
     __GLS_WRITE_NO_FRAMING = 2,
 };
