@@ -44,8 +44,27 @@ inline void put(__GLSwriter *w, GLulong v) {
     w->writePtr += N;
 }
 
+// The stream's order is the host's own: arrays go as they lie.
+template <bool Msb>
+constexpr bool hostOrder() {
+    return Msb == (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__);
+}
+
 template <bool Msb, int N>
 void putElements(__GLSwriter *w, __GLScount count, const void *values) {
+    if (count <= 0) return;
+    if (hostOrder<Msb>() || N == 1) {
+        // A vertex's few values are copied in line, a call costing more.
+        if (count <= 16) {
+            for (__GLScount i = 0; i < count; ++i) {
+                memcpy(w->writePtr + i * N, (const GLubyte *)values + i * N, N);
+            }
+        } else {
+            memcpy(w->writePtr, values, (size_t)count * N);
+        }
+        w->writePtr += (size_t)count * N;
+        return;
+    }
     const GLubyte *src = (const GLubyte *)values;
     for (__GLScount i = 0; i < count; ++i) put<Msb, N>(w, hostElement<N>(src + i * N, false));
 }
