@@ -13,6 +13,7 @@
 #include "api/api.h"
 #include "capture/capture.h"
 #include "context_test.h"
+#include "sink.h"
 
 namespace {
 
@@ -60,8 +61,6 @@ void GLSAPI exec_glDrawElements(GLenum m, GLsizei n, GLenum t, const GLvoid *) {
 }
 void GLSAPI entry(GLSopcode op) { note("entry " + str(op)); }
 void GLSAPI leave(GLSopcode op) { note("exit " + str(op)); }
-std::string text;
-size_t GLSAPI sink(size_t n, const GLubyte *b) { return text.append((const char *)b, n), n; }
 
 const GLSopcode draws[] = {__GLS_OP_glArrayElement, __GLS_OP_glDrawArrays, __GLS_OP_glDrawElements};
 const __GLSfunc execs[] = {(__GLSfunc)exec_glArrayElement, (__GLSfunc)exec_glDrawArrays,
@@ -367,10 +366,10 @@ TEST_F(VertexArrays, UnexpandableCallsAreCapturedAsTheyStand) {
     }
     // The draw's record, too, is the application's own.
     ctx()->captureFlags[__GLS_OP_glDrawArrays] = __GLS_CAPTURE_WRITE;
-    ctx()->writeFunc = sink;
+    ctx()->writeFunc = Sink::write;
     ctx()->writer = __glsWriterCreate((const GLubyte *)"", GLS_TEXT, 0);
     drawArrays(GL_TRIANGLES, 0, -1);
     __glsWriterFlush(ctx()->writer);
     ctx()->writer = __glsWriterDestroy(ctx()->writer);
-    EXPECT_NE(std::string::npos, text.find("glDrawArrays(GL_TRIANGLES, 0, -1);")) << text;
+    EXPECT_NE(std::string::npos, Sink::out.find("glDrawArrays(GL_TRIANGLES, 0, -1);")) << Sink::out;
 }
