@@ -139,6 +139,12 @@ static inline __GLScontext *__glsGetContext(void) {
     return (__GLScontext *)__glsTlsGetInline(__glsContextTLS);
 }
 
+// The capture-exec guard (__glsBeginCaptureExec and __glsEndCaptureExec) on
+// a context already at hand, for the code on every GL call's path, which
+// has read the thread's context once.
+static inline void __glsCaptureExecEnter(__GLScontext *ctx) { ++ctx->captureExecDepth; }
+static inline void __glsCaptureExecLeave(__GLScontext *ctx) { --ctx->captureExecDepth; }
+
 extern "C" {
 extern __GLSlist __glsContextList;
 extern GLuint __glsNextContextName;

@@ -113,7 +113,7 @@ void GLSAPI endCommand(__GLSwriter *w) {
         // The record is broken: drop it and keep everything after it out of
         // the stream, but let the application run on.
         w->writePtr = w->lastHeader ? w->lastHeader : w->writePtr;
-        w->failed = 1;
+        __glsWriterMarkFailed(w);
         __glsRaiseError(GLS_PARAMETER_ERROR);
     }
 }
@@ -153,14 +153,14 @@ GLboolean GLSAPI makeRoomFile(__GLSwriter *w, GLulong n) {
     GLulong size = n + (w->wordPhase ? 4 : 0);
     if (size > (GLulong)(SIZE_MAX - 8)) {
         __glsRaiseError(GLS_RESOURCE_ERROR);
-        w->failed = 1;
+        __glsWriterMarkFailed(w);
         return 0;
     }
     // The new buffer is had before the old one goes, so a writer that
     // cannot grow keeps a buffer it may still point into.
     GLubyte *buffer = (GLubyte *)__glsMalloc((size_t)size);
     if (!buffer) {
-        w->failed = 1;
+        __glsWriterMarkFailed(w);
         return 0;
     }
     free(w->buffer);
@@ -385,8 +385,10 @@ void fillTable(__GLSputTable *t) {
 void __glsBinaryWriterInit(__GLSwriter *writer, GLSenum streamType) {
     if (streamType == GLS_BINARY_MSB_FIRST) {
         fillTable<true>(&writer->put);
+        writer->nativeRecords = hostOrder<true>();
     } else {
         fillTable<false>(&writer->put);
+        writer->nativeRecords = hostOrder<false>();
     }
     if (streamType == GLS_CONTEXT) writer->put.makeRoom = nullptr;
 }

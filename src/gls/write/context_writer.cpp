@@ -29,7 +29,7 @@ void setLimit(__GLSwriter *w, __GLScontextBlock *block) {
 }
 
 GLboolean fail(__GLSwriter *w) {
-    w->failed = 1;
+    __glsWriterMarkFailed(w);
     return 0;
 }
 
