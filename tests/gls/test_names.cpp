@@ -193,26 +193,45 @@ TEST(Names, CommandNamesAndAliases) {
     }
 }
 
-// The text writer copies names whole: its token copy would put a caret
-// before a caret or a double quote, so no name it writes may hold one.
-TEST(Names, NoWrittenNameHoldsACaretOrAQuote) {
-    std::vector<const char *> names(__glsOpNames, __glsOpNames + GLS_OP_COUNT);
-    for (const __GLSnamePage &page : __glsGLEnumPages) {
-        names.insert(names.end(), page.names, page.names + page.count);
+// The text writer copies names whole, by the lengths the tables give: its
+// token copy would put a caret before a caret or a double quote, so no name
+// it writes may hold one, and every length must be the name's.
+TEST(Names, WrittenNamesAreCopiedWholeByTheirLengths) {
+    std::vector<std::pair<const char *, size_t>> names;
+    for (int op = 0; op < GLS_OP_COUNT; ++op) {
+        names.push_back({__glsOpNames[op], __glsOpNameLengths[op]});
     }
-    for (const __GLSnamePage &page : __glsEnumPages) {
-        names.insert(names.end(), page.names, page.names + page.count);
+    const struct {
+        const __GLSnamePage *pages;
+        int count;
+    } tables[] = {{__glsGLEnumPages, __GLS_GL_ENUM_PAGE_COUNT},
+                  {__glsEnumPages, __GLS_ENUM_PAGE_COUNT}};
+    for (const auto &t : tables) {
+        const __GLSnamePage *pages = t.pages;
+        for (int p = 0; p < t.count; ++p) {
+            for (int i = 0; i < pages[p].count; ++i) {
+                names.push_back({pages[p].names[i], pages[p].lengths[i]});
+            }
+        }
     }
-    names.insert(names.end(), __glsGLAttribMaskNames,
-                 __glsGLAttribMaskNames + __GLS_GL_ATTRIB_MASK_COUNT);
-    names.insert(names.end(), __glsGLClientAttribMaskNames,
-                 __glsGLClientAttribMaskNames + __GLS_GL_CLIENT_ATTRIB_MASK_COUNT);
-    names.insert(names.end(), __glsImageFlagNames, __glsImageFlagNames + __GLS_IMAGE_FLAG_COUNT);
+    for (int i = 0; i < __GLS_GL_ATTRIB_MASK_COUNT; ++i) {
+        names.push_back({__glsGLAttribMaskNames[i], strlen(__glsGLAttribMaskNames[i])});
+    }
+    for (int i = 0; i < __GLS_GL_CLIENT_ATTRIB_MASK_COUNT; ++i) {
+        names.push_back({__glsGLClientAttribMaskNames[i], strlen(__glsGLClientAttribMaskNames[i])});
+    }
+    for (int i = 0; i < __GLS_IMAGE_FLAG_COUNT; ++i) {
+        names.push_back({__glsImageFlagNames[i], strlen(__glsImageFlagNames[i])});
+    }
     size_t checked = 0;
-    for (const char *name : names) {
-        if (!name) continue;
+    for (const auto &n : names) {
+        if (!n.first) {
+            EXPECT_EQ(0u, n.second);
+            continue;
+        }
         ++checked;
-        EXPECT_EQ(nullptr, strpbrk(name, "^\"")) << name;
+        EXPECT_EQ(nullptr, strpbrk(n.first, "^\"")) << n.first;
+        EXPECT_EQ(strlen(n.first), n.second) << n.first;
     }
     EXPECT_GT(checked, 1300u);
 }
