@@ -20,35 +20,12 @@
 
 #include "api/api.h"
 #include "core/startup.h"
+#include "gls_entry.h"
 
 // The core is not a DLL here: nothing calls the debugger's process hook.
 extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
 
-// The core's own entry points.
-extern "C" {
-void GLSAPI glNewList(GLuint list, GLenum mode);
-void GLSAPI glEndList(void);
-void GLSAPI glDeleteLists(GLuint list, GLsizei range);
-void GLSAPI glBegin(GLenum mode);
-void GLSAPI glEnd(void);
-void GLSAPI glColor4f(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
-void GLSAPI glVertex3f(GLfloat x, GLfloat y, GLfloat z);
-GLenum GLSAPI glGetError(void);
-void GLSAPI glTexParameteri(GLenum target, GLenum pname, GLint param);
-void GLSAPI glBindTexture(GLenum target, GLuint texture);
-void GLSAPI glFinish(void);
-}
-
 namespace {
-
-enum : GLenum {
-    kCompile = 0x1300,
-    kPoints = 0x0000,
-    kTexture2D = 0x0DE1,
-    kMinFilter = 0x2801,
-    kNearest = 0x2600,
-    kLinear = 0x2601,
-};
 
 // One set of the procedures a workload calls: the core's or the system's.
 struct Procs {
@@ -102,8 +79,8 @@ typedef double (*Workload)(const Procs &gl, long calls);
 
 // glColor4f and glVertex3f pairs compiled into a display list.
 double displayList(const Procs &gl, long calls) {
-    gl.newList(1, kCompile);
-    gl.begin(kPoints);
+    gl.newList(1, GL_COMPILE);
+    gl.begin(GL_POINTS);
     double start = secondsNow();
     for (long i = 0; i < calls / 2; ++i) {
         const float f = (float)(i & 1023);
@@ -129,7 +106,7 @@ double getError(const Procs &gl, long calls) {
 double texParameter(const Procs &gl, long calls) {
     double start = secondsNow();
     for (long i = 0; i < calls; ++i) {
-        gl.texParameteri(kTexture2D, kMinFilter, (i & 1) ? kLinear : kNearest);
+        gl.texParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, (i & 1) ? GL_LINEAR : GL_NEAREST);
     }
     return secondsNow() - start;
 }
@@ -221,7 +198,7 @@ int main(int argc, char **argv) {
     }
     GetTempPathA(MAX_PATH - 32, streamPath);
     lstrcatA(streamPath, "capture_cost.gls");
-    glBindTexture(kTexture2D, 1);
+    glBindTexture(GL_TEXTURE_2D, 1);
 
     const int nWorkloads = sizeof kWorkloads / sizeof kWorkloads[0];
     std::vector<double> ns[nWorkloads][kModes];

@@ -205,7 +205,8 @@ TEST(TextNumbers, FastAndExactRoadsAgree) {
     // Doubles of everyday size, whose exact road is cheap enough to try often.
     for (int i = 0; i < 250000; ++i) {
         GLulong r = next();
-        doubles.push_back((r & 0x800FFFFFFFFFFFFFull) | (GLulong)(1023 - 40 + (r >> 52) % 80) << 52);
+        const GLulong exponent = 1023 - 40 + (r >> 52) % 80;
+        doubles.push_back((r & 0x800FFFFFFFFFFFFFull) | exponent << 52);
     }
     for (int i = 0; i < 200000; ++i) floats.push_back((GLuint)(next() >> 32) & 0x807FFFFF);
     for (int i = 0; i < 20000; ++i) doubles.push_back(next() & 0x800FFFFFFFFFFFFFull);
@@ -232,7 +233,8 @@ TEST(TextNumbers, FastAndExactRoadsAgree) {
         snprintf(text, sizeof text, "%llu5e%d", (unsigned long long)(1000000 + r % 9000000),
                  (int)((r >> 40) % 84) - 52);
         GLuint fb = floatBits(strtof(text, nullptr));
-        snprintf(text, sizeof text, "%llu5e%d", (unsigned long long)(1000000000000000ull + r % 9000000000000000ull),
+        snprintf(text, sizeof text, "%llu5e%d",
+                 (unsigned long long)(1000000000000000ull + r % 9000000000000000ull),
                  (int)((r >> 40) % 640) - 340);
         GLulong db = doubleBits(strtod(text, nullptr));
         for (int k = -1; k <= 1; ++k) floats.push_back(fb + k), doubles.push_back(db + k);
@@ -250,16 +252,16 @@ TEST(TextNumbers, FastAndExactRoadsAgree) {
     size_t floatFallbacks = 0, doubleFallbacks = 0;
     char mine[40], fast[40], exact[40];
     for (GLuint b : floats) {
-        size_t e = __glsFormatFloatExact(b, 0, exact);
+        size_t e = __glsFormatFloatBy(__GLS_EXACT_ONLY, b, 0, exact);
         ASSERT_EQ(std::string(exact, e), std::string(mine, __glsFormatFloat(b, 0, mine)))
             << "float " << std::hex << b;
-        floatFallbacks += !__glsFormatFloatFast(b, 0, fast);
+        floatFallbacks += !__glsFormatFloatBy(__GLS_FAST_ONLY, b, 0, fast);
     }
     for (GLulong b : doubles) {
-        size_t e = __glsFormatDoubleExact(b, 0, exact);
+        size_t e = __glsFormatDoubleBy(__GLS_EXACT_ONLY, b, 0, exact);
         ASSERT_EQ(std::string(exact, e), std::string(mine, __glsFormatDouble(b, 0, mine)))
             << "double " << std::hex << b;
-        doubleFallbacks += !__glsFormatDoubleFast(b, 0, fast);
+        doubleFallbacks += !__glsFormatDoubleBy(__GLS_FAST_ONLY, b, 0, fast);
     }
     EXPECT_LE(floatFallbacks, 10u);
     EXPECT_LE(doubleFallbacks, 10u);

@@ -407,15 +407,13 @@ size_t layout(bool negative, GLulong r, int x, int precision, char *out) {
     return (size_t)(p - out);
 }
 
-enum Road { FAST_OR_EXACT, FAST_ONLY, EXACT_ONLY };
-
 // "%.PG" of a finite value m * 2^e2 (m may be 0); 0 when the fast road
 // alone was asked for and cannot tell.
-size_t formatG(bool negative, GLulong m, int e2, int precision, Road road, char *out) {
+size_t formatG(bool negative, GLulong m, int e2, int precision, __GLSnumberRoad road, char *out) {
     GLulong r = 0;
     int x = 0;
-    if (m && (road == EXACT_ONLY || !fastDigits(m, e2, precision, &r, &x))) {
-        if (road == FAST_ONLY) return 0;
+    if (m && (road == __GLS_EXACT_ONLY || !fastDigits(m, e2, precision, &r, &x))) {
+        if (road == __GLS_FAST_ONLY) return 0;
         exactDigits(m, e2, precision, &r, &x);
     }
     return layout(negative, r, x, precision, out);
@@ -432,27 +430,6 @@ size_t special(bool negative, bool nan, GLulong bits, char *out) {
 size_t pad(size_t n, GLint width, char *out) {
     while ((GLint)n < width) out[n++] = ' ';
     return n;
-}
-
-size_t formatFloat(GLuint bits, GLint width, Road road, char *out) {
-    bool negative = bits >> 31;
-    GLuint exp = (bits >> 23) & 0xFF, frac = bits & 0x7FFFFF;
-    if (exp == 0xFF) return special(negative, frac != 0, bits, out);
-    GLulong m = exp ? (frac | 0x800000u) : frac;
-    int e2 = exp ? (int)exp - 150 : -149;
-    size_t n = formatG(negative, m, e2, 7, road, out);
-    return n ? pad(n, width, out) : 0;
-}
-
-size_t formatDouble(GLulong bits, GLint width, Road road, char *out) {
-    bool negative = bits >> 63;
-    GLuint exp = (GLuint)(bits >> 52) & 0x7FF;
-    GLulong frac = bits & 0xFFFFFFFFFFFFFull;
-    if (exp == 0x7FF) return special(negative, frac != 0, bits, out);
-    GLulong m = exp ? (frac | (1ull << 52)) : frac;
-    int e2 = exp ? (int)exp - 1075 : -1074;
-    size_t n = formatG(negative, m, e2, 16, road, out);
-    return n ? pad(n, width, out) : 0;
 }
 
 }  // namespace
@@ -490,25 +467,30 @@ size_t __glsFormatHex(GLulong value, char *out) {
 }
 
 size_t __glsFormatFloat(GLuint bits, GLint width, char *out) {
-    return formatFloat(bits, width, FAST_OR_EXACT, out);
+    return __glsFormatFloatBy(__GLS_FAST_OR_EXACT, bits, width, out);
 }
 
 size_t __glsFormatDouble(GLulong bits, GLint width, char *out) {
-    return formatDouble(bits, width, FAST_OR_EXACT, out);
+    return __glsFormatDoubleBy(__GLS_FAST_OR_EXACT, bits, width, out);
 }
 
-size_t __glsFormatFloatFast(GLuint bits, GLint width, char *out) {
-    return formatFloat(bits, width, FAST_ONLY, out);
+size_t __glsFormatFloatBy(__GLSnumberRoad road, GLuint bits, GLint width, char *out) {
+    bool negative = bits >> 31;
+    GLuint exp = (bits >> 23) & 0xFF, frac = bits & 0x7FFFFF;
+    if (exp == 0xFF) return special(negative, frac != 0, bits, out);
+    GLulong m = exp ? (frac | 0x800000u) : frac;
+    int e2 = exp ? (int)exp - 150 : -149;
+    size_t n = formatG(negative, m, e2, 7, road, out);
+    return n ? pad(n, width, out) : 0;
 }
 
-size_t __glsFormatDoubleFast(GLulong bits, GLint width, char *out) {
-    return formatDouble(bits, width, FAST_ONLY, out);
-}
-
-size_t __glsFormatFloatExact(GLuint bits, GLint width, char *out) {
-    return formatFloat(bits, width, EXACT_ONLY, out);
-}
-
-size_t __glsFormatDoubleExact(GLulong bits, GLint width, char *out) {
-    return formatDouble(bits, width, EXACT_ONLY, out);
+size_t __glsFormatDoubleBy(__GLSnumberRoad road, GLulong bits, GLint width, char *out) {
+    bool negative = bits >> 63;
+    GLuint exp = (GLuint)(bits >> 52) & 0x7FF;
+    GLulong frac = bits & 0xFFFFFFFFFFFFFull;
+    if (exp == 0x7FF) return special(negative, frac != 0, bits, out);
+    GLulong m = exp ? (frac | (1ull << 52)) : frac;
+    int e2 = exp ? (int)exp - 1075 : -1074;
+    size_t n = formatG(negative, m, e2, 16, road, out);
+    return n ? pad(n, width, out) : 0;
 }
