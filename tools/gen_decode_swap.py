@@ -136,6 +136,19 @@ def main(out):
         if kind == "none":
             L.append("    (void)inoutPtr;")
             L.append("    __GLS_SLOT(__glsGetContext()->callFuncs, %s)();" % c.name)
+        elif kind == "vector":
+            # The block is the vector the call function takes.
+            r = c.roles[0]
+            n = "16" if isinstance(r, model.Matrix) else r.length.args[0]
+            w = width_of(r.param)
+            L.append("    __GLScontext *const ctx = __glsGetContext();")
+            L.append("    if (__glsDecodeArgBytes(__GLS_OP_%s, inoutPtr) < %d) {" % (c.name, int(n) * w))
+            L.append("        __glsCallErrorFunc(__GLS_OP_%s, GLS_DECODE_ERROR);" % c.name)
+            L.append("        return;")
+            L.append("    }")
+            if w > 1:
+                L.append("    __glsSwapRun(inoutPtr, %d, %s);" % (w, n))
+            L.append("    __GLS_SLOT(ctx->callFuncs, %s)((%s)inoutPtr);" % (c.name, r.param.ctype))
         else:
             if body:
                 L.append("    __GLSswapCursor cursor = __glsSwapBegin(__GLS_OP_%s, inoutPtr);" % c.name)

@@ -19,14 +19,14 @@ template <bool swapped>
 GLuint word16(const GLubyte *p) {
     GLushort v;
     memcpy(&v, p, 2);
-    return swapped ? __glsSwap2Value(v) : v;
+    return swapped ? __builtin_bswap16(v) : v;
 }
 
 template <bool swapped>
 GLuint word32(const GLubyte *p) {
     GLuint v;
     memcpy(&v, p, 4);
-    return swapped ? __glsSwap4Value(v) : v;
+    return swapped ? __builtin_bswap32(v) : v;
 }
 
 void reportUnsupported(GLuint opcode) {

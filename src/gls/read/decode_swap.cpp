@@ -11,21 +11,6 @@ static GLulong within(const __GLSswapCursor *s, GLulong n) {
 // The swaps take counts of type GLint: larger stretches go in pieces.
 static const GLint PIECE = 0x10000000;
 
-void __glsSwapArray(__GLSswapCursor *s, int width, GLulong count) {
-    const GLulong bytes = count <= ~(GLulong)0 / (GLulong)width ? count * (GLulong)width : ~(GLulong)0;
-    GLulong n = within(s, bytes) / (GLulong)width;
-    GLubyte *p = s->block + s->at;
-    while (n) {
-        const GLint piece = n < (GLulong)PIECE ? (GLint)n : PIECE;
-        if (width == 2) __glsSwap2v(piece, p);
-        if (width == 4) __glsSwap4v(piece, p);
-        if (width == 8) __glsSwap8v(piece, p);
-        p += (size_t)piece * (size_t)width;
-        n -= (GLulong)piece;
-    }
-    __glsSwapSkip(s, bytes);
-}
-
 void __glsSwapString(__GLSswapCursor *s) {
     const GLulong start = s->at;
     const GLuint word = __glsSwapField4(s);

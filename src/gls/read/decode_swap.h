@@ -56,8 +56,36 @@ static inline void __glsSwapField8(__GLSswapCursor *s) {
     if (__glsSwapTake(s, 8, &p)) __glsSwap8(p);
 }
 
+// n values of 2, 4 or 8 bytes from p, reversed in place.
+static inline void __glsSwapRun(GLubyte *p, int width, GLulong n) {
+    for (GLulong i = 0; i < n; ++i, p += width) {
+        if (width == 2) {
+            GLushort v;
+            memcpy(&v, p, 2);
+            v = __builtin_bswap16(v);
+            memcpy(p, &v, 2);
+        } else if (width == 4) {
+            GLuint v;
+            memcpy(&v, p, 4);
+            v = __builtin_bswap32(v);
+            memcpy(p, &v, 4);
+        } else {
+            GLulong v;
+            memcpy(&v, p, 8);
+            v = __builtin_bswap64(v);
+            memcpy(p, &v, 8);
+        }
+    }
+}
+
 // count values of 2, 4 or 8 bytes; as many as the record holds.
-void __glsSwapArray(__GLSswapCursor *s, int width, GLulong count);
+static inline void __glsSwapArray(__GLSswapCursor *s, int width, GLulong count) {
+    const GLulong bytes =
+        count <= ~(GLulong)0 / (GLulong)width ? count * (GLulong)width : ~(GLulong)0;
+    const GLulong room = s->at < s->avail ? s->avail - s->at : 0;
+    __glsSwapRun(s->block + s->at, width, (bytes < room ? bytes : room) / (GLulong)width);
+    __glsSwapSkip(s, bytes);
+}
 // A counted string: its size word, then a step over the whole field.
 void __glsSwapString(__GLSswapCursor *s);
 // byteCount bytes of pixel or list data of a GL type.
