@@ -188,6 +188,9 @@ TEST_F(Reader, HeadersAndRecordHeaders) {
         {"text of major version 0", "glsBeginGLS(0, 5); glsEndGLS();         ", {"begin 0.5", "end"},
          GLS_TEXT, 0},
         {"fewer than 20 bytes", "glsBeginGLS(1,0);  ", {}, 0, GLS_PARAMETER_ERROR},
+        {"a malformed end of a text section still ends it",
+         "glsBeginGLS(1, 0); glsEndGLS(1); glsBeginGLS(1, 1); glEnd(); glsEndGLS();",
+         {"begin 1.0", "error 20 128", "end", "begin 1.1", "glEnd", "end"}, GLS_TEXT, 0},
     };
     for (const auto &c : cases) {
         EXPECT_EQ(c.calls, playFile(c.bytes, &type, &error)) << c.what;
