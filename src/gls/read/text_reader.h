@@ -8,6 +8,7 @@
 // makes its call only when the error is still clear.
 #pragma once
 
+#include "read/decode.h"
 #include "read/reader.h"
 
 struct __GLSdict;
@@ -143,19 +144,19 @@ GLboolean __glsTextMapFits(__GLSreader *reader, GLenum target, GLint stride, GLi
 GLboolean __glsTextMapFits(__GLSreader *reader, GLenum target, GLint ustride, GLint uorder,
                            GLint vstride, GLint vorder);
 
-// An output buffer: up to 65,536 bytes on the decoder's own stack, larger
-// ones from the heap into heapVar, which the decoder frees.
+// An output buffer: as much as a decoder keeps on its own stack there,
+// larger ones from the heap into heapVar, which the decoder frees.
 #define __GLS_TEXT_OUTPUT(reader, byteCount, heapVar)                                         \
-    ((GLulong)(byteCount) <= 0x10000                                                          \
+    ((GLulong)(byteCount) <= __GLS_DECODE_STACK_LIMIT                                         \
          ? __builtin_alloca((GLulong)(byteCount) ? ((size_t)(byteCount) + 3) & ~(size_t)3 : 4) \
          : ((heapVar) = __glsReaderDecodeMalloc((reader), (GLulong)(byteCount))))
 
 // The stack side of the buffer of an array whose size the stream gives:
-// up to 65,536 bytes on the decoder's own stack, else nothing, so that the
+// as much as a decoder keeps on its own stack, else nothing, so that the
 // array reader takes the heap as the elements arrive. Two arguments.
 #define __GLS_TEXT_STACK(byteCount)                                                       \
-    ((GLulong)(byteCount) <= 0x10000                                                      \
+    ((GLulong)(byteCount) <= __GLS_DECODE_STACK_LIMIT                                     \
          ? __builtin_alloca((GLulong)(byteCount) ? ((size_t)(byteCount) + 3) & ~(size_t)3 \
                                                  : 4)                                     \
          : nullptr),                                                                      \
-        ((GLulong)(byteCount) <= 0x10000 ? (size_t)(byteCount) : 0)
+        ((GLulong)(byteCount) <= __GLS_DECODE_STACK_LIMIT ? (size_t)(byteCount) : 0)
