@@ -143,15 +143,20 @@ class Decoder:
         B.append("            break;")
         B.append("        }")
         B.append("        const GLubyte *%s = %s;" % (n, text))
-        B.append("        if (!((word_%s & 1) && ctx->stringType == GLS_UCS1)) {" % n)
-        B.append("            const size_t size_%s = __glsUtf8ToCharsSize((size_t)bytes_%s - 4, word_%s, ctx->stringType);"
+        # The 7-bit mark of the length word is the writer's word, and a
+        # stream can lie: the text's own bytes say how much room it takes.
+        B.append("        GLboolean all7Bit_%s;" % n)
+        B.append("        const size_t length_%s = __glsUtf8ByteLength(%s, &all7Bit_%s);" % (n, n, n))
+        B.append("        if (!(all7Bit_%s && ctx->stringType == GLS_UCS1)) {" % n)
+        B.append("            const size_t size_%s = __glsUtf8ToCharsSize(length_%s + 1, all7Bit_%s, ctx->stringType);"
                  % (n, n, n))
         self.heaps.append("heap_" + n)
         B.append("            GLubyte *chars_%s = (GLubyte *)__GLS_DECODE_BUFFER(size_%s, heap_%s);"
                  % (n, n, n))
         B.append("            if (!chars_%s) { __glsCallErrorFunc(%s, GLS_RESOURCE_ERROR); break; }"
                  % (n, self.op))
-        B.append("            if (!__glsUtf8ToChars(%s, ctx->stringType, chars_%s)) {" % (n, n))
+        # Only a text that is not empty converts to nothing when it fails.
+        B.append("            if (!__glsUtf8ToChars(%s, ctx->stringType, chars_%s) && length_%s) {" % (n, n, n))
         B.append("                __glsCallErrorFunc(%s, GLS_DECODE_ERROR);" % self.op)
         B.append("                break;")
         B.append("            }")

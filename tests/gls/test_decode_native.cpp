@@ -515,6 +515,74 @@ TEST_F(DecodeNative, StringsFollowTheContextsStringType) {
     EXPECT_EQ(0u, glsGetError());
 }
 
+// glsComment records made by hand, whose length word may claim 7-bit text
+// it does not hold: the conversion is sized from the text itself, an empty
+// string is a string, and a sequence that is no UTF-8 is a decode error
+// rather than a string cut short.
+TEST_F(DecodeNative, HandMadeStringsDecodeByTheirBytes) {
+    static std::vector<GLuint> seen;
+    static GLSenum type;
+    struct Fn {
+        static void GLSAPI comment(const GLubyte *c) {
+            const size_t width = type == GLS_UCS1 ? 1 : type == GLS_UCS2 ? 2 : 4;
+            seen.clear();
+            for (;; c += width) {
+                GLuint code = 0;
+                memcpy(&code, c, width);
+                if (!code) break;
+                seen.push_back(code);
+            }
+            seen.push_back(0);  // the call was made
+        }
+    };
+    const std::string smiles = "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80";
+    std::vector<GLuint> escaped;
+    for (int i = 0; i < 4; ++i) {
+        for (const char *c = "\\<1F600>"; *c; ++c) escaped.push_back((GLubyte)*c);
+    }
+    escaped.push_back(0);
+    const struct {
+        const char *what;
+        GLSenum type;
+        std::string text;
+        GLuint sevenBitMark;
+        std::vector<GLuint> chars;  // empty: a decode error
+    } cases[] = {
+        {"4-byte sequences marked 7-bit, UCS2", GLS_UCS2, smiles, 1, escaped},
+        {"4-byte sequences marked 7-bit, UCS1", GLS_UCS1, smiles, 1, escaped},
+        {"the empty string, UCS2", GLS_UCS2, "", 1, {0}},
+        {"the empty string, UCS4", GLS_UCS4, "", 1, {0}},
+        {"the empty string, UCS1", GLS_UCS1, "", 0, {0}},
+        {"a lead byte followed by a lead byte", GLS_UCS2, "ab\xC0\xC0xy", 0, {}},
+        {"an overlong terminator", GLS_UCS4, "ab\xC0\x80xy", 0, {}},
+    };
+    install(OP(glsComment), (__GLSfunc)Fn::comment);
+    install(OP(glsError), (__GLSfunc)recError);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<GLubyte> record(4 + 4 + ((c.text.size() + 4) & ~(size_t)3));
+        const GLuint header = OP(glsComment) | (GLuint)record.size() << 16;
+        const GLuint word = (GLuint)(record.size() - 4) | c.sevenBitMark;
+        memcpy(&record[0], &header, 4);
+        memcpy(&record[4], &word, 4);
+        memcpy(&record[8], c.text.data(), c.text.size());
+        type = c.type;
+        glsStringType(c.type);
+        seen.clear();
+        errors.clear();
+        glsCallArray(glsBinary(GL_FALSE), record.size(), record.data());
+        EXPECT_EQ(c.chars, seen);
+        if (c.chars.empty()) {
+            EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{OP(glsComment), GLS_DECODE_ERROR}}),
+                      errors);
+        } else {
+            EXPECT_TRUE(errors.empty());
+        }
+    }
+    glsStringType(GLS_UCS1);
+    EXPECT_EQ(0u, glsGetError());
+}
+
 // ------------------------------------------------- records that claim more
 
 struct Short {

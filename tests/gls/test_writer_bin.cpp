@@ -204,8 +204,8 @@ TEST_P(BinaryWriter, StringsAreCountedUtf8WithTheSevenBitMark) {
         {GLS_UCS1, {0xE9}, 8, "00000008", "C3A90000"},
         {GLS_UCS2, {0x20AC}, 8, "00000008", "E282AC00"},
         {GLS_UCS4, {0x10348}, 12, "0000000C", "F0908D88 00000000"},
-        // A negative 32-bit code is its low byte, and never 7-bit.
-        {GLS_UCS4, {0x800000E9u}, 8, "00000008", "E9000000"},
+        // A negative 32-bit code, which UTF-8 cannot carry, is U+FFFD.
+        {GLS_UCS4, {0x800000E9u}, 8, "00000008", "EFBFBD00"},
         // A field too small for the text keeps its terminator.
         {GLS_UCS1, {'a', 'b', 'c', 'd', 'e'}, 8, "00000009", "61626300"},
     };

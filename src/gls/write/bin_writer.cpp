@@ -235,12 +235,11 @@ void GLSAPI putString(__GLSwriter *w, GLulong byteCount, const GLvoid *string) {
     const size_t width = __glsWriterCharWidth();
     const GLubyte *s = (const GLubyte *)string;
     for (; width; s += width) {
-        const GLuint code = __glsWriterCharAt(s, width);
+        const GLuint code = __glsUtf8Code(__glsWriterCharAt(s, width));
         if (!code) break;
         GLubyte seq[6];
         GLint n = 1;
-        // A negative 32-bit code stays one byte, as its length was counted.
-        if ((GLint)code < 128) {
+        if (code < 128) {
             seq[0] = (GLubyte)code;
         } else {
             n = __glsUtf8EncodeChar(code, seq);
