@@ -30,7 +30,8 @@ def execute(c):
 
 def write(c, puts):
     op = "__GLS_OP_" + c.name
-    L = ["        __GLSwriter *w = ctx->writer;"]
+    # The callbacks and the execute step may have ended the capture.
+    L = ["        __GLSwriter *w = ctx->writer;", "        if (!w) break;"]
     L += ["        const GLulong %s = %s;" % put.count for put in puts if put.count]
     phase = table.align_phase(puts)
     if phase is not None:

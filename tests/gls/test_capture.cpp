@@ -271,6 +271,32 @@ TEST_F(Capture, TheEntryCallbackDecidesForItsOwnCall) {
     }
 }
 
+// An entry callback may end the capture it is called from: the call then
+// writes nothing and still calls back on its way out, for every opcode.
+TEST_F(Capture, AnEntryCallbackThatEndsTheCaptureLeavesNothingToWrite) {
+    struct Fn {
+        static void GLSAPI endCapture(GLSopcode op) {
+            entryCallback(op);
+            __glsGetContext()->writer = nullptr;  // as glsEndCapture leaves the last level
+        }
+    };
+    glsCaptureFunc(GLS_CAPTURE_ENTRY_FUNC, Fn::endCapture);
+    glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, exitCallback);
+    memset(ctx()->captureFlags, __GLS_CAPTURE_CALLBACKS | __GLS_CAPTURE_WRITE,
+           sizeof ctx()->captureFlags);
+    __GLSwriter *const writer = ctx()->writer;
+    for (const CaptureSweep &s : captureSweep) {
+        SCOPED_TRACE(s.name);
+        probe.records.clear();
+        probe.log.clear();
+        s.call();
+        EXPECT_TRUE(probe.records.empty());
+        EXPECT_EQ((std::vector<std::string>{"entry " + std::to_string(s.op), "exit " + std::to_string(s.op)}),
+                  probe.log);
+        ctx()->writer = writer;
+    }
+}
+
 TEST_F(Capture, ARefusedRecordStillExecutesAndCallsBack) {
     glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, exitCallback);
     ctx()->captureFlags[__GLS_OP_glGenLists] = 7;

@@ -10,7 +10,9 @@ namespace {
 
 // The template of every capture function; the last argument is the
 // command's write step, run with w the context's current writer, which
-// leaves by break when the writer refuses the record.
+// leaves by break when the writer refuses the record. The writer is read
+// after the entry callback and the execute step, either of which may have
+// ended the capture: then nothing is written.
 #define __GLS_CAPTURE(name, args, ...)                                     \
     __GLScontext *const ctx = __glsGetContext();                           \
     const GLubyte flags = __glsCaptureEnter(ctx, __GLS_OP_##name);         \
@@ -21,7 +23,7 @@ namespace {
     }                                                                      \
     if (flags & __GLS_CAPTURE_WRITE) {                                     \
         __GLSwriter *const w = ctx->writer;                                \
-        do {                                                               \
+        if (w) do {                                                        \
             __VA_ARGS__;                                                   \
         } while (0);                                                       \
     }                                                                      \
