@@ -2,22 +2,13 @@
 #include <windows.h>
 
 #include "real_library.h"
+#include "startup.h"
 
-static HMODULE systemOpenGL(void) {
-    static HMODULE module;
-    if (!module) {
-        char path[MAX_PATH];
-        UINT n = GetSystemDirectoryA(path, MAX_PATH);
-        if (n == 0 || n + sizeof "\\opengl32.dll" > MAX_PATH) ExitProcess(1);
-        lstrcpyA(path + n, "\\opengl32.dll");
-        module = LoadLibraryA(path);
-        if (!module) ExitProcess(1);
-    }
-    return module;
-}
-
+// The system library is the one the GLS core loaded at attach, so an unload
+// of this library frees it once and nothing keeps it mapped.
 void *realOpenGLProc(const char *name) {
-    void *proc = (void *)GetProcAddress(systemOpenGL(), name);
+    void *proc = __glsSystemLibrary ? (void *)GetProcAddress((HMODULE)__glsSystemLibrary, name)
+                                    : nullptr;
     if (!proc) ExitProcess(1);
     return proc;
 }

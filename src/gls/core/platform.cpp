@@ -21,6 +21,8 @@ void *__glsGetProcAddress(void *library, const char *name) {
     return (void *)GetProcAddress((HMODULE)library, name);
 }
 
+void __glsFreeLibrary(void *library) { FreeLibrary((HMODULE)library); }
+
 size_t __glsSystemDirectory(char *buffer, size_t size) {
     UINT n = GetSystemDirectoryA(buffer, (UINT)size);
     if (n == 0 || n >= size) return 0;
@@ -61,6 +63,7 @@ void __glsLockSectionLeave(void) { pthread_mutex_unlock(&lockSection); }
 
 void *__glsLoadLibrary(const char *path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
 void *__glsGetProcAddress(void *library, const char *name) { return dlsym(library, name); }
+void __glsFreeLibrary(void *library) { dlclose(library); }
 
 // Natively the "system directory" is where the stand-in GL library lives,
 // named by GLS_SYSTEM_DIRECTORY (tests point it at a fake).

@@ -30,6 +30,7 @@ void __glsLockSectionLeave(void);
 // A loaded library handle, or null.
 void *__glsLoadLibrary(const char *path);
 void *__glsGetProcAddress(void *library, const char *name);
+void __glsFreeLibrary(void *library);
 
 // Writes the system directory into buffer (size bytes) and returns its
 // length; 0 when the platform gives none or it does not fit.
