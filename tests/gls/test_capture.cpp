@@ -454,6 +454,44 @@ TEST_F(Capture, ControlPointsArePackedFromTheCallersStrides) {
     for (int i = 0; i < 18; ++i) EXPECT_EQ(q[i / 6 * 12 + i % 6 / 3 * 4 + i % 3], got2[i]) << i;
 }
 
+// Strides whose byte distances pass 32 bits: one point or one row reads
+// only its own values; points that no address range could hold are not
+// read at all, the record keeping the caller's stride and order.
+TEST_F(Capture, HugeMapStridesReadOnlyWhatTheGLReads) {
+    static GLdouble q[6];
+    for (int i = 0; i < 6; ++i) q[i] = i + 0.5;
+    const struct {
+        const char *what;
+        std::function<void()> call;
+        GLulong announced;
+        size_t strideAt;
+        GLint stride;
+        size_t pointsAt;
+        size_t points;  // of q, in order
+    } cases[] = {
+        {"one point, a stride of 2 GB", [] { CAPTURE(glMap1d)(GL_MAP1_VERTEX_3, 0, 1, 0x10000003, 1, q); },
+         28 + 24, 20, 3, 28, 3},
+        {"one float point, the largest stride",
+         [] { CAPTURE(glMap1f)(GL_MAP1_VERTEX_3, 0, 1, 0x7FFFFFFF, 1, (const GLfloat *)q); }, 20 + 12,
+         12, 3, 20, 0},
+        {"one row, a row stride of 2 GB",
+         [] { CAPTURE(glMap2d)(GL_MAP2_VERTEX_3, 0, 1, 0x10000003, 1, 0, 1, 3, 2, q); }, 52 + 48, 20,
+         6, 52, 6},
+        {"points past any address range",
+         [] { CAPTURE(glMap1d)(GL_MAP1_VERTEX_3, 0, 1, 0x7FFFFFFF, 0x7FFFFFFF, q); }, 28, 20,
+         0x7FFFFFFF, 28, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        probe.records.clear();
+        c.call();
+        EXPECT_EQ(c.announced, only().announced);
+        EXPECT_EQ(c.announced, only().put);
+        EXPECT_EQ(c.stride, word(only().bytes, c.strideAt));
+        if (c.points) EXPECT_EQ(0, memcmp(q, only().bytes.data() + c.pointsAt, 8 * c.points));
+    }
+}
+
 TEST_F(Capture, BeginIsShortInContextStreamsOnly) {
     struct { bool context; GLenum mode; GLSopcode op; GLulong bytes; } cases[] = {
         {true, GL_TRIANGLES, 5, 0}, {true, GL_POLYGON, 10, 0}, {true, 10, 55, 4},

@@ -639,6 +639,24 @@ TEST_F(DecodeNative, ARecordTooShortForWhatItClaimsIsADecodeError) {
     }
 }
 
+// A map whose strides and order reach 2 to the 61st values: the bytes they
+// span do not wrap into the few the record holds.
+TEST_F(DecodeNative, AMapSpanPast64BitsIsADecodeError) {
+    struct Fn {
+        static void GLSAPI map1d(GLenum, GLdouble, GLdouble, GLint, GLint, const GLdouble *) {
+            record("glMap1d");
+        }
+    };
+    install(OP(glMap1d), (__GLSfunc)Fn::map1d);
+    install(OP(glsError), (__GLSfunc)recError);
+    alignas(8) GLuint words[1 + 7 + 2] = {OP(glMap1d) | 40u << 16, GL_MAP1_VERTEX_3};
+    words[6] = 0x40000001;  // stride
+    words[7] = 0x7FFFFFFF;  // order
+    glsCallArray(glsBinary(GL_FALSE), sizeof words, (const GLubyte *)words);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{OP(glMap1d), GLS_DECODE_ERROR}}), errors);
+}
+
 // A record whose size leaves out some of its fixed arguments, read through
 // the array walker, is refused too.
 TEST_F(DecodeNative, ARecordShorterThanItsFixedArgumentsIsADecodeError) {

@@ -472,7 +472,11 @@ TEST_F(WriterTest, PixelRowsFollowTheUnpackModes) {
         state.rowLength = c.rowLength;
         __GLSpixelRowInfo info;
         ASSERT_TRUE(__glsPixelRowSize(c.format, c.type, c.width, &state, &info));
-        EXPECT_EQ(0, memcmp(&c.info, &info, sizeof info)) << c.width << " " << c.rowLength;
+        auto fields = [](const __GLSpixelRowInfo &i) {
+            return std::vector<GLlong>{i.bitsPerComponent, i.components, i.padBytes,
+                                       i.rowBytes,         i.elementsPerRow, i.strideBytes};
+        };
+        EXPECT_EQ(fields(c.info), fields(info)) << c.width << " " << c.rowLength;
     }
     __GLSpixelStore state{};
     state.alignment = 4;
@@ -492,6 +496,31 @@ TEST_F(WriterTest, BitmapPixelsStartAtTheSkippedPixelsBit) {
     __glsWriterPutPixels(w, GL_COLOR_INDEX, GL_BITMAP, 6, 1, 0, 0, data);
     w->put.endCommand(w);
     EXPECT_EQ(hex("B4000000"), close().substr(4));
+}
+
+// A row length that makes the distance between rows pass 32 bits: the one
+// row there is read from where it starts, and no distance wraps on the way.
+TEST_F(WriterTest, RowsFartherApartThan32BitsReadTheirOwnRow) {
+    struct Case {
+        GLenum format, type;
+        GLint width;
+        GLulong size;
+        const char *bytes;
+    } cases[] = {
+        {GL_COLOR_INDEX, GL_BITMAP, 8, 1, "A5000000"},
+        {GL_RGBA, GL_FLOAT, 1, 16, "A55A0FF0 01020304 05060708 090A0B0C"},
+    };
+    __gls_client_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    __gls_client_glPixelStorei(GL_UNPACK_ROW_LENGTH, 0x7FFFFFFF);
+    const GLubyte data[16] = {0xA5, 0x5A, 0x0F, 0xF0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    for (const Case &c : cases) {
+        WriterSink::out.clear();
+        open(GLS_BINARY_LSB_FIRST, __GLS_WRITE_NO_FRAMING);
+        ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, c.size));
+        __glsWriterPutPixels(w, c.format, c.type, c.width, 1, 0, 0, data);
+        w->put.endCommand(w);
+        EXPECT_EQ(hex(c.bytes), close().substr(4)) << c.bytes;
+    }
 }
 
 TEST_F(WriterTest, ThreeDImagesSkipWholeImages) {

@@ -90,9 +90,17 @@ GLSimageFlags nullBit(const GLvoid *pixels) { return pixels ? 0 : __GLS_IMAGE_NU
 
 // ------------------------------------------------------------ evaluator maps
 
+// Whether the caller's control points can be read at all: points spread
+// wider than any address range are no array of the caller's, and the
+// distances between them would not be addresses.
+bool pointsAddressable(bool isDouble, GLulong extent) {
+    return extent <= (GLulong)PTRDIFF_MAX / (isDouble ? 8 : 4);
+}
+
 // The control points: packed k values a point when the caller's points
-// have gaps, straight from the caller's array otherwise.
-void putPoints(__GLSwriter *w, bool isDouble, GLint k, GLint skip1, GLint count2, GLint skip2,
+// have gaps, straight from the caller's array otherwise. The gaps, in
+// values, are 64-bit: a stride times the size of a value may pass 32 bits.
+void putPoints(__GLSwriter *w, bool isDouble, GLint k, GLlong skip1, GLint count2, GLlong skip2,
                GLint count3, GLulong n, const GLvoid *points) {
     const GLint size = isDouble ? 8 : 4;
     if (skip1 || skip2) {
@@ -121,9 +129,12 @@ void putDomain(__GLSwriter *w, bool isDouble, const void *value) {
 
 void writeMap1(__GLSwriter *w, GLSopcode op, bool isDouble, GLenum target, const void *u1,
                const void *u2, GLint stride, GLint order, const GLvoid *points) {
-    GLint k = __glsMapComponents(target), gap = 0;
-    if (stride >= k) {
-        gap = stride - k;
+    GLint k = __glsMapComponents(target);
+    GLlong gap = 0;
+    // Points that cannot be read are not: the record keeps the caller's
+    // stride and order and no points, as for a stride below k.
+    if (stride >= k && pointsAddressable(isDouble, __glsMapExtent(target, stride, order, k, 1))) {
+        gap = (GLlong)stride - k;
         stride = k;
     } else {
         k = 0;
@@ -148,12 +159,16 @@ void writeMap2(__GLSwriter *w, GLSopcode op, bool isDouble, GLenum target, const
     const bool vInner = ustride >= vstride;
     GLint &innerStride = vInner ? vstride : ustride, &outerStride = vInner ? ustride : vstride;
     const GLint innerOrder = vInner ? vorder : uorder, outerOrder = vInner ? uorder : vorder;
-    GLint k = __glsMapComponents(target), gap1 = 0, gap2 = 0;
-    if (innerStride >= k) {
-        gap1 = innerStride - k;
-        gap2 = outerStride - innerOrder * innerStride;
+    GLint k = __glsMapComponents(target);
+    GLlong gap1 = 0, gap2 = 0;
+    // The packed outer stride must be a GLint too.
+    const GLlong packedOuter = (GLlong)innerOrder * k;
+    if (innerStride >= k && packedOuter >= INT32_MIN && packedOuter <= INT32_MAX &&
+        pointsAddressable(isDouble, __glsMapExtent(target, ustride, uorder, vstride, vorder))) {
+        gap1 = (GLlong)innerStride - k;
+        gap2 = (GLlong)outerStride - (GLlong)innerOrder * innerStride;
         innerStride = k;
-        outerStride = innerOrder * k;
+        outerStride = (GLint)packedOuter;
     } else {
         k = 0;
     }

@@ -236,6 +236,14 @@ GLint __glsMapComponents(GLenum target) {
     }
 }
 
+GLulong __glsMapExtent(GLenum target, GLint stride1, GLint order1, GLint stride2, GLint order2) {
+    const GLint k = __glsMapComponents(target);
+    if (k <= 0 || stride1 < k || order1 <= 0 || stride2 < k || order2 <= 0) return 0;
+    // Each product is below 2 to the 62nd: the sum cannot wrap.
+    return (GLulong)(order1 - 1) * (GLulong)stride1 + (GLulong)(order2 - 1) * (GLulong)stride2 +
+           (GLulong)k;
+}
+
 static GLboolean isMap2(GLenum target) {
     return target >= GL_MAP2_COLOR_4 && target <= GL_MAP2_VERTEX_4;
 }

@@ -26,6 +26,12 @@ GLint __glsPixelsSize(GLenum format, GLenum type, GLint width, GLint height);
 GLint __glsImageSize(GLenum format, GLenum type, GLint width, GLint height);
 // Values per evaluator control point; 0 for a target that is not a map.
 GLint __glsMapComponents(GLenum target);
+// The control-point values the GL reads with these strides and orders, from
+// the first value of the first point to the last value of the last: 0 when
+// it reads none (no map target, a stride below the components of a point,
+// an order below 1). A one-dimensional map passes stride2 = its components
+// and order2 = 1.
+GLulong __glsMapExtent(GLenum target, GLint stride1, GLint order1, GLint stride2, GLint order2);
 // Values answered by glGetBooleanv, glGetDoublev, glGetFloatv, glGetIntegerv.
 GLint __glsGetCount(GLenum pname);
 // Values answered by glGetMapdv, glGetMapfv, glGetMapiv; asks the GL.

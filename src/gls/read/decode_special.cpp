@@ -42,22 +42,18 @@ bool fits(GLSopcode opcode, GLulong avail, GLulong need) {
     return false;
 }
 
+// The control points after the fixed arguments: count values of size bytes,
+// compared without a product that could wrap.
+bool fitsPoints(GLSopcode opcode, GLulong avail, GLulong fixed, GLulong count, GLulong size) {
+    return fits(opcode, avail, fixed) && fits(opcode, (avail - fixed) / size, count);
+}
+
 // The real GL reads every image in the layout the stream stores.
 void unpackDefaults(__GLScontext *ctx) {
     if (!ctx->glInfo.unpackDefaultsSet) __glsPixelUnpackDefaults();
 }
 
 GLint intAt(const GLubyte *block, size_t offset) { return (GLint)readWord(block + offset); }
-
-// The control-point values that the GL reads with the record's strides and
-// orders: none when it refuses them, else up to the last value of the last
-// point.
-GLulong mapExtent(GLenum target, GLint stride1, GLint order1, GLint stride2, GLint order2) {
-    const GLint k = __glsMapComponents(target);
-    if (k <= 0 || stride1 < k || order1 <= 0 || stride2 < k || order2 <= 0) return 0;
-    return (GLulong)(order1 - 1) * (GLulong)stride1 + (GLulong)(order2 - 1) * (GLulong)stride2 +
-           (GLulong)k;
-}
 
 // The template of the image decoders: the `fixed` argument bytes must lie
 // in the record before `imageBytes` reads any of them, the image after them
@@ -116,7 +112,7 @@ void GLSAPI __gls_decode_bin_glMap1d(GLubyte *inoutPtr) {
     if (!fits(__GLS_OP_glMap1d, avail, 28)) return;
     const GLenum target = intAt(inoutPtr, 0);
     const GLint stride = intAt(inoutPtr, 20), order = intAt(inoutPtr, 24);
-    if (!fits(__GLS_OP_glMap1d, avail, 28 + 8 * mapExtent(target, stride, order, 1 << 30, 1)))
+    if (!fitsPoints(__GLS_OP_glMap1d, avail, 28, __glsMapExtent(target, stride, order, 1 << 30, 1), 8))
         return;
     GLdouble u1, u2;
     memcpy(&u1, inoutPtr + 4, 8);
@@ -131,7 +127,7 @@ void GLSAPI __gls_decode_bin_glMap1f(GLubyte *inoutPtr) {
     if (!fits(__GLS_OP_glMap1f, avail, 20)) return;
     const GLenum target = intAt(inoutPtr, 0);
     const GLint stride = intAt(inoutPtr, 12), order = intAt(inoutPtr, 16);
-    if (!fits(__GLS_OP_glMap1f, avail, 20 + 4 * mapExtent(target, stride, order, 1 << 30, 1)))
+    if (!fitsPoints(__GLS_OP_glMap1f, avail, 20, __glsMapExtent(target, stride, order, 1 << 30, 1), 4))
         return;
     GLfloat u1, u2;
     memcpy(&u1, inoutPtr + 4, 4);
@@ -147,8 +143,8 @@ void GLSAPI __gls_decode_bin_glMap2d(GLubyte *inoutPtr) {
     const GLenum target = intAt(inoutPtr, 0);
     const GLint ustride = intAt(inoutPtr, 20), uorder = intAt(inoutPtr, 24);
     const GLint vstride = intAt(inoutPtr, 44), vorder = intAt(inoutPtr, 48);
-    if (!fits(__GLS_OP_glMap2d, avail,
-              52 + 8 * mapExtent(target, ustride, uorder, vstride, vorder)))
+    if (!fitsPoints(__GLS_OP_glMap2d, avail, 52,
+                    __glsMapExtent(target, ustride, uorder, vstride, vorder), 8))
         return;
     GLdouble u1, u2, v1, v2;
     memcpy(&u1, inoutPtr + 4, 8);
@@ -166,8 +162,8 @@ void GLSAPI __gls_decode_bin_glMap2f(GLubyte *inoutPtr) {
     const GLenum target = intAt(inoutPtr, 0);
     const GLint ustride = intAt(inoutPtr, 12), uorder = intAt(inoutPtr, 16);
     const GLint vstride = intAt(inoutPtr, 28), vorder = intAt(inoutPtr, 32);
-    if (!fits(__GLS_OP_glMap2f, avail,
-              36 + 4 * mapExtent(target, ustride, uorder, vstride, vorder)))
+    if (!fitsPoints(__GLS_OP_glMap2f, avail, 36,
+                    __glsMapExtent(target, ustride, uorder, vstride, vorder), 4))
         return;
     GLfloat u1, u2, v1, v2;
     memcpy(&u1, inoutPtr + 4, 4);

@@ -201,16 +201,16 @@ void GLSAPI putImage(__GLS_IMAGE_ARGS) {
                 for (GLint e = 0; e < elements; ++e, src += N) {
                     put<Msb, N>(w, hostElement<N>(src, N > 1 && swap));
                 }
-                src += rowSkip;
+                src = __glsSkipBytes(src, rowSkip);
             }
-            src += imageSkip;
+            src = __glsSkipBytes(src, imageSkip);
         }
-        src += groupSkip;
+        src = __glsSkipBytes(src, groupSkip);
     }
 }
 
 void GLSAPI putBitmapBits(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset, GLint rowBits,
-                          GLint skipBits, GLint rows, const GLubyte *data) {
+                          GLlong skipBits, GLint rows, const GLubyte *data) {
     if (rowBits <= 0 || rows <= 0) return;
     GLint bytesPerRow = (GLint)(((GLlong)rowBits + 7) / 8);
     const GLubyte *row = data;

@@ -61,9 +61,9 @@ void GLSAPI putImage(__GLS_IMAGE_ARGS) {
     }
     const GLubyte *src = (const GLubyte *)data;
     GLlong i = 0;
-    for (GLint g = 0; n && g < groups; ++g, src += groupSkip) {
-        for (GLint m = 0; m < images; ++m, src += imageSkip) {
-            for (GLint r = 0; r < rows; ++r, src += rowSkip) {
+    for (GLint g = 0; n && g < groups; ++g, src = __glsSkipBytes(src, groupSkip)) {
+        for (GLint m = 0; m < images; ++m, src = __glsSkipBytes(src, imageSkip)) {
+            for (GLint r = 0; r < rows; ++r, src = __glsSkipBytes(src, rowSkip)) {
                 for (GLint e = 0; e < elements; ++e, ++i, src += N) {
                     if (!__glsTextArrayStep(w, i, n)) return;
                     GLubyte element[8];
@@ -77,7 +77,7 @@ void GLSAPI putImage(__GLS_IMAGE_ARGS) {
 }
 
 void GLSAPI putBitmapBits(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset, GLint rowBits,
-                          GLint skipBits, GLint rows, const GLubyte *data) {
+                          GLlong skipBits, GLint rows, const GLubyte *data) {
     if (!__glsTextSeparator(w)) return;
     *w->writePtr++ = '{';
     // The line breaks follow the bit count; every row is whole bytes.

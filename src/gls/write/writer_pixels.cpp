@@ -29,9 +29,9 @@ GLubyte __glsBitmapByte(const GLubyte *row, GLboolean lsbFirst, GLint bitOffset,
     return (GLubyte)v;
 }
 
-const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLint skipBits) {
-    GLlong skipBytes = skipBits >= 0 ? skipBits / 8 : -((7 - (GLlong)skipBits) / 8);
-    return row + ((GLlong)rowBits + 7) / 8 + skipBytes;
+const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLlong skipBits) {
+    GLlong skipBytes = skipBits >= 0 ? skipBits / 8 : -((7 - skipBits) / 8);
+    return __glsSkipBytes(row, ((GLlong)rowBits + 7) / 8 + skipBytes);
 }
 
 GLboolean __glsPixelRowSize(GLenum format, GLenum type, GLint width,
@@ -42,11 +42,11 @@ GLboolean __glsPixelRowSize(GLenum format, GLenum type, GLint width,
     info->bitsPerComponent = bits;
     info->components = components;
     info->elementsPerRow = components * width;
-    info->rowBytes = (GLint)(((GLlong)info->elementsPerRow * bits + 7) / 8);
-    info->strideBytes =
-        state->rowLength ? (GLint)(((GLlong)components * state->rowLength * bits + 7) / 8)
-                         : info->rowBytes;
-    GLint r = info->strideBytes & (state->alignment - 1);
+    info->rowBytes = ((GLlong)info->elementsPerRow * bits + 7) / 8;
+    info->strideBytes = state->rowLength
+                            ? ((GLlong)components * state->rowLength * bits + 7) / 8
+                            : info->rowBytes;
+    GLint r = (GLint)(info->strideBytes & (state->alignment - 1));
     if (r) {
         info->padBytes = state->alignment - r;
         info->strideBytes += info->padBytes;
@@ -63,21 +63,23 @@ void __glsWriterPutPixels(__GLSwriter *w, GLenum format, GLenum type, GLint widt
         w->put.putGLbytev(w, 0, nullptr);
         return;
     }
-    GLlong images = 1, imageSkip = 0, skipRows = state.skipRows;
+    // Distances in client memory wrap as the GL's own address arithmetic
+    // would: the modes are the application's, whatever their sizes.
+    GLlong imageSkip = 0, skipRows = state.skipRows;
     if (depth) {
         GLlong imageHeight = state.imageHeight ? state.imageHeight : height;
         skipRows += imageHeight * state.skipImages;
-        images = depth;
-        imageSkip = (GLlong)info.strideBytes * (imageHeight - height);
+        imageSkip = (GLlong)((GLulong)info.strideBytes * (GLulong)(imageHeight - height));
     }
-    const GLubyte *start = (const GLubyte *)pixels +
-                           (GLlong)state.skipPixels * info.components * info.bitsPerComponent / 8 +
-                           skipRows * info.strideBytes;
-    GLint rowSkip = info.strideBytes - info.rowBytes;
+    const GLubyte *start = __glsSkipBytes(
+        (const GLubyte *)pixels,
+        (GLlong)((GLulong)state.skipPixels * info.components * info.bitsPerComponent / 8 +
+                 (GLulong)skipRows * (GLulong)info.strideBytes));
+    const GLlong rowSkip = info.strideBytes - info.rowBytes;
     GLboolean swap = state.swapBytes != 0;
     auto image = [&](decltype(w->put.putGLbyteImage) put, GLboolean swapIt) {
-        put(w, swapIt, info.elementsPerRow, rowSkip, height, (GLint)imageSkip, (GLint)images, 0,
-            1, start);
+        put(w, swapIt, info.elementsPerRow, rowSkip, height, imageSkip, depth ? depth : 1, 0, 1,
+            start);
     };
     switch (type) {
     case GL_BITMAP:
