@@ -73,10 +73,19 @@ struct __GLSclientAttrib {
     __GLSvertexArrayState arrays;
 };
 
-// Storage owned by the mirror, handed to GL by the decoders; it only grows.
+// Storage owned by the mirror, handed to GL by the decoders; it only grows,
+// each new buffer at least twice the last.
 struct __GLSbufferHolder {
     GLvoid *buffer;
     size_t byteSize;
+    // The buffers it grew out of. The GL keeps the buffer of the last
+    // glFeedbackBuffer or glSelectBuffer it accepted and writes into it in
+    // feedback or selection mode; a call it refuses (in that mode, or with
+    // a bad argument) leaves the old one in place. They are freed with the
+    // context; doubling keeps them fewer than the bits of a size and
+    // smaller together than the newest.
+    GLvoid *retired[8 * sizeof(size_t)];
+    GLint retiredCount;
 };
 
 struct __GLSclientState {
