@@ -321,6 +321,7 @@ TEST_F(Capture, DrawsBelongToTheExpandersWhenVertexArraysAreCaptured) {
     __gls_client_glVertexPointer(3, GL_FLOAT, 0, vertices);
     __gls_client_glEnableClientState(GL_VERTEX_ARRAY);
     ctx()->captureVertexArrays = 1;
+    CAPTURE(glBegin)(GL_POINTS);
     CAPTURE(glArrayElement)(1);
     CAPTURE(glDrawArrays)(GL_TRIANGLES, 0, 3);
     CAPTURE(glDrawElements)(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, indices);

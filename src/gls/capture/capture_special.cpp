@@ -442,6 +442,7 @@ void GLSAPI __gls_capture_glColorTable(GLenum target, GLenum internalformat, GLs
 // ------------------------------------------------- glBegin and glCallLists
 
 void GLSAPI __gls_capture_glBegin(GLenum mode) {
+    if (__glsGetContext()->captureVertexArrays) __glsCaptureBeginArrays();
     __GLS_CAPTURE(glBegin, (mode), {
         // In a context stream GL_POINTS .. GL_POLYGON take the argumentless
         // opcodes 1 to 10, decided on the writer current at this call.
@@ -501,6 +502,19 @@ void GLSAPI __gls_capture_glDrawElements(GLenum mode, GLsizei count, GLenum type
         return;
     }
     __GLS_CAPTURE(glDrawElements, (mode, count, type, indices), {
+        // With an element array buffer bound, indices is an offset into it:
+        // the record holds that value, as a pointer command's does, and
+        // nothing is read through it.
+        if (__glsBoundBuffer(&ctx->glInfo, GL_ELEMENT_ARRAY_BUFFER_BINDING)) {
+            if (!w->put.alignCommand(w, 1)) break;
+            if (!w->put.beginCommand(w, __GLS_OP_glDrawElements, 20)) break;
+            w->put.putGLenum(w, mode);
+            w->put.putGLint(w, count);
+            w->put.putGLenum(w, type);
+            w->put.putGLlongHex(w, __glsAddressToU64(indices));
+            w->put.endCommand(w);
+            break;
+        }
         const GLulong bytes = __glsCount(__glsSize_glDrawElements(count, type));
         if (!w->put.beginCommand(w, __GLS_OP_glDrawElements, 12 + bytes)) break;
         w->put.putGLenum(w, mode);

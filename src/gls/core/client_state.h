@@ -206,5 +206,8 @@ GLvoid *__glsGrowBuffer(__GLSbufferHolder *holder, size_t byteCount);
 // so callers start from __glsArrayStateInit. Texture coordinates are those
 // of set 0; sets 1 to 3 are reported disabled. 1 when any array is enabled.
 GLboolean __glsQueryArrayState(__GLSvertexArrayState *state);
+// 1 when an enabled array of state (texture coordinates of set 0) draws
+// from a buffer object of the real GL, so that its pointer is an offset.
+GLboolean __glsArraysFromBuffers(const __GLSvertexArrayState *state);
 
 }  // extern "C"

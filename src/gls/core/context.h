@@ -34,6 +34,7 @@ struct __GLSglInfo {
     GLint texture4D;
     GLint versionMajor;
     GLint versionMinor;
+    GLint bufferObjects;  // GL 1.5 or GL_ARB_vertex_buffer_object
     GLint packDefaultsSet;
     GLint unpackDefaultsSet;
 };
@@ -97,6 +98,12 @@ struct __GLScontext {
     GLubyte captureFlags[GLS_OP_COUNT];
     GLint captureNesting;
     GLint captureVertexArrays;
+    // The arrays glArrayElement draws from inside glBegin and glEnd, where
+    // the GL may not be asked: asked when glBegin was captured, with the
+    // mirror as it stood then. They hold while the mirror is unchanged.
+    GLint elementArraysSet;
+    __GLSvertexArrayState elementArrays;
+    __GLSvertexArrayState elementMirror;
     GLint readBase;
     GLubyte *readStart;
     GLubyte **readCursor;
@@ -156,6 +163,12 @@ GLboolean __glsHaveGLContext(__GLSglInfo *info);
 // which: 0 GL_EXT_texture3D, 1 GL_EXT_texture4D.
 GLboolean __glsGLExtensionPresent(__GLSglInfo *info, GLint which);
 void __glsGLVersion(__GLSglInfo *info, GLint *outMajor, GLint *outMinor);
+// The name of the buffer object bound at `binding` (GL_ELEMENT_ARRAY_BUFFER_
+// BINDING, GL_VERTEX_ARRAY_BUFFER_BINDING, ...), asked of the real GL where
+// it has buffer objects; 0 where it has none. While one is bound, the
+// pointer a draw or an array command gets is an offset into it, and no
+// client memory lies behind it.
+GLuint __glsBoundBuffer(__GLSglInfo *info, GLenum binding);
 GLint __glsDecimalPoint(__GLSglInfo *info);
 void __glsGLInfoReset(__GLSglInfo *info);
 GLint __glsTextureUnitCount(__GLScontext *ctx);
