@@ -2,7 +2,7 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include "startup.h"
+#include "core/startup.h"
 
 DWORD debugThreadContextTLS = TLS_OUT_OF_INDEXES;
 int registeredBlockCount = 0;

@@ -2,7 +2,7 @@
 #include <windows.h>
 
 #include "real_library.h"
-#include "startup.h"
+#include "core/startup.h"
 
 // The system library is the one the GLS core loaded at attach, so an unload
 // of this library frees it once and nothing keeps it mapped.

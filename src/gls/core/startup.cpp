@@ -1,13 +1,13 @@
-#include "startup.h"
+#include "core/startup.h"
 
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 
-#include "context.h"
-#include "decode.h"
-#include "dict.h"
-#include "dictset.h"
+#include "base/dict.h"
+#include "core/context.h"
+#include "core/dictset.h"
+#include "core/seam.h"
 
 extern "C" {
 

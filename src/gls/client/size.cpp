@@ -1,10 +1,10 @@
-#include "size.h"
+#include "client/size.h"
 
-#include "capture_seam.h"
-#include "context.h"
-#include "pixel_formats.h"
-#include "startup.h"
-#include "util.h"
+#include "base/pixel_formats.h"
+#include "base/util.h"
+#include "core/context.h"
+#include "core/seam.h"
+#include "core/startup.h"
 
 // A product that does not fit a 32-bit count sizes nothing: announcing a
 // wrapped length would make the record disagree with the data behind it.

@@ -4,9 +4,9 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "api.h"
-#include "stream_call.h"
-#include "decode.h"
+#include "api/api.h"
+#include "api/stream_call.h"
+#include "read/decode.h"
 
 extern "C" {
 

@@ -1,9 +1,9 @@
 // glsDrawVertexArray: count vertices of an interleaved-array format drawn
 // through the real GL, as one vertex-array draw where the GL has vertex
 // arrays (1.1 and later), else vertex by vertex between glBegin and glEnd.
-#include "capture_seam.h"
-#include "context.h"
-#include "gls_commands.h"
+#include "api/gls_commands.h"
+#include "core/context.h"
+#include "core/seam.h"
 
 namespace {
 

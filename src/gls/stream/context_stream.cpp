@@ -1,9 +1,8 @@
-#include "context_stream.h"
+#include "stream/context_stream.h"
 
 #include <stdlib.h>
 #include <string.h>
 
-#include "context.h"
 #include "gls_functions.h"
 
 extern "C" {
@@ -40,12 +39,6 @@ static GLuint readWord(const GLubyte *p) {
 }
 
 static void writeWord(GLubyte *p, GLuint value) { memcpy(p, &value, sizeof value); }
-
-static GLubyte *readAddress(const GLubyte *p) {
-    GLubyte *address;
-    memcpy(&address, p, sizeof address);
-    return address;
-}
 
 static size_t used(const __GLScontextBlock *block) {
     return (size_t)(block->writePtr - block->data);
@@ -217,69 +210,6 @@ void __glsContextStreamTrim(__GLScontextStream *stream, __GLScontextBlock *block
     while (__glsContextStreamLastBlock(stream) != block) {
         removeBlock(stream, __glsContextStreamLastBlock(stream));
     }
-}
-
-// ------------------------------------------------------------ executor
-
-// Runs the records from the first block on; returns at the end link, at a
-// link while the context aborts, or at the first malformed record, which
-// raises GLS_DECODE_ERROR. Nothing beyond a block's used bytes is read.
-static void executeRecords(__GLScontext *ctx, __GLScontextStream *stream) {
-    __GLScontextBlock *first = __glsContextStreamFirstBlock(stream);
-    __GLScontextBlock *block = first;
-    if (!block) return;
-    GLubyte *p = block->data;
-    for (;;) {
-        size_t left = (size_t)(block->writePtr - p);
-        if (left < 4) break;
-        GLuint header = readWord(p);
-        GLuint opcode, length, headerSize;
-        if (header) {
-            opcode = header & 0xFFFF;
-            length = header >> 16;
-            headerSize = 4;
-        } else {
-            if (left < 8) break;
-            opcode = readWord(p + 4);
-            if (!opcode) {
-                // A link: four zero words and the next block's data address.
-                if (left < __GLS_CONTEXT_LINK_SIZE || readWord(p + 8) || readWord(p + 12)) break;
-                GLubyte *next = readAddress(p + 16);
-                if (!next || ctx->abortCall) return;
-                __GLScontextBlock *following = (__GLScontextBlock *)block->link.next;
-                if (following == first || following->data != next) break;
-                block = following;
-                p = next;
-                continue;
-            }
-            if (left < 12) break;
-            length = readWord(p + 8);
-            headerSize = 12;
-        }
-        if (length < headerSize || length > left || opcode >= GLS_OP_COUNT) break;
-        // The table is read afresh for every record: an abort or a new call
-        // function takes effect at once.
-        __GLSdecodeFunc decode = ctx->decodeFuncs[opcode];
-        if (!decode) break;
-        decode(p + headerSize);
-        p += length;
-    }
-    __glsRaiseError(GLS_DECODE_ERROR);
-}
-
-void __glsContextStreamExecute(__GLScontextStream *stream) {
-    __GLScontext *ctx = __glsGetContext();
-    if (!ctx || !stream) return;
-    GLint readCount = stream->readCount;
-    ++stream->readCount;
-    ctx->readBase = 0;
-    ctx->readStart = nullptr;
-    ctx->readCursor = nullptr;
-    executeRecords(ctx, stream);
-    stream->readCount = readCount;
-    // A delete during the walk only marked the stream; the outermost
-    // execution is the one that frees it, and touches it no more.
-    if (stream->deletePending && readCount == 0) __glsContextStreamDestroy(stream);
 }
 
 }  // extern "C"

@@ -1,7 +1,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "util.h"
+#include "base/util.h"
 
 // Length of a sequence by its first byte; 0 marks a byte that cannot start
 // one (a following byte, 0xFE or 0xFF).

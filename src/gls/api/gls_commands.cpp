@@ -1,15 +1,15 @@
 // The GLS commands: entry points that route through the context's dispatch
 // table, and the implementations of every command but glsDrawVertexArray
 // (gls_exec_draw.cpp).
-#include "gls_commands.h"
-#include "stream_call.h"
+#include "api/gls_commands.h"
+#include "api/stream_call.h"
 
 #include <string.h>
 
-#include "api.h"
-#include "context.h"
-#include "context_stream.h"
-#include "opcodes.h"
+#include "api/api.h"
+#include "core/context.h"
+#include "core/opcodes.h"
+#include "stream/context_stream.h"
 
 extern "C" {
 

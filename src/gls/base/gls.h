@@ -3,7 +3,7 @@
 #pragma once
 
 #include "gl_types.h"
-#include "platform.h"
+#include "base/platform.h"
 
 typedef GLuint GLSenum;
 typedef GLint GLSopcode;

@@ -10,7 +10,7 @@
 
 #include <stdio.h>
 
-#include "context.h"
+#include "core/context.h"
 
 extern "C" {
 

@@ -2,7 +2,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "util.h"
+#include "base/util.h"
 
 // Makes sure need bytes, the terminator among them, fit from write on.
 static GLboolean reserve(__GLSstring *buffer, size_t need) {

@@ -3,8 +3,8 @@
 #include <string.h>
 #include <time.h>
 
-#include "api.h"
-#include "context_stream.h"
+#include "api/api.h"
+#include "stream/context_stream.h"
 
 extern "C" {
 

@@ -1,7 +1,7 @@
 #include <stdint.h>
 
-#include "client_state.h"
-#include "util.h"
+#include "base/pixel_formats.h"
+#include "base/util.h"
 
 static void reverse(GLubyte *p, int n) {
     for (int i = 0, j = n - 1; i < j; ++i, --j) {

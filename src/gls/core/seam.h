@@ -1,12 +1,13 @@
-// What the context and its programming interface call in the capture layer
-// and the stream writers: creating, flushing and destroying the writer of a
-// capture level, the few writer fields the interface touches, the
-// capture-dispatch table and the default capture functions.
+// What the core calls in the layers above it, declared here so that the core
+// includes none of them: creating, flushing and destroying the writer of a
+// capture level and the few writer fields the interface touches (the
+// writers), the capture-dispatch table and the default capture functions
+// (the capture layer), and the binary decoder tables (the decoders).
 #pragma once
 
 #include <stdio.h>
 
-#include "gls.h"
+#include "base/gls.h"
 #include "gls_functions.h"
 
 struct __GLSwriter;
@@ -18,7 +19,7 @@ extern "C" {
 __GLSwriter *__glsWriterCreate(const GLubyte *name, GLSenum streamType, GLuint writeFlags);
 // Ends, flushes and closes the stream; accepts null; always returns null.
 __GLSwriter *__glsWriterDestroy(__GLSwriter *writer);
-// 1 on success, 0 on failure.
+// 1 on success, 0 on failure (the writer is then failed for good).
 GLboolean __glsWriterFlush(__GLSwriter *writer);
 
 // The writer's output file stream, null when it writes into memory or
@@ -33,6 +34,13 @@ void __glsWriterResetAlignPhase(__GLSwriter *writer);
 extern const __GLSfunc __glsDispatchCapture[GLS_OP_COUNT];
 // One default capture function per named opcode.
 extern const __GLSfunc __glsDefaultCaptureTable[GLS_OP_COUNT];
+
+typedef void (GLSAPI *__GLSdecodeBinFunc)(GLubyte *inoutPtr);
+
+// Native byte order; start-up completes it for the commands without
+// arguments, whose swapped decoders serve both orders.
+extern __GLSdecodeBinFunc __glsDispatchDecode_bin_default[GLS_OP_COUNT];
+extern const __GLSdecodeBinFunc __glsDispatchDecode_bin_swap[GLS_OP_COUNT];
 
 // The guard around real GL calls made while a capture is open.
 GLint __glsBeginCaptureExec(GLSopcode opcode);

@@ -1,4 +1,4 @@
-#include "platform.h"
+#include "base/platform.h"
 
 #if defined(_WIN32)
 #include <windows.h>

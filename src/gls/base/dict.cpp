@@ -1,10 +1,10 @@
-#include "dict.h"
+#include "base/dict.h"
 
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "util.h"
+#include "base/util.h"
 
 // ---------------------------------------------------------------- lists
 

@@ -2,10 +2,10 @@
 // per-opcode command functions.
 #include <stdlib.h>
 
-#include "api.h"
-#include "capture_seam.h"
-#include "decode.h"
-#include "opcodes.h"
+#include "api/api.h"
+#include "core/opcodes.h"
+#include "core/seam.h"
+#include "read/decode.h"
 
 extern "C" {
 

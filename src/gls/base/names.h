@@ -4,7 +4,7 @@
 // (gls_names.cpp); they never change and are read without a lock.
 #pragma once
 
-#include "gls.h"
+#include "base/gls.h"
 
 extern "C" {
 

@@ -1,4 +1,4 @@
-#include "names.h"
+#include "base/names.h"
 
 extern "C" {
 

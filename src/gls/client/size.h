@@ -16,7 +16,11 @@
 // fails to link, where a C name would link and read arguments never passed.
 #pragma once
 
-#include "gls.h"
+#include "base/gls.h"
+
+// The length an array takes for a count or size argument: a negative one
+// gives an empty array, in capture and decoding alike.
+static inline GLulong __glsCount(GLint count) { return count > 0 ? (GLulong)count : 0; }
 
 // ---------------------------------------------------------- shared rules
 // Bytes of a tightly packed image: rows not aligned, no skips.

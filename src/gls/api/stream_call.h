@@ -1,9 +1,10 @@
 // The bracket around every stream call (glsCallArray, glsCallStream,
-// glsCopyStream): calls nest up to the limit, the read position of the
+// glsCopyStream), and the walk that executes a context stream: calls nest up to the limit, the read position of the
 // caller survives the call, and an abort ends with the outermost call.
 #pragma once
 
-#include "context.h"
+#include "core/context.h"
+#include "stream/context_stream.h"
 
 struct __GLSstreamCall {
     GLint callNesting;
@@ -25,5 +26,10 @@ void __glsStreamCallBegin(__GLScontext *ctx, __GLSstreamCall *saved);
 
 // Restores what Begin saved; the outermost call forgets an abort.
 void __glsStreamCallEnd(__GLScontext *ctx, const __GLSstreamCall *saved);
+
+// Executes every record through the current context's decodeFuncs. A
+// malformed record raises GLS_DECODE_ERROR and ends the walk. A stream
+// whose delete is pending is freed by its outermost execution.
+void __glsContextStreamExecute(__GLScontextStream *stream);
 
 }  // extern "C"

@@ -4,10 +4,10 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "api.h"
-#include "context_stream.h"
-#include "stream_call.h"
-#include "writer.h"
+#include "api/api.h"
+#include "api/stream_call.h"
+#include "stream/context_stream.h"
+#include "write/writer.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The few writer fields the programming interface touches, kept here so that
 // only this file knows the writer's layout.
-#include "capture_seam.h"
+#include "core/seam.h"
 
-#include "util.h"
-#include "writer.h"
+#include "base/util.h"
+#include "write/writer.h"
 
 extern "C" {
 

@@ -1,6 +1,6 @@
 #include <stdlib.h>
 
-#include "util.h"
+#include "base/util.h"
 
 void *__glsCalloc(size_t count, size_t size) {
     void *block = calloc(count ? count : 1, size ? size : 1);

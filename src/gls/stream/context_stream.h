@@ -12,8 +12,8 @@
 // address field is naturally aligned on every architecture.
 #pragma once
 
-#include "dict.h"
-#include "util.h"
+#include "base/dict.h"
+#include "base/util.h"
 
 enum {
     // Four zero words and one machine address: 20 bytes on 32-bit targets,
@@ -82,10 +82,5 @@ GLboolean __glsContextBlockHasLink(const __GLScontextBlock *block);
 // Moves the write position back over the block's trailing link; 0 when it
 // has none.
 GLboolean __glsContextStreamUnlink(__GLScontextBlock *block);
-
-// Executes every record through the current context's decodeFuncs. A
-// malformed record raises GLS_DECODE_ERROR and ends the walk. A stream
-// whose delete is pending is freed by its outermost execution.
-void __glsContextStreamExecute(__GLScontextStream *stream);
 
 }  // extern "C"

@@ -3,10 +3,10 @@
 // extension test, which may ask the real GL, need a current context.
 #include <string.h>
 
-#include "api.h"
-#include "capture_seam.h"
-#include "names.h"
-#include "opcodes.h"
+#include "api/api.h"
+#include "base/names.h"
+#include "core/opcodes.h"
+#include "core/seam.h"
 
 extern "C" {
 

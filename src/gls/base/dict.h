@@ -4,7 +4,7 @@
 // None of them takes a lock.
 #pragma once
 
-#include "gls.h"
+#include "base/gls.h"
 
 // Every list element begins with a node; other records embed one as their
 // first member and are passed here by a cast to the node.

@@ -1,4 +1,4 @@
-#include "pixel_formats.h"
+#include "base/pixel_formats.h"
 
 // Components of one pixel of format; 0 for a format that carries no pixels.
 static GLint formatComponents(GLenum format) {
@@ -54,4 +54,29 @@ GLboolean __glsPixelLayout(GLenum format, GLenum type, GLint *outElements, GLint
     *outElements = components;
     *outBits = bits;
     return 1;
+}
+
+// ------------------------------------------------- interleaved arrays
+
+extern "C" const __GLSinterleavedFormat __glsInterleavedFormats[] = {
+    {GL_V2F, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 8},
+    {GL_V3F, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 12},
+    {GL_C4UB_V2F, 1, 0, 0, GL_UNSIGNED_BYTE, 4, 0, 2, 0, 0, 4, 12},
+    {GL_C4UB_V3F, 1, 0, 0, GL_UNSIGNED_BYTE, 4, 0, 3, 0, 0, 4, 16},
+    {GL_C3F_V3F, 1, 0, 0, GL_FLOAT, 3, 0, 3, 0, 0, 12, 24},
+    {GL_N3F_V3F, 0, 1, 0, 0, 0, 0, 3, 0, 0, 12, 24},
+    {GL_C4F_N3F_V3F, 1, 1, 0, GL_FLOAT, 4, 0, 3, 0, 16, 28, 40},
+    {GL_T2F_V3F, 0, 0, 1, 0, 0, 2, 3, 0, 0, 8, 20},
+    {GL_T4F_V4F, 0, 0, 1, 0, 0, 4, 4, 0, 0, 16, 32},
+    {GL_T2F_C4UB_V3F, 1, 0, 1, GL_UNSIGNED_BYTE, 4, 2, 3, 8, 0, 12, 24},
+    {GL_T2F_C3F_V3F, 1, 0, 1, GL_FLOAT, 3, 2, 3, 8, 0, 20, 32},
+    {GL_T2F_N3F_V3F, 0, 1, 1, 0, 0, 2, 3, 0, 8, 20, 32},
+    {GL_T2F_C4F_N3F_V3F, 1, 1, 1, GL_FLOAT, 4, 2, 3, 8, 24, 36, 48},
+    {GL_T4F_C4F_N3F_V4F, 1, 1, 1, GL_FLOAT, 4, 4, 4, 16, 32, 44, 60},
+    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
+};
+
+const __GLSinterleavedFormat *__glsInterleavedFormat(GLenum format) {
+    if (format < GL_V2F || format > GL_T4F_C4F_N3F_V4F) return nullptr;
+    return &__glsInterleavedFormats[format - GL_V2F];
 }

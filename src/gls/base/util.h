@@ -3,7 +3,7 @@
 // writers and the stream readers stand on.
 #pragma once
 
-#include "gls.h"
+#include "base/gls.h"
 
 // ------------------------------------------------------------ memory
 // Both raise GLS_RESOURCE_ERROR and return null when memory runs out; a
