@@ -10,7 +10,9 @@
 
 extern "C" {
 
-// Reports a record whose opcode no decoder takes, by the opcode's number.
+// Reports a record whose opcode no decoder takes (an opcode of 496 or more
+// among them) by the opcode's number, as "0x%X"; the walk then goes on with
+// the next record. Only a malformed header ends it.
 static void __glsUnsupportedOpcode(GLuint opcode) {
     char text[16];
     snprintf(text, sizeof text, "0x%X", opcode);

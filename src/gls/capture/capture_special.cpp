@@ -102,14 +102,16 @@ bool pointsAddressable(bool isDouble, GLulong extent) {
 // values, are 64-bit: a stride times the size of a value may pass 32 bits.
 void putPoints(__GLSwriter *w, bool isDouble, GLint k, GLlong skip1, GLint count2, GLlong skip2,
                GLint count3, GLulong n, const GLvoid *points) {
-    const GLint size = isDouble ? 8 : 4;
-    if (skip1 || skip2) {
+    // The gaps of a map without points (an order below 1) are never
+    // walked; the others are distances in client memory, which wrap as
+    // addresses do.
+    if (n && (skip1 || skip2)) {
+        const GLulong size = isDouble ? 8 : 4;
+        const GLlong bytes1 = (GLlong)((GLulong)skip1 * size), bytes2 = (GLlong)((GLulong)skip2 * size);
         if (isDouble) {
-            w->put.putGLdoubleImage(w, 0, k, skip1 * size, count2, skip2 * size, count3, 0, 1,
-                                    points);
+            w->put.putGLdoubleImage(w, 0, k, bytes1, count2, bytes2, count3, 0, 1, points);
         } else {
-            w->put.putGLfloatImage(w, 0, k, skip1 * size, count2, skip2 * size, count3, 0, 1,
-                                   points);
+            w->put.putGLfloatImage(w, 0, k, bytes1, count2, bytes2, count3, 0, 1, points);
         }
     } else if (isDouble) {
         w->put.putGLdoublev(w, n, (const GLdouble *)points);
