@@ -492,7 +492,9 @@ TEST_F(Capture, HugeMapStridesReadOnlyWhatTheGLReads) {
         EXPECT_EQ(c.announced, only().announced);
         EXPECT_EQ(c.announced, only().put);
         EXPECT_EQ(c.stride, word(only().bytes, c.strideAt));
-        if (c.points) EXPECT_EQ(0, memcmp(q, only().bytes.data() + c.pointsAt, 8 * c.points));
+        if (c.points) {
+            EXPECT_EQ(0, memcmp(q, only().bytes.data() + c.pointsAt, 8 * c.points));
+        }
     }
 }
 

@@ -639,6 +639,37 @@ TEST_F(DecodeNative, ARecordTooShortForWhatItClaimsIsADecodeError) {
     }
 }
 
+// Long records replay whatever their length, also one whose length word
+// could be read as a short header of the record's own opcode (65,536 + 340
+// bytes for glDrawElements, opcode 340): a decoder takes its record from
+// the walker, never from the bytes before its arguments.
+TEST_F(DecodeNative, LongRecordsReplayWhateverTheirLength) {
+    static std::vector<GLsizei> counts;
+    struct Fn {
+        static void GLSAPI drawElements(GLenum, GLsizei count, GLenum, const GLvoid *) {
+            counts.push_back(count);
+        }
+    };
+    static std::vector<GLubyte> indices(70000, 7);
+    for (GLsizei count : {65848, 65852, 65856}) {
+        SCOPED_TRACE(count);
+        static GLsizei n;
+        n = count;
+        counts.clear();
+        errors.clear();
+        capture({OP(glDrawElements)},
+                [] { CAPTURE(glDrawElements)(GL_POINTS, n, GL_UNSIGNED_BYTE, indices.data()); });
+        install(OP(glDrawElements), (__GLSfunc)Fn::drawElements);
+        install(OP(glsError), (__GLSfunc)recError);
+        replay();
+        EXPECT_EQ(std::vector<GLsizei>{count}, counts);
+        EXPECT_TRUE(errors.empty());
+        install(OP(glDrawElements), nullptr);
+        install(OP(glsError), nullptr);
+        glsDeleteStream(S("a"));
+    }
+}
+
 // A map whose strides and order reach 2 to the 61st values: the bytes they
 // span do not wrap into the few the record holds.
 TEST_F(DecodeNative, AMapSpanPast64BitsIsADecodeError) {

@@ -107,6 +107,12 @@ struct __GLScontext {
     GLint readBase;
     GLubyte *readStart;
     GLubyte **readCursor;
+    // The record a walker is decoding: its argument block and the argument
+    // bytes its header gives. Every walk sets them before it calls a
+    // decoder, which reads nothing beyond them and takes them from here
+    // only: the bytes in front of an argument block are no header to guess.
+    const GLubyte *recordArgs;
+    GLulong recordArgBytes;
     __GLSdict *contextStreamDict;
     __GLScountedList contextStreams;
     GLint isCurrent;
@@ -135,6 +141,12 @@ struct __GLScontext {
 
 static inline __GLScontext *__glsGetContext(void) {
     return (__GLScontext *)__glsTlsGet(__glsContextTLS);
+}
+
+// Publishes the record whose argument block a walker hands to a decoder.
+static inline void __glsSetRecord(__GLScontext *ctx, const GLubyte *args, GLulong argBytes) {
+    ctx->recordArgs = args;
+    ctx->recordArgBytes = argBytes;
 }
 
 extern "C" {

@@ -10,10 +10,9 @@
 extern "C" {
 
 // The argument bytes of the record of `opcode` whose block starts at
-// `block`, from the record header in front of the block (in native order):
-// a decoder reads nothing beyond them. A long header whose size could also
-// be read as a short header of the same opcode is taken at the smaller size
-// unless the walker's current-record pointer tells the form.
+// `block`, as the walker that hands it over published them: a decoder reads
+// nothing beyond them. A block no walker published has none, so that its
+// decoder refuses it.
 GLulong __glsDecodeArgBytes(GLSopcode opcode, const GLubyte *block);
 
 // A heap block of a 64-bit byte count; null, with GLS_RESOURCE_ERROR, when

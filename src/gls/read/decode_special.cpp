@@ -19,19 +19,6 @@ GLuint readWord(const GLubyte *p) {
     return v;
 }
 
-// The record's argument bytes from the header at `start`, or -1 when the
-// header there does not introduce `block`.
-GLlong headerArgBytes(GLSopcode opcode, const GLubyte *start, const GLubyte *block) {
-    const GLuint first = readWord(start);
-    if ((first & 0xFFFF) && (first >> 16)) {
-        if (start + 4 != block || (GLSopcode)(first & 0xFFFF) != opcode) return -1;
-        return (first >> 16) >= 4 ? (GLlong)(first >> 16) - 4 : 0;
-    }
-    if (start + 12 != block) return -1;
-    const GLuint size = readWord(start + 8);
-    return size >= 12 ? (GLlong)size - 12 : 0;
-}
-
 // The image bytes that follow the fixed arguments must all lie in the
 // record; otherwise the command is not called.
 bool fits(GLSopcode opcode, GLulong avail, GLulong need) {
@@ -78,19 +65,8 @@ const GLvoid *texturePixels(const GLubyte *record, size_t offset) {
 extern "C" {
 
 GLulong __glsDecodeArgBytes(GLSopcode opcode, const GLubyte *block) {
-    __GLScontext *ctx = __glsGetContext();
-    // The walker's current record, when it publishes one, settles the form.
-    if (ctx && ctx->readCursor && *ctx->readCursor) {
-        GLlong bytes = headerArgBytes(opcode, *ctx->readCursor, block);
-        if (bytes >= 0) return (GLulong)bytes;
-    }
-    // A short header is one word holding the opcode in its low and the
-    // record size in its high half; a long header ends in the size word.
-    const GLuint last = readWord(block - 4);
-    if ((GLSopcode)(last & 0xFFFF) == opcode && (last >> 16)) {
-        return (last >> 16) >= 4 ? (last >> 16) - 4 : 0;
-    }
-    return last >= 12 ? last - 12 : 0;
+    const __GLScontext *ctx = __glsGetContext();
+    return ctx && ctx->recordArgs == block ? ctx->recordArgBytes : 0;
 }
 
 void *__glsDecodeMalloc(GLulong byteCount) {
