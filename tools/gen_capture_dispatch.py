@@ -7,7 +7,8 @@ the thread (the guard is up), so that GL calls made by the real library or by
 GLS on its own behalf are executed and never captured."""
 
 import sys
-import table
+import emit
+import model
 
 
 def entry(c):
@@ -33,8 +34,8 @@ def entry(c):
 
 
 def main(out):
-    cmds, _ = table.load()
-    L = [table.header(__file__), '#include "core/seam.h"', '#include "core/context.h"', "",
+    cmds, _ = model.load()
+    L = [emit.header(__file__), '#include "core/seam.h"', '#include "core/context.h"', "",
          'extern "C" {', "",
          "GLint __glsBeginCaptureExec(GLSopcode opcode) {",
          "    ++__glsGetContext()->captureExecDepth;",
@@ -46,9 +47,9 @@ def main(out):
     for op, c in sorted(cmds.items()):
         L += entry(c)
         L.append("")
-    L += table.function_table("__glsDispatchCapture", cmds, "__gls_capture_dispatch_")
+    L += emit.function_table("__glsDispatchCapture", cmds, "__gls_capture_dispatch_")
     L.append("}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

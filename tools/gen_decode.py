@@ -4,16 +4,19 @@ byte orders; the compact glBegin opcodes 1-10 of in-memory context streams
 decode to glBegin with mode opcode - 1.
 
 A native decoder reads back the argument block that the capture function
-wrote: it walks the same puts (tools/table.py) in the same order, so each
-value stands where its put left it. The image commands, whose records the
-puts do not describe, and the evaluator maps, whose strides tell how far the
-GL reads, have hand-written decoders in
-src/gls/read/decode_special.cpp."""
+wrote: it walks the same fields of the record (tools/layout.py) in the same order, so each
+value stands where its put left it, and checks that the record holds every
+field it reads or hands to the GL. An image command's record (image-flags
+word, the other arguments, the images) is decoded the same way from its
+layout. The evaluator maps, whose strides tell how far the GL reads, have
+hand-written decoders in src/gls/read/decode_special.cpp."""
 
 import sys
 
 import commands
-import table
+import emit
+import layout
+import model
 
 # Commands after which the GL's pixel-store modes no longer are the stream's
 # image layout, so that the next image command sets them again.
@@ -25,33 +28,13 @@ ELEMENT_BYTES = {"GLboolean": "1", "GLbyte": "1", "GLubyte": "1", "void": "1", "
                  "GLclampf": "4", "GLdouble": "8", "GLlong": "8"}
 
 
-class Offset:
-    """A position in the argument block: a constant and the byte-count
-    variables of the variable-length fields before it."""
-
-    def __init__(self, const=0, terms=()):
-        self.const, self.terms = const, tuple(terms)
-
-    def plus(self, size):
-        if size.isdigit():
-            return Offset(self.const + int(size), self.terms)
-        return Offset(self.const, self.terms + ("(%s)" % size,))
-
-    def expr(self):
-        return " + ".join([str(self.const)] * (self.const > 0 or not self.terms) + list(self.terms))
-
-    def at(self):
-        """The address of the position, for reading or handing on."""
-        return "inoutPtr + %s" % self.expr() if self.expr() != "0" else "inoutPtr"
-
-
 def declarator(ctype):
     return ctype if ctype.endswith("*") else ctype + " "
 
 
 def is_hand(c):
-    """Images, and the evaluator maps, whose strides say how far the GL reads."""
-    return any(w.startswith(("image(", "points(")) for w in c.roles.values())
+    """The evaluator maps, whose strides say how far the GL reads."""
+    return bool(c.hand & commands.DECODE)
 
 
 def element_bytes(c, p):
@@ -62,25 +45,19 @@ def element_bytes(c, p):
     return ELEMENT_BYTES[p.base]
 
 
-def length_count(c, p, suffix=""):
-    """The element count of an array that the record holds or the decoder
-    provides, from the registry's length of the parameter."""
-    length = table._derived_length(c, p)
-    if length is None:
-        sys.exit("decode: %s(%s) has no length" % (c.name, p.name))
-    kind, what = length.split("(")[0], table._call_args(length)
-    if kind == "fixed":
-        return what[0]
-    if kind == "count":
-        return "__glsCount(%s)" % what[0]
-    return "__glsCount(__glsSize_%s%s(%s))" % (c.name, suffix, ", ".join(what))
+def length_count(c, r, suffix=""):
+    """The element count of an output the decoder provides, from the
+    registry's length of the parameter."""
+    if r.length is None:
+        sys.exit("decode: %s(%s) has no length" % (c.name, r.name))
+    return r.length.count(c, suffix)
 
 
 class Decoder:
     def __init__(self, c):
         self.c = c
         self.op = "__GLS_OP_" + c.name
-        self.off = Offset()
+        self.off = layout.Offset()
         self.body = []       # inside the one-pass loop, left by break on failure
         self.args = []       # the call's arguments in parameter order
         self.heaps = []      # heap buffers freed at the end
@@ -169,35 +146,60 @@ class Decoder:
         self.body.append("        GLulong %s;" % var)
         self.body.append("        memcpy(&%s, %s, 8);" % (var, at.at()))
 
-    def param(self, p, puts):
-        for put in puts:
-            slot = put.slot
-            if slot == "padInCommand":
-                self.fixed_read(put.args[0])
-            elif slot == "putString":
-                self.string(p)
-            elif slot == "putOutArg":
-                var = "out_" + p.name
-                self.pointer_value(p, var)
-                self.outs.append((p, var))
-                self.args.append(p.name)
-            elif slot == "putArrayPointer":
-                var = "value_" + p.name
-                self.pointer_value(p, var)
-                # The stream's value is the address a nested capture writes.
-                self.before_call.append("        ctx->lastOutPointer = %s;" % var)
-                self.args.append("(%s)__glsU64ToAddress(%s)" % (p.ctype, var))
-            elif put.size is None:
-                # lists, indices: an array that the registry's length
-                # of the parameter sizes, handed on in place.
-                var = "count_" + p.name
-                elem = element_bytes(self.c, p)
-                self.array(p, "%s * %s" % (elem, var) if elem != "1" else var,
-                           (var, length_count(self.c, p)))
-            elif p.pointer:
-                self.array(p, put.size, put.count)
-            else:
-                self.scalar(p, put.size)
+    def image(self, f):
+        """An image: in place after the fields before it, or null when the
+        record's null bit stands for the caller's null pointer; its bytes,
+        by the same rule the capture counted them, must lie in the record.
+        The GL reads it in the layout the stream stores."""
+        r, p = f.role, f.role.param
+        start = self.off
+        at = "(%s)(%s)" % (p.ctype, start.at())
+        if r.null:
+            at = "imageFlags & GLS_IMAGE_NULL_BIT ? nullptr : " + at
+        self.body.append("        %s%s = %s;" % (declarator(p.ctype), p.name, at))
+        self.body.append("        const GLulong %s = %s;" % f.count)
+        self.off = start.plus(f.size)
+        self.check(self.off.expr())
+        self.args.append(p.name)
+        if not self.before_call:
+            self.before_call.append("        if (!ctx->glInfo.unpackDefaultsSet) __glsPixelUnpackDefaults();")
+
+    def field(self, f):
+        # Every field stands where the layout puts it.
+        self.off = f.offset
+        slot = f.slot
+        if slot == "breakArgs":
+            return
+        if slot == "putGLSimageFlags":
+            at = self.fixed_read("4")
+            if any(r.null for r in self.c.images):
+                self.body.append("        GLSimageFlags imageFlags;")
+                self.body.append("        memcpy(&imageFlags, %s, 4);" % at.at())
+            return
+        if slot == "__glsCapturePutImage":
+            self.image(f)
+            return
+        p = f.role.param
+        if slot == "padInCommand":
+            self.fixed_read(f.args[0])
+        elif slot == "putString":
+            self.string(p)
+        elif slot == "putOutArg":
+            var = "out_" + p.name
+            self.pointer_value(p, var)
+            self.outs.append((f.role, var))
+            self.args.append(p.name)
+        elif slot == "putArrayPointer":
+            var = "value_" + p.name
+            self.pointer_value(p, var)
+            # The stream's value is the address a nested capture writes.
+            self.before_call.append("        ctx->lastOutPointer = %s;" % var)
+            self.args.append("(%s)__glsU64ToAddress(%s)" % (p.ctype, var))
+        elif p.pointer:
+            # Arrays, lists and indices are handed on in place.
+            self.array(p, f.size, f.count)
+        else:
+            self.scalar(p, f.size)
 
     def provide_outputs(self):
         """Buffers for the outputs, published in the out-argument record for
@@ -205,9 +207,9 @@ class Decoder:
         B = self.body
         multiple = len(self.outs) > 1
         image = False
-        for i, (p, var) in enumerate(self.outs):
-            n = p.name
-            count = length_count(self.c, p, "_" + n if multiple else "")
+        for i, (r, var) in enumerate(self.outs):
+            p, n = r.param, r.name
+            count = length_count(self.c, r, "_" + n if multiple else "")
             B.append("        const GLulong count_%s = %s;" % (n, count))
             B.append("        const GLulong bytes_%s = count_%s * %s;" % (n, n, element_bytes(self.c, p)))
             if self.c.attrs & commands.CLIENT and not self.c.attrs & commands.GET:
@@ -230,10 +232,8 @@ class Decoder:
 
     def lines(self):
         c = self.c
-        outs = [0]
-        table.capture_puts(c)  # checks the roles
-        for p in c.proto.params:
-            self.param(p, table.param_puts(c, p, outs))
+        for f in layout.of(c).fields:
+            self.field(f)
         if self.outs:
             self.provide_outputs()
         if c.name in PIXEL_STORE_CHANGERS:
@@ -265,13 +265,13 @@ class Decoder:
 
 
 def main(out):
-    cmds, _ = table.load()
+    cmds, _ = model.load()
     noargs = [c for op, c in sorted(cmds.items()) if c.attrs & commands.NOARGS]
     hand = [c for op, c in sorted(cmds.items()) if is_hand(c)]
-    L = [table.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",
+    L = [emit.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",
          "#include <string.h>", "", '#include "client/size.h"', '#include "read/decode.h"', "",
          'extern "C" {', ""]
-    L.append("// The image commands and the evaluator maps, decoded by hand.")
+    L.append("// The evaluator maps, decoded by hand.")
     L += ["void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr);" % c.name for c in hand]
     L.append("")
     native = {1 + m: "__gls_decode_bin_glBegin_%d" % m for m in range(10)}
@@ -298,14 +298,14 @@ def main(out):
         L.append("}")
     L.append("")
     L.append("__GLSdecodeBinFunc __glsDispatchDecode_bin_default[GLS_OP_COUNT] = {")
-    L += ["    /* %3d */ %s," % (op, native.get(op, "nullptr")) for op in range(table.OPCODE_COUNT)]
+    L += ["    /* %3d */ %s," % (op, native.get(op, "nullptr")) for op in range(emit.OPCODE_COUNT)]
     L.append("};\n")
     swap = {c.op: "__gls_decode_bin_swap_" + c.name for c in noargs}
     L.append("const __GLSdecodeBinFunc __glsDispatchDecode_bin_swap[GLS_OP_COUNT] = {")
-    L += ["    /* %3d */ %s," % (op, swap.get(op, "nullptr")) for op in range(table.OPCODE_COUNT)]
+    L += ["    /* %3d */ %s," % (op, swap.get(op, "nullptr")) for op in range(emit.OPCODE_COUNT)]
     L.append("};\n")
     L.append("}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

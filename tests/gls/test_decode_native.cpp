@@ -17,24 +17,11 @@
 #include "capture/capture.h"
 #include "stream/context_stream.h"
 #include "context_test.h"
+#include "gls_entry.h"
 #include "read/decode.h"
 #include "gls_capture_sweep.h"
+#include "records.h"
 #include "api/gls_commands.h"
-
-extern "C" {
-void GLSAPI glClearColor(GLclampf, GLclampf, GLclampf, GLclampf);
-void GLSAPI glClear(GLbitfield);
-void GLSAPI glMatrixMode(GLenum);
-void GLSAPI glLoadIdentity(void);
-void GLSAPI glRotatef(GLfloat, GLfloat, GLfloat, GLfloat);
-void GLSAPI glBegin(GLenum);
-void GLSAPI glColor3fv(const GLfloat *);
-void GLSAPI glVertex3fv(const GLfloat *);
-void GLSAPI glEnd(void);
-void GLSAPI glTexImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum,
-                         const GLvoid *);
-void GLSAPI glCallLists(GLsizei, GLenum, const GLvoid *);
-}
 
 namespace {
 
@@ -56,7 +43,7 @@ __GLScontextStream *stream(const char *name) {
 
 // Each record of a context stream in order: opcode, argument block in place
 // in the stream, argument bytes.
-void eachRecord(const char *name, const std::function<void(GLSopcode, GLubyte *, size_t)> &fn) {
+void eachRecordOf(const char *name, const std::function<void(GLSopcode, GLubyte *, size_t)> &fn) {
     __GLScontextStream *s = stream(name);
     if (!s) {
         ADD_FAILURE() << "no stream " << name;
@@ -64,26 +51,9 @@ void eachRecord(const char *name, const std::function<void(GLSopcode, GLubyte *,
     }
     __GLScontextBlock *first = __glsContextStreamFirstBlock(s), *b = first;
     do {
-        GLubyte *p = b->data;
-        while (b->writePtr - p >= 4) {
-            GLuint word, op, size, header = 4;
-            memcpy(&word, p, 4);
-            if ((word & 0xFFFF) && (word >> 16)) {
-                op = word & 0xFFFF;
-                size = word >> 16;
-            } else {
-                memcpy(&op, p + 4, 4);
-                if (!op) break;  // the link
-                memcpy(&size, p + 8, 4);
-                header = 12;
-            }
-            if (size < header || size > (size_t)(b->writePtr - p)) {
-                ADD_FAILURE() << "bad record at " << (p - b->data);
-                return;
-            }
-            fn((GLSopcode)op, p + header, size - header);
-            p += size;
-        }
+        eachRecord(b->data, b->writePtr, [&](const StreamRecord &r) {
+            fn(r.op, (GLubyte *)r.args, r.bytes);
+        });
         b = (__GLScontextBlock *)b->link.next;
     } while (b != first);
 }
@@ -96,7 +66,7 @@ bool writersOwn(GLSopcode op) {
 
 std::vector<Rec> records(const char *name) {
     std::vector<Rec> out;
-    eachRecord(name, [&](GLSopcode op, GLubyte *args, size_t n) {
+    eachRecordOf(name, [&](GLSopcode op, GLubyte *args, size_t n) {
         if (!writersOwn(op)) out.push_back({op, std::string((const char *)args, n)});
     });
     return out;
@@ -105,7 +75,7 @@ std::vector<Rec> records(const char *name) {
 // The argument block of the first record that the capture wrote, in place.
 GLubyte *firstBlock(const char *name) {
     GLubyte *first = nullptr;
-    eachRecord(name, [&](GLSopcode op, GLubyte *args, size_t) {
+    eachRecordOf(name, [&](GLSopcode op, GLubyte *args, size_t) {
         if (!first && !writersOwn(op)) first = args;
     });
     return first;

@@ -74,7 +74,7 @@ TEST(Names, GLEnumerantsRoundTrip) {
                            256, __glsGLEnumAliases, __glsGLEnumAliasCount, glName, &seen);
     int pages = 0;
     for (const __GLSnamePage &page : __glsGLEnumPages) pages += page.count > 0;
-    EXPECT_EQ(47, pages);
+    EXPECT_EQ(__GLS_GL_ENUM_NONEMPTY_PAGE_COUNT, pages);
     // GL aliases are further names of values a page already names.
     for (int i = 0; i < __glsGLEnumAliasCount; ++i) {
         const __GLSnameAlias &alias = __glsGLEnumAliases[i];
@@ -87,8 +87,9 @@ TEST(Names, GLEnumerantsRoundTrip) {
 
 TEST(Names, GLSEnumerantsRoundTrip) {
     std::set<std::string> seen;
-    EXPECT_EQ(92, checkPaged(dictSet()->glsEnumDict, __glsEnumPages, __GLS_ENUM_PAGE_COUNT, 16,
-                             __glsEnumAliases, __GLS_ENUM_ALIAS_COUNT, glsName, &seen));
+    EXPECT_EQ(__GLS_ENUM_NAME_COUNT,
+              checkPaged(dictSet()->glsEnumDict, __glsEnumPages, __GLS_ENUM_PAGE_COUNT, 16,
+                         __glsEnumAliases, __GLS_ENUM_ALIAS_COUNT, glsName, &seen));
 }
 
 TEST(Names, ValueToName) {

@@ -13,6 +13,7 @@
 #include "api/api.h"
 #include "capture/capture.h"
 #include "context_test.h"
+#include "sink.h"
 
 namespace {
 
@@ -60,8 +61,6 @@ void GLSAPI exec_glDrawElements(GLenum m, GLsizei n, GLenum t, const GLvoid *) {
 }
 void GLSAPI entry(GLSopcode op) { note("entry " + str(op)); }
 void GLSAPI leave(GLSopcode op) { note("exit " + str(op)); }
-std::string text;
-size_t GLSAPI sink(size_t n, const GLubyte *b) { return text.append((const char *)b, n), n; }
 
 const GLSopcode draws[] = {__GLS_OP_glArrayElement, __GLS_OP_glDrawArrays, __GLS_OP_glDrawElements};
 const __GLSfunc execs[] = {(__GLSfunc)exec_glArrayElement, (__GLSfunc)exec_glDrawArrays,
@@ -372,12 +371,12 @@ TEST_F(VertexArrays, UnexpandableCallsAreCapturedAsTheyStand) {
     }
     // The draw's record, too, is the application's own.
     ctx()->captureFlags[__GLS_OP_glDrawArrays] = __GLS_CAPTURE_WRITE;
-    ctx()->writeFunc = sink;
+    ctx()->writeFunc = Sink::write;
     ctx()->writer = __glsWriterCreate((const GLubyte *)"", GLS_TEXT, 0);
     drawArrays(GL_TRIANGLES, 0, -1);
     __glsWriterFlush(ctx()->writer);
     ctx()->writer = __glsWriterDestroy(ctx()->writer);
-    EXPECT_NE(std::string::npos, text.find("glDrawArrays(GL_TRIANGLES, 0, -1);")) << text;
+    EXPECT_NE(std::string::npos, Sink::out.find("glDrawArrays(GL_TRIANGLES, 0, -1);")) << Sink::out;
 }
 
 // --------------------------------------------- arrays in buffer objects
@@ -424,7 +423,7 @@ protected:
         __glsDefaultDispatchTable[__GLS_OP_glGetPointerv] = (__GLSfunc)fakeGetPointerv;
         for (GLSopcode op : draws) ctx()->captureFlags[op] |= __GLS_CAPTURE_WRITE;
         ctx()->captureFlags[__GLS_OP_glBegin] = 0;
-        ctx()->writeFunc = sink;
+        ctx()->writeFunc = Sink::write;
         ctx()->writer = __glsWriterCreate((const GLubyte *)"", GLS_TEXT, __GLS_WRITE_NO_FRAMING);
     }
     void TearDown() override {
@@ -481,11 +480,11 @@ TEST_F(BufferObjects, DrawsFromBuffersAreCapturedAsTheyStand) {
         gl.asked.clear();
         __glsGLInfoReset(&ctx()->glInfo);
         calls.clear();
-        text.clear();
+        Sink::out.clear();
         c.call();
         __glsWriterFlush(ctx()->writer);
         EXPECT_EQ(c.want, calls);
-        EXPECT_EQ(c.record, text.substr(0, text.find('\n')));
+        EXPECT_EQ(c.record, Sink::out.substr(0, Sink::out.find('\n')));
         bool asked = false;
         for (GLenum pname : gl.asked) {
             asked |= pname >= GL_ELEMENT_ARRAY_BUFFER_BINDING && pname <= GL_EDGE_FLAG_ARRAY_BUFFER_BINDING;
@@ -497,10 +496,10 @@ TEST_F(BufferObjects, DrawsFromBuffersAreCapturedAsTheyStand) {
     gl.version = "1.5";
     gl.elementBuffer = 1;
     __glsGLInfoReset(&ctx()->glInfo);
-    text.clear();
+    Sink::out.clear();
     drawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, offset);
     __glsWriterFlush(ctx()->writer);
-    EXPECT_EQ("glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, 0x10);\n", text);
+    EXPECT_EQ("glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, 0x10);\n", Sink::out);
 }
 
 // glArrayElement draws from the arrays the GL had at glBegin, not from a

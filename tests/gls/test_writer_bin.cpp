@@ -87,7 +87,7 @@ TEST_P(BinaryWriter, OutputPointersComeFromTheStreamWhileACallRuns) {
     EXPECT_EQ(field("1122334455667788") + field("AABBCCDDEEFF0011"), s.substr(4));
     // With an override for the opcode the client addresses are written.
     ctx()->callOverride[__GLS_OP_glGetDoublev] = (__GLSfunc)__gls_null_glGetDoublev;
-    WriterSink::out.clear();
+    Sink::out.clear();
     open(GetParam().type, __GLS_WRITE_NO_FRAMING);
     ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glGetDoublev, 8));
     w->put.putOutArg(w, 1, nullptr);
@@ -108,7 +108,7 @@ TEST_P(BinaryWriter, ShortAndLongHeadersMeetAt65531ArgumentBytes) {
     };
     for (const HeaderCase &c : cases) {
         SCOPED_TRACE(c.argBytes);
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GetParam().type, __GLS_WRITE_NO_FRAMING);
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, c.argBytes));
         w->put.padInCommand(w, (GLint)c.argBytes);
@@ -137,7 +137,7 @@ TEST_P(BinaryWriter, AlignCommandGrowsThePreviousRecordOrWritesAPad) {
     const GLulong bigArgs = 100004;  // a long record of 100016 bytes: phase unchanged
     for (const Case &c : cases) {
         SCOPED_TRACE(c.prevArgs);
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GetParam().type);  // phase 1 after the start record
         // A buffer large enough that the records below stay in it.
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, bigArgs));
@@ -221,7 +221,7 @@ TEST_P(BinaryWriter, StringsAreCountedUtf8WithTheSevenBitMark) {
             if (c.type == GLS_UCS4) text.insert(text.end(), unit, unit + 4);
         }
         text.resize(text.size() + 4, 0);
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GetParam().type, __GLS_WRITE_NO_FRAMING);
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glsComment, c.size));
         w->put.putString(w, c.size, text.data());
@@ -241,7 +241,7 @@ TEST_P(BinaryWriter, ImageDataIsGatheredAndOrdered) {
         {1, "0201 0403 0605 0807", "0102 0304 0506 0708"},
     };
     for (const Case &c : cases) {
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GetParam().type, __GLS_WRITE_NO_FRAMING);
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 8));
         w->put.putGLushortImage(w, c.swap, 2, 2, 2, 0, 1, 0, 1, data);
@@ -271,7 +271,7 @@ TEST_P(BinaryWriter, BitmapRowsAreWholeBytesMostSignificantBitFirst) {
         // Exactly sized, so that a read past the row is caught.
         GLubyte *data = (GLubyte *)malloc(c.data.size());
         memcpy(data, c.data.data(), c.data.size());
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GetParam().type, __GLS_WRITE_NO_FRAMING);
         GLulong bytes = (GLulong)((c.rowBits + 7) / 8) * c.rows;
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, bytes));
@@ -327,18 +327,18 @@ INSTANTIATE_TEST_SUITE_P(ByteOrders, BinaryWriter, ::testing::ValuesIn(orders),
 
 TEST_F(WriterTest, BufferedRecordsGoOutOnlyWhenTheNextDoesNotFit) {
     open(GLS_BINARY_LSB_FIRST);
-    ASSERT_EQ(std::vector<size_t>{20}, WriterSink::calls);
+    ASSERT_EQ(std::vector<size_t>{20}, Sink::calls);
     // From the buffer's fifth byte to its limit: 16124 bytes of glEnd.
     for (int i = 0; i < 4031; ++i) {
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 0));
         w->put.endCommand(w);
     }
-    EXPECT_EQ(1u, WriterSink::calls.size());
+    EXPECT_EQ(1u, Sink::calls.size());
     ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 0));
     w->put.endCommand(w);
-    EXPECT_EQ((std::vector<size_t>{20, 16124}), WriterSink::calls);
+    EXPECT_EQ((std::vector<size_t>{20, 16124}), Sink::calls);
     close();
-    EXPECT_EQ((std::vector<size_t>{20, 16124, 16}), WriterSink::calls);
+    EXPECT_EQ((std::vector<size_t>{20, 16124, 16}), Sink::calls);
 }
 
 TEST_F(WriterTest, ARecordLargerThanTheBufferGetsABufferOfItsOwn) {
@@ -354,7 +354,7 @@ TEST_F(WriterTest, ARecordLargerThanTheBufferGetsABufferOfItsOwn) {
 
 TEST_F(WriterTest, AShortWriteFailsTheWriterForGood) {
     open(GLS_BINARY_LSB_FIRST);
-    WriterSink::shortBy = 1;
+    Sink::shortBy = 1;
     ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 0));
     w->put.endCommand(w);
     EXPECT_FALSE(__glsWriterFlush(w));
@@ -364,14 +364,14 @@ TEST_F(WriterTest, AShortWriteFailsTheWriterForGood) {
     EXPECT_FALSE(__glsWriterFlush(w));
     close();
     EXPECT_EQ(0u, glsGetError());  // raised once
-    EXPECT_EQ(2u, WriterSink::calls.size());
+    EXPECT_EQ(2u, Sink::calls.size());
 }
 
 TEST_F(WriterTest, AnEmptyFlushCallsNothing) {
     open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
     EXPECT_TRUE(__glsWriterFlush(w));
     close();
-    EXPECT_TRUE(WriterSink::calls.empty());
+    EXPECT_TRUE(Sink::calls.empty());
 }
 
 std::string readFile(const std::string &path) {
@@ -401,7 +401,7 @@ TEST_F(WriterTest, FilesAreNamedByThePrefixAndReplacedOrAppended) {
         w = __glsWriterDestroy(w);
         EXPECT_EQ(step.size, readFile(path).size());
     }
-    EXPECT_TRUE(WriterSink::calls.empty());
+    EXPECT_TRUE(Sink::calls.empty());
     remove(path.c_str());
 }
 
@@ -442,7 +442,7 @@ TEST_F(WriterTest, IndexAndListArraysGoThroughTheirTypesArrayPut) {
         {true, GL_BYTE, 2, bytes, ""},
     };
     for (const Case &c : cases) {
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GLS_BINARY_MSB_FIRST, __GLS_WRITE_NO_FRAMING);
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 0));
         GLubyte *before = w->writePtr;
@@ -514,7 +514,7 @@ TEST_F(WriterTest, RowsFartherApartThan32BitsReadTheirOwnRow) {
     __gls_client_glPixelStorei(GL_UNPACK_ROW_LENGTH, 0x7FFFFFFF);
     const GLubyte data[16] = {0xA5, 0x5A, 0x0F, 0xF0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
     for (const Case &c : cases) {
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GLS_BINARY_LSB_FIRST, __GLS_WRITE_NO_FRAMING);
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, c.size));
         __glsWriterPutPixels(w, c.format, c.type, c.width, 1, 0, 0, data);

@@ -258,7 +258,7 @@ TEST_F(TextWriter, ArraysBreakLinesPastFourElements) {
     for (const Case &c : cases) {
         begin(__GLS_OP_glsNumiv), p().putGLintv(w, c.n, v), end();
         EXPECT_EQ(std::string("glsNumiv(") + c.text + ");\n", close()) << c.n;
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
     }
 }
@@ -361,7 +361,7 @@ TEST_F(TextWriter, BitfieldsNameRowsInTableOrder) {
     for (const Case &c : cases) {
         begin(__GLS_OP_glPushAttrib), (p().*c.slot)(w, c.mask), end();
         EXPECT_EQ(std::string("glPushAttrib(") + c.text + ");\n", close());
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
     }
 }
@@ -409,15 +409,15 @@ TEST_F(TextWriter, StringsKeepPrintableCharactersAndEscapeTheRest) {
                                                 : (const void *)u1.data();
         begin(__GLS_OP_glsComment), p().putString(w, 0, text), end();
         EXPECT_EQ(std::string("glsComment(") + c.text + ");\n", close());
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
     }
 }
 
 TEST_F(WriterTest, TextStreamsAreFramedAndFlushedAtTheLimit) {
     open(GLS_TEXT);
-    EXPECT_EQ("glsBeginGLS(1, 0);\n", WriterSink::out);
-    std::string expect = WriterSink::out;
+    EXPECT_EQ("glsBeginGLS(1, 0);\n", Sink::out);
+    std::string expect = Sink::out;
     for (int i = 0; i < 5000; ++i) {
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glCallList, 0));
         w->put.putGLuint(w, (GLuint)i);
@@ -426,17 +426,17 @@ TEST_F(WriterTest, TextStreamsAreFramedAndFlushedAtTheLimit) {
     }
     expect += "glsEndGLS();\n";
     EXPECT_EQ(expect, close());
-    ASSERT_GE(WriterSink::calls.size(), 4u);
-    for (size_t i = 1; i + 1 < WriterSink::calls.size(); ++i) {
+    ASSERT_GE(Sink::calls.size(), 4u);
+    for (size_t i = 1; i + 1 < Sink::calls.size(); ++i) {
         // Each put checks the limit once, then writes one short element.
-        EXPECT_GE(WriterSink::calls[i], 16128u);
-        EXPECT_LT(WriterSink::calls[i], 16128u + 32);
+        EXPECT_GE(Sink::calls[i], 16128u);
+        EXPECT_LT(Sink::calls[i], 16128u + 32);
     }
 }
 
 TEST_F(WriterTest, AFailedTextFlushStopsTheStream) {
     open(GLS_TEXT);
-    WriterSink::shortBy = 1;
+    Sink::shortBy = 1;
     int begun = 0;
     for (int i = 0; i < 5000; ++i) {
         if (!w->put.beginCommand(w, __GLS_OP_glCallList, 0)) continue;
@@ -446,9 +446,9 @@ TEST_F(WriterTest, AFailedTextFlushStopsTheStream) {
     }
     EXPECT_LT(begun, 5000);
     EXPECT_EQ(GLS_IO_ERROR, glsGetError());
-    size_t calls = WriterSink::calls.size();
+    size_t calls = Sink::calls.size();
     close();
-    EXPECT_EQ(calls, WriterSink::calls.size());
+    EXPECT_EQ(calls, Sink::calls.size());
     EXPECT_EQ(0u, glsGetError());
 }
 

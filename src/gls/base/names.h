@@ -21,14 +21,8 @@ struct __GLSnameAlias {
     const char *name;
 };
 
-enum {
-    __GLS_ENUM_PAGE_COUNT = 33,     // GLS value = group * 16 + index
-    __GLS_GL_ENUM_PAGE_COUNT = 133, // GL value = page * 256 + index
-    __GLS_ENUM_ALIAS_COUNT = 2,
-    __GLS_GL_ATTRIB_MASK_COUNT = 23,
-    __GLS_GL_CLIENT_ATTRIB_MASK_COUNT = 4,
-    __GLS_IMAGE_FLAG_COUNT = 2,
-};
+// The counts of the tables (__GLS_ENUM_PAGE_COUNT, ...) are generated with
+// the GLS enumerants in gls_enums.h.
 
 extern const __GLSnamePage __glsEnumPages[__GLS_ENUM_PAGE_COUNT];
 extern const __GLSnameAlias __glsEnumAliases[__GLS_ENUM_ALIAS_COUNT];

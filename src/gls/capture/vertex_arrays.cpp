@@ -349,7 +349,7 @@ void __glsEmitArrayElement(const __GLSvertexArrayState *s, GLlong i) {
     }
 }
 
-void __glsCaptureBeginArrays(void) {
+GLboolean __glsCaptureBegin(GLenum mode) {
     __GLScontext *ctx = __glsGetContext();
     __GLSvertexArrayState *s = &ctx->elementArrays;
     ctx->elementArraysSet = 0;
@@ -361,9 +361,12 @@ void __glsCaptureBeginArrays(void) {
         s->enabled[__GLS_ARRAY_TEXCOORD + set] =
             ctx->clientState.arrays.enabled[__GLS_ARRAY_TEXCOORD + set];
     }
-    if (!anyEnabled(s) || __glsArraysFromBuffers(s)) return;
-    ctx->elementMirror = ctx->clientState.arrays;
-    ctx->elementArraysSet = 1;
+    if (anyEnabled(s) && !__glsArraysFromBuffers(s)) {
+        ctx->elementMirror = ctx->clientState.arrays;
+        ctx->elementArraysSet = 1;
+    }
+    // glBegin itself is captured as it stands.
+    return GL_FALSE;
 }
 
 GLboolean __glsCaptureArrayElement(GLint i) {

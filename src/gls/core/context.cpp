@@ -117,7 +117,8 @@ __GLScontext *__glsContextCreate(GLuint name) {
     // written; the framing commands are the writer's own business.
     for (GLSopcode op = 0; op < GLS_OP_COUNT; ++op) {
         GLubyte attributes = __glsOpAttributes[op];
-        ctx->captureFlags[op] = (attributes & 2) && !(attributes & 4) ? 3 : 2;
+        const bool execute = (attributes & __GLS_ATTRIB_CLIENT) && !(attributes & __GLS_ATTRIB_GET);
+        ctx->captureFlags[op] = __GLS_CAPTURE_WRITE | (execute ? __GLS_CAPTURE_EXECUTE : 0);
     }
     ctx->captureFlags[__GLS_OP_glsBeginGLS] = 0;
     ctx->captureFlags[__GLS_OP_glsEndGLS] = 0;

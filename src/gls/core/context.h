@@ -26,6 +26,13 @@ enum {
     __GLS_MAX_CALL_NESTING = 64,
 };
 
+// The bits of a command's capture flags (captureFlags).
+enum {
+    __GLS_CAPTURE_EXECUTE = 1,
+    __GLS_CAPTURE_WRITE = 2,
+    __GLS_CAPTURE_CALLBACKS = 4,
+};
+
 // Facts about the real OpenGL, each -1 until first asked.
 struct __GLSglInfo {
     GLint decimalPoint;  // 0 when the locale's decimal point is '.'

@@ -1,6 +1,5 @@
-// The native decoders whose records the command table does not describe:
-// the image commands (image-flags word first, the other arguments from
-// offset 4, the tightly packed image last), and what every native decoder
+// The native decoders of the evaluator maps, whose record strides tell how
+// far the GL reads the control points, and what every native decoder
 // shares: the record's argument bytes and the heap side of its buffers.
 #include <stdint.h>
 #include <stdlib.h>
@@ -11,53 +10,26 @@
 
 namespace {
 
-enum { IMAGE_NULL_BIT = 1 };
-
 GLuint readWord(const GLubyte *p) {
     GLuint v;
     memcpy(&v, p, 4);
     return v;
 }
 
-// The image bytes that follow the fixed arguments must all lie in the
-// record; otherwise the command is not called.
+// The bytes that follow the fixed arguments must all lie in the record;
+// otherwise the command is not called.
 bool fits(GLSopcode opcode, GLulong avail, GLulong need) {
     if (avail >= need) return true;
     __glsCallErrorFunc(opcode, GLS_DECODE_ERROR);
     return false;
 }
 
+GLint intAt(const GLubyte *block, size_t offset) { return (GLint)readWord(block + offset); }
+
 // The control points after the fixed arguments: count values of size bytes,
 // compared without a product that could wrap.
 bool fitsPoints(GLSopcode opcode, GLulong avail, GLulong fixed, GLulong count, GLulong size) {
     return fits(opcode, avail, fixed) && fits(opcode, (avail - fixed) / size, count);
-}
-
-// The real GL reads every image in the layout the stream stores.
-void unpackDefaults(__GLScontext *ctx) {
-    if (!ctx->glInfo.unpackDefaultsSet) __glsPixelUnpackDefaults();
-}
-
-GLint intAt(const GLubyte *block, size_t offset) { return (GLint)readWord(block + offset); }
-
-// The template of the image decoders: the `fixed` argument bytes must lie
-// in the record before `imageBytes` reads any of them, the image after them
-// too, before `call` hands them to the GL. Both read the record themselves.
-template <typename ImageBytes, typename Call>
-void decodeImage(GLSopcode opcode, const GLubyte *record, GLulong fixed, ImageBytes imageBytes,
-                 Call call) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(opcode, record);
-    if (!fits(opcode, avail, fixed)) return;
-    if (!fits(opcode, avail, fixed + __glsCount(imageBytes()))) return;
-    unpackDefaults(ctx);
-    call(ctx->callFuncs);
-}
-
-// A texture image, or none when the record's null bit stands for the
-// caller's null pointer.
-const GLvoid *texturePixels(const GLubyte *record, size_t offset) {
-    return readWord(record) & IMAGE_NULL_BIT ? nullptr : record + offset;
 }
 
 }  // namespace
@@ -146,191 +118,6 @@ void GLSAPI __gls_decode_bin_glMap2f(GLubyte *inoutPtr) {
     memcpy(&v2, inoutPtr + 24, 4);
     __GLS_SLOT(ctx->callFuncs, glMap2f)(target, u1, u2, ustride, uorder, v1, v2, vstride, vorder,
                                         (const GLfloat *)(inoutPtr + 36));
-}
-
-// ------------------------------------------------------------------ images
-
-void GLSAPI __gls_decode_bin_glBitmap(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glBitmap, p, 28,
-        [p] { return __glsSize_glBitmap(intAt(p, 4), intAt(p, 8), p + 28); },
-        [p](__GLSfunc *gl) {
-            // The origin and move as bits, never through a float register.
-            GLfloat xorig, yorig, xmove, ymove;
-            memcpy(&xorig, p + 12, 4);
-            memcpy(&yorig, p + 16, 4);
-            memcpy(&xmove, p + 20, 4);
-            memcpy(&ymove, p + 24, 4);
-            __GLS_SLOT(gl, glBitmap)(intAt(p, 4), intAt(p, 8), xorig, yorig, xmove, ymove, p + 28);
-        });
-}
-
-void GLSAPI __gls_decode_bin_glPolygonStipple(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glPolygonStipple, p, 4, [p] { return __glsSize_glPolygonStipple(p + 4); },
-        [p](__GLSfunc *gl) { __GLS_SLOT(gl, glPolygonStipple)(p + 4); });
-}
-
-void GLSAPI __gls_decode_bin_glTexImage1D(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glTexImage1D, p, 32,
-        [p] {
-            return __glsSize_glTexImage1D(intAt(p, 24), intAt(p, 28), intAt(p, 16),
-                                          texturePixels(p, 32));
-        },
-        [p](__GLSfunc *gl) {
-            __GLS_SLOT(gl, glTexImage1D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
-                                         intAt(p, 20), intAt(p, 24), intAt(p, 28),
-                                         texturePixels(p, 32));
-        });
-}
-
-void GLSAPI __gls_decode_bin_glTexImage2D(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glTexImage2D, p, 36,
-        [p] {
-            return __glsSize_glTexImage2D(intAt(p, 28), intAt(p, 32), intAt(p, 16), intAt(p, 20),
-                                          texturePixels(p, 36));
-        },
-        [p](__GLSfunc *gl) {
-            __GLS_SLOT(gl, glTexImage2D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
-                                         intAt(p, 20), intAt(p, 24), intAt(p, 28), intAt(p, 32),
-                                         texturePixels(p, 36));
-        });
-}
-
-void GLSAPI __gls_decode_bin_glTexImage3D(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glTexImage3D, p, 40,
-        [p] {
-            return __glsSize_glTexImage3D(intAt(p, 32), intAt(p, 36), intAt(p, 16), intAt(p, 20),
-                                          intAt(p, 24), texturePixels(p, 40));
-        },
-        [p](__GLSfunc *gl) {
-            __GLS_SLOT(gl, glTexImage3D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
-                                         intAt(p, 20), intAt(p, 24), intAt(p, 28), intAt(p, 32),
-                                         intAt(p, 36), texturePixels(p, 40));
-        });
-}
-
-void GLSAPI __gls_decode_bin_glTexSubImage1D(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glTexSubImage1D, p, 28,
-        [p] { return __glsSize_glTexSubImage1D(intAt(p, 20), intAt(p, 24), intAt(p, 16), p + 28); },
-        [p](__GLSfunc *gl) {
-            __GLS_SLOT(gl, glTexSubImage1D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
-                                            intAt(p, 20), intAt(p, 24), p + 28);
-        });
-}
-
-void GLSAPI __gls_decode_bin_glTexSubImage2D(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glTexSubImage2D, p, 36,
-        [p] {
-            return __glsSize_glTexSubImage2D(intAt(p, 28), intAt(p, 32), intAt(p, 20), intAt(p, 24),
-                                             p + 36);
-        },
-        [p](__GLSfunc *gl) {
-            __GLS_SLOT(gl, glTexSubImage2D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
-                                            intAt(p, 20), intAt(p, 24), intAt(p, 28), intAt(p, 32),
-                                            p + 36);
-        });
-}
-
-void GLSAPI __gls_decode_bin_glTexSubImage3D(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glTexSubImage3D, p, 44,
-        [p] {
-            return __glsSize_glTexSubImage3D(intAt(p, 36), intAt(p, 40), intAt(p, 24), intAt(p, 28),
-                                             intAt(p, 32), p + 44);
-        },
-        [p](__GLSfunc *gl) {
-            __GLS_SLOT(gl, glTexSubImage3D)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
-                                            intAt(p, 20), intAt(p, 24), intAt(p, 28), intAt(p, 32),
-                                            intAt(p, 36), intAt(p, 40), p + 44);
-        });
-}
-
-void GLSAPI __gls_decode_bin_glDrawPixels(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glDrawPixels, p, 20,
-        [p] {
-            return __glsSize_glDrawPixels(intAt(p, 12), intAt(p, 16), intAt(p, 4), intAt(p, 8),
-                                          p + 20);
-        },
-        [p](__GLSfunc *gl) {
-            __GLS_SLOT(gl, glDrawPixels)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
-                                         p + 20);
-        });
-}
-
-void GLSAPI __gls_decode_bin_glConvolutionFilter1D(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glConvolutionFilter1D, p, 24,
-        [p] {
-            return __glsSize_glConvolutionFilter1D(intAt(p, 16), intAt(p, 20), intAt(p, 12),
-                                                   p + 24);
-        },
-        [p](__GLSfunc *gl) {
-            __GLS_SLOT(gl, glConvolutionFilter1D)(intAt(p, 4), intAt(p, 8), intAt(p, 12),
-                                                  intAt(p, 16), intAt(p, 20), p + 24);
-        });
-}
-
-void GLSAPI __gls_decode_bin_glConvolutionFilter2D(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glConvolutionFilter2D, p, 28,
-        [p] {
-            return __glsSize_glConvolutionFilter2D(intAt(p, 20), intAt(p, 24), intAt(p, 12),
-                                                   intAt(p, 16), p + 28);
-        },
-        [p](__GLSfunc *gl) {
-            __GLS_SLOT(gl, glConvolutionFilter2D)(intAt(p, 4), intAt(p, 8), intAt(p, 12),
-                                                  intAt(p, 16), intAt(p, 20), intAt(p, 24), p + 28);
-        });
-}
-
-void GLSAPI __gls_decode_bin_glSeparableFilter2D(GLubyte *inoutPtr) {
-    __GLScontext *const ctx = __glsGetContext();
-    const GLulong avail = __glsDecodeArgBytes(__GLS_OP_glSeparableFilter2D, inoutPtr);
-    if (!fits(__GLS_OP_glSeparableFilter2D, avail, 28)) return;
-    const GLenum target = intAt(inoutPtr, 4);
-    const GLsizei width = intAt(inoutPtr, 12), height = intAt(inoutPtr, 16);
-    const GLenum format = intAt(inoutPtr, 20), type = intAt(inoutPtr, 24);
-    const GLvoid *row = inoutPtr + 28;
-    // The column filter follows the row filter without padding.
-    const GLulong rowBytes =
-        __glsCount(__glsSize_glSeparableFilter2D_row(target, format, type, width, row));
-    if (!fits(__GLS_OP_glSeparableFilter2D, avail, 28 + rowBytes)) return;
-    const GLvoid *column = inoutPtr + 28 + rowBytes;
-    const GLulong columnBytes =
-        __glsCount(__glsSize_glSeparableFilter2D_column(target, format, type, height, column));
-    if (!fits(__GLS_OP_glSeparableFilter2D, avail, 28 + rowBytes + columnBytes)) return;
-    unpackDefaults(ctx);
-    __GLS_SLOT(ctx->callFuncs, glSeparableFilter2D)(target, intAt(inoutPtr, 8), width, height,
-                                                    format, type, row, column);
-}
-
-void GLSAPI __gls_decode_bin_glColorTable(GLubyte *inoutPtr) {
-    const GLubyte *const p = inoutPtr;
-    decodeImage(
-        __GLS_OP_glColorTable, p, 24,
-        [p] { return __glsSize_glColorTable(intAt(p, 16), intAt(p, 20), intAt(p, 12), p + 24); },
-        [p](__GLSfunc *gl) {
-            __GLS_SLOT(gl, glColorTable)(intAt(p, 4), intAt(p, 8), intAt(p, 12), intAt(p, 16),
-                                         intAt(p, 20), p + 24);
-        });
 }
 
 }  // extern "C"
