@@ -32,9 +32,9 @@ def execute(c):
         return ["        %s__gls_exec_%s(%s);" % (keep, c.name, p.arg_list())]
     callee = ("__gls_client_%s" % c.name if c.attrs & commands.CLIENT
               else "__GLS_SLOT(__glsDefaultDispatchTable, %s)" % c.name)
-    return ["        const GLint token = __glsBeginCaptureExec(__GLS_OP_%s);" % c.name,
+    return ["        const GLint execToken = __glsBeginCaptureExec(__GLS_OP_%s);" % c.name,
             "        %s%s(%s);" % (keep, callee, p.arg_list()),
-            "        __glsEndCaptureExec(__GLS_OP_%s, token);" % c.name]
+            "        __glsEndCaptureExec(__GLS_OP_%s, execToken);" % c.name]
 
 
 def by_address(p):
@@ -95,6 +95,7 @@ def function(c):
 
 def main(out):
     cmds, _ = model.load()
+    emit.check_locals(c.proto for c in cmds.values())
     L = [emit.header(__file__), '#include "capture/capture.h"', ""]
     # The write steps written by hand; C++ linkage, so that a definition with
     # other parameters fails to link.

@@ -18,13 +18,13 @@ def entry(c):
     L = ["%s {" % p.decl(name), "    __GLScontext *ctx = __glsGetContext();"]
     if not c.is_gls:
         L.append("    if (ctx->captureExecDepth) {")
-        L.append("        GLint token = __glsBeginCaptureExec(__GLS_OP_%s);" % c.name)
+        L.append("        const GLint execToken = __glsBeginCaptureExec(__GLS_OP_%s);" % c.name)
         call = "__GLS_SLOT(__glsDefaultDispatchTable, %s)(%s)" % (c.name, args)
         if p.returns:
             L.append("        %s result = %s;" % (p.ret, call))
         else:
             L.append("        %s;" % call)
-        L.append("        __glsEndCaptureExec(__GLS_OP_%s, token);" % c.name)
+        L.append("        __glsEndCaptureExec(__GLS_OP_%s, execToken);" % c.name)
         L.append("        return%s;" % (" result" if p.returns else ""))
         L.append("    }")
     call = "__GLS_SLOT(ctx->captureFuncs, %s)(%s)" % (c.name, args)
@@ -35,6 +35,7 @@ def entry(c):
 
 def main(out):
     cmds, _ = model.load()
+    emit.check_locals(c.proto for c in cmds.values())
     L = [emit.header(__file__), '#include "core/seam.h"', '#include "core/context.h"', "",
          'extern "C" {', "",
          "GLint __glsBeginCaptureExec(GLSopcode opcode) {",

@@ -266,6 +266,7 @@ class Decoder:
 
 def main(out):
     cmds, _ = model.load()
+    emit.check_locals(c.proto for c in cmds.values())
     noargs = [c for op, c in sorted(cmds.items()) if c.attrs & commands.NOARGS]
     hand = [c for op, c in sorted(cmds.items()) if is_hand(c)]
     L = [emit.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",

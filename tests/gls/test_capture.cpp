@@ -271,6 +271,27 @@ TEST_F(Capture, TheEntryCallbackDecidesForItsOwnCall) {
     }
 }
 
+// glPassThrough's own parameter is named token: its value reaches the GL
+// through the capture function's execute step and through the
+// capture-dispatch entry of a call made inside another's execution alike.
+TEST_F(Capture, PassThroughReachesTheGLWithItsOwnToken) {
+    static std::vector<GLfloat> seen;
+    struct Fn {
+        static void GLSAPI passThrough(GLfloat token) { seen.push_back(token); }
+    };
+    seen.clear();
+    const __GLSfunc saved = __glsDefaultDispatchTable[__GLS_OP_glPassThrough];
+    __glsDefaultDispatchTable[__GLS_OP_glPassThrough] = (__GLSfunc)Fn::passThrough;
+    ctx()->captureFlags[__GLS_OP_glPassThrough] = __GLS_CAPTURE_EXECUTE | __GLS_CAPTURE_WRITE;
+    CAPTURE(glPassThrough)(7.5f);
+    ++ctx()->captureExecDepth;
+    __gls_capture_dispatch_glPassThrough(2.25f);
+    --ctx()->captureExecDepth;
+    __glsDefaultDispatchTable[__GLS_OP_glPassThrough] = saved;
+    EXPECT_EQ((std::vector<GLfloat>{7.5f, 2.25f}), seen);
+    EXPECT_EQ(0x40F00000, word(only().bytes, 0));
+}
+
 // An entry callback may end the capture it is called from: the call then
 // writes nothing and still calls back on its way out, for every opcode.
 TEST_F(Capture, AnEntryCallbackThatEndsTheCaptureLeavesNothingToWrite) {
