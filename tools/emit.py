@@ -13,7 +13,7 @@ OPCODE_COUNT = 496
 # bracket's token once hid glPassThrough's.
 LOCALS = ("ctx", "flags", "w", "execToken", "result", "avail", "savedOutArgs", "inoutPtr")
 LOCAL_PREFIXES = ("count_", "bytes_", "heap_", "size_", "length_", "chars_", "word_",
-                  "all7Bit_", "out_", "value_")
+                  "all7Bit_", "out_", "value_", "pad_")
 SCALAR_LOCALS = ("elems",)
 
 

@@ -17,6 +17,7 @@ import commands
 import emit
 import layout
 import model
+import pnames
 
 # Commands after which the GL's pixel-store modes no longer are the stream's
 # image layout, so that the next image command sets them again.
@@ -88,7 +89,7 @@ class Decoder:
         self.body.append("        memcpy(&%s, %s, %s);" % (p.name, at.at(), size))
         self.args.append(p.name)
 
-    def array(self, p, size, count=None):
+    def array(self, p, size, count=None, by_name=False):
         if count:
             self.body.append("        const GLulong %s = %s;" % count)
         start = self.off
@@ -97,7 +98,17 @@ class Decoder:
             self.check(self.off.expr())
         else:
             self.prefix_end = self.off.const
-        self.args.append("(%s)(%s)" % (p.ctype, start.at()))
+        if not by_name:
+            self.args.append("(%s)(%s)" % (p.ctype, start.at()))
+            return
+        # The GL reads a parameter vector by its own idea of the name, which
+        # may be one the table does not know: it gets as many values as any
+        # name takes, those of the record and zeros after them.
+        n, pad = count[0], "pad_" + p.name
+        self.body.append("        %s %s[%d] = {};" % (p.base, pad, pnames.MAX_VALUES))
+        self.body.append("        if (%s <= %d) memcpy(%s, %s, %s);"
+                         % (n, pnames.MAX_VALUES, pad, start.at(), size))
+        self.args.append("%s <= %d ? %s : (%s)(%s)" % (n, pnames.MAX_VALUES, pad, p.ctype, start.at()))
 
     def string(self, p):
         n = p.name
@@ -158,6 +169,12 @@ class Decoder:
             at = "imageFlags & GLS_IMAGE_NULL_BIT ? nullptr : " + at
         self.body.append("        %s%s = %s;" % (declarator(p.ctype), p.name, at))
         self.body.append("        const GLulong %s = %s;" % f.count)
+        # An image of pixels whose size the table cannot tell (a format or
+        # type it does not know, a size past 31 bits) is in no record: the GL
+        # would read them from beyond it.
+        extents = ["(%s) > 0" % e for e in (r.width, r.height, r.depth) if e != "0"]
+        self.body.append("        if (%s && !%s && %s) { __glsCallErrorFunc(%s, GLS_DECODE_ERROR); break; }"
+                         % (p.name, f.count[0], " && ".join(extents), self.op))
         self.off = start.plus(f.size)
         self.check(self.off.expr())
         self.args.append(p.name)
@@ -197,7 +214,7 @@ class Decoder:
             self.args.append("(%s)__glsU64ToAddress(%s)" % (p.ctype, var))
         elif p.pointer:
             # Arrays, lists and indices are handed on in place.
-            self.array(p, f.size, f.count)
+            self.array(p, f.size, f.count, isinstance(f.role, model.Array) and f.role.by_name(self.c))
         else:
             self.scalar(p, f.size)
 
@@ -259,7 +276,7 @@ class Decoder:
         L.append("    } while (0);")
         if self.outs:
             L.append("    ctx->outArgs = savedOutArgs;")
-        L += ["    free(%s);" % h for h in self.heaps]
+        L += ["    __glsDecodeFree(%s);" % h for h in self.heaps]
         L.append("}")
         return L
 

@@ -485,6 +485,126 @@ TEST_F(DecodeNative, StringsFollowTheContextsStringType) {
     EXPECT_EQ(0u, glsGetError());
 }
 
+// ------------------------------------------ what the GL reads and writes
+
+// Replayed into call functions that read their data as a GL would, every
+// image and parameter vector is there: index, stencil and depth images,
+// bitmaps and the packed types of later GLs are carried at their real size,
+// a parameter name the table does not know gets as many values as any name
+// takes, and an image whose size cannot be told is not replayed at all.
+TEST_F(DecodeNative, WhatTheGLReadsIsInTheRecord) {
+    static std::vector<GLubyte> source(4096), seen;
+    static size_t reads;  // the bytes the GL reads for the call replayed
+    for (size_t i = 0; i < source.size(); ++i) source[i] = (GLubyte)(i * 7 + 3);
+    struct Fn {
+        static void read(const void *p) {
+            seen.assign((const GLubyte *)p, (const GLubyte *)p + reads);
+        }
+        static void GLSAPI texImage1D(GLenum, GLint, GLint, GLsizei, GLint, GLenum, GLenum,
+                                      const GLvoid *p) {
+            read(p);
+        }
+        static void GLSAPI texImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum,
+                                      GLenum, const GLvoid *p) {
+            read(p);
+        }
+        static void GLSAPI texSubImage2D(GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum,
+                                         GLenum, const GLvoid *p) {
+            read(p);
+        }
+        static void GLSAPI texParameterfv(GLenum, GLenum, const GLfloat *p) { read(p); }
+    };
+    const struct {
+        const char *what;
+        GLSopcode op;
+        __GLSfunc recorder;
+        std::function<void()> call;
+        size_t reads, recorded;  // bytes the GL reads, of them from the caller
+    } cases[] = {
+        {"a colour-index texture", OP(glTexImage2D), (__GLSfunc)Fn::texImage2D,
+         [] { CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, 0, GL_COLOR_INDEX, GL_UNSIGNED_BYTE, source.data()); },
+         4096, 4096},
+        {"reversed packed pixels", OP(glTexImage2D), (__GLSfunc)Fn::texImage2D,
+         [] { CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, source.data()); },
+         1024, 1024},
+        {"a depth sub-image", OP(glTexSubImage2D), (__GLSfunc)Fn::texSubImage2D,
+         [] { CAPTURE(glTexSubImage2D)(GL_TEXTURE_2D, 0, 1, 1, 8, 8, GL_DEPTH_COMPONENT, GL_FLOAT, source.data()); },
+         256, 256},
+        {"a bitmap texture", OP(glTexImage1D), (__GLSfunc)Fn::texImage1D,
+         [] { CAPTURE(glTexImage1D)(GL_TEXTURE_1D, 0, GL_RGBA, 64, 0, GL_COLOR_INDEX, GL_BITMAP, source.data()); },
+         8, 8},
+        {"a parameter name of a later GL", OP(glTexParameterfv), (__GLSfunc)Fn::texParameterfv,
+         [] { CAPTURE(glTexParameterfv)(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, (const GLfloat *)source.data()); },
+         64, 0},
+        {"a pixel type no table knows", OP(glTexImage2D), (__GLSfunc)Fn::texImage2D,
+         [] { CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, 0, GL_RGBA, 0x1234, source.data()); },
+         0, 0},
+    };
+    install(OP(glsError), (__GLSfunc)recError);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        reads = c.reads;
+        seen.clear();
+        errors.clear();
+        capture({c.op}, c.call);
+        install(c.op, c.recorder);
+        replay();
+        install(c.op, nullptr);
+        glsDeleteStream(S("a"));
+        if (!c.reads) {
+            EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{c.op, GLS_DECODE_ERROR}}), errors);
+            continue;
+        }
+        EXPECT_TRUE(errors.empty());
+        ASSERT_EQ(c.reads, seen.size());
+        EXPECT_TRUE(std::equal(seen.begin(), seen.begin() + c.recorded, source.begin()));
+        EXPECT_TRUE(std::all_of(seen.begin() + c.recorded, seen.end(), [](GLubyte b) { return b == 0; }));
+    }
+}
+
+// Replayed queries write what a GL writes into the buffers the decoders
+// provide: every value of a name the table does not know, every pixel of a
+// read back in a format or type it does not know.
+TEST_F(DecodeNative, QueryBuffersHoldWhatTheGLWrites) {
+    static size_t writes;
+    struct Fn {
+        static void GLSAPI getFloatv(GLenum, GLfloat *p) { memset(p, 0x3F, writes); }
+        static void GLSAPI getTexParameteriv(GLenum, GLenum, GLint *p) { memset(p, 1, writes); }
+        static void GLSAPI readPixels(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid *p) {
+            memset(p, 0x5A, writes);
+        }
+    };
+    GLvoid *const out = (GLvoid *)(uintptr_t)0xB0000;
+    const struct {
+        const char *what;
+        GLSopcode op;
+        __GLSfunc recorder;
+        std::function<void()> call;
+        size_t writes;
+    } cases[] = {
+        {"a matrix of a later GL", OP(glGetFloatv), (__GLSfunc)Fn::getFloatv,
+         [&] { CAPTURE(glGetFloatv)(0x84E3, (GLfloat *)out); }, 64},
+        {"a range of a later GL", OP(glGetFloatv), (__GLSfunc)Fn::getFloatv,
+         [&] { CAPTURE(glGetFloatv)(0x846E, (GLfloat *)out); }, 8},
+        {"a swizzle", OP(glGetTexParameteriv), (__GLSfunc)Fn::getTexParameteriv,
+         [&] { CAPTURE(glGetTexParameteriv)(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, (GLint *)out); }, 16},
+        {"reversed packed pixels", OP(glReadPixels), (__GLSfunc)Fn::readPixels,
+         [&] { CAPTURE(glReadPixels)(0, 0, 256, 256, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, out); }, 256 * 256 * 4},
+        {"a pixel type no table knows", OP(glReadPixels), (__GLSfunc)Fn::readPixels,
+         [&] { CAPTURE(glReadPixels)(0, 0, 64, 64, GL_RGBA, GL_HALF_FLOAT, out); }, 64 * 64 * 8},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        writes = c.writes;
+        capture({c.op}, c.call);
+        install(c.op, c.recorder);
+        replay();
+        install(c.op, nullptr);
+        glsDeleteStream(S("a"));
+        EXPECT_EQ(0u, glsGetError());
+    }
+}
+
 // glsComment records made by hand, whose length word may claim 7-bit text
 // it does not hold: the conversion is sized from the text itself, an empty
 // string is a string, and a sequence that is no UTF-8 is a decode error
@@ -701,6 +821,34 @@ TEST_F(DecodeNative, AHugeOutputCountIsRefusedWithoutAllocating) {
     EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{OP(glGenTextures), GLS_RESOURCE_ERROR},
                                                           {OP(glSelectBuffer), GLS_RESOURCE_ERROR}}),
               errors);
+    glsGetError();
+}
+
+// The largest output buffer a record may ask for is one for all decoders in
+// progress: a nested call's decoder gets none while its caller's is held,
+// whatever either record says, and every buffer is given back after its
+// call. Pages that the GL never writes cost nothing.
+TEST_F(DecodeNative, DecoderBuffersAreBoundedTogether) {
+    static const GLuint gen[4] = {OP(glGenTextures) | 16u << 16, 0x4000000, 0, 0};
+    static int depth;
+    struct Fn {
+        static void GLSAPI genTextures(GLsizei n, GLuint *textures) {
+            record("glGenTextures", n);
+            textures[n - 1] = 1;  // the last name, at the far end of 256 MB
+            if (depth++ < 1) glsCallArray(GLS_BINARY_LSB_FIRST, sizeof gen, (const GLubyte *)gen);
+        }
+    };
+    depth = 0;
+    install(OP(glGenTextures), (__GLSfunc)Fn::genTextures);
+    install(OP(glsError), (__GLSfunc)recError);
+    glsCallArray(GLS_BINARY_LSB_FIRST, sizeof gen, (const GLubyte *)gen);
+    glsCallArray(GLS_BINARY_LSB_FIRST, sizeof gen, (const GLubyte *)gen);
+    EXPECT_EQ((std::vector<std::string>{line("glGenTextures", 0x4000000),
+                                        line("glGenTextures", 0x4000000)}),
+              calls);
+    EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{OP(glGenTextures), GLS_RESOURCE_ERROR}}),
+              errors);
+    EXPECT_EQ(0u, ctx()->decodeLiveBytes);
     glsGetError();
 }
 

@@ -275,7 +275,7 @@ TEST_P(BinaryWriter, BitmapRowsAreWholeBytesMostSignificantBitFirst) {
         open(GetParam().type, __GLS_WRITE_NO_FRAMING);
         GLulong bytes = (GLulong)((c.rowBits + 7) / 8) * c.rows;
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, bytes));
-        w->put.putBitmapBits(w, c.lsbFirst, c.offset, c.rowBits, c.skipBits, c.rows, data);
+        w->put.putBitmapBits(w, c.lsbFirst, c.offset, c.rowBits, c.skipBits, c.rows, 1, 0, data);
         w->put.padInCommand(w, (GLint)((4 - bytes % 4) % 4));
         w->put.endCommand(w);
         std::string expect = hex(c.out);

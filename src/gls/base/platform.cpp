@@ -29,11 +29,21 @@ size_t __glsSystemDirectory(char *buffer, size_t size) {
     return n;
 }
 
+static void *mapPages(size_t bytes) {
+    return VirtualAlloc(nullptr, bytes, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+static bool guardPage(void *page, size_t size) {
+    DWORD old;
+    return VirtualProtect(page, size, PAGE_NOACCESS, &old) != 0;
+}
+void __glsPagesUnmap(void *base, size_t) { VirtualFree(base, 0, MEM_RELEASE); }
+
 #else
 #include <dlfcn.h>
 #include <pthread.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
 
 const char __glsPathSeparator = '/';
 
@@ -75,4 +85,28 @@ size_t __glsSystemDirectory(char *buffer, size_t size) {
     memcpy(buffer, dir, n + 1);
     return n;
 }
+
+static void *mapPages(size_t bytes) {
+    void *p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return p == MAP_FAILED ? nullptr : p;
+}
+static bool guardPage(void *page, size_t size) { return mprotect(page, size, PROT_NONE) == 0; }
+void __glsPagesUnmap(void *base, size_t mapped) { munmap(base, mapped); }
 #endif
+
+// The page size of every platform served.
+static const size_t pageSize = 4096;
+
+void *__glsPagesMap(size_t byteCount, void **outBase, size_t *outMapped) {
+    if (byteCount > SIZE_MAX - 2 * pageSize) return nullptr;
+    const size_t pages = (byteCount + pageSize - 1) / pageSize * pageSize;
+    char *base = (char *)mapPages(pages + pageSize);
+    if (!base) return nullptr;
+    if (!guardPage(base + pages, pageSize)) {
+        __glsPagesUnmap(base, pages + pageSize);
+        return nullptr;
+    }
+    *outBase = base;
+    *outMapped = pages + pageSize;
+    return base + pages - byteCount;
+}

@@ -1,5 +1,6 @@
 // The only door from the GLS codec to the operating system: thread-local
-// slots, the one lock, loading a library and finding the system directory.
+// slots, the one lock, loading a library, finding the system directory and
+// mapping pages.
 // Everything under src/gls goes through here so the codec also builds and is
 // tested natively on Linux.
 #pragma once
@@ -38,3 +39,11 @@ size_t __glsSystemDirectory(char *buffer, size_t size);
 
 // The separator between a directory and a file name.
 extern const char __glsPathSeparator;
+
+// Zero-filled pages of at least byteCount bytes, which cost nothing until
+// they are touched, followed by one page that faults when touched: the
+// first byte past the returned block's byteCount bytes is that page's
+// first. *outBase and *outMapped say what __glsPagesUnmap takes back. Null
+// when the address space has no room.
+void *__glsPagesMap(size_t byteCount, void **outBase, size_t *outMapped);
+void __glsPagesUnmap(void *base, size_t mapped);

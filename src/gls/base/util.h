@@ -11,6 +11,17 @@
 void *__glsCalloc(size_t count, size_t size);
 void *__glsMalloc(size_t size);
 
+// A block whose size a stream decides (a decoder's buffer, a feedback
+// buffer): a small one from the heap, a large one of pages that cost
+// nothing until the GL writes into them, ending at a page that faults, so
+// that the size a record asks for costs only what is used. Aligned to 16
+// bytes; null with GLS_RESOURCE_ERROR when none can be had. Released with
+// __glsBlockFree (null accepted), which __glsBlockSize reads back the size
+// asked of.
+void *__glsBlockAlloc(size_t size);
+void __glsBlockFree(void *block);
+size_t __glsBlockSize(const void *block);
+
 // Integer base-2 logarithm; 0 for n < 2.
 size_t __glsLog2(size_t n);
 // Smallest power of two not below n (1 for n <= 1); 0 when none fits.

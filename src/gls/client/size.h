@@ -32,9 +32,6 @@ static inline GLulong __glsImageBytes(const GLvoid *pixels, GLint size) {
 // ---------------------------------------------------------- shared rules
 // Bytes of a tightly packed image: rows not aligned, no skips.
 GLint __glsPixelsSize(GLenum format, GLenum type, GLint width, GLint height);
-// A texture, filter, table, histogram or minmax image: as __glsPixelsSize,
-// but 0 for the colour-index, stencil and depth formats and for GL_BITMAP.
-GLint __glsImageSize(GLenum format, GLenum type, GLint width, GLint height);
 // Values per evaluator control point; 0 for a target that is not a map.
 GLint __glsMapComponents(GLenum target);
 // The control-point values the GL reads with these strides and orders, from

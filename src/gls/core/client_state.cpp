@@ -25,8 +25,8 @@ void __glsPixelStoreInit(__GLSpixelStore *store) {
 }
 
 static void __glsBufferHolderFree(__GLSbufferHolder *holder) {
-    free(holder->buffer);
-    for (GLint i = 0; i < holder->retiredCount; ++i) free(holder->retired[i]);
+    __glsBlockFree(holder->buffer);
+    for (GLint i = 0; i < holder->retiredCount; ++i) __glsBlockFree(holder->retired[i]);
     memset(holder, 0, sizeof *holder);
 }
 
@@ -72,13 +72,13 @@ GLvoid *__glsGrowBuffer(__GLSbufferHolder *holder, size_t byteCount) {
     if (holder->buffer && holder->byteSize >= byteCount) return holder->buffer;
     const size_t doubled = holder->byteSize <= SIZE_MAX / 2 ? 2 * holder->byteSize : SIZE_MAX;
     size_t size = byteCount > doubled ? byteCount : doubled;
-    GLvoid *buffer = __glsMalloc(size);
-    if (!buffer && size > byteCount) buffer = __glsMalloc(size = byteCount);
+    GLvoid *buffer = __glsBlockAlloc(size);
+    if (!buffer && size > byteCount) buffer = __glsBlockAlloc(size = byteCount);
     if (!buffer) return nullptr;
     if (holder->buffer) {
         // Without doubling the count is not bounded: the oldest goes.
         if (holder->retiredCount == (GLint)(sizeof holder->retired / sizeof holder->retired[0])) {
-            free(holder->retired[0]);
+            __glsBlockFree(holder->retired[0]);
             memmove(holder->retired, holder->retired + 1,
                     sizeof holder->retired - sizeof holder->retired[0]);
             --holder->retiredCount;

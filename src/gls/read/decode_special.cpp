@@ -42,11 +42,22 @@ GLulong __glsDecodeArgBytes(GLSopcode opcode, const GLubyte *block) {
 }
 
 void *__glsDecodeMalloc(GLulong byteCount) {
-    if (byteCount > (GLulong)SIZE_MAX || byteCount > __GLS_DECODE_HEAP_LIMIT) {
+    __GLScontext *ctx = __glsGetContext();
+    const GLulong live = ctx ? ctx->decodeLiveBytes : 0;
+    if (byteCount > (GLulong)SIZE_MAX || byteCount > __GLS_DECODE_HEAP_LIMIT ||
+        live + byteCount > __GLS_DECODE_HEAP_LIMIT) {
         __glsRaiseError(GLS_RESOURCE_ERROR);
         return nullptr;
     }
-    return __glsMalloc((size_t)byteCount);
+    void *block = __glsBlockAlloc((size_t)byteCount);
+    if (block && ctx) ctx->decodeLiveBytes += byteCount;
+    return block;
+}
+
+void __glsDecodeFree(void *block) {
+    __GLScontext *ctx = __glsGetContext();
+    if (block && ctx) ctx->decodeLiveBytes -= __glsBlockSize(block);
+    __glsBlockFree(block);
 }
 
 // ------------------------------------------------------------ evaluator maps

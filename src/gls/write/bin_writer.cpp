@@ -210,15 +210,18 @@ void GLSAPI putImage(__GLS_IMAGE_ARGS) {
 }
 
 void GLSAPI putBitmapBits(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset, GLint rowBits,
-                          GLlong skipBits, GLint rows, const GLubyte *data) {
+                          GLlong skipBits, GLint rows, GLint images, GLlong imageSkip,
+                          const GLubyte *data) {
     if (rowBits <= 0 || rows <= 0) return;
     GLint bytesPerRow = (GLint)(((GLlong)rowBits + 7) / 8);
     const GLubyte *row = data;
-    for (GLint r = 0; r < rows; ++r) {
-        for (GLint i = 0; i < bytesPerRow; ++i) {
-            *w->writePtr++ = __glsBitmapByte(row, lsbFirst, bitOffset, rowBits, i);
+    for (GLint m = 0; m < images; ++m, row = __glsSkipBytes(row, imageSkip)) {
+        for (GLint r = 0; r < rows; ++r) {
+            for (GLint i = 0; i < bytesPerRow; ++i) {
+                *w->writePtr++ = __glsBitmapByte(row, lsbFirst, bitOffset, rowBits, i);
+            }
+            row = __glsBitmapNextRow(row, rowBits, skipBits);
         }
-        row = __glsBitmapNextRow(row, rowBits, skipBits);
     }
 }
 

@@ -38,7 +38,8 @@ struct __GLSputTable {
     void(GLSAPI *putGLSopcode)(__GLSwriter *w, GLSopcode opcode);
     void(GLSAPI *putAttribMask)(__GLSwriter *w, GLbitfield mask);
     void(GLSAPI *putBitmapBits)(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset,
-                                GLint rowBits, GLlong skipBits, GLint rows, const GLubyte *data);
+                                GLint rowBits, GLlong skipBits, GLint rows, GLint images,
+                                GLlong imageSkip, const GLubyte *data);
     void(GLSAPI *putBlendFactor)(__GLSwriter *w, GLenum value);
     void(GLSAPI *putGLboolean)(__GLSwriter *w, GLboolean value);
     void(GLSAPI *putGLbooleanv)(__GLSwriter *w, __GLScount count, const GLboolean *values);

@@ -81,22 +81,29 @@ void __glsWriterPutPixels(__GLSwriter *w, GLenum format, GLenum type, GLint widt
         put(w, swapIt, info.elementsPerRow, rowSkip, height, imageSkip, depth ? depth : 1, 0, 1,
             start);
     };
-    switch (type) {
-    case GL_BITMAP:
+    // The image put of the type's elements, by the one table of types.
+    GLint kind = 0;
+    switch (__glsPixelTypeBits(type, &kind)) {
+    case 1:
+        // Each image's rows start skipImages bytes after the last one's.
         w->put.putBitmapBits(w, (GLboolean)(state.lsbFirst != 0),
                              (GLint)(((GLlong)state.skipPixels * info.components) % 8),
-                             info.elementsPerRow,
-                             info.strideBytes * 8 - info.elementsPerRow, height, start);
+                             info.elementsPerRow, info.strideBytes * 8 - info.elementsPerRow,
+                             height, depth ? depth : 1, imageSkip, start);
         break;
-    case GL_BYTE: image(w->put.putGLbyteImage, 0); break;
-    case GL_UNSIGNED_BYTE: case GL_UNSIGNED_BYTE_3_3_2_EXT: image(w->put.putGLubyteImage, 0); break;
-    case GL_SHORT: image(w->put.putGLshortImage, swap); break;
-    case GL_UNSIGNED_SHORT: case GL_UNSIGNED_SHORT_4_4_4_4_EXT:
-    case GL_UNSIGNED_SHORT_5_5_5_1_EXT: image(w->put.putGLushortImage, swap); break;
-    case GL_INT: image(w->put.putGLintImage, swap); break;
-    case GL_UNSIGNED_INT: case GL_UNSIGNED_INT_8_8_8_8_EXT:
-    case GL_UNSIGNED_INT_10_10_10_2_EXT: image(w->put.putGLuintImage, swap); break;
-    case GL_FLOAT: image(w->put.putGLfloatImage, swap); break;
+    case 8:
+        image(kind == __GLS_ELEMENT_SIGNED ? w->put.putGLbyteImage : w->put.putGLubyteImage, 0);
+        break;
+    case 16:
+        image(kind == __GLS_ELEMENT_SIGNED ? w->put.putGLshortImage : w->put.putGLushortImage,
+              swap);
+        break;
+    case 32:
+        image(kind == __GLS_ELEMENT_FLOAT    ? w->put.putGLfloatImage
+              : kind == __GLS_ELEMENT_SIGNED ? w->put.putGLintImage
+                                             : w->put.putGLuintImage,
+              swap);
+        break;
     default: w->put.putGLbytev(w, 0, nullptr); break;
     }
 }
