@@ -11,7 +11,7 @@ OPCODE_COUNT = 496
 # parameter (count_<parameter>, ...); the scalar forms declare SCALAR_LOCALS.
 # A parameter of the same name would be hidden by the local, as the execute
 # bracket's token once hid glPassThrough's.
-LOCALS = ("ctx", "flags", "w", "execToken", "result", "avail", "savedOutArgs", "inoutPtr")
+LOCALS = ("ctx", "flags", "w", "result", "avail", "savedOutArgs", "inoutPtr")
 LOCAL_PREFIXES = ("count_", "bytes_", "heap_", "size_", "length_", "chars_", "word_",
                   "all7Bit_", "out_", "value_", "pad_")
 SCALAR_LOCALS = ("elems",)

@@ -2,8 +2,10 @@
 the table __glsDefaultCaptureTable of them.
 
 Every function is the one template: flags and the entry callback, the
-execute step, the write step (counts, alignment, beginCommand, one put per
-field of the record's layout, endCommand), the exit callback. A command
+execute step inside the capture-exec guard, the write step (counts,
+alignment, beginCommand, one put per field of the record's layout,
+endCommand, or, for a record of fixed size, the record stored whole where
+the stream's byte order is the host's), the exit callback. A command
 whose table row names a hand-written step gets that step in place of the
 derived one, and nothing else differs:
   WRITE   the write step calls __glsCaptureWrite_<command> (capture_special.cpp)
@@ -32,9 +34,9 @@ def execute(c):
         return ["        %s__gls_exec_%s(%s);" % (keep, c.name, p.arg_list())]
     callee = ("__gls_client_%s" % c.name if c.attrs & commands.CLIENT
               else "__GLS_SLOT(__glsDefaultDispatchTable, %s)" % c.name)
-    return ["        const GLint execToken = __glsBeginCaptureExec(__GLS_OP_%s);" % c.name,
+    return ["        __glsCaptureExecEnter(ctx);",
             "        %s%s(%s);" % (keep, callee, p.arg_list()),
-            "        __glsEndCaptureExec(__GLS_OP_%s, execToken);" % c.name]
+            "        __glsCaptureExecLeave(ctx);"]
 
 
 def by_address(p):
@@ -48,6 +50,21 @@ def hand_write_decl(c):
         else "%s%s%s" % (p.ctype, "" if p.ctype.endswith("*") else " ", p.name)
         for p in c.proto.params]
     return "void __glsCaptureWrite_%s(%s)" % (c.name, ", ".join(params))
+
+
+def native(record, op):
+    """A record of fixed size stored whole where the stream's order is the
+    host's: one room check, the header, the fields at their offsets, zero
+    bytes up to the record's end. Where the writer cannot take it so, the
+    put table writes it."""
+    size = int(record.bytes)
+    count = 4 + (size + 3) // 4 * 4
+    L = ["        if (GLubyte *const p = __glsWriterNativeRecord(w, %s, %d)) {" % (op, count)]
+    if size % 4:
+        L.append("            memset(p + %d, 0, %d);" % (size, 4 - size % 4))
+    L += ["            " + f.native_statement("p") for f in record.fields]
+    L += ["            break;", "        }"]
+    return L
 
 
 def write(c):
@@ -65,6 +82,8 @@ def write(c):
     L += ["        const GLulong %s = %s;" % f.count for f in record.fields if f.count]
     if record.align is not None:
         L.append("        if (!w->put.alignCommand(w, %s)) break;" % record.align)
+    if record.native:
+        L += native(record, op)
     L.append("        if (!w->put.beginCommand(w, %s, %s)) break;" % (op, record.bytes))
     L += ["        " + f.statement() for f in record.fields]
     L.append("        w->put.endCommand(w);")

@@ -4,7 +4,8 @@ defined opcode, the table of them, and the guard around real GL calls.
 A GLS command always goes to the context's capture function. A GL command
 goes to the real function instead while a real call is already running on
 the thread (the guard is up), so that GL calls made by the real library or by
-GLS on its own behalf are executed and never captured."""
+GLS on its own behalf are executed and never captured. Each entry reads the
+thread's context once, in place, and raises the guard on it directly."""
 
 import sys
 import emit
@@ -18,13 +19,13 @@ def entry(c):
     L = ["%s {" % p.decl(name), "    __GLScontext *ctx = __glsGetContext();"]
     if not c.is_gls:
         L.append("    if (ctx->captureExecDepth) {")
-        L.append("        const GLint execToken = __glsBeginCaptureExec(__GLS_OP_%s);" % c.name)
+        L.append("        __glsCaptureExecEnter(ctx);")
         call = "__GLS_SLOT(__glsDefaultDispatchTable, %s)(%s)" % (c.name, args)
         if p.returns:
             L.append("        %s result = %s;" % (p.ret, call))
         else:
             L.append("        %s;" % call)
-        L.append("        __glsEndCaptureExec(__GLS_OP_%s, execToken);" % c.name)
+        L.append("        __glsCaptureExecLeave(ctx);")
         L.append("        return%s;" % (" result" if p.returns else ""))
         L.append("    }")
     call = "__GLS_SLOT(ctx->captureFuncs, %s)(%s)" % (c.name, args)
@@ -39,11 +40,11 @@ def main(out):
     L = [emit.header(__file__), '#include "core/seam.h"', '#include "core/context.h"', "",
          'extern "C" {', "",
          "GLint __glsBeginCaptureExec(GLSopcode opcode) {",
-         "    ++__glsGetContext()->captureExecDepth;",
+         "    __glsCaptureExecEnter(__glsGetContext());",
          "    return 0;",
          "}", "",
          "void __glsEndCaptureExec(GLSopcode opcode, GLint token) {",
-         "    --__glsGetContext()->captureExecDepth;",
+         "    __glsCaptureExecLeave(__glsGetContext());",
          "}", ""]
     for op, c in sorted(cmds.items()):
         L += entry(c)

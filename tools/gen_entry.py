@@ -14,27 +14,10 @@ PRELUDE = r'''
 #include "core/context.h"
 #include "core/startup.h"
 
-#if defined(_WIN32)
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#include <winternl.h>
-// GCC 12 takes the segment-relative read inside NtCurrentTeb for an access
-// to a zero-length array.
-#pragma GCC diagnostic ignored "-Warray-bounds"
-// The first 64 slots live in the thread's environment block: reading one
-// there spares every GL call a system call (and leaves the thread's last
-// error alone, as TlsGetValue would not).
-#define GLS_CONTEXT_TLS()                                                   \
-    (__glsContextTLS < 64 ? NtCurrentTeb()->TlsSlots[__glsContextTLS]       \
-                          : TlsGetValue((DWORD)__glsContextTLS))
-#else
-#define GLS_CONTEXT_TLS() __glsTlsGet(__glsContextTLS)
-#endif
-
 // The thread's table, chosen afresh at every call: a context made current or
 // a capture opened between two calls takes effect at the next one.
 static inline const __GLSfunc *__glsCurrentDispatch(void) {
-    __GLScontext *ctx = (__GLScontext *)GLS_CONTEXT_TLS();
+    __GLScontext *ctx = __glsGetContext();
     return ctx ? ctx->dispatch : __glsDefaultDispatchTable;
 }
 '''

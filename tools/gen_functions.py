@@ -46,6 +46,8 @@ def main(out):
         L.append(proto.decl("__gls_null_capture_" + proto.name) + ";")
     L += ["",
           "extern const char *const __glsOpNames[GLS_OP_COUNT];",
+          "// The length of each name, 0 where there is none.",
+          "extern const GLubyte __glsOpNameLengths[GLS_OP_COUNT];",
           "extern const GLubyte __glsOpAttributes[GLS_OP_COUNT];",
           "typedef struct { GLSopcode opcode; const char *name; } __GLSopAlias;",
           "extern const __GLSopAlias __glsOpAliases[__GLS_OP_ALIAS_COUNT];",

@@ -72,15 +72,26 @@ def c_name_array(ident, slots):
     return "static const char *const %s[%d] = {\n%s};\n" % (ident, len(slots), body)
 
 
+def c_length_array(ident, slots):
+    """The lengths of the names, so that the text writer copies them whole."""
+    lengths = [len(s) if s else 0 for s in slots]
+    if max(lengths) > 255:
+        fail("a name of %s is longer than 255 bytes" % ident)
+    body = "".join("    %s,\n" % ", ".join(str(n) for n in lengths[i:i + 16])
+                   for i in range(0, len(lengths), 16))
+    return "static const GLubyte %s[%d] = {\n%s};\n" % (ident, len(slots), body)
+
+
 def pages_table(ident, prefix, pages):
     """pages: list of slot lists; an empty list is an empty page."""
     out, rows = [], []
     for i, slots in enumerate(pages):
         if slots:
             out.append(c_name_array("%s%d" % (prefix, i), slots))
-            rows.append("    {%d, %s%d}," % (len(slots), prefix, i))
+            out.append(c_length_array("%s%dLengths" % (prefix, i), slots))
+            rows.append("    {%d, %s%d, %s%dLengths}," % (len(slots), prefix, i, prefix, i))
         else:
-            rows.append("    {0, nullptr},")
+            rows.append("    {0, nullptr, nullptr},")
     out.append("const __GLSnamePage %s[%d] = {\n%s\n};\n" % (ident, len(pages), "\n".join(rows)))
     return out
 

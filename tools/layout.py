@@ -70,11 +70,18 @@ class Field:
     function for images, lists and indices), its arguments after the writer,
     its bytes (a C expression; None where the record says nothing of them),
     whether it is an 8-byte value, the (variable, expression) of the count
-    it needs computed before the command begins, and its offset."""
+    it needs computed before the command begins, and its offset.
 
-    def __init__(self, role, slot, args, size, wide=False, count=None):
+    `native` says how the field's bytes look in a binary stream of the
+    host's own order, where that is the argument as it lies: ("value", C
+    expression) for a scalar of `size` bytes, ("copy", pointer) for bytes
+    copied from the caller, ("zero",) for padding; None for a field that
+    binary writers render otherwise (strings, pointers, images, arrays sized
+    at run time)."""
+
+    def __init__(self, role, slot, args, size, wide=False, count=None, native=None):
         self.role, self.slot, self.args, self.size = role, slot, args, size
-        self.wide, self.count = wide, count
+        self.wide, self.count, self.native = wide, count, native
         self.offset = None
 
     def statement(self):
@@ -83,22 +90,34 @@ class Field:
             return "%s(%s);" % (self.slot, ", ".join(["w"] + self.args))
         return "w->put.%s(%s);" % (self.slot, ", ".join(["w"] + self.args))
 
+    def native_statement(self, base):
+        """The C statement that stores the field at its offset from base, in
+        the host's order."""
+        at = self.offset.at(base)
+        if self.native[0] == "value":
+            return "__glsStoreNative%s(%s, %s);" % (self.size, at, self.native[1])
+        if self.native[0] == "copy":
+            return "memcpy(%s, %s, %s);" % (at, self.native[1], self.size)
+        return "memset(%s, 0, %s);" % (at, self.size)
+
 
 def _scalar(c, r):
     p = r.param
     if r.meaning == "headerint":
-        return Field(r, "putGLintOrGLSenum", [r.attrib, p.name], "4")
+        return Field(r, "putGLintOrGLSenum", [r.attrib, p.name], "4", native=("value", p.name))
     if r.meaning:
         slot, size = MEANING_SLOTS[r.meaning]
-        return Field(r, slot, [p.name], str(size))
+        return Field(r, slot, [p.name], str(size), native=("value", p.name))
     if p.base not in SCALAR_SLOTS:
         _fail(c, r, "no slot for a %s" % p.base)
     slot, size, value = SCALAR_SLOTS[p.base]
+    native = ("value", value % p.name)
     if r.orenum:
         if p.base not in OR_ENUM_SLOTS:
             _fail(c, r, "no or-enum slot for %s" % p.base)
-        return Field(r, OR_ENUM_SLOTS[p.base], [r.orenum, value % p.name], str(size), size == 8)
-    return Field(r, slot, [value % p.name], str(size), size == 8)
+        return Field(r, OR_ENUM_SLOTS[p.base], [r.orenum, value % p.name], str(size), size == 8,
+                     native=native)
+    return Field(r, slot, [value % p.name], str(size), size == 8, native=native)
 
 
 def _array(c, r):
@@ -117,7 +136,8 @@ def _array(c, r):
         n = "count_" + p.name
         count = (n, r.length.count(c))
     size = str(int(n) * elem) if n.isdigit() else ("%d * %s" % (elem, n) if elem > 1 else n)
-    return Field(r, slot, ([r.orenum] if r.orenum else []) + [n, p.name], size, elem == 8, count)
+    return Field(r, slot, ([r.orenum] if r.orenum else []) + [n, p.name], size, elem == 8, count,
+                 ("copy", p.name) if n.isdigit() else None)
 
 
 def image_suffix(c, r):
@@ -138,7 +158,7 @@ def fields_of(c, r):
     """The fields of one role."""
     p = r.param
     if isinstance(r, model.Pad):
-        return [Field(r, "padInCommand", [r.n], r.n)]
+        return [Field(r, "padInCommand", [r.n], r.n, native=("zero",))]
     if isinstance(r, model.Scalar):
         return [_scalar(c, r)]
     if isinstance(r, model.OutPointer):
@@ -155,7 +175,7 @@ def fields_of(c, r):
                       count=(var, "__glsCount(__glsSize_%s(%s, %s))" % (c.name, r.format, r.count)))]
     if isinstance(r, model.Matrix):
         slot, size = MATRIX_SLOTS[p.base]
-        return [Field(r, slot, [p.name], str(size), size == 128)]
+        return [Field(r, slot, [p.name], str(size), size == 128, native=("copy", p.name))]
     if isinstance(r, model.Array):
         return [_array(c, r)]
     if isinstance(r, model.Image):
@@ -178,7 +198,10 @@ class Layout:
     writes them, each with its offset; `align` the parity of the 4-byte
     words before the first 8-byte value (a C expression), None for a record
     without one; `bytes` the argument bytes as one C expression, None when
-    the record holds a field whose size the layout does not know."""
+    the record holds a field whose size the layout does not know; `native`
+    true for a GL command whose record has a fixed size and only fields
+    that lie in a binary stream of the host's order as they lie in memory,
+    so that a capture function may store it whole."""
 
     def __init__(self, c):
         self.command = c
@@ -202,6 +225,8 @@ class Layout:
         self.end = offset
         self.align = self._align()
         self.bytes = self._bytes()
+        self.native = (not c.is_gls and self.bytes is not None and self.bytes.isdigit()
+                       and all(f.native for f in fields))
 
     def _align(self):
         before = []

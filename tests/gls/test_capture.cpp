@@ -138,8 +138,11 @@ protected:
         ctx()->writer = nullptr;
         GlsContextTest::TearDown();
     }
+    // Every record then reaches the probe through the put table, none
+    // stored whole.
     __GLSwriter *watch(__GLSwriter *w) {
         writers.push_back(w);
+        w->nativeRecords = 0;
         probe.real = w->put;
         w->put.alignCommand = alignCommand;
         w->put.beginCommand = beginCommand;
@@ -208,6 +211,31 @@ TEST_F(Capture, EveryOpcodeAnnouncesWhatItPutsAndAlignsItsWideValues) {
         ctx()->writer->failed = 0;  // one broken record must not hide the next
     }
     EXPECT_EQ(__GLS_ALIGNED_COMMAND_COUNT, aligned);
+}
+
+// A record a capture function stores whole, in the host's order, is the
+// record the put table writes, byte for byte, for every opcode that has one.
+TEST_F(Capture, RecordsStoredWholeAreThoseOfThePutTable) {
+    ctx()->writer = watch(__glsWriterCreate((const GLubyte *)"", GLS_BINARY_LSB_FIRST,
+                                            __GLS_WRITE_NO_FRAMING));
+    int whole = 0;
+    for (const CaptureSweep &s : captureSweep) {
+        SCOPED_TRACE(s.name);
+        std::string roads[2];
+        for (GLint native : {0, 1}) {
+            Sink::reset();
+            probe.records.clear();
+            ctx()->writer->nativeRecords = native;
+            s.call();
+            ASSERT_TRUE(__glsWriterFlush(ctx()->writer));
+            roads[native] = Sink::out;
+            if (native) whole += probe.records.empty();
+        }
+        EXPECT_EQ(roads[0], roads[1]);
+    }
+    // The records of fixed size: the per-vertex, state and transform
+    // commands and the like, most of the GL's.
+    EXPECT_GT(whole, 180);
 }
 
 TEST_F(Capture, FlagsDecideForEveryOpcode) {

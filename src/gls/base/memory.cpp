@@ -16,40 +16,34 @@ void *__glsMalloc(size_t size) {
     return block;
 }
 
-// What stands in front of a block of __glsBlockAlloc: its size and, for
-// pages, the mapping to give back.
+// What stands in front of a block of __glsBlockAlloc: its size, and
+// whether it is pages, with their byte count.
 struct alignas(16) __GLSblockHeader {
     size_t size;
-    void *base;  // null for a heap block
-    size_t mapped;
+    size_t pages;  // 0 for a heap block
 };
 
 // Blocks from this size on are pages: below it the heap serves better.
 static const size_t __GLS_PAGES_FROM = 0x10000;
 
 void *__glsBlockAlloc(size_t size) {
-    const size_t rounded = (size + 15) & ~(size_t)15;
-    if (rounded < size || rounded > SIZE_MAX - sizeof(__GLSblockHeader)) {
+    if (size > SIZE_MAX - sizeof(__GLSblockHeader)) {
         __glsRaiseError(GLS_RESOURCE_ERROR);
         return nullptr;
     }
+    const size_t bytes = sizeof(__GLSblockHeader) + size;
     __GLSblockHeader *header;
-    if (rounded < __GLS_PAGES_FROM) {
-        header = (__GLSblockHeader *)__glsMalloc(sizeof *header + size);
+    if (size < __GLS_PAGES_FROM) {
+        header = (__GLSblockHeader *)__glsMalloc(bytes);
         if (!header) return nullptr;
-        header->base = nullptr;
-        header->mapped = 0;
+        header->pages = 0;
     } else {
-        void *base;
-        size_t mapped;
-        GLubyte *block = (GLubyte *)__glsPagesMap(sizeof *header + rounded, &base, &mapped);
-        if (!block) {
+        header = (__GLSblockHeader *)__glsPageAlloc(bytes);
+        if (!header) {
             __glsRaiseError(GLS_RESOURCE_ERROR);
             return nullptr;
         }
-        header = (__GLSblockHeader *)block;
-        header->base = base;
-        header->mapped = mapped;
+        header->pages = bytes;
     }
     header->size = size;
     return header + 1;
@@ -58,8 +52,8 @@ void *__glsBlockAlloc(size_t size) {
 void __glsBlockFree(void *block) {
     if (!block) return;
     __GLSblockHeader *header = (__GLSblockHeader *)block - 1;
-    if (header->base) {
-        __glsPagesUnmap(header->base, header->mapped);
+    if (header->pages) {
+        __glsPageFree(header, header->pages);
     } else {
         free(header);
     }

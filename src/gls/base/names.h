@@ -9,10 +9,12 @@
 extern "C" {
 
 // count is one more than the highest index that has a name, 0 for an empty
-// page; names[i] is null where a value has no name.
+// page; names[i] is null where a value has no name, and lengths[i] is the
+// length of names[i].
 struct __GLSnamePage {
     GLint count;
     const char *const *names;
+    const GLubyte *lengths;
 };
 
 // A further name under which a value is read; never written.
@@ -45,3 +47,23 @@ const char *__glsEnumName(GLint value);
 const char *__glsGLEnumName(GLuint value);
 
 }  // extern "C"
+
+// The same two lookups with the name's length, for the text writer, which
+// writes names on every call.
+static inline const char *__glsPageNameLength(const __GLSnamePage *pages, GLuint pageCount,
+                                              GLuint page, GLuint index, size_t *length) {
+    if (page >= pageCount || index >= (GLuint)pages[page].count) return nullptr;
+    *length = pages[page].lengths[index];
+    return pages[page].names[index];
+}
+
+static inline const char *__glsEnumNameLength(GLint value, size_t *length) {
+    if (value < 0) return nullptr;
+    return __glsPageNameLength(__glsEnumPages, __GLS_ENUM_PAGE_COUNT, (GLuint)value / 16,
+                               (GLuint)value % 16, length);
+}
+
+static inline const char *__glsGLEnumNameLength(GLuint value, size_t *length) {
+    return __glsPageNameLength(__glsGLEnumPages, __GLS_GL_ENUM_PAGE_COUNT, value >> 8,
+                               value & 255, length);
+}

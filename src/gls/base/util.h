@@ -13,11 +13,10 @@ void *__glsMalloc(size_t size);
 
 // A block whose size a stream decides (a decoder's buffer, a feedback
 // buffer): a small one from the heap, a large one of pages that cost
-// nothing until the GL writes into them, ending at a page that faults, so
-// that the size a record asks for costs only what is used. Aligned to 16
-// bytes; null with GLS_RESOURCE_ERROR when none can be had. Released with
-// __glsBlockFree (null accepted), which __glsBlockSize reads back the size
-// asked of.
+// nothing until the GL writes into them, so that the size a record asks
+// for costs only what is used. Aligned to 16 bytes; null with
+// GLS_RESOURCE_ERROR when none can be had. Released with __glsBlockFree
+// (null accepted); __glsBlockSize reads back the size asked for.
 void *__glsBlockAlloc(size_t size);
 void __glsBlockFree(void *block);
 size_t __glsBlockSize(const void *block);

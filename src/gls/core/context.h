@@ -148,8 +148,10 @@ struct __GLScontext {
     __GLSprefix *writePrefix;
 };
 
+// Read in place where the platform allows: every GL call of a capturing
+// thread asks for it.
 static inline __GLScontext *__glsGetContext(void) {
-    return (__GLScontext *)__glsTlsGet(__glsContextTLS);
+    return (__GLScontext *)__glsTlsGetInline(__glsContextTLS);
 }
 
 // Publishes the record whose argument block a walker hands to a decoder.
@@ -157,6 +159,12 @@ static inline void __glsSetRecord(__GLScontext *ctx, const GLubyte *args, GLulon
     ctx->recordArgs = args;
     ctx->recordArgBytes = argBytes;
 }
+
+// The capture-exec guard (__glsBeginCaptureExec and __glsEndCaptureExec) on
+// a context already at hand, for the code on every GL call's path, which
+// has read the thread's context once.
+static inline void __glsCaptureExecEnter(__GLScontext *ctx) { ++ctx->captureExecDepth; }
+static inline void __glsCaptureExecLeave(__GLScontext *ctx) { --ctx->captureExecDepth; }
 
 extern "C" {
 extern __GLSlist __glsContextList;

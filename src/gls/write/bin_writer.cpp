@@ -44,8 +44,27 @@ inline void put(__GLSwriter *w, GLulong v) {
     w->writePtr += N;
 }
 
+// The stream's order is the host's own: arrays go as they lie.
+template <bool Msb>
+constexpr bool hostOrder() {
+    return Msb == (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__);
+}
+
 template <bool Msb, int N>
 void putElements(__GLSwriter *w, __GLScount count, const void *values) {
+    if (count <= 0) return;
+    if (hostOrder<Msb>() || N == 1) {
+        // A vertex's few values are copied in line, a call costing more.
+        if (count <= 16) {
+            for (__GLScount i = 0; i < count; ++i) {
+                memcpy(w->writePtr + i * N, (const GLubyte *)values + i * N, N);
+            }
+        } else {
+            memcpy(w->writePtr, values, (size_t)count * N);
+        }
+        w->writePtr += (size_t)count * N;
+        return;
+    }
     const GLubyte *src = (const GLubyte *)values;
     for (__GLScount i = 0; i < count; ++i) put<Msb, N>(w, hostElement<N>(src + i * N, false));
 }
@@ -94,7 +113,7 @@ void GLSAPI endCommand(__GLSwriter *w) {
         // The record is broken: drop it and keep everything after it out of
         // the stream, but let the application run on.
         w->writePtr = w->lastHeader ? w->lastHeader : w->writePtr;
-        w->failed = 1;
+        __glsWriterMarkFailed(w);
         __glsRaiseError(GLS_PARAMETER_ERROR);
     }
 }
@@ -134,14 +153,14 @@ GLboolean GLSAPI makeRoomFile(__GLSwriter *w, GLulong n) {
     GLulong size = n + (w->wordPhase ? 4 : 0);
     if (size > (GLulong)(SIZE_MAX - 8)) {
         __glsRaiseError(GLS_RESOURCE_ERROR);
-        w->failed = 1;
+        __glsWriterMarkFailed(w);
         return 0;
     }
     // The new buffer is had before the old one goes, so a writer that
     // cannot grow keeps a buffer it may still point into.
     GLubyte *buffer = (GLubyte *)__glsMalloc((size_t)size);
     if (!buffer) {
-        w->failed = 1;
+        __glsWriterMarkFailed(w);
         return 0;
     }
     free(w->buffer);
@@ -368,8 +387,10 @@ void fillTable(__GLSputTable *t) {
 void __glsBinaryWriterInit(__GLSwriter *writer, GLSenum streamType) {
     if (streamType == GLS_BINARY_MSB_FIRST) {
         fillTable<true>(&writer->put);
+        writer->nativeRecords = hostOrder<true>();
     } else {
         fillTable<false>(&writer->put);
+        writer->nativeRecords = hostOrder<false>();
     }
     if (streamType == GLS_CONTEXT) writer->put.makeRoom = nullptr;
 }

@@ -30,9 +30,9 @@ void floatText(__GLSwriter *w, const GLubyte *p) { __glsTextFloat(w, load<GLuint
 void doubleText(__GLSwriter *w, const GLubyte *p) { __glsTextDouble(w, load<GLulong>(p)); }
 
 void booleanText(__GLSwriter *w, const GLubyte *p) {
-    const char *name = __glsTextBooleanName(*p);
-    if (name) {
-        __glsTextToken(w, name);
+    const __GLStextName name = __glsTextBooleanName(*p);
+    if (name.text) {
+        __glsTextName(w, name);
     } else {
         __glsTextUnsigned(w, *p);
     }
@@ -109,7 +109,7 @@ void matrix(__GLSwriter *w, const void *values) {
     for (int row = 0; row < 4; ++row) {
         if (!__glsTextRoom(w)) return;
         if (row) *w->writePtr++ = ',';
-        __glsTextToken(w, "\n    ");
+        __glsTextLiteral(w, "\n    ");
         for (int col = 0; col < 4; ++col, p += N) {
             if (col) __glsTextBytes(w, ", ", 2);
             if (N == 4) {
@@ -149,7 +149,7 @@ void GLSAPI putVertexArrayData(__GLSwriter *w, GLenum format, __GLScount byteCou
             if (!__glsTextRoom(w)) return;
             if (i > 0) *w->writePtr++ = ',';
             if (i % 8 == 0) {
-                __glsTextToken(w, "\n    ");
+                __glsTextLiteral(w, "\n    ");
             } else if (i > 0) {
                 *w->writePtr++ = ' ';
             }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stdio.h>
+#include <string.h>
 
 #include "gls_functions.h"
 #include "base/util.h"
@@ -119,11 +120,47 @@ struct __GLSwriter {
     GLubyte *lastHeader;    // header of the last record still in the buffer
     GLSenum streamType;     // 0 while the writer is being built
     GLuint writeFlags;      // bit 0 append, bit 1 no framing
+    // Capture functions may store records of fixed size whole: the stream's
+    // byte order is the host's, and the writer has not failed.
+    GLint nativeRecords;
 };
 
+// Marks the writer failed for good.
+static inline void __glsWriterMarkFailed(__GLSwriter *w) {
+    w->failed = 1;
+    w->nativeRecords = 0;
+}
+
+// The start of a record of count bytes (a short header and its arguments,
+// padded to whole words) stored whole by the caller in the host's order:
+// its header is written and the writer moved past it, as beginCommand and
+// the puts would have; the caller stores the arguments at the address
+// returned. Null, nothing done, where the writer cannot take it so (text,
+// the other byte order, a failed writer, no room left): the put table then
+// writes the record, making room first.
+static inline GLubyte *__glsWriterNativeRecord(__GLSwriter *w, GLSopcode opcode, GLuint count) {
+    GLubyte *const p = w->writePtr;
+    if (!w->nativeRecords || (size_t)(w->limit - p) < count) return nullptr;
+    const GLushort header[2] = {(GLushort)opcode, (GLushort)count};
+    memcpy(p, header, sizeof header);
+    w->openOpcode = opcode;
+    w->lastHeader = p;
+    w->writePtr = w->commandEnd = p + count;
+    w->wordPhase ^= (count >> 2) & 1;
+    return p + 4;
+}
+
+static inline void __glsStoreNative1(GLubyte *p, GLubyte v) { *p = v; }
+static inline void __glsStoreNative2(GLubyte *p, GLushort v) { memcpy(p, &v, 2); }
+static inline void __glsStoreNative4(GLubyte *p, GLuint v) { memcpy(p, &v, 4); }
+static inline void __glsStoreNative8(GLubyte *p, GLulong v) { memcpy(p, &v, 8); }
+
 enum {
-    __GLS_WRITER_BUFFER_SIZE = 16384,
-    __GLS_WRITER_LIMIT = 16128,
+    // A file writer's buffer: large, so that a stream of small records
+    // reaches the system in few calls; the text writer's puts may write up
+    // to 256 bytes past the limit.
+    __GLS_WRITER_BUFFER_SIZE = 1 << 18,
+    __GLS_WRITER_LIMIT = __GLS_WRITER_BUFFER_SIZE - 256,
     __GLS_WRITE_APPEND = 1,
     __GLS_WRITE_NO_FRAMING = 2,
 };
