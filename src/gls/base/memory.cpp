@@ -31,7 +31,9 @@ void *__glsBlockAlloc(size_t size) {
         __glsRaiseError(GLS_RESOURCE_ERROR);
         return nullptr;
     }
-    const size_t bytes = sizeof(__GLSblockHeader) + size;
+    // An empty block still owns a byte, so that the pointer to it points
+    // into what was allocated.
+    const size_t bytes = sizeof(__GLSblockHeader) + (size ? size : 1);
     __GLSblockHeader *header;
     if (size < __GLS_PAGES_FROM) {
         header = (__GLSblockHeader *)__glsMalloc(bytes);
