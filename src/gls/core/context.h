@@ -109,10 +109,10 @@ struct __GLScontext {
     // the GL may not be asked: asked when glBegin was captured, with the
     // mirror as it stood then. They hold while the mirror is unchanged.
     GLint elementArraysSet;
-    // The bytes of the decoders' buffers in use, all nesting levels together.
-    GLulong decodeLiveBytes;
     __GLSvertexArrayState elementArrays;
     __GLSvertexArrayState elementMirror;
+    // The bytes of the decoders' buffers in use, all nesting levels together.
+    GLulong decodeLiveBytes;
     GLint readBase;
     GLubyte *readStart;
     GLubyte **readCursor;
