@@ -6,8 +6,9 @@
 # with a capture open whose stream must replay into its own copy
 # (capture_replay). What a run finds stays in build/fuzz, the seeds in the
 # tree change only by hand. Crashing inputs land in
-# build/fuzz/artifacts/<harness>/. Ends with a failure status when either
-# harness found something.
+# build/fuzz/artifacts/<harness>/, the workers' logs in
+# build/fuzz/logs/<harness>/. Ends with a failure status when either harness
+# found something.
 set -e
 cd "$(dirname "$0")/.."
 seconds=${1:-600}
@@ -24,10 +25,16 @@ for harness in call_array capture_replay; do
     mkdir -p "$corpus" "$artifacts"
     cp tests/fuzz/corpus/$harness/* "$corpus"/
     echo "== $harness: $seconds s, $workers worker(s)"
-    # Several workers run as jobs, each writing its own fuzz-<n>.log here.
+    # Several workers run as jobs, each writing its own fuzz-<n>.log into
+    # the directory it runs in: build/fuzz/logs/<harness>.
     parallel=
     [ "$workers" -le 1 ] || parallel="-jobs=$workers -workers=$workers"
-    build/fuzz/tests/fuzz/${harness}_fuzzer -max_total_time="$seconds" -timeout=10 \
-        $parallel -print_final_stats=1 -artifact_prefix="$artifacts/" "$corpus" || status=1
+    logs=build/fuzz/logs/$harness
+    rm -rf "$logs"
+    mkdir -p "$logs"
+    top=$(pwd)
+    (cd "$logs" && "$top/build/fuzz/tests/fuzz/${harness}_fuzzer" -max_total_time="$seconds" \
+        -timeout=10 $parallel -print_final_stats=1 -artifact_prefix="$top/$artifacts/" \
+        "$top/$corpus") || status=1
 done
 exit $status
