@@ -19,7 +19,8 @@
 #           WRITE   the capture write step (src/gls/capture/capture_special.cpp)
 #           DECODE  the native decoder (src/gls/read/decode_special.cpp)
 #           EXPAND  a vertex-array expander that may take the captured call
-#                   over (src/gls/capture/vertex_arrays.cpp)
+#                   over (src/gls/capture/vertex_arrays.cpp); glBegin's only
+#                   asks the GL for the arrays its elements draw from
 #
 # The capture record of a command (what its capture function writes) is
 # derived parameter by parameter, in order, from the C type:
@@ -57,7 +58,8 @@
 #   lists(n, type)  the glCallLists names, __glsSize_<command>(n, type) bytes,
 #                   __glsWriterPutIndexArray
 #   indices(count, type)   the glDrawElements indices, __glsSize_<command>(count,
-#                   type) bytes, __glsWriterPutIndices
+#                   type) bytes, __glsWriterPutIndices; its write step puts the
+#                   offset in their place while an element array buffer is bound
 # and, with a hand-written write step and decoder only:
 #   points(k...)    the evaluator control points, packed to k values a point
 # Every command with an 8-byte value first aligns the record (alignCommand)
@@ -121,7 +123,7 @@ cmd(53, "glGenLists", entry=STUB)
 cmd(54, "glListBase", entry=STUB)
 # In a context stream glBegin of GL_POINTS to GL_POLYGON takes the short,
 # argumentless opcodes 1 to 10, chosen by the writer of the call.
-cmd(55, "glBegin", entry=STUB, hand=WRITE)
+cmd(55, "glBegin", entry=STUB, hand=WRITE | EXPAND)
 cmd(56, "glBitmap", entry=STUB, args=dict(bitmap="image(GL_COLOR_INDEX, GL_BITMAP, width, height, 0)"))
 cmd(57, "glColor3bv", entry=STUB)
 cmd(58, "glColor3dv", entry=STUB)
@@ -404,7 +406,7 @@ cmd(336, "glCopyTexSubImage2D", entry=FORWARD, alias="glCopyTexSubImage2DEXT")
 cmd(337, "glCopyTexSubImage3D", entry=INTERNAL, alias="glCopyTexSubImage3DEXT")
 cmd(338, "glColorPointer", entry=STUB, attrs=CLIENT, args=dict(pointer="arrayptr"))
 cmd(339, "glDisableClientState", entry=STUB, attrs=CLIENT)
-cmd(340, "glDrawElements", entry=STUB, hand=EXPAND, args=dict(indices="indices(count, type)"))
+cmd(340, "glDrawElements", entry=STUB, hand=WRITE | EXPAND, args=dict(indices="indices(count, type)"))
 cmd(341, "glEdgeFlagPointer", entry=STUB, attrs=CLIENT, args=dict(pointer="arrayptr"))
 cmd(342, "glEnableClientState", entry=STUB, attrs=CLIENT)
 cmd(343, "glIndexPointer", entry=STUB, attrs=CLIENT, args=dict(pointer="arrayptr"))

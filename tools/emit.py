@@ -2,8 +2,28 @@
 it, tables of one slot per opcode, and the scalar forms."""
 
 import os
+import sys
 
 OPCODE_COUNT = 496
+
+# The locals that the generated functions of the commands declare beside a
+# command's own parameters, and the prefixes of those named after a
+# parameter (count_<parameter>, ...); the scalar forms declare SCALAR_LOCALS.
+# A parameter of the same name would be hidden by the local, as the execute
+# bracket's token once hid glPassThrough's.
+LOCALS = ("ctx", "flags", "w", "result", "avail", "savedOutArgs", "inoutPtr")
+LOCAL_PREFIXES = ("count_", "bytes_", "heap_", "size_", "length_", "chars_", "word_",
+                  "all7Bit_", "out_", "value_", "pad_")
+SCALAR_LOCALS = ("elems",)
+
+
+def check_locals(protos, names=LOCALS, prefixes=LOCAL_PREFIXES):
+    """Fails the build when a parameter of any of the prototypes could be
+    hidden by a generated local."""
+    for proto in protos:
+        for p in proto.params:
+            if p.name in names or p.name.startswith(prefixes):
+                sys.exit("%s: parameter %s has the name of a generated local" % (proto.name, p.name))
 
 
 def header(script, sources="tools/commands.py"):

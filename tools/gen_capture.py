@@ -12,7 +12,8 @@ derived one, and nothing else differs:
           with the writer and the arguments, floating-point values by address
           so that no float register carries them;
   EXPAND  before all else, the vertex-array expander __glsCapture<Draw> may
-          take the call over (vertex_arrays.cpp)."""
+          take the call over (vertex_arrays.cpp); glBegin's asks the GL for
+          the arrays the elements until glEnd draw from, and never does."""
 
 import sys
 
@@ -67,14 +68,17 @@ def native(record, op):
 
 
 def write(c):
+    # The writer is read after the entry callback and the execute step,
+    # either of which may have ended the capture: then nothing is written.
     if c.hand & commands.WRITE:
         args = ["ctx->writer"] + [("&" if by_address(p) else "") + p.name for p in c.proto.params]
-        return ["    if (flags & __GLS_CAPTURE_WRITE) __glsCaptureWrite_%s(%s);"
+        return ["    if ((flags & __GLS_CAPTURE_WRITE) && ctx->writer) __glsCaptureWrite_%s(%s);"
                 % (c.name, ", ".join(args))]
     op = "__GLS_OP_" + c.name
     record = layout.of(c)
     # One pass of a loop, so that a refused record leaves it by break.
-    L = ["    if (flags & __GLS_CAPTURE_WRITE) do {", "        __GLSwriter *w = ctx->writer;"]
+    L = ["    if (flags & __GLS_CAPTURE_WRITE) do {", "        __GLSwriter *w = ctx->writer;",
+         "        if (!w) break;"]
     L += ["        const GLulong %s = %s;" % f.count for f in record.fields if f.count]
     if record.align is not None:
         L.append("        if (!w->put.alignCommand(w, %s)) break;" % record.align)
@@ -110,6 +114,7 @@ def function(c):
 
 def main(out):
     cmds, _ = model.load()
+    emit.check_locals(c.proto for c in cmds.values())
     L = [emit.header(__file__), '#include "capture/capture.h"', ""]
     # The write steps written by hand; C++ linkage, so that a definition with
     # other parameters fails to link.

@@ -36,6 +36,7 @@ def entry(c):
 
 def main(out):
     cmds, _ = model.load()
+    emit.check_locals(c.proto for c in cmds.values())
     L = [emit.header(__file__), '#include "core/seam.h"', '#include "core/context.h"', "",
          'extern "C" {', "",
          "GLint __glsBeginCaptureExec(GLSopcode opcode) {",

@@ -21,6 +21,7 @@ def checked(name, proto, c):
 
 def main(out):
     cmds, ex = model.load()
+    emit.check_locals([proto for proto, vec in ex.scalars], emit.SCALAR_LOCALS, ())
     L = [emit.header(__file__), '#include <string.h>', '#include "core/seam.h"',
          '#include "core/context.h"', "", 'extern "C" {', ""]
     for name, proto, c in model.checked_names(cmds):

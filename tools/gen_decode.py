@@ -17,6 +17,7 @@ import commands
 import emit
 import layout
 import model
+import pnames
 
 # Commands after which the GL's pixel-store modes no longer are the stream's
 # image layout, so that the next image command sets them again.
@@ -111,7 +112,7 @@ class Decoder:
         self.body.append("        memcpy(&%s, %s, %s);" % (p.name, at.at(), size))
         self.args.append(p.name)
 
-    def array(self, p, size, count=None):
+    def array(self, p, size, count=None, by_name=False):
         if count:
             self.body.append("        const GLulong %s = %s;" % count)
         start = self.off
@@ -120,7 +121,17 @@ class Decoder:
             self.check(self.off.expr())
         else:
             self.prefix_end = self.off.const
-        self.args.append("(%s)(%s)" % (p.ctype, start.at()))
+        if not by_name:
+            self.args.append("(%s)(%s)" % (p.ctype, start.at()))
+            return
+        # The GL reads a parameter vector by its own idea of the name, which
+        # may be one the table does not know: it gets as many values as any
+        # name takes, those of the record and zeros after them.
+        n, pad = count[0], "pad_" + p.name
+        self.body.append("        %s %s[%d] = {};" % (p.base, pad, pnames.MAX_VALUES))
+        self.body.append("        if (%s <= %d) memcpy(%s, %s, %s);"
+                         % (n, pnames.MAX_VALUES, pad, start.at(), size))
+        self.args.append("%s <= %d ? %s : (%s)(%s)" % (n, pnames.MAX_VALUES, pad, p.ctype, start.at()))
 
     def string(self, p):
         n = p.name
@@ -143,15 +154,20 @@ class Decoder:
         B.append("            break;")
         B.append("        }")
         B.append("        const GLubyte *%s = %s;" % (n, text))
-        B.append("        if (!((word_%s & 1) && ctx->stringType == GLS_UCS1)) {" % n)
-        B.append("            const size_t size_%s = __glsUtf8ToCharsSize((size_t)bytes_%s - 4, word_%s, ctx->stringType);"
+        # The 7-bit mark of the length word is the writer's word, and a
+        # stream can lie: the text's own bytes say how much room it takes.
+        B.append("        GLboolean all7Bit_%s;" % n)
+        B.append("        const size_t length_%s = __glsUtf8ByteLength(%s, &all7Bit_%s);" % (n, n, n))
+        B.append("        if (!(all7Bit_%s && ctx->stringType == GLS_UCS1)) {" % n)
+        B.append("            const size_t size_%s = __glsUtf8ToCharsSize(length_%s + 1, all7Bit_%s, ctx->stringType);"
                  % (n, n, n))
         self.heaps.append("heap_" + n)
         B.append("            GLubyte *chars_%s = (GLubyte *)__GLS_DECODE_BUFFER(size_%s, heap_%s);"
                  % (n, n, n))
         B.append("            if (!chars_%s) { __glsCallErrorFunc(%s, GLS_RESOURCE_ERROR); break; }"
                  % (n, self.op))
-        B.append("            if (!__glsUtf8ToChars(%s, ctx->stringType, chars_%s)) {" % (n, n))
+        # Only a text that is not empty converts to nothing when it fails.
+        B.append("            if (!__glsUtf8ToChars(%s, ctx->stringType, chars_%s) && length_%s) {" % (n, n, n))
         B.append("                __glsCallErrorFunc(%s, GLS_DECODE_ERROR);" % self.op)
         B.append("                break;")
         B.append("            }")
@@ -176,6 +192,12 @@ class Decoder:
             at = "imageFlags & GLS_IMAGE_NULL_BIT ? nullptr : " + at
         self.body.append("        %s%s = %s;" % (declarator(p.ctype), p.name, at))
         self.body.append("        const GLulong %s = %s;" % f.count)
+        # An image of pixels whose size the table cannot tell (a format or
+        # type it does not know, a size past 31 bits) is in no record: the GL
+        # would read them from beyond it.
+        extents = ["(%s) > 0" % e for e in (r.width, r.height, r.depth) if e != "0"]
+        self.body.append("        if (%s && !%s && %s) { __glsCallErrorFunc(%s, GLS_DECODE_ERROR); break; }"
+                         % (p.name, f.count[0], " && ".join(extents), self.op))
         self.off = start.plus(f.size)
         self.check(self.off.expr())
         self.args.append(p.name)
@@ -218,7 +240,7 @@ class Decoder:
             self.args.append("(%s)__glsU64ToAddress(%s)" % (p.ctype, var))
         elif p.pointer:
             # Arrays, lists and indices are handed on in place.
-            self.array(p, f.size, f.count)
+            self.array(p, f.size, f.count, isinstance(f.role, model.Array) and f.role.by_name(self.c))
         else:
             self.scalar(p, f.size)
 
@@ -282,13 +304,14 @@ class Decoder:
         L.append("    } while (0);")
         if self.outs:
             L.append("    ctx->outArgs = savedOutArgs;")
-        L += ["    free(%s);" % h for h in self.heaps]
+        L += ["    __glsDecodeFree(%s);" % h for h in self.heaps]
         L.append("}")
         return L
 
 
 def main(out):
     cmds, _ = model.load()
+    emit.check_locals(c.proto for c in cmds.values())
     hand = [c for op, c in sorted(cmds.items()) if is_hand(c)]
     L = [emit.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",
          "#include <string.h>", "", '#include "client/size.h"', '#include "read/decode.h"', "",

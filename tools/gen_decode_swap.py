@@ -18,8 +18,8 @@ import layout
 import model
 
 CLASS_COUNTS = {"none": 15, "vector": 75, "fixed": 183, "variable": 62}
-# The decoders' own locals, which no parameter may be named.
-OWN = ("inoutPtr", "cursor", "imageFlags")
+# The decoders' own locals beside those every generated function has.
+OWN = ("cursor", "imageFlags")
 
 
 def width_of(p):
@@ -116,9 +116,7 @@ def classify(c, swap):
 
 def main(out):
     cmds, _ = model.load()
-    for c in cmds.values():
-        if any(p.name in OWN for p in c.proto.params):
-            sys.exit("swap: a parameter of %s has the name of a decoder's own local" % c.name)
+    emit.check_locals((c.proto for c in cmds.values()), emit.LOCALS + OWN)
     L = [emit.header(__file__), "#include <stdint.h>", "", '#include "client/size.h"',
          '#include "read/decode_swap.h"', "", 'extern "C" {', ""]
     L.append("// The native decoders, after which each swapped one runs.")

@@ -21,6 +21,7 @@ import emit
 import gen_decode
 import layout
 import model
+import pnames
 
 GROUP_COUNTS = {"fixed": 241, "array": 73, "image": 21}
 
@@ -43,9 +44,8 @@ ELEMENTS = {"GLboolean": "GLboolean", "GLbyte": "GLbyte", "GLubyte": "GLubyte",
             "GLfloat": "GLfloat", "GLclampf": "GLfloat", "GLdouble": "GLdouble",
             "GLclampd": "GLdouble", "GLlong": "GLlong"}
 # Room for the values a parameter vector may hold whatever its name says:
-# the GL reads or writes by its own idea of the name, which the size
-# functions may not share.
-PARAMETER_ROOM = 16
+# the GL reads or writes by its own idea of the name.
+PARAMETER_ROOM = pnames.MAX_VALUES
 
 
 def is_image_output(r):
@@ -166,7 +166,9 @@ class TextDecoder:
         count = gen_decode.length_count(c, r, "_" + n if multiple else "")
         elem = gen_decode.element_bytes(c, p)
         room = r.length.kind == "size" and not is_image_output(r)
-        self.heap(n)
+        # Output buffers are the decoders' own blocks, counted while they live.
+        self.locals.append("    void *heap_%s = nullptr;" % n)
+        self.cleanup.append("    __glsDecodeFree(heap_%s);" % n)
         self.locals.append("    %s%s = nullptr;" % (gen_decode.declarator(p.ctype), n))
         B = self.body
         B.append("    if (!reader->error) {")
@@ -307,11 +309,8 @@ def main(out):
     L = [emit.header(__file__), "#include <stdint.h>", "#include <stdlib.h>", "",
          '#include "capture/capture.h"', '#include "client/size.h"', '#include "read/decode.h"',
          '#include "read/text_reader.h"', "", 'extern "C" {', ""]
-    own = ("reader", "ctx", "savedOutArgs", "imageFlags")
-    for c in cmds.values():
-        if any(p.name in own or p.name.startswith(("heap_", "count_", "room_", "bytes_"))
-               for p in c.proto.params):
-            sys.exit("text: a parameter of %s has the name of a decoder's own local" % c.name)
+    emit.check_locals((c.proto for c in cmds.values()), emit.LOCALS + ("reader", "imageFlags"),
+                      emit.LOCAL_PREFIXES + ("room_",))
     groups = {k: 0 for k in GROUP_COUNTS}
     for op, c in sorted(cmds.items()):
         groups[group(c)] += 1

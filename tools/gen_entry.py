@@ -50,6 +50,7 @@ def entry_points(ex):
         ret = "return " if c.proto.returns else ""
         forwards.append((c.proto, "%s { %s%s(%s); }" % (c.proto.decl(), ret, c.alias,
                                                          c.proto.arg_list())))
+    emit.check_locals([proto for proto, vec in ex.scalars], emit.SCALAR_LOCALS, ())
     scalars = [(proto, emit.scalar_form(proto, proto.name, vec.name)) for proto, vec in ex.scalars]
     return [(["// Dispatch stubs."], stubs),
             (["// Internal entry points of the opcodes first known as extensions."], internal),

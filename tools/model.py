@@ -86,6 +86,12 @@ class Array(Role):
         Role.__init__(self, param)
         self.length, self.orenum = length, orenum
 
+    def by_name(self, c):
+        """Whether the array is a parameter vector sized by the command's
+        parameter name alone."""
+        names = [p.name for p in c.proto.params if p.name in ("pname", "inAttrib")]
+        return self.length.kind == "size" and self.length.args == names[:1] and bool(names)
+
 
 class Matrix(Role):
     """16 GLfloat or GLdouble values."""

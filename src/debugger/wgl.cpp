@@ -18,8 +18,14 @@ BOOL WINAPI wglSwapBuffers(HDC);
 PROC WINAPI wglGetDefaultProcAddress(LPCSTR);
 }
 
-// Calls the real function `name` with the entry point's own arguments.
-#define REAL(name) ((decltype(&name))realOpenGLProc(#name))
+// Calls the real function `name` with the entry point's own arguments. Each
+// is looked up once, on its first call; the language makes that first
+// initialisation safe when threads race to it.
+#define REAL(name)                                                     \
+    ([] {                                                              \
+        static void *const proc = realOpenGLProc(#name);               \
+        return (decltype(&name))proc;                                  \
+    }())
 
 extern "C" {
 

@@ -299,6 +299,53 @@ TEST_F(Capture, TheEntryCallbackDecidesForItsOwnCall) {
     }
 }
 
+// glPassThrough's own parameter is named token: its value reaches the GL
+// through the capture function's execute step and through the
+// capture-dispatch entry of a call made inside another's execution alike.
+TEST_F(Capture, PassThroughReachesTheGLWithItsOwnToken) {
+    static std::vector<GLfloat> seen;
+    struct Fn {
+        static void GLSAPI passThrough(GLfloat token) { seen.push_back(token); }
+    };
+    seen.clear();
+    const __GLSfunc saved = __glsDefaultDispatchTable[__GLS_OP_glPassThrough];
+    __glsDefaultDispatchTable[__GLS_OP_glPassThrough] = (__GLSfunc)Fn::passThrough;
+    ctx()->captureFlags[__GLS_OP_glPassThrough] = __GLS_CAPTURE_EXECUTE | __GLS_CAPTURE_WRITE;
+    CAPTURE(glPassThrough)(7.5f);
+    ++ctx()->captureExecDepth;
+    __gls_capture_dispatch_glPassThrough(2.25f);
+    --ctx()->captureExecDepth;
+    __glsDefaultDispatchTable[__GLS_OP_glPassThrough] = saved;
+    EXPECT_EQ((std::vector<GLfloat>{7.5f, 2.25f}), seen);
+    EXPECT_EQ(0x40F00000, word(only().bytes, 0));
+}
+
+// An entry callback may end the capture it is called from: the call then
+// writes nothing and still calls back on its way out, for every opcode.
+TEST_F(Capture, AnEntryCallbackThatEndsTheCaptureLeavesNothingToWrite) {
+    struct Fn {
+        static void GLSAPI endCapture(GLSopcode op) {
+            entryCallback(op);
+            __glsGetContext()->writer = nullptr;  // as glsEndCapture leaves the last level
+        }
+    };
+    glsCaptureFunc(GLS_CAPTURE_ENTRY_FUNC, Fn::endCapture);
+    glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, exitCallback);
+    memset(ctx()->captureFlags, __GLS_CAPTURE_CALLBACKS | __GLS_CAPTURE_WRITE,
+           sizeof ctx()->captureFlags);
+    __GLSwriter *const writer = ctx()->writer;
+    for (const CaptureSweep &s : captureSweep) {
+        SCOPED_TRACE(s.name);
+        probe.records.clear();
+        probe.log.clear();
+        s.call();
+        EXPECT_TRUE(probe.records.empty());
+        EXPECT_EQ((std::vector<std::string>{"entry " + std::to_string(s.op), "exit " + std::to_string(s.op)}),
+                  probe.log);
+        ctx()->writer = writer;
+    }
+}
+
 TEST_F(Capture, ARefusedRecordStillExecutesAndCallsBack) {
     glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, exitCallback);
     ctx()->captureFlags[__GLS_OP_glGenLists] = 7;
@@ -323,6 +370,7 @@ TEST_F(Capture, DrawsBelongToTheExpandersWhenVertexArraysAreCaptured) {
     __gls_client_glVertexPointer(3, GL_FLOAT, 0, vertices);
     __gls_client_glEnableClientState(GL_VERTEX_ARRAY);
     ctx()->captureVertexArrays = 1;
+    CAPTURE(glBegin)(GL_POINTS);
     CAPTURE(glArrayElement)(1);
     CAPTURE(glDrawArrays)(GL_TRIANGLES, 0, 3);
     CAPTURE(glDrawElements)(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, indices);
@@ -454,6 +502,49 @@ TEST_F(Capture, ControlPointsArePackedFromTheCallersStrides) {
     GLdouble got2[18];
     memcpy(got2, only().bytes.data() + 52, sizeof got2);
     for (int i = 0; i < 18; ++i) EXPECT_EQ(q[i / 6 * 12 + i % 6 / 3 * 4 + i % 3], got2[i]) << i;
+}
+
+// Strides whose byte distances pass 32 bits: one point or one row reads
+// only its own values; points that no address range could hold are not
+// read at all, the record keeping the caller's stride and order.
+TEST_F(Capture, HugeMapStridesReadOnlyWhatTheGLReads) {
+    static GLdouble q[6];
+    for (int i = 0; i < 6; ++i) q[i] = i + 0.5;
+    const struct {
+        const char *what;
+        std::function<void()> call;
+        GLulong announced;
+        size_t strideAt;
+        GLint stride;
+        size_t pointsAt;
+        size_t points;  // of q, in order
+    } cases[] = {
+        {"one point, a stride of 2 GB", [] { CAPTURE(glMap1d)(GL_MAP1_VERTEX_3, 0, 1, 0x10000003, 1, q); },
+         28 + 24, 20, 3, 28, 3},
+        {"one float point, the largest stride",
+         [] { CAPTURE(glMap1f)(GL_MAP1_VERTEX_3, 0, 1, 0x7FFFFFFF, 1, (const GLfloat *)q); }, 20 + 12,
+         12, 3, 20, 0},
+        {"one row, a row stride of 2 GB",
+         [] { CAPTURE(glMap2d)(GL_MAP2_VERTEX_3, 0, 1, 0x10000003, 1, 0, 1, 3, 2, q); }, 52 + 48, 20,
+         6, 52, 6},
+        {"no points, gaps past 2 to the 61st",
+         [] { CAPTURE(glMap2d)(GL_MAP2_VERTEX_3, 0, 1, 0x7FFFFFFF, 0, 0, 1, 0x7FFFFFFF, 0x2AAAAAAA, q); },
+         52, 44, 3, 52, 0},
+        {"points past any address range",
+         [] { CAPTURE(glMap1d)(GL_MAP1_VERTEX_3, 0, 1, 0x7FFFFFFF, 0x7FFFFFFF, q); }, 28, 20,
+         0x7FFFFFFF, 28, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        probe.records.clear();
+        c.call();
+        EXPECT_EQ(c.announced, only().announced);
+        EXPECT_EQ(c.announced, only().put);
+        EXPECT_EQ(c.stride, word(only().bytes, c.strideAt));
+        if (c.points) {
+            EXPECT_EQ(0, memcmp(q, only().bytes.data() + c.pointsAt, 8 * c.points));
+        }
+    }
 }
 
 TEST_F(Capture, BeginIsShortInContextStreamsOnly) {

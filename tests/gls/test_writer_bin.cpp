@@ -213,8 +213,8 @@ TEST_P(BinaryWriter, StringsAreCountedUtf8WithTheSevenBitMark) {
         {GLS_UCS1, {0xE9}, 8, "00000008", "C3A90000"},
         {GLS_UCS2, {0x20AC}, 8, "00000008", "E282AC00"},
         {GLS_UCS4, {0x10348}, 12, "0000000C", "F0908D88 00000000"},
-        // A negative 32-bit code is its low byte, and never 7-bit.
-        {GLS_UCS4, {0x800000E9u}, 8, "00000008", "E9000000"},
+        // A negative 32-bit code, which UTF-8 cannot carry, is U+FFFD.
+        {GLS_UCS4, {0x800000E9u}, 8, "00000008", "EFBFBD00"},
         // A field too small for the text keeps its terminator.
         {GLS_UCS1, {'a', 'b', 'c', 'd', 'e'}, 8, "00000009", "61626300"},
     };
@@ -284,7 +284,7 @@ TEST_P(BinaryWriter, BitmapRowsAreWholeBytesMostSignificantBitFirst) {
         open(GetParam().type, __GLS_WRITE_NO_FRAMING);
         GLulong bytes = (GLulong)((c.rowBits + 7) / 8) * c.rows;
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, bytes));
-        w->put.putBitmapBits(w, c.lsbFirst, c.offset, c.rowBits, c.skipBits, c.rows, data);
+        w->put.putBitmapBits(w, c.lsbFirst, c.offset, c.rowBits, c.skipBits, c.rows, 1, 0, data);
         w->put.padInCommand(w, (GLint)((4 - bytes % 4) % 4));
         w->put.endCommand(w);
         std::string expect = hex(c.out);
@@ -482,7 +482,11 @@ TEST_F(WriterTest, PixelRowsFollowTheUnpackModes) {
         state.rowLength = c.rowLength;
         __GLSpixelRowInfo info;
         ASSERT_TRUE(__glsPixelRowSize(c.format, c.type, c.width, &state, &info));
-        EXPECT_EQ(0, memcmp(&c.info, &info, sizeof info)) << c.width << " " << c.rowLength;
+        auto fields = [](const __GLSpixelRowInfo &i) {
+            return std::vector<GLlong>{i.bitsPerComponent, i.components, i.padBytes,
+                                       i.rowBytes,         i.elementsPerRow, i.strideBytes};
+        };
+        EXPECT_EQ(fields(c.info), fields(info)) << c.width << " " << c.rowLength;
     }
     __GLSpixelStore state{};
     state.alignment = 4;
@@ -502,6 +506,31 @@ TEST_F(WriterTest, BitmapPixelsStartAtTheSkippedPixelsBit) {
     __glsWriterPutPixels(w, GL_COLOR_INDEX, GL_BITMAP, 6, 1, 0, 0, data);
     w->put.endCommand(w);
     EXPECT_EQ(hex("B4000000"), close().substr(4));
+}
+
+// A row length that makes the distance between rows pass 32 bits: the one
+// row there is read from where it starts, and no distance wraps on the way.
+TEST_F(WriterTest, RowsFartherApartThan32BitsReadTheirOwnRow) {
+    struct Case {
+        GLenum format, type;
+        GLint width;
+        GLulong size;
+        const char *bytes;
+    } cases[] = {
+        {GL_COLOR_INDEX, GL_BITMAP, 8, 1, "A5000000"},
+        {GL_RGBA, GL_FLOAT, 1, 16, "A55A0FF0 01020304 05060708 090A0B0C"},
+    };
+    __gls_client_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    __gls_client_glPixelStorei(GL_UNPACK_ROW_LENGTH, 0x7FFFFFFF);
+    const GLubyte data[16] = {0xA5, 0x5A, 0x0F, 0xF0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    for (const Case &c : cases) {
+        Sink::out.clear();
+        open(GLS_BINARY_LSB_FIRST, __GLS_WRITE_NO_FRAMING);
+        ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, c.size));
+        __glsWriterPutPixels(w, c.format, c.type, c.width, 1, 0, 0, data);
+        w->put.endCommand(w);
+        EXPECT_EQ(hex(c.bytes), close().substr(4)) << c.bytes;
+    }
 }
 
 TEST_F(WriterTest, ThreeDImagesSkipWholeImages) {

@@ -385,8 +385,8 @@ TEST_F(TextWriter, ImageFormsCountAcrossRowsAndSwapElements) {
 TEST_F(TextWriter, BitmapBytesAreTwoUpperCaseDigits) {
     const GLubyte data[] = {0x0F, 0xC3, 0xFF, 0x80};
     begin(__GLS_OP_glBitmap);
-    p().putBitmapBits(w, 0, 0, 10, 6, 2, data);
-    p().putBitmapBits(w, 1, 0, 8, 0, 1, data);
+    p().putBitmapBits(w, 0, 0, 10, 6, 2, 1, 0, data);
+    p().putBitmapBits(w, 1, 0, 8, 0, 1, 1, 0, data);
     end();
     EXPECT_EQ("glBitmap({0x0F, 0xC0, 0xFF, 0x80}, {0xF0});\n", close());
 }

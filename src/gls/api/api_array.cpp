@@ -1,5 +1,5 @@
 // glsCallArray: executing a GLS stream held in memory, record by record,
-// through the context's decoders and call functions.
+// through the context's decoders and call functions, or as GLS text.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -11,7 +11,9 @@
 
 extern "C" {
 
-// Reports a record whose opcode no decoder takes, by the opcode's number.
+// Reports a record whose opcode no decoder takes (an opcode of 496 or more
+// among them) by the opcode's number, as "0x%X"; the walk then goes on with
+// the next record. Only a malformed header ends it.
 static void __glsUnsupportedOpcode(GLuint opcode) {
     char text[16];
     snprintf(text, sizeof text, "0x%X", opcode);
@@ -67,6 +69,7 @@ static void __glsCallArrayNative(__GLScontext *ctx, size_t byteCount, const GLub
         size_t header = __glsReadHeader(cursor, (size_t)(end - cursor), GL_FALSE, &opcode, &size);
         if (!header || (header == 12 && ctx->abortCall)) break;
         if (opcode >= 16 && opcode < GLS_OP_COUNT && ctx->decodeFuncs[opcode]) {
+            __glsSetRecord(ctx, cursor + header, size - header);
             ctx->decodeFuncs[opcode](cursor + header);
         } else {
             __glsUnsupportedOpcode(opcode);
@@ -80,20 +83,14 @@ static void __glsCallArraySwapped(__GLScontext *ctx, size_t byteCount, const GLu
     const GLubyte *end = bytes + byteCount;
     GLubyte *work = nullptr;
     size_t workSize = 0;
-    // The decoders stand on a copy of each record: the read position is the
-    // copy's start, at the record's offset in the array.
-    GLubyte *record = nullptr;
     ctx->readBase = 0;
-    ctx->readStart = nullptr;
-    ctx->readCursor = &record;
+    ctx->readStart = (GLubyte *)bytes;
+    ctx->readCursor = (GLubyte **)&cursor;
     while (!ctx->abortCall) {
         GLuint opcode, size;
         size_t header = __glsReadHeader(cursor, (size_t)(end - cursor), GL_TRUE, &opcode, &size);
         if (!header) break;
         __GLSdecodeBinFunc decode = opcode < GLS_OP_COUNT ? __glsDispatchDecode_bin_swap[opcode] : nullptr;
-        record = (GLubyte *)cursor;
-        ctx->readStart = record;
-        ctx->readBase = (size_t)(cursor - bytes);
         if (decode) {
             // The copy keeps the record's phase within 8 bytes, so that its
             // 8-byte fields stay as aligned as they were.
@@ -105,11 +102,9 @@ static void __glsCallArraySwapped(__GLScontext *ctx, size_t byteCount, const GLu
                 if (!work) workSize = 0;
             }
             if (work) {
-                record = work + phase;
-                memcpy(record, cursor, size);
-                __glsNativeRecordHeader(record, (GLuint)header, opcode, size);
-                ctx->readStart = record;
-                decode(record + header);
+                memcpy(work + phase, cursor, size);
+                __glsSetRecord(ctx, work + phase + header, size - header);
+                decode(work + phase + header);
             } else {
                 __glsCallErrorFunc((GLSopcode)opcode, GLS_RESOURCE_ERROR);
             }

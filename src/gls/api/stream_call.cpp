@@ -22,6 +22,8 @@ void __glsStreamCallBegin(__GLScontext *ctx, __GLSstreamCall *saved) {
     saved->readBase = ctx->readBase;
     saved->readStart = ctx->readStart;
     saved->readCursor = ctx->readCursor;
+    saved->recordArgs = ctx->recordArgs;
+    saved->recordArgBytes = ctx->recordArgBytes;
     saved->readForeign = ctx->readForeign;
     ctx->readForeign = 0;
     ++ctx->callNesting;
@@ -32,6 +34,7 @@ void __glsStreamCallEnd(__GLScontext *ctx, const __GLSstreamCall *saved) {
     ctx->readBase = saved->readBase;
     ctx->readStart = saved->readStart;
     ctx->readCursor = saved->readCursor;
+    __glsSetRecord(ctx, saved->recordArgs, saved->recordArgBytes);
     ctx->readForeign = saved->readForeign;
     if (ctx->abortCall && ctx->callNesting == 0) __glsDisableAttrib(GLS_ABORT_CALL);
 }
@@ -92,6 +95,7 @@ static void executeRecords(__GLScontext *ctx, __GLScontextStream *stream) {
         // function takes effect at once.
         __GLSdecodeFunc decode = ctx->decodeFuncs[opcode];
         if (!decode) break;
+        __glsSetRecord(ctx, p + headerSize, length - headerSize);
         decode(p + headerSize);
         p += length;
     }

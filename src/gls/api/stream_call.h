@@ -12,6 +12,8 @@ struct __GLSstreamCall {
     GLubyte *readStart;
     GLubyte **readCursor;
     GLint readForeign;
+    const GLubyte *recordArgs;
+    GLulong recordArgBytes;
 };
 
 extern "C" {

@@ -69,6 +69,9 @@ extern "C" {
 // array enabled): the caller then captures the call as the application made
 // it, so that it is still executed and recorded, GL error included.
 GLboolean __glsCaptureArrayElement(GLint i);
+// Asks the GL, before glBegin, for the arrays glArrayElement will draw from
+// until glEnd; glBegin itself is never taken over (0).
+GLboolean __glsCaptureBegin(GLenum mode);
 GLboolean __glsCaptureDrawArrays(GLenum mode, GLint first, GLsizei count);
 GLboolean __glsCaptureDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid *indices);
 

@@ -31,21 +31,26 @@ GLint __glsPixelsSize(GLenum format, GLenum type, GLint width, GLint height) {
     return fitCount(pixelsSize64(format, type, width, height));
 }
 
-static GLlong imageSize64(GLenum format, GLenum type, GLint width, GLint height) {
-    if (format == GL_COLOR_INDEX || format == GL_STENCIL_INDEX || format == GL_DEPTH_COMPONENT ||
-        type == GL_BITMAP) {
-        return 0;
-    }
-    return pixelsSize64(format, type, width, height);
-}
-
-GLint __glsImageSize(GLenum format, GLenum type, GLint width, GLint height) {
-    return fitCount(imageSize64(format, type, width, height));
-}
-
+// Index, stencil and depth images and bitmaps count like any other: a
+// texture, filter or table given one reads its pixels as well.
 static GLint imageSize3D(GLenum format, GLenum type, GLint width, GLint height, GLint depth) {
     if (depth < 0) return 0;
-    return fitCount(product(imageSize64(format, type, width, height), depth));
+    return fitCount(product(pixelsSize64(format, type, width, height), depth));
+}
+
+// What the GL may write for an image query: the image's bytes, or, for a
+// format or type the table does not know, as many bytes as the largest
+// pixel takes, since a GL that knows more writes them all the same. A size
+// past 31 bits is held at the largest count instead of 0, so that the
+// decoder refuses the buffer rather than hand the GL too small a one.
+static GLint outputImageSize(GLenum format, GLenum type, GLint width, GLint height, GLint depth) {
+    if (width < 0 || height < 0 || depth < 0) return 0;
+    GLint elements, bits;
+    const GLlong row = __glsPixelLayout(format, type, &elements, &bits)
+                           ? ((GLlong)elements * width * bits + 7) / 8
+                           : (GLlong)width * __GLS_MAX_PIXEL_BYTES;
+    const GLlong bytes = product(product(row, height), depth);
+    return bytes > maxCount ? (GLint)maxCount : (GLint)bytes;
 }
 
 GLint __glsSize_glBitmap(GLsizei width, GLsizei height, const GLubyte *bitmap) {
@@ -66,16 +71,16 @@ GLint __glsSize_glDrawPixels(GLenum format, GLenum type, GLsizei width, GLsizei 
 }
 
 GLint __glsSize_glReadPixels(GLenum format, GLenum type, GLsizei width, GLsizei height) {
-    return __glsPixelsSize(format, type, width, height);
+    return outputImageSize(format, type, width, height, 1);
 }
 
 GLint __glsSize_glTexImage1D(GLenum format, GLenum type, GLsizei width, const GLvoid *pixels) {
-    return pixels ? __glsImageSize(format, type, width, 1) : 0;
+    return pixels ? __glsPixelsSize(format, type, width, 1) : 0;
 }
 
 GLint __glsSize_glTexImage2D(GLenum format, GLenum type, GLsizei width, GLsizei height,
                              const GLvoid *pixels) {
-    return pixels ? __glsImageSize(format, type, width, height) : 0;
+    return pixels ? __glsPixelsSize(format, type, width, height) : 0;
 }
 
 GLint __glsSize_glTexImage3D(GLenum format, GLenum type, GLsizei width, GLsizei height,
@@ -115,7 +120,7 @@ GLint __glsSize_glSeparableFilter2D_row(GLenum format, GLenum type, GLsizei widt
 
 GLint __glsSize_glSeparableFilter2D_column(GLenum format, GLenum type, GLsizei height,
                                            const GLvoid *column) {
-    return column ? __glsImageSize(format, type, 1, height) : 0;
+    return column ? __glsPixelsSize(format, type, 1, height) : 0;
 }
 
 GLint __glsSize_glColorTable(GLenum format, GLenum type, GLsizei width, const GLvoid *table) {
@@ -123,7 +128,7 @@ GLint __glsSize_glColorTable(GLenum format, GLenum type, GLsizei width, const GL
 }
 
 GLint __glsSize_glGetMinmax(GLenum, GLenum format, GLenum type) {
-    return __glsImageSize(format, type, 2, 1);
+    return outputImageSize(format, type, 2, 1, 1);
 }
 
 // ------------------------------------------------- dimensions from the GL
@@ -161,7 +166,7 @@ GLint __glsSize_glGetTexImage(GLenum target, GLint level, GLenum format, GLenum 
     GLint width = askTexLevel(target, level, GL_TEXTURE_WIDTH, 0);
     GLint height = askTexLevel(target, level, GL_TEXTURE_HEIGHT, 0);
     GLint depth = is3D ? askTexLevel(target, level, GL_TEXTURE_DEPTH, 1) : 1;
-    return imageSize3D(format, type, width, height, depth);
+    return outputImageSize(format, type, width, height, depth);
 }
 
 GLint __glsSize_glGetConvolutionFilter(GLenum target, GLenum format, GLenum type) {
@@ -170,17 +175,17 @@ GLint __glsSize_glGetConvolutionFilter(GLenum target, GLenum format, GLenum type
     }
     GLint width = askConvolution(target, GL_CONVOLUTION_WIDTH);
     GLint height = target == GL_CONVOLUTION_2D ? askConvolution(target, GL_CONVOLUTION_HEIGHT) : 1;
-    return __glsImageSize(format, type, width, height);
+    return outputImageSize(format, type, width, height, 1);
 }
 
 GLint __glsSize_glGetSeparableFilter_row(GLenum target, GLenum format, GLenum type) {
     if (!__glsGetContext() || target != GL_SEPARABLE_2D) return 0;
-    return __glsImageSize(format, type, askConvolution(target, GL_CONVOLUTION_WIDTH), 1);
+    return outputImageSize(format, type, askConvolution(target, GL_CONVOLUTION_WIDTH), 1, 1);
 }
 
 GLint __glsSize_glGetSeparableFilter_column(GLenum target, GLenum format, GLenum type) {
     if (!__glsGetContext() || target != GL_SEPARABLE_2D) return 0;
-    return __glsImageSize(format, type, 1, askConvolution(target, GL_CONVOLUTION_HEIGHT));
+    return outputImageSize(format, type, 1, askConvolution(target, GL_CONVOLUTION_HEIGHT), 1);
 }
 
 // The span of a separable filter is unused by OpenGL and carries nothing.
@@ -193,7 +198,7 @@ GLint __glsSize_glGetHistogram(GLenum target, GLenum format, GLenum type) {
     __GLS_SLOT(__glsDefaultDispatchTable, glGetHistogramParameteriv)(target, GL_HISTOGRAM_WIDTH,
                                                                      &width);
     __glsEndCaptureExec(__GLS_OP_glGetHistogramParameteriv, token);
-    return __glsImageSize(format, type, width, 1);
+    return outputImageSize(format, type, width, 1, 1);
 }
 
 GLint __glsSize_glGetColorTable(GLenum target, GLenum format, GLenum type) {
@@ -207,7 +212,7 @@ GLint __glsSize_glGetColorTable(GLenum target, GLenum format, GLenum type) {
     __GLS_SLOT(__glsDefaultDispatchTable, glGetColorTableParameteriv)(
         target, GL_COLOR_TABLE_WIDTH, &width);
     __glsEndCaptureExec(__GLS_OP_glGetColorTableParameteriv, token);
-    return __glsImageSize(format, type, width, 1);
+    return outputImageSize(format, type, width, 1, 1);
 }
 
 // ---------------------------------------------------------------- evaluators
@@ -234,6 +239,14 @@ GLint __glsMapComponents(GLenum target) {
     case GL_MAP2_VERTEX_4: return 4;
     default: return 0;
     }
+}
+
+GLulong __glsMapExtent(GLenum target, GLint stride1, GLint order1, GLint stride2, GLint order2) {
+    const GLint k = __glsMapComponents(target);
+    if (k <= 0 || stride1 < k || order1 <= 0 || stride2 < k || order2 <= 0) return 0;
+    // Each product is below 2 to the 62nd: the sum cannot wrap.
+    return (GLulong)(order1 - 1) * (GLulong)stride1 + (GLulong)(order2 - 1) * (GLulong)stride2 +
+           (GLulong)k;
 }
 
 static GLboolean isMap2(GLenum target) {

@@ -32,11 +32,14 @@ static inline GLulong __glsImageBytes(const GLvoid *pixels, GLint size) {
 // ---------------------------------------------------------- shared rules
 // Bytes of a tightly packed image: rows not aligned, no skips.
 GLint __glsPixelsSize(GLenum format, GLenum type, GLint width, GLint height);
-// A texture, filter, table, histogram or minmax image: as __glsPixelsSize,
-// but 0 for the colour-index, stencil and depth formats and for GL_BITMAP.
-GLint __glsImageSize(GLenum format, GLenum type, GLint width, GLint height);
 // Values per evaluator control point; 0 for a target that is not a map.
 GLint __glsMapComponents(GLenum target);
+// The control-point values the GL reads with these strides and orders, from
+// the first value of the first point to the last value of the last: 0 when
+// it reads none (no map target, a stride below the components of a point,
+// an order below 1). A one-dimensional map passes stride2 = its components
+// and order2 = 1.
+GLulong __glsMapExtent(GLenum target, GLint stride1, GLint order1, GLint stride2, GLint order2);
 // Values answered by glGetMapdv, glGetMapfv, glGetMapiv; asks the GL.
 GLint __glsSize_glGetMap(GLenum target, GLenum query);
 // Values answered by glGetPixelMapfv, glGetPixelMapuiv, glGetPixelMapusv;

@@ -99,7 +99,7 @@ GLboolean decodeSection(__GLSreader *reader) {
                              : (__GLSdecodeBinFunc)ctx->decodeFuncs[opcode];
         }
         if (decode) {
-            if (swapped) __glsNativeRecordHeader(p, header, opcode, size);
+            __glsSetRecord(ctx, p + header, size - header);
             decode(p + header);
         } else {
             reportUnsupported(opcode);

@@ -16,19 +16,6 @@ GLuint readWord(const GLubyte *p) {
     return v;
 }
 
-// The record's argument bytes from the header at `start`, or -1 when the
-// header there does not introduce `block`.
-GLlong headerArgBytes(GLSopcode opcode, const GLubyte *start, const GLubyte *block) {
-    const GLuint first = readWord(start);
-    if ((first & 0xFFFF) && (first >> 16)) {
-        if (start + 4 != block || (GLSopcode)(first & 0xFFFF) != opcode) return -1;
-        return (first >> 16) >= 4 ? (GLlong)(first >> 16) - 4 : 0;
-    }
-    if (start + 12 != block) return -1;
-    const GLuint size = readWord(start + 8);
-    return size >= 12 ? (GLlong)size - 12 : 0;
-}
-
 // The bytes that follow the fixed arguments must all lie in the record;
 // otherwise the command is not called.
 bool fits(GLSopcode opcode, GLulong avail, GLulong need) {
@@ -39,14 +26,10 @@ bool fits(GLSopcode opcode, GLulong avail, GLulong need) {
 
 GLint intAt(const GLubyte *block, size_t offset) { return (GLint)readWord(block + offset); }
 
-// The control-point values that the GL reads with the record's strides and
-// orders: none when it refuses them, else up to the last value of the last
-// point.
-GLulong mapExtent(GLenum target, GLint stride1, GLint order1, GLint stride2, GLint order2) {
-    const GLint k = __glsMapComponents(target);
-    if (k <= 0 || stride1 < k || order1 <= 0 || stride2 < k || order2 <= 0) return 0;
-    return (GLulong)(order1 - 1) * (GLulong)stride1 + (GLulong)(order2 - 1) * (GLulong)stride2 +
-           (GLulong)k;
+// The control points after the fixed arguments: count values of size bytes,
+// compared without a product that could wrap.
+bool fitsPoints(GLSopcode opcode, GLulong avail, GLulong fixed, GLulong count, GLulong size) {
+    return fits(opcode, avail, fixed) && fits(opcode, (avail - fixed) / size, count);
 }
 
 }  // namespace
@@ -54,37 +37,27 @@ GLulong mapExtent(GLenum target, GLint stride1, GLint order1, GLint stride2, GLi
 extern "C" {
 
 GLulong __glsDecodeArgBytes(GLSopcode opcode, const GLubyte *block) {
-    __GLScontext *ctx = __glsGetContext();
-    // The walker's current record, when it publishes one, settles the form.
-    if (ctx && ctx->readCursor && *ctx->readCursor) {
-        GLlong bytes = headerArgBytes(opcode, *ctx->readCursor, block);
-        if (bytes >= 0) return (GLulong)bytes;
-    }
-    // A short header is one word holding the opcode in its low and the
-    // record size in its high half; a long header ends in the size word.
-    const GLuint last = readWord(block - 4);
-    if ((GLSopcode)(last & 0xFFFF) == opcode && (last >> 16)) {
-        return (last >> 16) >= 4 ? (last >> 16) - 4 : 0;
-    }
-    return last >= 12 ? last - 12 : 0;
-}
-
-void __glsNativeRecordHeader(GLubyte *record, GLuint headerBytes, GLuint opcode, GLuint size) {
-    if (headerBytes == 4) {
-        const GLuint word = opcode | size << 16;
-        memcpy(record, &word, 4);
-    } else {
-        memcpy(record + 4, &opcode, 4);
-        memcpy(record + 8, &size, 4);
-    }
+    const __GLScontext *ctx = __glsGetContext();
+    return ctx && ctx->recordArgs == block ? ctx->recordArgBytes : 0;
 }
 
 void *__glsDecodeMalloc(GLulong byteCount) {
-    if (byteCount > (GLulong)SIZE_MAX || byteCount > __GLS_DECODE_HEAP_LIMIT) {
+    __GLScontext *ctx = __glsGetContext();
+    const GLulong live = ctx ? ctx->decodeLiveBytes : 0;
+    if (byteCount > (GLulong)SIZE_MAX || byteCount > __GLS_DECODE_HEAP_LIMIT ||
+        live + byteCount > __GLS_DECODE_HEAP_LIMIT) {
         __glsRaiseError(GLS_RESOURCE_ERROR);
         return nullptr;
     }
-    return __glsMalloc((size_t)byteCount);
+    void *block = __glsBlockAlloc((size_t)byteCount);
+    if (block && ctx) ctx->decodeLiveBytes += byteCount;
+    return block;
+}
+
+void __glsDecodeFree(void *block) {
+    __GLScontext *ctx = __glsGetContext();
+    if (block && ctx) ctx->decodeLiveBytes -= __glsBlockSize(block);
+    __glsBlockFree(block);
 }
 
 // ------------------------------------------------------------ evaluator maps
@@ -96,7 +69,7 @@ void GLSAPI __gls_decode_bin_glMap1d(GLubyte *inoutPtr) {
     if (!fits(__GLS_OP_glMap1d, avail, 28)) return;
     const GLenum target = intAt(inoutPtr, 0);
     const GLint stride = intAt(inoutPtr, 20), order = intAt(inoutPtr, 24);
-    if (!fits(__GLS_OP_glMap1d, avail, 28 + 8 * mapExtent(target, stride, order, 1 << 30, 1)))
+    if (!fitsPoints(__GLS_OP_glMap1d, avail, 28, __glsMapExtent(target, stride, order, 1 << 30, 1), 8))
         return;
     GLdouble u1, u2;
     memcpy(&u1, inoutPtr + 4, 8);
@@ -111,7 +84,7 @@ void GLSAPI __gls_decode_bin_glMap1f(GLubyte *inoutPtr) {
     if (!fits(__GLS_OP_glMap1f, avail, 20)) return;
     const GLenum target = intAt(inoutPtr, 0);
     const GLint stride = intAt(inoutPtr, 12), order = intAt(inoutPtr, 16);
-    if (!fits(__GLS_OP_glMap1f, avail, 20 + 4 * mapExtent(target, stride, order, 1 << 30, 1)))
+    if (!fitsPoints(__GLS_OP_glMap1f, avail, 20, __glsMapExtent(target, stride, order, 1 << 30, 1), 4))
         return;
     GLfloat u1, u2;
     memcpy(&u1, inoutPtr + 4, 4);
@@ -127,8 +100,8 @@ void GLSAPI __gls_decode_bin_glMap2d(GLubyte *inoutPtr) {
     const GLenum target = intAt(inoutPtr, 0);
     const GLint ustride = intAt(inoutPtr, 20), uorder = intAt(inoutPtr, 24);
     const GLint vstride = intAt(inoutPtr, 44), vorder = intAt(inoutPtr, 48);
-    if (!fits(__GLS_OP_glMap2d, avail,
-              52 + 8 * mapExtent(target, ustride, uorder, vstride, vorder)))
+    if (!fitsPoints(__GLS_OP_glMap2d, avail, 52,
+                    __glsMapExtent(target, ustride, uorder, vstride, vorder), 8))
         return;
     GLdouble u1, u2, v1, v2;
     memcpy(&u1, inoutPtr + 4, 8);
@@ -146,8 +119,8 @@ void GLSAPI __gls_decode_bin_glMap2f(GLubyte *inoutPtr) {
     const GLenum target = intAt(inoutPtr, 0);
     const GLint ustride = intAt(inoutPtr, 12), uorder = intAt(inoutPtr, 16);
     const GLint vstride = intAt(inoutPtr, 28), vorder = intAt(inoutPtr, 32);
-    if (!fits(__GLS_OP_glMap2f, avail,
-              36 + 4 * mapExtent(target, ustride, uorder, vstride, vorder)))
+    if (!fitsPoints(__GLS_OP_glMap2f, avail, 36,
+                    __glsMapExtent(target, ustride, uorder, vstride, vorder), 4))
         return;
     GLfloat u1, u2, v1, v2;
     memcpy(&u1, inoutPtr + 4, 4);

@@ -72,22 +72,14 @@ GLboolean regrow(__GLSreader *reader, size_t newCapacity) {
     return 1;
 }
 
-// A synthetic record for the framing calls of the decode loop, so that the
-// native decoders of glsBeginGLS and glsEndGLS find a record around their
-// arguments as they do for any other command.
-void callFraming(__GLScontext *ctx, GLSopcode opcode, const GLint *version) {
-    alignas(8) GLuint record[5] = {0, (GLuint)opcode, version ? 20u : 12u, 0, 0};
-    if (version) memcpy(record + 3, version, 8);
-    GLubyte *at = (GLubyte *)record;
-    GLubyte *const savedStart = ctx->readStart;
-    GLubyte **const savedCursor = ctx->readCursor;
-    const size_t savedBase = ctx->readBase;
-    ctx->readStart = at;
-    ctx->readCursor = &at;
-    ctx->decodeFuncs[opcode](at + 12);
-    ctx->readStart = savedStart;
-    ctx->readCursor = savedCursor;
-    ctx->readBase = savedBase;
+// The framing calls of the decode loop go through the native decoders of
+// glsBeginGLS (with the section's version as its argument block) and
+// glsEndGLS, published as any record is.
+void callFraming(__GLScontext *ctx, GLSopcode opcode, GLint *version) {
+    GLubyte *block = (GLubyte *)version;
+    __glsSetRecord(ctx, block, version ? 8 : 0);
+    ctx->decodeFuncs[opcode](block);
+    __glsSetRecord(ctx, nullptr, 0);
 }
 
 // After a text section: blanks and '#' comments up to the next section.

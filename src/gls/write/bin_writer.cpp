@@ -220,24 +220,27 @@ void GLSAPI putImage(__GLS_IMAGE_ARGS) {
                 for (GLint e = 0; e < elements; ++e, src += N) {
                     put<Msb, N>(w, hostElement<N>(src, N > 1 && swap));
                 }
-                src += rowSkip;
+                src = __glsSkipBytes(src, rowSkip);
             }
-            src += imageSkip;
+            src = __glsSkipBytes(src, imageSkip);
         }
-        src += groupSkip;
+        src = __glsSkipBytes(src, groupSkip);
     }
 }
 
 void GLSAPI putBitmapBits(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset, GLint rowBits,
-                          GLint skipBits, GLint rows, const GLubyte *data) {
+                          GLlong skipBits, GLint rows, GLint images, GLlong imageSkip,
+                          const GLubyte *data) {
     if (rowBits <= 0 || rows <= 0) return;
     GLint bytesPerRow = (GLint)(((GLlong)rowBits + 7) / 8);
     const GLubyte *row = data;
-    for (GLint r = 0; r < rows; ++r) {
-        for (GLint i = 0; i < bytesPerRow; ++i) {
-            *w->writePtr++ = __glsBitmapByte(row, lsbFirst, bitOffset, rowBits, i);
+    for (GLint m = 0; m < images; ++m, row = __glsSkipBytes(row, imageSkip)) {
+        for (GLint r = 0; r < rows; ++r) {
+            for (GLint i = 0; i < bytesPerRow; ++i) {
+                *w->writePtr++ = __glsBitmapByte(row, lsbFirst, bitOffset, rowBits, i);
+            }
+            row = __glsBitmapNextRow(row, rowBits, skipBits);
         }
-        row = __glsBitmapNextRow(row, rowBits, skipBits);
     }
 }
 
@@ -254,12 +257,11 @@ void GLSAPI putString(__GLSwriter *w, GLulong byteCount, const GLvoid *string) {
     const size_t width = __glsWriterCharWidth();
     const GLubyte *s = (const GLubyte *)string;
     for (; width; s += width) {
-        const GLuint code = __glsWriterCharAt(s, width);
+        const GLuint code = __glsUtf8Code(__glsWriterCharAt(s, width));
         if (!code) break;
         GLubyte seq[6];
         GLint n = 1;
-        // A negative 32-bit code stays one byte, as its length was counted.
-        if ((GLint)code < 128) {
+        if (code < 128) {
             seq[0] = (GLubyte)code;
         } else {
             n = __glsUtf8EncodeChar(code, seq);

@@ -61,9 +61,9 @@ void GLSAPI putImage(__GLS_IMAGE_ARGS) {
     }
     const GLubyte *src = (const GLubyte *)data;
     GLlong i = 0;
-    for (GLint g = 0; n && g < groups; ++g, src += groupSkip) {
-        for (GLint m = 0; m < images; ++m, src += imageSkip) {
-            for (GLint r = 0; r < rows; ++r, src += rowSkip) {
+    for (GLint g = 0; n && g < groups; ++g, src = __glsSkipBytes(src, groupSkip)) {
+        for (GLint m = 0; m < images; ++m, src = __glsSkipBytes(src, imageSkip)) {
+            for (GLint r = 0; r < rows; ++r, src = __glsSkipBytes(src, rowSkip)) {
                 for (GLint e = 0; e < elements; ++e, ++i, src += N) {
                     if (!__glsTextArrayStep(w, i, n)) return;
                     GLubyte element[8];
@@ -77,23 +77,26 @@ void GLSAPI putImage(__GLS_IMAGE_ARGS) {
 }
 
 void GLSAPI putBitmapBits(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset, GLint rowBits,
-                          GLint skipBits, GLint rows, const GLubyte *data) {
+                          GLlong skipBits, GLint rows, GLint images, GLlong imageSkip,
+                          const GLubyte *data) {
     if (!__glsTextSeparator(w)) return;
     *w->writePtr++ = '{';
     // The line breaks follow the bit count; every row is whole bytes.
-    GLlong n = rowBits > 0 && rows > 0 ? (GLlong)rowBits * rows / 8 : 0;
+    GLlong n = rowBits > 0 && rows > 0 && images > 0 ? (GLlong)rowBits * rows * images / 8 : 0;
     GLint bytesPerRow = rowBits > 0 ? (GLint)(((GLlong)rowBits + 7) / 8) : 0;
     const GLubyte *row = data;
     GLlong i = 0;
-    for (GLint r = 0; bytesPerRow && r < rows; ++r) {
-        for (GLint b = 0; b < bytesPerRow; ++b, ++i) {
-            if (!__glsTextArrayStep(w, i, n)) return;
-            static const char hex[] = "0123456789ABCDEF";
-            GLubyte v = __glsBitmapByte(row, lsbFirst, bitOffset, rowBits, b);
-            const char text[4] = {'0', 'x', hex[v >> 4], hex[v & 15]};
-            __glsTextBytes(w, text, 4);
+    for (GLint m = 0; bytesPerRow && m < images; ++m, row = __glsSkipBytes(row, imageSkip)) {
+        for (GLint r = 0; r < rows; ++r) {
+            for (GLint b = 0; b < bytesPerRow; ++b, ++i) {
+                if (!__glsTextArrayStep(w, i, n)) return;
+                static const char hex[] = "0123456789ABCDEF";
+                GLubyte v = __glsBitmapByte(row, lsbFirst, bitOffset, rowBits, b);
+                const char text[4] = {'0', 'x', hex[v >> 4], hex[v & 15]};
+                __glsTextBytes(w, text, 4);
+            }
+            row = __glsBitmapNextRow(row, rowBits, skipBits);
         }
-        row = __glsBitmapNextRow(row, rowBits, skipBits);
     }
     __glsTextArrayEnd(w, n);
 }

@@ -17,9 +17,11 @@ struct __GLScontextStream;
 // way can change a NaN. Sizes and counts are 64-bit.
 typedef GLlong __GLScount;
 
-#define __GLS_IMAGE_ARGS                                                                    \
-    __GLSwriter *w, GLboolean swap, GLint elements, GLint rowSkip, GLint rows, GLint imageSkip, \
-        GLint images, GLint groupSkip, GLint groups, const GLvoid *data
+// The skips are byte distances in client memory: the pixel-store modes and
+// the map strides can make them pass 32 bits.
+#define __GLS_IMAGE_ARGS                                                                      \
+    __GLSwriter *w, GLboolean swap, GLint elements, GLlong rowSkip, GLint rows, GLlong imageSkip, \
+        GLint images, GLlong groupSkip, GLint groups, const GLvoid *data
 
 // The put table, slots 0 to 62 in this order.
 struct __GLSputTable {
@@ -37,7 +39,8 @@ struct __GLSputTable {
     void(GLSAPI *putGLSopcode)(__GLSwriter *w, GLSopcode opcode);
     void(GLSAPI *putAttribMask)(__GLSwriter *w, GLbitfield mask);
     void(GLSAPI *putBitmapBits)(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset,
-                                GLint rowBits, GLint skipBits, GLint rows, const GLubyte *data);
+                                GLint rowBits, GLlong skipBits, GLint rows, GLint images,
+                                GLlong imageSkip, const GLubyte *data);
     void(GLSAPI *putBlendFactor)(__GLSwriter *w, GLenum value);
     void(GLSAPI *putGLboolean)(__GLSwriter *w, GLboolean value);
     void(GLSAPI *putGLbooleanv)(__GLSwriter *w, __GLScount count, const GLboolean *values);
@@ -162,14 +165,15 @@ enum {
     __GLS_WRITE_NO_FRAMING = 2,
 };
 
-// One pixel row's layout in client memory.
+// One pixel row's layout in client memory. A row length set by the
+// pixel-store modes may make the stride pass 32 bits.
 struct __GLSpixelRowInfo {
     GLint bitsPerComponent;
     GLint components;
     GLint padBytes;
-    GLint rowBytes;
+    GLlong rowBytes;
     GLint elementsPerRow;
-    GLint strideBytes;
+    GLlong strideBytes;
 };
 
 extern "C" {
@@ -206,6 +210,16 @@ void __glsWriterPutIndexArray(__GLSwriter *writer, GLenum type, GLint count, con
 GLubyte __glsBitmapByte(const GLubyte *row, GLboolean lsbFirst, GLint bitOffset, GLint rowBits,
                         GLint i);
 // Where the next row starts.
-const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLint skipBits);
+const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLlong skipBits);
+
+}  // extern "C"
+
+// p moved by n bytes on the integers, as the GL moves through client
+// memory: a distance that leaves the caller's array is not undefined here.
+static inline const GLubyte *__glsSkipBytes(const GLubyte *p, GLlong n) {
+    return (const GLubyte *)((uintptr_t)p + (uintptr_t)n);
+}
+
+extern "C" {
 
 }  // extern "C"
