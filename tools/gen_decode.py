@@ -287,7 +287,7 @@ class Decoder:
         L = ["void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr) {" % c.name,
              "    __GLScontext *const ctx = __glsGetContext();"]
         if c.proto.params:
-            L.append("    const GLulong avail = __glsDecodeArgBytes(%s, inoutPtr);" % self.op)
+            L.append("    const GLulong avail = __glsRecordArgBytes(ctx, inoutPtr);")
         else:
             L.append("    (void)inoutPtr;")
         L += ["    void *%s = nullptr;" % h for h in self.heaps]

@@ -140,7 +140,7 @@ def main(out):
             n = "16" if isinstance(r, model.Matrix) else r.length.args[0]
             w = width_of(r.param)
             L.append("    __GLScontext *const ctx = __glsGetContext();")
-            L.append("    if (__glsDecodeArgBytes(__GLS_OP_%s, inoutPtr) < %d) {" % (c.name, int(n) * w))
+            L.append("    if (__glsRecordArgBytes(ctx, inoutPtr) < %d) {" % (int(n) * w))
             L.append("        __glsCallErrorFunc(__GLS_OP_%s, GLS_DECODE_ERROR);" % c.name)
             L.append("        return;")
             L.append("    }")

@@ -46,6 +46,11 @@ GLboolean __glsDecodedDrawAllowed(GLSopcode opcode);
 
 }  // extern "C"
 
+// __glsDecodeArgBytes on the context a decoder has already read.
+static inline GLulong __glsRecordArgBytes(const __GLScontext *ctx, const GLubyte *block) {
+    return ctx->recordArgs == block ? ctx->recordArgBytes : 0;
+}
+
 // A buffer that a decoder provides for one call: up to 4 KB on the
 // decoder's own stack, larger ones from __glsDecodeMalloc into `heapVar`,
 // which the decoder frees after the call. Null when none can be had. Calls
