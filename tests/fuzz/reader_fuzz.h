@@ -38,23 +38,6 @@ void GLSAPI onCommand(void) {
     if (glsGetReadOffset() > inputSize) fail("read offset beyond the stream");
 }
 
-// Brings the codec up with the tests' stand-in system library and a current
-// context whose call functions watch the decoders; `install` adds more.
-inline __GLScontext *setUp(void (*install)()) {
-    setenv("GLS_SYSTEM_DIRECTORY", FUZZ_GL_DIRECTORY, 0);
-    if (!__glsProcessAttach(nullptr, 1, nullptr)) abort();
-    const GLuint name = glsGenContext();
-    if (!name) abort();
-    glsContext(name);
-    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsError, (__GLSfunc)onError);
-    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glEnd, (__GLSfunc)onCommand<__GLS_OP_glEnd>);
-    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsEndGLS, (__GLSfunc)onCommand<__GLS_OP_glsEndGLS>);
-    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsCallStream, (__GLSfunc)onCallStream);
-    install();
-    if (glsGetError()) abort();
-    return __glsGetContext();
-}
-
 // The input's first byte picks the context's string type (its value modulo
 // 3); the other bytes are copied into a block that ends where they end, so
 // that a read past the last one shows. The caller frees the block.
@@ -82,6 +65,23 @@ inline GLSenum GLSAPI onCallStream(const GLubyte *name) {
     --nestBudget;
     nested();
     return 0;
+}
+
+// Brings the codec up with the tests' stand-in system library and a current
+// context whose call functions watch the decoders; `install` adds more.
+inline __GLScontext *setUp(void (*install)()) {
+    setenv("GLS_SYSTEM_DIRECTORY", FUZZ_GL_DIRECTORY, 0);
+    if (!__glsProcessAttach(nullptr, 1, nullptr)) abort();
+    const GLuint name = glsGenContext();
+    if (!name) abort();
+    glsContext(name);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsError, (__GLSfunc)onError);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glEnd, (__GLSfunc)onCommand<__GLS_OP_glEnd>);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsEndGLS, (__GLSfunc)onCommand<__GLS_OP_glsEndGLS>);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glsCallStream, (__GLSfunc)onCallStream);
+    install();
+    if (glsGetError()) abort();
+    return __glsGetContext();
 }
 
 // Every call has returned: nesting, read state and abort are as before it,
