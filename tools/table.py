@@ -165,7 +165,7 @@ class Command:
 
 def placeholders():
     """The capture placeholders' prototypes, in table order."""
-    return [_parse_proto_text(e[1]) if isinstance(e, tuple) else reg_proto(e)
+    return [_parse_proto_text(e[2]) if len(e) > 2 else reg_proto(e[1])
             for e in commands.PLACEHOLDERS]
 
 
