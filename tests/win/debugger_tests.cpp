@@ -15,7 +15,7 @@
 #include "debugger/debugger_tables.h"
 #include "debugger/engine.h"
 #include "debugger/gdi.h"
-#include "gl_prototypes.h"
+#include "gls_entry.h"
 #include "panel.h"
 #include "read_file.h"
 #include "ui/ui.h"
