@@ -159,7 +159,7 @@ size_t call_text_convert(CallTextState *state, const char *text, size_t count, c
     enum { LONG_TEXT = 10241, KEPT = 9984 };
     if (state->cut) return used;
     bool long_text = count >= LONG_TEXT;
-    size_t n = long_text ? KEPT : count;
+    size_t n = long_text ? (size_t)KEPT : count;
     // Room is kept for the dots; a line end is written only before more text,
     // so the text's final one is dropped.
     size_t room = capacity - sizeof dots;
