@@ -209,6 +209,8 @@ size_t GLSAPI history_write_call_text(size_t count, const GLubyte *bytes) {
 
 void list_record_call(DebugThreadContext *ctx, const char *text) {
     GLContextRecord *record = ctx->gl_context;
-    if (record->list_calls_file) fprintf(record->list_calls_file, "%s\r\n", text);
+    if (record->list_calls_file && !debugger_unloading.load(std::memory_order_acquire)) {
+        fprintf(record->list_calls_file, "%s\r\n", text);
+    }
     if (record->current_list) ++record->current_list->recorded_calls;
 }
