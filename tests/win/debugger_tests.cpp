@@ -30,6 +30,13 @@ namespace {
 
 const double kWait = 30;
 
+void join_thread(HANDLE &thread) {
+    if (!thread) return;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    thread = nullptr;
+}
+
 // A GL thread with a window and a GL context of its own; `body` runs on it
 // once the context is current. The debugger takes the thread over at its
 // first wgl call, and its first GL call halts.
@@ -64,12 +71,7 @@ struct GLThread {
         return 0;
     }
 
-    void join() {
-        if (!thread) return;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
+    void join() { join_thread(thread); }
     bool done() { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
 
     HWND panel() {
@@ -379,12 +381,7 @@ struct WarningCloser {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return 0;
     }
-    void join() {
-        if (!thread) return;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
+    void join() { join_thread(thread); }
     ~WarningCloser() { join(); }
 };
 
