@@ -51,3 +51,13 @@ set(GLS_GENERATED_SOURCES
   ${GLS_GENERATED_DIR}/gls_pname_sizes.h ${GLS_GENERATED_DIR}/gls_pname_sizes.cpp
   ${GLS_GENERATED_DIR}/gls_entry.h)
 set(GLS_DEF_FILE ${GLS_GENERATED_DIR}/palisade.def)
+
+# The debugger's views of the same table: its command ids and names, the
+# checks' prototypes and the wrappers.
+gls_generate(gen_debugger_ids.py debugger_ids.h)
+gls_generate(gen_debugger_names.py debugger_names.cpp)
+gls_generate(gen_hooks.py debugger_hooks.h)
+gls_generate(gen_wrappers.py debugger_wrappers.cpp)
+set(DEBUGGER_GENERATED_SOURCES
+  ${GLS_GENERATED_DIR}/debugger_ids.h ${GLS_GENERATED_DIR}/debugger_hooks.h
+  ${GLS_GENERATED_DIR}/debugger_names.cpp ${GLS_GENERATED_DIR}/debugger_wrappers.cpp)

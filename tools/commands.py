@@ -462,65 +462,121 @@ WGL = [
     ("wglUseFontOutlinesW", 8),
 ]
 
+# The debugger's commands that are not GL commands, each list in the order
+# of its command ids: the GLU functions (ids 460-519), the GDI pixel-format
+# and swap functions (520-524), and the four SGIX pbuffer and read-drawable
+# names (550-553), which have no entry point of the system library behind
+# them. The wgl functions above take ids 526-549 in their order.
+GLU = [
+    "gluBeginCurve", "gluBeginPolygon", "gluBeginSurface", "gluBeginTrim",
+    "gluBuild1DMipmapLevels", "gluBuild1DMipmaps", "gluBuild2DMipmapLevels", "gluBuild2DMipmaps",
+    "gluBuild3DMipmapLevels", "gluBuild3DMipmaps", "gluCheckExtension", "gluCylinder",
+    "gluDeleteNurbsRenderer", "gluDeleteQuadric", "gluDeleteTess", "gluDisk", "gluEndCurve",
+    "gluEndPolygon", "gluEndSurface", "gluEndTrim", "gluErrorString", "gluGetNurbsProperty",
+    "gluGetString", "gluGetTessProperty", "gluLoadSamplingMatrices", "gluLookAt",
+    "gluNewNurbsRenderer", "gluNewQuadric", "gluNewTess", "gluNextContour", "gluNurbsCallback",
+    "gluNurbsCallbackData", "gluNurbsCallbackDataEXT", "gluNurbsCurve", "gluNurbsProperty",
+    "gluNurbsSurface", "gluOrtho2D", "gluPartialDisk", "gluPerspective", "gluPickMatrix",
+    "gluProject", "gluPwlCurve", "gluQuadricCallback", "gluQuadricDrawStyle",
+    "gluQuadricNormals", "gluQuadricOrientation", "gluQuadricTexture", "gluScaleImage",
+    "gluSphere", "gluTessBeginContour", "gluTessBeginPolygon", "gluTessCallback",
+    "gluTessEndContour", "gluTessEndPolygon", "gluTessNormal", "gluTessProperty",
+    "gluTessVertex", "gluTexFilterFuncSGI", "gluUnProject", "gluUnProject4",
+]
+GDI = ["ChoosePixelFormat", "DescribePixelFormat", "GetPixelFormat", "SetPixelFormat",
+       "SwapBuffers"]
+PBUFFER = ["wglCreatePBufferSGIX", "wglDestroyPBufferSGIX", "wglQueryPBufferSGIX",
+           "wglMakeCurrentReadSGIX"]
+
+# The GL commands whose debugger wrapper calls a check after the call (by the
+# debugger's command name: an alias has a check of its own).
+_VECTOR_FORMS = ["%s%sv" % (n, t) for n, types in (
+    ("glColor3", "b d f i s ub ui us"), ("glColor4", "b d f i s ub ui us"),
+    ("glEvalCoord1", "d f"), ("glEvalCoord2", "d f"), ("glIndex", "d f i s ub"),
+    ("glNormal3", "b d f i s"), ("glRasterPos2", "d f i s"), ("glRasterPos3", "d f i s"),
+    ("glRasterPos4", "d f i s"), ("glTexCoord1", "d f i s"), ("glTexCoord2", "d f i s"),
+    ("glTexCoord3", "d f i s"), ("glTexCoord4", "d f i s"), ("glVertex2", "d f i s"),
+    ("glVertex3", "d f i s"), ("glVertex4", "d f i s"), ("glRect", "d f i s")) for t in types.split()]
+HOOKS = _VECTOR_FORMS + [
+    # begin/end, primitives and vertex arrays
+    "glBegin", "glEnd", "glArrayElement", "glArrayElementEXT", "glDrawArrays", "glDrawArraysEXT",
+    "glDrawElements", "glEnableClientState", "glDisableClientState", "glEnable", "glDisable",
+    # display lists
+    "glNewList", "glEndList", "glDeleteLists", "glGenLists", "glCallList", "glCallLists",
+    "glListBase",
+    # the buffers the front-buffer switch restores
+    "glDrawBuffer", "glReadBuffer",
+    # warnings and hints about arguments and state
+    "glBlendFunc", "glClear", "glFinish", "glFlush", "glLightfv", "glLightiv", "glLightModelf",
+    "glLightModelfv", "glLightModeli", "glLightModeliv", "glMaterialf", "glMaterialfv",
+    "glMateriali", "glMaterialiv", "glLineStipple", "glPolygonStipple", "glLoadMatrixd",
+    "glLoadMatrixf", "glScaled", "glScalef",
+]
+
 # SGI extension commands that the debugger wraps although GLS has no opcode
 # for them: their capture placeholders do nothing, so they are never executed
-# or written. Signatures come from the registry; the names it does not know
-# carry theirs here.
+# or written. Each carries the opcode the debugger's tables give it (one that
+# GLS leaves undefined, so installing its wrapper is refused). Signatures come
+# from the registry; the names it does not know carry theirs here.
 PLACEHOLDERS = [
-    "glTagSampleBufferSGIX", "glStartInstrumentsSGIX", "glFlushRasterSGIX", "glGetInstrumentsSGIX",
-    "glSamplePatternSGIS", "glPixelTexGenSGIX", "glReadInstrumentsSGIX", "glStopInstrumentsSGIX",
-    "glReferencePlaneSGIX", "glFrameZoomSGIX", "glDeformSGIX", "glLoadIdentityDeformationMapSGIX",
-    ("glPixelTransformSGI", "void glPixelTransformSGI(GLenum target)"),
-    ("glBinormal3bvSGIX", "void glBinormal3bvSGIX(const GLbyte *v)"),
-    ("glBinormal3dvSGIX", "void glBinormal3dvSGIX(const GLdouble *v)"),
-    ("glBinormal3fvSGIX", "void glBinormal3fvSGIX(const GLfloat *v)"),
-    ("glBinormal3ivSGIX", "void glBinormal3ivSGIX(const GLint *v)"),
-    ("glBinormal3svSGIX", "void glBinormal3svSGIX(const GLshort *v)"),
-    ("glFragmentLightSpaceSGIX", "void glFragmentLightSpaceSGIX(GLenum space)"),
-    ("glTangent3bvSGIX", "void glTangent3bvSGIX(const GLbyte *v)"),
-    ("glTangent3dvSGIX", "void glTangent3dvSGIX(const GLdouble *v)"),
-    ("glTangent3fvSGIX", "void glTangent3fvSGIX(const GLfloat *v)"),
-    ("glTangent3ivSGIX", "void glTangent3ivSGIX(const GLint *v)"),
-    ("glTangent3svSGIX", "void glTangent3svSGIX(const GLshort *v)"),
-    ("glSelectTextureSGIS", "void glSelectTextureSGIS(GLenum target)"),
-    ("glApplyTextureSGIX", "void glApplyTextureSGIX(GLenum mode)"),
-    ("glTextureLightSGIX", "void glTextureLightSGIX(GLenum pname)"),
-    ("glGetFogLayersSGIX", "void glGetFogLayersSGIX(GLfloat *points)"),
-    "glAsyncMarkerSGIX",
-    ("glSelectTextureCoordSetSGIS", "void glSelectTextureCoordSetSGIS(GLenum target)"),
-    ("glSelectTextureTransformSGIS", "void glSelectTextureTransformSGIS(GLenum target)"),
-    "glPollInstrumentsSGIX", "glFinishAsyncSGIX", "glPollAsyncSGIX", "glGenAsyncMarkersSGIX",
-    "glIsAsyncMarkerSGIX",
-    "glSampleMaskSGIS", "glGetDetailTexFuncSGIS", "glGetSharpenTexFuncSGIS",
-    "glSpriteParameterfSGIX", "glSpriteParameterfvSGIX", "glSpriteParameteriSGIX",
-    "glSpriteParameterivSGIX", "glFogFuncSGIS", "glInstrumentsBufferSGIX", "glIglooInterfaceSGIX",
-    "glFragmentColorMaterialSGIX", "glFragmentLightModelfSGIX", "glFragmentLightModelfvSGIX",
-    "glFragmentLightModeliSGIX", "glFragmentLightModelivSGIX", "glLightEnviSGIX",
+    (354, "glTagSampleBufferSGIX"), (382, "glStartInstrumentsSGIX"), (384, "glFlushRasterSGIX"),
+    (378, "glGetInstrumentsSGIX"), (353, "glSamplePatternSGIS"), (368, "glPixelTexGenSGIX"),
+    (381, "glReadInstrumentsSGIX"), (383, "glStopInstrumentsSGIX"), (385, "glReferencePlaneSGIX"),
+    (386, "glFrameZoomSGIX"), (390, "glDeformSGIX"), (391, "glLoadIdentityDeformationMapSGIX"),
+    (398, "glPixelTransformSGI", "void glPixelTransformSGI(GLenum target)"),
 ] + [
-    ("glMultiTexCoord%d%svSGIS" % (n, t),
+    (op, "gl%s3%svSGIX" % (what, t), "void gl%s3%svSGIX(const %s *v)" % (what, t, gltype))
+    for what, first in (("Binormal", 430), ("Tangent", 436))
+    for op, (t, gltype) in enumerate((("b", "GLbyte"), ("d", "GLdouble"), ("f", "GLfloat"),
+                                      ("i", "GLint"), ("s", "GLshort")), first)
+] + [
+    (435, "glFragmentLightSpaceSGIX", "void glFragmentLightSpaceSGIX(GLenum space)"),
+    (458, "glSelectTextureSGIS", "void glSelectTextureSGIS(GLenum target)"),
+    (459, "glApplyTextureSGIX", "void glApplyTextureSGIX(GLenum mode)"),
+    (460, "glTextureLightSGIX", "void glTextureLightSGIX(GLenum pname)"),
+    (466, "glGetFogLayersSGIX", "void glGetFogLayersSGIX(GLfloat *points)"),
+    (467, "glAsyncMarkerSGIX"),
+    (473, "glSelectTextureCoordSetSGIS", "void glSelectTextureCoordSetSGIS(GLenum target)"),
+    (474, "glSelectTextureTransformSGIS", "void glSelectTextureTransformSGIS(GLenum target)"),
+    (380, "glPollInstrumentsSGIX"), (468, "glFinishAsyncSGIX"), (469, "glPollAsyncSGIX"),
+    (470, "glGenAsyncMarkersSGIX"), (472, "glIsAsyncMarkerSGIX"),
+    (352, "glSampleMaskSGIS"), (356, "glGetDetailTexFuncSGIS"), (358, "glGetSharpenTexFuncSGIS"),
+    (369, "glSpriteParameterfSGIX"), (370, "glSpriteParameterfvSGIX"),
+    (371, "glSpriteParameteriSGIX"), (372, "glSpriteParameterivSGIX"), (377, "glFogFuncSGIS"),
+    (379, "glInstrumentsBufferSGIX"), (387, "glIglooInterfaceSGIX"),
+    (412, "glFragmentColorMaterialSGIX"), (417, "glFragmentLightModelfSGIX"),
+    (418, "glFragmentLightModelfvSGIX"), (419, "glFragmentLightModeliSGIX"),
+    (420, "glFragmentLightModelivSGIX"), (429, "glLightEnviSGIX"),
+] + [
+    (441 + 4 * (n - 1) + i, "glMultiTexCoord%d%svSGIS" % (n, t),
      "void glMultiTexCoord%d%svSGIS(GLenum target, const %s *v)" % (n, t, gltype))
     for n in (1, 2, 3, 4)
-    for t, gltype in (("d", "GLdouble"), ("f", "GLfloat"), ("i", "GLint"), ("s", "GLshort"))
+    for i, (t, gltype) in enumerate((("d", "GLdouble"), ("f", "GLfloat"), ("i", "GLint"),
+                                     ("s", "GLshort")))
 ] + [
-    ("glTextureMaterialSGIX", "void glTextureMaterialSGIX(GLenum face, GLenum mode)"),
-    ("glFogLayersSGIX", "void glFogLayersSGIX(GLsizei n, const GLfloat *points)"),
-    "glDeleteAsyncMarkersSGIX",
-    "glDetailTexFuncSGIS", "glSharpenTexFuncSGIS", "glGetTexFilterFuncSGIS",
-    "glGetListParameterfvSGIX", "glGetListParameterivSGIX", "glListParameterfSGIX",
-    "glListParameterfvSGIX", "glListParameteriSGIX", "glListParameterivSGIX",
+    (461, "glTextureMaterialSGIX", "void glTextureMaterialSGIX(GLenum face, GLenum mode)"),
+    (462, "glFogLayersSGIX", "void glFogLayersSGIX(GLsizei n, const GLfloat *points)"),
+    (471, "glDeleteAsyncMarkersSGIX"),
+    (355, "glDetailTexFuncSGIS"), (357, "glSharpenTexFuncSGIS"), (373, "glGetTexFilterFuncSGIS"),
+    (392, "glGetListParameterfvSGIX"), (393, "glGetListParameterivSGIX"),
+    (394, "glListParameterfSGIX"), (395, "glListParameterfvSGIX"),
+    (396, "glListParameteriSGIX"), (397, "glListParameterivSGIX"),
 ] + [
-    ("glPixelTransformParameter%sSGI" % s, "void glPixelTransformParameter%sSGI(GLenum target, GLenum pname, %s)" % (s, arg))
-    for s, arg in (("f", "GLfloat param"), ("fv", "const GLfloat *params"),
-                   ("i", "GLint param"), ("iv", "const GLint *params"))
+    (op, "glPixelTransformParameter%sSGI" % s,
+     "void glPixelTransformParameter%sSGI(GLenum target, GLenum pname, %s)" % (s, arg))
+    for op, (s, arg) in enumerate((("f", "GLfloat param"), ("fv", "const GLfloat *params"),
+                                   ("i", "GLint param"), ("iv", "const GLint *params")), 399)
 ] + [
-    ("glGetPixelTransformParameter%svSGI" % s,
+    (op, "glGetPixelTransformParameter%svSGI" % s,
      "void glGetPixelTransformParameter%svSGI(GLenum target, GLenum pname, %s *params)" % (s, t))
-    for s, t in (("f", "GLfloat"), ("i", "GLint"))
+    for op, (s, t) in enumerate((("f", "GLfloat"), ("i", "GLint")), 403)
 ] + [
-    "glFragmentLightfSGIX", "glFragmentLightfvSGIX", "glFragmentLightiSGIX", "glFragmentLightivSGIX",
-    "glFragmentMaterialfSGIX", "glFragmentMaterialfvSGIX", "glFragmentMaterialiSGIX",
-    "glFragmentMaterialivSGIX", "glGetFragmentLightfvSGIX", "glGetFragmentLightivSGIX",
-    "glGetFragmentMaterialfvSGIX", "glGetFragmentMaterialivSGIX",
-    "glTexFilterFuncSGIS", "glTexImage4DSGIS", "glTexSubImage4DSGIS", "glDeformationMap3fSGIX",
-    "glDeformationMap3dSGIX",
+    (413, "glFragmentLightfSGIX"), (414, "glFragmentLightfvSGIX"), (415, "glFragmentLightiSGIX"),
+    (416, "glFragmentLightivSGIX"), (421, "glFragmentMaterialfSGIX"),
+    (422, "glFragmentMaterialfvSGIX"), (423, "glFragmentMaterialiSGIX"),
+    (424, "glFragmentMaterialivSGIX"), (425, "glGetFragmentLightfvSGIX"),
+    (426, "glGetFragmentLightivSGIX"), (427, "glGetFragmentMaterialfvSGIX"),
+    (428, "glGetFragmentMaterialivSGIX"),
+    (374, "glTexFilterFuncSGIS"), (366, "glTexImage4DSGIS"), (367, "glTexSubImage4DSGIS"),
+    (389, "glDeformationMap3fSGIX"), (388, "glDeformationMap3dSGIX"),
 ]

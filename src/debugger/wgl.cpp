@@ -1,10 +1,16 @@
-// The window-system entry points. Each ends in the system library's function
-// of the same name, looked up on first use.
+// The 24 wgl entry points: the door by which an application thread enters
+// the debugger (the first one builds the thread's debugger). Each annotates
+// the history, counts the call and ends in the system library's function;
+// wglMakeCurrent attaches the record of the context it made current and
+// wglSwapBuffers can halt at the swap.
+//
+// gdi32's pixel-format and swap functions call the wgl functions of the
+// library loaded as opengl32.dll: when the debugger stands in for it, those
+// calls arrive here from inside gdi32, and are the application's calls of
+// the GDI functions, handled by their own wrappers (gdi.cpp).
 #define _GDI32_
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-
-#include "real_library.h"
+#include "engine.h"
+#include "gdi.h"
 
 // The pixel-format and buffer-swap functions of the system OpenGL library
 // have no declaration in the platform headers; they take the arguments of
@@ -18,72 +24,120 @@ BOOL WINAPI wglSwapBuffers(HDC);
 PROC WINAPI wglGetDefaultProcAddress(LPCSTR);
 }
 
-// Calls the real function `name` with the entry point's own arguments. Each
-// is looked up once, on its first call; the language makes that first
-// initialisation safe when threads race to it.
-#define REAL(name)                                                     \
-    ([] {                                                              \
-        static void *const proc = realOpenGLProc(#name);               \
-        return (decltype(&name))proc;                                  \
-    }())
+// The template of every entry point: annotate, count, call the real
+// function. F is the entry point's own type.
+template <unsigned K, typename F, typename... A>
+static auto wgl_call(DebugThreadContext *ctx, A... args) {
+    history_annotate(ctx, "Info", ctx->master->wgl_names[K]);
+    ++ctx->process->wgl_call_counts[K];
+    return ((F)ctx->libraries->wgl_procs[K])(args...);
+}
+
+template <unsigned K, typename F, typename... A>
+static auto wgl_entry(A... args) {
+    return wgl_call<K, F>(context_get(), args...);
+}
+
+// The call of a pixel-format function: the GDI function's when gdi32 made it.
+#define PIXEL_FORMAT_ENTRY(name, ...)                                                      \
+    (came_from_gdi(__builtin_return_address(0)) ? wrap_##name(__VA_ARGS__)                 \
+                                                : wgl_entry<WGL_wgl##name, decltype(&wgl##name)>(__VA_ARGS__))
 
 extern "C" {
 
 int WINAPI wglChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR *pfd) {
-    return REAL(wglChoosePixelFormat)(dc, pfd);
+    return PIXEL_FORMAT_ENTRY(ChoosePixelFormat, dc, pfd);
 }
 int WINAPI wglDescribePixelFormat(HDC dc, int format, UINT size, LPPIXELFORMATDESCRIPTOR pfd) {
-    return REAL(wglDescribePixelFormat)(dc, format, size, pfd);
+    return PIXEL_FORMAT_ENTRY(DescribePixelFormat, dc, format, size, pfd);
 }
-int WINAPI wglGetPixelFormat(HDC dc) { return REAL(wglGetPixelFormat)(dc); }
+int WINAPI wglGetPixelFormat(HDC dc) { return PIXEL_FORMAT_ENTRY(GetPixelFormat, dc); }
 BOOL WINAPI wglSetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR *pfd) {
-    return REAL(wglSetPixelFormat)(dc, format, pfd);
+    return PIXEL_FORMAT_ENTRY(SetPixelFormat, dc, format, pfd);
 }
-BOOL WINAPI wglSwapBuffers(HDC dc) { return REAL(wglSwapBuffers)(dc); }
+
+BOOL WINAPI wglSwapBuffers(HDC dc) {
+    if (came_from_gdi(__builtin_return_address(0))) return wrap_SwapBuffers(dc);
+    DebugThreadContext *ctx = context_get();
+    return swap_buffers(ctx, WGL_ID_BASE + WGL_wglSwapBuffers, dc);
+}
+
 BOOL WINAPI wglCopyContext(HGLRC src, HGLRC dst, UINT mask) {
-    return REAL(wglCopyContext)(src, dst, mask);
+    return wgl_entry<WGL_wglCopyContext, decltype(&wglCopyContext)>(src, dst, mask);
 }
-HGLRC WINAPI wglCreateContext(HDC dc) { return REAL(wglCreateContext)(dc); }
+HGLRC WINAPI wglCreateContext(HDC dc) {
+    return wgl_entry<WGL_wglCreateContext, decltype(&wglCreateContext)>(dc);
+}
 HGLRC WINAPI wglCreateLayerContext(HDC dc, int layer) {
-    return REAL(wglCreateLayerContext)(dc, layer);
+    return wgl_entry<WGL_wglCreateLayerContext, decltype(&wglCreateLayerContext)>(dc, layer);
 }
-BOOL WINAPI wglDeleteContext(HGLRC rc) { return REAL(wglDeleteContext)(rc); }
+BOOL WINAPI wglDeleteContext(HGLRC rc) {
+    DebugThreadContext *ctx = context_get();
+    BOOL deleted = wgl_call<WGL_wglDeleteContext, decltype(&wglDeleteContext)>(ctx, rc);
+    // The system may hand the handle out again: a context that gets it is a
+    // new one, with a record, number and history of its own.
+    if (deleted) context_retire_gl(ctx, (uintptr_t)rc);
+    return deleted;
+}
 BOOL WINAPI wglDescribeLayerPlane(HDC dc, int format, int layer, UINT size,
                                   LPLAYERPLANEDESCRIPTOR lpd) {
-    return REAL(wglDescribeLayerPlane)(dc, format, layer, size, lpd);
+    return wgl_entry<WGL_wglDescribeLayerPlane, decltype(&wglDescribeLayerPlane)>(
+        dc, format, layer, size, lpd);
 }
-HGLRC WINAPI wglGetCurrentContext(void) { return REAL(wglGetCurrentContext)(); }
-HDC WINAPI wglGetCurrentDC(void) { return REAL(wglGetCurrentDC)(); }
-PROC WINAPI wglGetDefaultProcAddress(LPCSTR name) { return REAL(wglGetDefaultProcAddress)(name); }
+HGLRC WINAPI wglGetCurrentContext(void) {
+    return wgl_entry<WGL_wglGetCurrentContext, decltype(&wglGetCurrentContext)>();
+}
+HDC WINAPI wglGetCurrentDC(void) {
+    return wgl_entry<WGL_wglGetCurrentDC, decltype(&wglGetCurrentDC)>();
+}
+PROC WINAPI wglGetDefaultProcAddress(LPCSTR name) {
+    return wgl_entry<WGL_wglGetDefaultProcAddress, decltype(&wglGetDefaultProcAddress)>(name);
+}
 int WINAPI wglGetLayerPaletteEntries(HDC dc, int layer, int start, int count, COLORREF *entries) {
-    return REAL(wglGetLayerPaletteEntries)(dc, layer, start, count, entries);
+    return wgl_entry<WGL_wglGetLayerPaletteEntries, decltype(&wglGetLayerPaletteEntries)>(
+        dc, layer, start, count, entries);
 }
-PROC WINAPI wglGetProcAddress(LPCSTR name) { return REAL(wglGetProcAddress)(name); }
-BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC rc) { return REAL(wglMakeCurrent)(dc, rc); }
+PROC WINAPI wglGetProcAddress(LPCSTR name) {
+    return wgl_entry<WGL_wglGetProcAddress, decltype(&wglGetProcAddress)>(name);
+}
+BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC rc) {
+    DebugThreadContext *ctx = context_get();
+    BOOL made = wgl_call<WGL_wglMakeCurrent, decltype(&wglMakeCurrent)>(ctx, dc, rc);
+    context_attach_gl(ctx, made == 1 ? (uintptr_t)rc : 0);
+    return made;
+}
 BOOL WINAPI wglRealizeLayerPalette(HDC dc, int layer, BOOL realize) {
-    return REAL(wglRealizeLayerPalette)(dc, layer, realize);
+    return wgl_entry<WGL_wglRealizeLayerPalette, decltype(&wglRealizeLayerPalette)>(dc, layer,
+                                                                                    realize);
 }
 int WINAPI wglSetLayerPaletteEntries(HDC dc, int layer, int start, int count,
                                      const COLORREF *entries) {
-    return REAL(wglSetLayerPaletteEntries)(dc, layer, start, count, entries);
+    return wgl_entry<WGL_wglSetLayerPaletteEntries, decltype(&wglSetLayerPaletteEntries)>(
+        dc, layer, start, count, entries);
 }
-BOOL WINAPI wglShareLists(HGLRC a, HGLRC b) { return REAL(wglShareLists)(a, b); }
+BOOL WINAPI wglShareLists(HGLRC a, HGLRC b) {
+    return wgl_entry<WGL_wglShareLists, decltype(&wglShareLists)>(a, b);
+}
 BOOL WINAPI wglSwapLayerBuffers(HDC dc, UINT planes) {
-    return REAL(wglSwapLayerBuffers)(dc, planes);
+    return wgl_entry<WGL_wglSwapLayerBuffers, decltype(&wglSwapLayerBuffers)>(dc, planes);
 }
 BOOL WINAPI wglUseFontBitmapsA(HDC dc, DWORD first, DWORD count, DWORD base) {
-    return REAL(wglUseFontBitmapsA)(dc, first, count, base);
+    return wgl_entry<WGL_wglUseFontBitmapsA, decltype(&wglUseFontBitmapsA)>(dc, first, count,
+                                                                            base);
 }
 BOOL WINAPI wglUseFontBitmapsW(HDC dc, DWORD first, DWORD count, DWORD base) {
-    return REAL(wglUseFontBitmapsW)(dc, first, count, base);
+    return wgl_entry<WGL_wglUseFontBitmapsW, decltype(&wglUseFontBitmapsW)>(dc, first, count,
+                                                                            base);
 }
 BOOL WINAPI wglUseFontOutlinesA(HDC dc, DWORD first, DWORD count, DWORD base, FLOAT deviation,
                                 FLOAT extrusion, int format, LPGLYPHMETRICSFLOAT gmf) {
-    return REAL(wglUseFontOutlinesA)(dc, first, count, base, deviation, extrusion, format, gmf);
+    return wgl_entry<WGL_wglUseFontOutlinesA, decltype(&wglUseFontOutlinesA)>(
+        dc, first, count, base, deviation, extrusion, format, gmf);
 }
 BOOL WINAPI wglUseFontOutlinesW(HDC dc, DWORD first, DWORD count, DWORD base, FLOAT deviation,
                                 FLOAT extrusion, int format, LPGLYPHMETRICSFLOAT gmf) {
-    return REAL(wglUseFontOutlinesW)(dc, first, count, base, deviation, extrusion, format, gmf);
+    return wgl_entry<WGL_wglUseFontOutlinesW, decltype(&wglUseFontOutlinesW)>(
+        dc, first, count, base, deviation, extrusion, format, gmf);
 }
 
 }  // extern "C"

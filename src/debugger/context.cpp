@@ -1,0 +1,457 @@
+// The debugger context of each application thread: built at the thread's
+// first wgl call (temporary directory, master and process records, the real
+// libraries, the interface thread, the GLS context with the wrappers and the
+// record of no GL context with its history), the GL-context records that
+// wglMakeCurrent attaches, the library's load and unload, and quitting.
+#include "engine.h"
+
+#include <stdarg.h>
+#include <string.h>
+
+#include "api/api.h"
+#include "core/context.h"
+#include "debugger_tables.h"
+#include "core/startup.h"
+#include "ui/ui.h"
+
+HMODULE debugger_module;
+
+static DWORD context_tls = TLS_OUT_OF_INDEXES;
+
+// Opening and creating files and directories takes this lock; quitting takes
+// it for good, so no thread makes a file after the temporary directories are
+// gone.
+static CRITICAL_SECTION files_lock;
+static bool files_lock_ready;
+
+struct FilesLock {
+    FilesLock() {
+        if (files_lock_ready) EnterCriticalSection(&files_lock);
+    }
+    ~FilesLock() {
+        if (files_lock_ready) LeaveCriticalSection(&files_lock);
+    }
+};
+
+// The system libraries, loaded once for every thread of the process and
+// freed once when the library is unloaded while the process goes on. The
+// OpenGL library is the one the GLS core loaded: one handle serves both.
+//
+// glu32 imports opengl32.dll, which the loader binds to this library when it
+// stands in for the system one: glu32 then holds this library loaded, and an
+// application that frees it would keep it all the same. So glu32 is loaded
+// only when a GLU function is first wanted.
+struct SystemLibraries {
+    HMODULE gdi32, opengl32;
+    std::atomic<HMODULE> glu32;
+    bool failed;
+};
+static SystemLibraries system_libraries;
+static INIT_ONCE system_libraries_once = INIT_ONCE_STATIC_INIT;
+static INIT_ONCE glu_once = INIT_ONCE_STATIC_INIT;
+
+DebugThreadContext *context_current(void) {
+    return context_tls == TLS_OUT_OF_INDEXES ? nullptr
+                                             : (DebugThreadContext *)TlsGetValue(context_tls);
+}
+
+void context_set_current(DebugThreadContext *ctx) {
+    if (context_tls != TLS_OUT_OF_INDEXES) TlsSetValue(context_tls, ctx);
+}
+
+void fatal_error_box(const char *source, int line, const char *format, ...) {
+    char text[1536], caption[1536];
+    va_list args;
+    va_start(args, format);
+    _vsnprintf_s(text, sizeof text, _TRUNCATE, format, args);
+    va_end(args);
+    _snprintf_s(caption, sizeof caption, _TRUNCATE, "%s, line %d.", source, line);
+    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL | MB_TOPMOST);
+}
+
+// ----------------------------------------------------- temporary directory
+
+void temp_dir_path(uint32_t thread_id, char *out) {
+    char temp[PATH_CHARS];
+    DWORD n = GetEnvironmentVariableA("TEMP", temp, sizeof temp);
+    if (n == 0 || n >= sizeof temp) lstrcpyA(temp, "\\temp");
+    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\PALISADE_%u", temp, thread_id);
+}
+
+static void temp_dir_create(const char *path) {
+    char sub[PATH_CHARS];
+    FilesLock lock;
+    CreateDirectoryA(path, nullptr);
+    _snprintf_s(sub, sizeof sub, _TRUNCATE, "%s\\history", path);
+    CreateDirectoryA(sub, nullptr);
+    _snprintf_s(sub, sizeof sub, _TRUNCATE, "%s\\list", path);
+    CreateDirectoryA(sub, nullptr);
+}
+
+void remove_directory_files(const char *path) {
+    char pattern[PATH_CHARS + 8], file[2 * PATH_CHARS];
+    _snprintf_s(pattern, sizeof pattern, _TRUNCATE, "%s\\*.*", path);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern, &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+            _snprintf_s(file, sizeof file, _TRUNCATE, "%s\\%s", path, found.cFileName);
+            DeleteFileA(file);
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path);
+}
+
+// ------------------------------------------------------------------ set-up
+
+static DebugThreadContext *context_create(uint32_t thread_id) {
+    DebugThreadContext *ctx = (DebugThreadContext *)mmaps_alloc(sizeof(DebugThreadContext));
+    if (!ctx || !mmaps_register(BLOCK_THREAD_CONTEXT, "", 1, ctx)) {
+        fatal_error_box("context", __LINE__, "Out of memory.");
+        ExitProcess(1);
+    }
+    ctx->thread_id = thread_id;
+    context_set_current(ctx);
+    return ctx;
+}
+
+static void context_attach_master(DebugThreadContext *ctx, uint32_t thread_id) {
+    char name[PATH_CHARS];
+    mmaps_path_master(ctx->temp_dir, name);
+    ctx->master = mmaps_open_master(name);
+    if (!ctx->master) ctx->master = master_create(ctx->temp_dir, thread_id);
+}
+
+static HMODULE load_system_library(const char *file) {
+    char path[PATH_CHARS];
+    UINT n = GetSystemDirectoryA(path, PATH_CHARS);
+    if (n == 0 || n + strlen(file) + 2 > sizeof path) return nullptr;
+    _snprintf_s(path + n, sizeof path - n, _TRUNCATE, "\\%s", file);
+    return LoadLibraryA(path);
+}
+
+static BOOL CALLBACK load_system_libraries(PINIT_ONCE, PVOID, PVOID *) {
+    SystemLibraries &libs = system_libraries;
+    libs.gdi32 = load_system_library("gdi32.dll");
+    libs.opengl32 = libs.gdi32 ? (HMODULE)__glsSystemLibrary : nullptr;
+    libs.failed = !libs.opengl32;
+    return TRUE;
+}
+
+static BOOL CALLBACK load_glu(PINIT_ONCE, PVOID, PVOID *) {
+    system_libraries.glu32.store(load_system_library("glu32.dll"), std::memory_order_release);
+    return TRUE;
+}
+
+void glu_library_load(DebugThreadContext *ctx) {
+    RealLibraryTable *table = ctx->libraries;
+    if (table->glu32) return;
+    InitOnceExecuteOnce(&glu_once, load_glu, nullptr, nullptr);
+    table->glu32 = system_libraries.glu32.load(std::memory_order_acquire);
+    if (!table->glu32) ExitProcess(1);
+    for (int i = 0; i < GLU_COUNT; ++i) {
+        table->glu_procs[i] = (__GLSfunc)GetProcAddress(table->glu32, ctx->master->glu_names[i]);
+    }
+}
+
+int glu_error_text(DebugThreadContext *ctx, unsigned error, char *out, size_t capacity) {
+    typedef const GLubyte *(GLSAPI * ErrorString)(GLenum);
+    // Without GLU at hand the text comes from a load made for this one call.
+    HMODULE glu32 = ctx->libraries->glu32;
+    HMODULE loaded = glu32 ? nullptr : load_system_library("glu32.dll");
+    HMODULE from = glu32 ? glu32 : loaded;
+    ErrorString error_string =
+        from ? (ErrorString)GetProcAddress(from, ctx->master->glu_names[GLU_gluErrorString]) : nullptr;
+    const char *text = error_string ? (const char *)error_string(error) : nullptr;
+    if (text) lstrcpynA(out, text, (int)capacity);
+    if (loaded) FreeLibrary(loaded);
+    return text != nullptr;
+}
+
+static void context_load_libraries(DebugThreadContext *ctx) {
+    RealLibraryTable *table = (RealLibraryTable *)mmaps_alloc(sizeof(RealLibraryTable));
+    if (!table) {
+        fatal_error_box("context", __LINE__, "Out of memory.");
+        ExitProcess(1);
+    }
+    InitOnceExecuteOnce(&system_libraries_once, load_system_libraries, nullptr, nullptr);
+    if (system_libraries.failed) ExitProcess(1);
+    table->gdi32 = system_libraries.gdi32;
+    table->opengl32 = system_libraries.opengl32;
+    table->glu32 = system_libraries.glu32.load(std::memory_order_acquire);
+    MasterRecord *master = ctx->master;
+    for (int i = 0; i < GDI_COUNT; ++i) {
+        table->gdi_procs[i] = (__GLSfunc)GetProcAddress(table->gdi32, master->gdi_names[i]);
+        if (!table->gdi_procs[i]) ExitProcess(1);
+    }
+    for (int id = 0; id < GL_COMMAND_IDS; ++id) {
+        table->gl_procs[id] = (__GLSfunc)GetProcAddress(table->opengl32, master->gl_names[id]);
+    }
+    for (int i = 0; i < WGL_COUNT; ++i) {
+        table->wgl_procs[i] = (__GLSfunc)GetProcAddress(table->opengl32, master->wgl_names[i]);
+        if (!table->wgl_procs[i]) ExitProcess(1);
+    }
+    for (int i = 0; table->glu32 && i < GLU_COUNT; ++i) {
+        table->glu_procs[i] = (__GLSfunc)GetProcAddress(table->glu32, master->glu_names[i]);
+    }
+    table->history_indent = 0;
+    table->debugger_gls_context = 0xFFFFFFFFu;
+    table->current_gls_context = 0xFFFFFFFFu;
+    mmaps_free(ctx->libraries);
+    ctx->libraries = table;
+}
+
+// Started with CreateThread: the runtime's thread start would hold the
+// library loaded while the thread runs, and the interface threads run until
+// the library's unload ends them.
+static DWORD WINAPI ui_thread_start(void *ctx) { return ui_thread_main((DebugThreadContext *)ctx); }
+
+static void context_attach_process(DebugThreadContext *ctx, uint32_t thread_id) {
+    char name[PATH_CHARS];
+    mmaps_path_process(ctx->temp_dir, thread_id, name);
+    ProcessRecord *process = mmaps_open_process(name);
+    if (process) {
+        // A thread that got the id of a thread gone before it takes the
+        // record over, with the interface that serves it.
+        DebugThreadContext *before = process->context.load(std::memory_order_acquire);
+        if (before && before != ctx) ui_adopt(ctx, before);
+        ctx->process = process;
+        process->context.store(ctx, std::memory_order_release);
+    } else {
+        process = mmaps_create_process(name);
+        if (!process) ExitProcess(1);
+        MasterRecord *master = ctx->master;
+        // A master has slots for ten threads; a thread beyond them has its
+        // records and panel all the same and is not listed.
+        if (master->thread_count < MASTER_THREAD_SLOTS) {
+            master->threads[master->thread_count++] = thread_id;
+        }
+        process_record_init(process, thread_id);
+        ctx->process = process;
+        process->context.store(ctx, std::memory_order_release);
+        DWORD ui_id = 0;
+        ctx->ui_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        ctx->ui_thread = CreateThread(nullptr, 0, ui_thread_start, ctx, 0, &ui_id);
+        ctx->ui_thread_id = ui_id;
+        if (!ctx->ui_thread) ExitProcess(1);
+        for (unsigned polls = 0; !ctx->ui_ready.load(std::memory_order_acquire); ++polls) {
+            halt_pause(polls);
+        }
+    }
+    ui_panel_show_ids(ctx);
+}
+
+void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
+    GLContextRecord *before = ctx->gl_context;
+    if (before) {
+        if (before->history_file) history_close(ctx);
+        if (before->list_calls_file) {
+            fclose(before->list_calls_file);
+            before->list_calls_file = nullptr;
+        }
+    }
+    char name[PATH_CHARS];
+    mmaps_path_per_gl(ctx->temp_dir, handle, name);
+    GLContextRecord *record = mmaps_open_per_gl(name);
+    if (!record) {
+        bool reused_handle = handle != 0 && mmaps_was_retired(name);
+        record = mmaps_create_per_gl(name);
+        if (!record) ExitProcess(1);
+        MasterRecord *master = ctx->master;
+        record->number = handle ? master->next_gl_context_number++ : 0;
+        record->handle = handle;
+        record->dither_enabled = 1;
+        record->primitive_mode = 0xFFFFFFFFu;
+        record->vertex_array_enabled = 1;
+        mmaps_path_history(ctx->temp_dir, handle, record->history_path);
+        if (reused_handle) {
+            _snprintf_s(record->history_path, PATH_CHARS, _TRUNCATE, "%s\\history\\%lld-%u.gls",
+                        ctx->temp_dir, (long long)(intptr_t)handle, record->number);
+        }
+        ctx->gl_context = record;
+        history_open(ctx, 0);
+        if (handle) {
+            state_init_defaults(ctx);
+            record->is_real_context = 1;
+            drawable_describe(ctx);
+            // The list has room for 32 contexts; one beyond them works all the
+            // same and is not listed.
+            if (master->gl_context_count < MASTER_GL_CONTEXT_SLOTS) {
+                GLContextEntry &entry = master->gl_contexts[master->gl_context_count++];
+                entry.number = record->number;
+                entry.handle = handle;
+                entry.thread_id = ctx->process->thread_id;
+            }
+        }
+    } else {
+        ctx->gl_context = record;
+        history_open(ctx, 0);
+    }
+    if (handle) {
+        char path[PATH_CHARS];
+        mmaps_path_list_info(ctx->temp_dir, path);
+        ListInfoRecord *lists = mmaps_open_list_info(path, record->list_count);
+        if (!lists) lists = mmaps_create_list_info(path, record->list_count);
+        if (!lists) ExitProcess(1);
+        record->lists = lists;
+        record->current_list = nullptr;
+        mmaps_path_list_calls(ctx->temp_dir, path);
+        FILE *calls = debugger_open_file(path, "a+b");
+        if (!calls) {
+            fatal_error_box("context", __LINE__, "Could not create displaylist call.");
+            ExitProcess(1);
+        }
+        fseek(calls, 0, SEEK_END);
+        record->list_calls_file = calls;
+    }
+    ui_panel_show_ids(ctx);
+}
+
+void context_retire_gl(DebugThreadContext *ctx, uintptr_t handle) {
+    if (!handle) return;
+    char name[PATH_CHARS];
+    mmaps_path_per_gl(ctx->temp_dir, handle, name);
+    mmaps_retire(name);
+}
+
+static DebugThreadContext *context_setup(DebugThreadContext *ctx, uint32_t thread_id) {
+    if (!ctx) {
+        ctx = context_create(thread_id);
+        temp_dir_path(thread_id, ctx->temp_dir);
+        temp_dir_create(ctx->temp_dir);
+    }
+    context_attach_master(ctx, thread_id);
+    context_load_libraries(ctx);
+    context_attach_process(ctx, thread_id);
+    gls_context_setup(ctx);
+    context_attach_gl(ctx, 0);
+    return ctx;
+}
+
+DebugThreadContext *context_get(void) {
+    uint32_t thread_id = GetCurrentThreadId();
+    DebugThreadContext *ctx = context_current();
+    if (!ctx || ctx->thread_id != thread_id) ctx = context_setup(ctx, thread_id);
+    RealLibraryTable *libs = ctx->libraries;
+    libs->current_gls_context = glsGetCurrentContext();
+    if (libs->current_gls_context != libs->debugger_gls_context) {
+        // Another GLS context was made current on the thread: the debugger
+        // makes a new one of its own and goes on with the history in it.
+        gls_context_setup(ctx);
+        if (ctx->gl_context && ctx->gl_context->history_file) {
+            history_close(ctx);
+            history_open(ctx, 0);
+        }
+    }
+    return ctx;
+}
+
+void context_release(DebugThreadContext *) {}
+
+// ---------------------------------------------------------------- clean-up
+
+void context_cleanup(DebugThreadContext *ctx) {
+    GLContextRecord *record = ctx->gl_context;
+    if (record) {
+        // On quitting this runs on an interface thread while the application
+        // thread may still write: the stream is taken away before it closes.
+        FILE *history = record->history_file;
+        record->history_file = nullptr;
+        if (history) fclose(history);
+        FILE *calls = record->list_calls_file;
+        record->list_calls_file = nullptr;
+        if (calls) fclose(calls);
+    }
+    // The GLS context is current on the application thread, which may still
+    // make calls: its deletion waits, and the thread keeps taking it for its
+    // own (it would make itself another, writing where no file takes it).
+    RealLibraryTable *libs = ctx->libraries;
+    if (libs && libs->debugger_gls_context != 0xFFFFFFFFu) glsDeleteContext(libs->debugger_gls_context);
+    // The system libraries stay: application threads may be inside them,
+    // and the process ends right after.
+    char path[PATH_CHARS + 16];
+    _snprintf_s(path, sizeof path, _TRUNCATE, "%s\\history", ctx->temp_dir);
+    remove_directory_files(path);
+    _snprintf_s(path, sizeof path, _TRUNCATE, "%s\\list", ctx->temp_dir);
+    remove_directory_files(path);
+    remove_directory_files(ctx->temp_dir);
+}
+
+static void post_halt(void *block, void *) {
+    ring_post(&((ProcessRecord *)block)->ui_commands, CMD_HALT);
+}
+
+static void cleanup_context(void *block, void *) { context_cleanup((DebugThreadContext *)block); }
+
+void debugger_quit(void) {
+    // Held until the process ends: no thread opens a file from here on, and
+    // the application threads write to none of the files closed next.
+    if (files_lock_ready) EnterCriticalSection(&files_lock);
+    debugger_unloading.store(true, std::memory_order_release);
+    mmaps_for_each(BLOCK_PROCESS, post_halt, nullptr);
+    mmaps_for_each(BLOCK_THREAD_CONTEXT, cleanup_context, nullptr);
+    ExitProcess(0);
+}
+
+// ------------------------------------------------------ load and unload
+
+std::atomic<bool> debugger_unloading;
+
+static void stop_interface(void *block, void *) { ui_thread_stop((DebugThreadContext *)block); }
+
+static void close_files(void *block, void *) {
+    GLContextRecord *record = ((DebugThreadContext *)block)->gl_context;
+    if (!record) return;
+    if (record->history_file) fclose(record->history_file);
+    if (record->list_calls_file) fclose(record->list_calls_file);
+    record->history_file = record->list_calls_file = nullptr;
+}
+
+static void free_library_table(void *block, void *) {
+    DebugThreadContext *ctx = (DebugThreadContext *)block;
+    mmaps_free(ctx->libraries);
+    ctx->libraries = nullptr;
+}
+
+int dll_process_hook(void *module, unsigned long reason, void *reserved) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        debugger_unloading.store(false, std::memory_order_release);
+        debugger_module = (HMODULE)module;
+        context_tls = TlsAlloc();
+        InitializeCriticalSection(&files_lock);
+        files_lock_ready = true;
+        mmaps_registry_reset();
+    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+        // Unloaded while the process goes on: the interface threads leave the
+        // library's code before it goes, then the blocks and libraries go.
+        // The GLS contexts outlive the blocks (the core deletes them after
+        // this), and ending their captures writes: from here on the write
+        // functions take the text and keep none of it.
+        debugger_unloading.store(true, std::memory_order_release);
+        mmaps_for_each(BLOCK_THREAD_CONTEXT, stop_interface, nullptr);
+        mmaps_for_each(BLOCK_THREAD_CONTEXT, close_files, nullptr);
+        mmaps_for_each(BLOCK_THREAD_CONTEXT, free_library_table, nullptr);
+        mmaps_free_all();
+        HMODULE glu32 = system_libraries.glu32.exchange(nullptr);
+        if (glu32) FreeLibrary(glu32);
+        if (system_libraries.gdi32) FreeLibrary(system_libraries.gdi32);
+        system_libraries.gdi32 = system_libraries.opengl32 = nullptr;
+        system_libraries.failed = false;
+        system_libraries_once = INIT_ONCE_STATIC_INIT;
+        glu_once = INIT_ONCE_STATIC_INIT;
+        if (context_tls != TLS_OUT_OF_INDEXES) TlsFree(context_tls);
+        context_tls = TLS_OUT_OF_INDEXES;
+        files_lock_ready = false;
+        DeleteCriticalSection(&files_lock);
+    }
+    // At process end the other threads are gone mid-call: nothing is freed,
+    // the system takes it all back.
+    return 1;
+}
+
+FILE *debugger_open_file(const char *path, const char *mode) {
+    FilesLock lock;
+    return fopen(path, mode);
+}

@@ -1,0 +1,18 @@
+// The generated tables of the debugger's commands: their names by command id,
+// the GLS opcode of each GL command id, and the wrappers in the order they
+// are installed as capture functions.
+#pragma once
+
+#include "debugger_ids.h"
+#include "gls_functions.h"
+
+struct WrapperEntry {
+    unsigned opcode;
+    __GLSfunc wrapper;
+};
+
+// 554 names: GL 0-459, GLU 460-519, GDI 520-524, none at 525, wgl 526-549,
+// the pbuffer names 550-553.
+extern const char *const command_name_table[COMMAND_NAME_COUNT];
+extern const unsigned command_opcode_table[GL_COMMAND_IDS];
+extern const WrapperEntry wrapper_table[GL_COMMAND_IDS];

@@ -1,0 +1,203 @@
+// The debugger engine of one application thread: its context (records, real
+// libraries, temporary directory, interface windows), the halt, step, skip and
+// break services every wrapper calls, the call history and the current-call
+// text. Everything here runs on the application thread unless it says so.
+#pragma once
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <stdint.h>
+
+#include "gls_functions.h"
+#include "records.h"
+
+enum { STATE_ITEMS = 411 };
+
+enum HaltAnswer : int { HALT_PROCEED = 1, HALT_WAIT = 2, HALT_SKIP = 3 };
+
+// How far the text of the call being rendered has come: `fresh` until its
+// first piece arrives (which replaces the text of the call before), a line end
+// held back until more text follows it, and whether it has been cut.
+struct CallTextState {
+    uint8_t fresh;
+    uint8_t held_lf;
+    uint8_t cut;
+};
+
+// The library's module and the windows of a thread's interface.
+struct InterfaceWindows {
+    HMODULE module;
+    HWND window_about, window_call_count, window_primitive_count, window_enumerants,
+        window_history_select, window_list_context_select, window_panel, window_break_select,
+        window_trace_select, window_skip_select, window_state_select;
+    HWND state_windows[STATE_ITEMS];
+    HWND window_info_window;
+};
+
+struct RealLibraryTable {
+    uint32_t debugger_gls_context;  // 0xFFFFFFFF when there is none
+    uint32_t current_gls_context;
+    HMODULE gdi32, opengl32, glu32;
+    __GLSfunc gl_procs[GL_COMMAND_IDS];
+    __GLSfunc glu_procs[GLU_COUNT];
+    __GLSfunc gdi_procs[GDI_COUNT];
+    __GLSfunc wgl_procs[WGL_COUNT];
+    int32_t history_indent;
+};
+
+struct DebugThreadContext {
+    uint32_t thread_id;
+    MasterRecord *master;
+    ProcessRecord *process;
+    GLContextRecord *gl_context;
+    RealLibraryTable *libraries;
+    std::atomic<uint8_t> ui_ready;
+    InterfaceWindows ui;  // written by the interface thread
+    DWORD ui_thread_id;
+    HANDLE ui_thread;
+    HANDLE ui_done;  // set when the interface thread has left its loop
+    // The menu marks of the Call Count and Select State windows that the
+    // configuration file keeps.
+    uint8_t call_count_nonzero, state_nondefault, state_snapdiff;
+    char temp_dir[PATH_CHARS];
+    CallTextState call_text_state;
+    // The status a break halted the thread with, shown again once the halt
+    // has refreshed the windows.
+    char halt_status[COMMAND_NAME_CHARS + 32];
+};
+
+// Set while the library is being unloaded or the process quits: the records
+// and files are going, and the write functions keep nothing more.
+extern std::atomic<bool> debugger_unloading;
+
+extern "C" {
+// The library's own module, as the loader handed it to DllMain.
+extern HMODULE debugger_module;
+
+// --------------------------------------------------------------- context.cpp
+DebugThreadContext *context_get(void);
+void context_release(DebugThreadContext *ctx);
+void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle);
+// A context deleted by the application: its record is not found by the
+// handle again, so a context that gets the same handle starts afresh.
+void context_retire_gl(DebugThreadContext *ctx, uintptr_t handle);
+void context_cleanup(DebugThreadContext *ctx);
+void temp_dir_path(uint32_t thread_id, char *out);
+void remove_directory_files(const char *path);
+void fatal_error_box(const char *source, int line, const char *format, ...);
+// Loads the system GLU library for the thread's GLU entry points, once.
+void glu_library_load(DebugThreadContext *ctx);
+// The text the system gluErrorString gives for `error`; 0 when there is none.
+int glu_error_text(DebugThreadContext *ctx, unsigned error, char *out, size_t capacity);
+// Opens a file of the temporary directory; once quitting has begun it waits
+// for the process to end.
+FILE *debugger_open_file(const char *path, const char *mode);
+int dll_process_hook(void *module, unsigned long reason, void *reserved);
+// Quitting from any interface thread: halts every application thread,
+// cleans every thread's files and directories up and ends the process with
+// status 0. Does not return.
+void debugger_quit(void);
+// The debugger context of the calling thread's slot (the application thread's
+// own, or, on an interface thread, the one it serves), or null.
+DebugThreadContext *context_current(void);
+void context_set_current(DebugThreadContext *ctx);
+
+// ------------------------------------------------------------------ halt.cpp
+void ring_post(CommandRing *ring, uint32_t code);
+void ring_pop(CommandRing *ring, CommandSlot *out);
+void status_printf(DebugThreadContext *ctx, const char *format, ...);
+void break_on_swap_check(DebugThreadContext *ctx, unsigned gdi_index);
+void halt_break(DebugThreadContext *ctx, unsigned id);
+void skip_mark(DebugThreadContext *ctx);
+void front_buffer_apply(DebugThreadContext *ctx);
+void warn_no_gl_context(DebugThreadContext *ctx);
+void gl_error_check(DebugThreadContext *ctx);
+int halt_process_command(DebugThreadContext *ctx);
+void halt_refresh_ui(DebugThreadContext *ctx);
+// Adds the message text (the warnings and GL errors of the call) to the
+// current-call text, one line each.
+void halt_show_message(DebugThreadContext *ctx);
+// Gives the processor up between two polls of a waiting thread; `polls`
+// counts the polls of this wait so far.
+void halt_pause(unsigned polls);
+// Appends to a bounded text: what does not fit is dropped and the text then
+// ends in "..." (never past `capacity` bytes, terminator included).
+void text_append(char *text, size_t capacity, const char *more);
+// Waits at a buffer swap (wglSwapBuffers, SwapBuffers): breaks, shows
+// `name` as the current call while halted and takes commands until one lets
+// the swap go on. 1 when the swap is to be skipped.
+int halt_at_swap(DebugThreadContext *ctx, const char *name);
+
+// --------------------------------------------------------------- history.cpp
+void gls_context_setup(DebugThreadContext *ctx);
+void history_apply_flags(DebugThreadContext *ctx);
+void history_open(DebugThreadContext *ctx, int clear);
+void history_close(DebugThreadContext *ctx);
+size_t GLSAPI history_write_file(size_t count, const GLubyte *text);
+size_t GLSAPI history_write_call_text(size_t count, const GLubyte *text);
+int history_shorten_data(size_t length, const char *text, char *output, size_t capacity);
+void list_record_call(DebugThreadContext *ctx, const char *text);
+// Writes a glsString annotation into the history when History is on, and
+// flushes the history through to its file.
+void history_annotate(DebugThreadContext *ctx, const char *tag, const char *text);
+// One piece of a call's text, converted for the current-call text (CR LF
+// between lines, no final line end, cut with "..." when long or when it would
+// not fit), into `out` of `capacity` bytes from `used` on. Returns the new
+// length.
+size_t call_text_convert(CallTextState *state, const char *text, size_t count, char *out,
+                         size_t used, size_t capacity);
+
+// ---------------------------------------------- the analyses (checks.cpp)
+// Kept in one place for the checks, hints, state scan and drawable
+// description that follow; empty until they are built.
+void state_scan(DebugThreadContext *ctx);
+void state_init_defaults(DebugThreadContext *ctx);
+void drawable_describe(DebugThreadContext *ctx);
+}  // extern "C"
+
+// -------------------------------------------------- inline fast tests
+// The tests every wrapper makes on a running thread with nothing waiting;
+// their slow halves are out of line.
+
+static inline bool switch_on(const std::atomic<uint32_t> &word) {
+    return word.load(std::memory_order_acquire) == 1;
+}
+
+static inline bool thread_halted(const ProcessRecord *process) {
+    return process->run_state.load(std::memory_order_acquire) == RUN_STATE_HALTED;
+}
+
+static inline bool ring_not_empty(const CommandRing *ring) {
+    return ring->read_index.load(std::memory_order_relaxed) !=
+           ring->write_index.load(std::memory_order_acquire);
+}
+
+static inline void front_buffer_update(DebugThreadContext *ctx) {
+    if (ctx->process->front_buffer_request != 0) front_buffer_apply(ctx);
+}
+
+static inline void break_on_call_check(DebugThreadContext *ctx, unsigned id) {
+    ProcessRecord *process = ctx->process;
+    if (switch_on(process->Break_on_GL_calls) &&
+        process->commands[id].break_on.load(std::memory_order_relaxed) == 1 &&
+        process->run_state.load(std::memory_order_acquire) == RUN_STATE_RUNNING) {
+        halt_break(ctx, id);
+    }
+}
+
+static inline bool skip_check(DebugThreadContext *ctx, unsigned id) {
+    ProcessRecord *process = ctx->process;
+    if (switch_on(process->Skip_GL_calls) &&
+        process->commands[id].skip.load(std::memory_order_relaxed) == 1) {
+        skip_mark(ctx);
+        return true;
+    }
+    return false;
+}
+
+static inline void call_count(DebugThreadContext *ctx, unsigned id) {
+    ++ctx->process->commands[id].calls;
+    if (ctx->gl_context->compiling_list == 1 && id != ID_glNewList) {
+        list_record_call(ctx, ctx->process->call_text);
+    }
+}

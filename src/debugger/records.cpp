@@ -1,0 +1,267 @@
+// The block registry, the name builders and the debugger's records.
+#include "records.h"
+
+#include <new>
+#include <string.h>
+
+#include "debugger_tables.h"
+#include "engine.h"
+
+// The registry is shared by every application thread and interface thread of
+// the process: its lock serialises two threads' first calls and lets the quit
+// handler walk it while another thread adds to it.
+static BlockEntry *registry;
+static uint32_t registry_count, registry_capacity;
+static SRWLOCK registry_lock = SRWLOCK_INIT;
+
+// A retired entry's name: the name no name builder makes, so lookups pass it.
+static const char kRetiredMark = '|';
+
+void *mmaps_alloc(size_t size) { return HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, size); }
+
+void *mmaps_realloc(void *block, size_t size) {
+    return HeapReAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, block, size);
+}
+
+void mmaps_free(void *block) {
+    if (block) HeapFree(GetProcessHeap(), 0, block);
+}
+
+void mmaps_registry_reset(void) {
+    AcquireSRWLockExclusive(&registry_lock);
+    registry_count = 0;
+    ReleaseSRWLockExclusive(&registry_lock);
+}
+
+void mmaps_free_all(void) {
+    AcquireSRWLockExclusive(&registry_lock);
+    for (uint32_t i = 0; i < registry_count; ++i) mmaps_free(registry[i].block);
+    mmaps_free(registry);
+    registry = nullptr;
+    registry_count = registry_capacity = 0;
+    ReleaseSRWLockExclusive(&registry_lock);
+}
+
+int mmaps_register(uint32_t kind, const char *name, uint32_t count, void *block) {
+    AcquireSRWLockExclusive(&registry_lock);
+    if (registry_count == registry_capacity) {
+        uint32_t capacity = registry_capacity ? registry_capacity * 2 : 32;
+        void *grown = registry ? mmaps_realloc(registry, capacity * sizeof(BlockEntry))
+                               : mmaps_alloc(capacity * sizeof(BlockEntry));
+        if (!grown) {
+            ReleaseSRWLockExclusive(&registry_lock);
+            return 0;
+        }
+        registry = (BlockEntry *)grown;
+        registry_capacity = capacity;
+    }
+    BlockEntry *entry = &registry[registry_count++];
+    entry->kind = kind;
+    lstrcpynA(entry->name, name, PATH_CHARS);
+    entry->count = count;
+    entry->block = block;
+    ReleaseSRWLockExclusive(&registry_lock);
+    return 1;
+}
+
+// The entry named `name`; the caller holds the lock.
+static BlockEntry *find_entry(const char *name) {
+    for (uint32_t i = 0; i < registry_count; ++i) {
+        if (strcmp(registry[i].name, name) == 0) return &registry[i];
+    }
+    return nullptr;
+}
+
+void *mmaps_find(const char *name) {
+    AcquireSRWLockShared(&registry_lock);
+    BlockEntry *entry = find_entry(name);
+    void *block = entry ? entry->block : nullptr;
+    ReleaseSRWLockShared(&registry_lock);
+    return block;
+}
+
+int mmaps_retire(const char *name) {
+    AcquireSRWLockExclusive(&registry_lock);
+    BlockEntry *entry = find_entry(name);
+    if (entry) {
+        size_t n = strlen(entry->name);
+        if (n + 1 < PATH_CHARS) {
+            entry->name[n] = kRetiredMark;
+            entry->name[n + 1] = 0;
+        } else {
+            entry->name[0] = kRetiredMark;
+        }
+    }
+    ReleaseSRWLockExclusive(&registry_lock);
+    return entry != nullptr;
+}
+
+int mmaps_was_retired(const char *name) {
+    char retired[PATH_CHARS + 1];
+    lstrcpynA(retired, name, PATH_CHARS);
+    size_t n = strlen(retired);
+    retired[n] = kRetiredMark;
+    retired[n + 1] = 0;
+    AcquireSRWLockShared(&registry_lock);
+    BlockEntry *entry = find_entry(retired);
+    ReleaseSRWLockShared(&registry_lock);
+    return entry != nullptr;
+}
+
+void mmaps_for_each(uint32_t kind, void (*visit)(void *block, void *arg), void *arg) {
+    // Visited from a copy: a visit may register blocks of its own.
+    AcquireSRWLockShared(&registry_lock);
+    uint32_t n = 0;
+    void **blocks = (void **)mmaps_alloc((registry_count + 1) * sizeof(void *));
+    for (uint32_t i = 0; blocks && i < registry_count; ++i) {
+        if (registry[i].kind == kind) blocks[n++] = registry[i].block;
+    }
+    ReleaseSRWLockShared(&registry_lock);
+    for (uint32_t i = 0; i < n; ++i) visit(blocks[i], arg);
+    mmaps_free(blocks);
+}
+
+// ------------------------------------------------------------ name builders
+
+void mmaps_path_master(const char *temp_dir, char *out) {
+    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\master", temp_dir);
+}
+
+void mmaps_path_process(const char *temp_dir, uint32_t thread_id, char *out) {
+    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\per_proc\\%u", temp_dir, thread_id);
+}
+
+// Handles are printed as signed numbers of their full width.
+void mmaps_path_per_gl(const char *temp_dir, uintptr_t handle, char *out) {
+    if (handle == 0) {
+        _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\per_gl\\null", temp_dir);
+    } else {
+        _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\per_gl\\%lld", temp_dir,
+                    (long long)(intptr_t)handle);
+    }
+}
+
+void mmaps_path_history(const char *temp_dir, uintptr_t handle, char *out) {
+    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\history\\%lld.gls", temp_dir,
+                (long long)(intptr_t)handle);
+}
+
+void mmaps_path_list_info(const char *temp_dir, char *out) {
+    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\list\\info", temp_dir);
+}
+
+void mmaps_path_list_calls(const char *temp_dir, char *out) {
+    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\list\\calls", temp_dir);
+}
+
+// ------------------------------------------------------------ create, open
+
+template <typename Record>
+static Record *create_block(uint32_t kind, const char *name, uint32_t count) {
+    void *block = mmaps_alloc(sizeof(Record) * (count ? count : 1));
+    if (!block || !mmaps_register(kind, name, count ? count : 1, block)) {
+        mmaps_free(block);
+        fatal_error_box("mmaps", __LINE__, "Out of memory.");
+        return nullptr;
+    }
+    Record *records = (Record *)block;
+    for (uint32_t i = 0; i < (count ? count : 1); ++i) new (&records[i]) Record();
+    return records;
+}
+
+MasterRecord *mmaps_create_master(const char *name) {
+    return create_block<MasterRecord>(BLOCK_MASTER, name, 1);
+}
+
+ProcessRecord *mmaps_create_process(const char *name) {
+    return create_block<ProcessRecord>(BLOCK_PROCESS, name, 1);
+}
+
+GLContextRecord *mmaps_create_per_gl(const char *name) {
+    return create_block<GLContextRecord>(BLOCK_GL_CONTEXT, name, 1);
+}
+
+ListInfoRecord *mmaps_create_list_info(const char *name, uint32_t count) {
+    return create_block<ListInfoRecord>(BLOCK_LIST_INFO, name, count);
+}
+
+MasterRecord *mmaps_open_master(const char *name) { return (MasterRecord *)mmaps_find(name); }
+ProcessRecord *mmaps_open_process(const char *name) { return (ProcessRecord *)mmaps_find(name); }
+GLContextRecord *mmaps_open_per_gl(const char *name) { return (GLContextRecord *)mmaps_find(name); }
+
+ListInfoRecord *mmaps_open_list_info(const char *name, uint32_t count) {
+    if (count == 0) count = 1;
+    AcquireSRWLockExclusive(&registry_lock);
+    BlockEntry *entry = find_entry(name);
+    ListInfoRecord *block = entry ? (ListInfoRecord *)entry->block : nullptr;
+    if (entry && entry->count < count) {
+        void *grown = mmaps_realloc(entry->block, count * sizeof(ListInfoRecord));
+        if (grown) {
+            entry->block = grown;
+            entry->count = count;
+        }
+        block = (ListInfoRecord *)grown;
+    }
+    ReleaseSRWLockExclusive(&registry_lock);
+    if (entry && !block) fatal_error_box("mmaps", __LINE__, "Out of memory.");
+    return block;
+}
+
+MasterRecord *master_create(const char *temp_dir, uint32_t creator_thread_id) {
+    char name[PATH_CHARS];
+    mmaps_path_master(temp_dir, name);
+    MasterRecord *master = mmaps_create_master(name);
+    if (!master) ExitProcess(1);
+    master->creator_thread_id = creator_thread_id;
+    for (int id = 0; id < GL_COMMAND_IDS; ++id) {
+        lstrcpynA(master->gl_names[id], command_name_table[id], COMMAND_NAME_CHARS);
+        master->command_opcodes[id] = command_opcode_table[id];
+    }
+    for (int i = 0; i < GLU_COUNT; ++i) {
+        lstrcpynA(master->glu_names[i], command_name_table[GLU_ID_BASE + i], COMMAND_NAME_CHARS);
+    }
+    for (int i = 0; i < GDI_COUNT; ++i) {
+        lstrcpynA(master->gdi_names[i], command_name_table[GDI_ID_BASE + i], COMMAND_NAME_CHARS);
+    }
+    for (int i = 0; i < WGL_COUNT; ++i) {
+        lstrcpynA(master->wgl_names[i], command_name_table[WGL_ID_BASE + i], COMMAND_NAME_CHARS);
+    }
+    master->next_gl_context_number = 1;
+    master->thread_count = 0;
+    for (uint32_t &slot : master->threads) slot = 0xFFFFFFFFu;
+    master->gl_context_count = 0;
+    for (GLContextEntry &entry : master->gl_contexts) {
+        entry.number = 0xFFFFFFFFu;
+        entry.handle = 0;
+        entry.thread_id = 0xFFFFFFFFu;
+    }
+    return master;
+}
+
+void process_record_init(ProcessRecord *record, uint32_t thread_id) {
+    record->thread_id = thread_id;
+    for (int id = 0; id < GL_COMMAND_IDS; ++id) {
+        PerCommandRecord &command = record->commands[id];
+        command.calls = 0;
+        command.break_on.store(id == ID_glFlush, std::memory_order_relaxed);
+        command.trace.store(1, std::memory_order_relaxed);
+        command.skip.store(0, std::memory_order_relaxed);
+    }
+    record->front_buffer_state = 1;
+    record->front_buffer_request = 0;
+    record->saved_read_buffer = 0x0404;  // GL_FRONT
+    record->saved_draw_buffer = 0x0404;
+    record->run_state.store(RUN_STATE_HALTED, std::memory_order_release);
+}
+
+const char *value_name_lookup(uint32_t value, const EnumerantRow *rows, uint32_t count) {
+    static char text[COMMAND_NAME_CHARS];
+    for (uint32_t i = 0; i < count; ++i) {
+        if (rows[i].value == value) {
+            lstrcpynA(text, rows[i].name, sizeof text);
+            return text;
+        }
+    }
+    _snprintf_s(text, sizeof text, _TRUNCATE, "0x%.*X", 4, value);
+    return text;
+}

@@ -1,0 +1,252 @@
+// The debugger's records: the named blocks of each application thread (its
+// master record, its process record with the command ring from the interface,
+// one record per GL context and the display-list information) and the
+// registry that finds a block by its path-like name. Every block lives in the
+// process heap, cleared when made, until the library is unloaded.
+//
+// The application thread and its interface thread share the process record:
+// the interface writes the switches and selections and posts commands; the
+// application thread takes the commands and keeps the run state. Those shared
+// words are atomics (release on write, acquire on read); everything else in a
+// record is touched by one thread only.
+#pragma once
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <stdint.h>
+#include <stdio.h>
+
+#include <atomic>
+
+#include "debugger_ids.h"
+
+struct DebugThreadContext;
+
+enum BlockKind : uint32_t {
+    BLOCK_THREAD_CONTEXT = 1,
+    BLOCK_MASTER = 2,
+    BLOCK_PROCESS = 3,
+    BLOCK_GL_CONTEXT = 4,
+    BLOCK_LIST_INFO = 5,
+};
+
+enum {
+    PATH_CHARS = 260,
+    COMMAND_NAME_CHARS = 256,
+    MESSAGE_TEXT_CHARS = 1536,
+    CALL_TEXT_CHARS = 10244,
+    ENUMERANT_ROWS = 1136,
+    MASTER_THREAD_SLOTS = 10,
+    MASTER_GL_CONTEXT_SLOTS = 32,
+    PRIMITIVE_COUNTERS = 16,
+    WINDOW_COUNT = 13,
+    RING_SLOTS = 64,
+    RING_TEXT_CHARS = 256,
+};
+
+enum RunState : uint32_t { RUN_STATE_HALTED = 1, RUN_STATE_RUNNING = 2 };
+
+enum ListState : uint32_t { LIST_DELETED = 1, LIST_COMPILING = 2, LIST_COMPILED = 3 };
+
+// Commands from the interface to the application thread.
+enum CommandCode : uint32_t {
+    CMD_FRONT_BUFFER_OFF = 3,
+    CMD_FRONT_BUFFER_ON = 4,
+    CMD_HALT = 5,
+    CMD_CLEAR_HISTORY = 6,
+    CMD_APPLY_TRACE = 8,  // the trace selections made capture flags again
+    CMD_CONTINUE = 12,
+    CMD_SKIP = 14,
+    CMD_STEP = 15,
+    CMD_VERTEX_ARRAYS_OFF = 16,
+    CMD_VERTEX_ARRAYS_ON = 17,
+    CMD_NONE = 0xFFFFFFFFu,
+};
+
+// Notifications from the application thread to its interface (not queued).
+enum NotifyCode : uint32_t {
+    NOTIFY_CONTEXT = 2,
+    NOTIFY_HISTORY = 7,
+    NOTIFY_STATUS = 9,
+    NOTIFY_REFRESH_ALL = 13,
+};
+
+struct EnumerantRow {
+    uint32_t value;
+    char name[COMMAND_NAME_CHARS];
+};
+
+struct CommandSlot {
+    uint32_t code;
+    char text[RING_TEXT_CHARS];  // never filled or read
+};
+
+// Posters take `post_lock` (the interface thread of the application thread,
+// and on quitting the one interface thread that halts every thread); the
+// application thread alone takes commands, without a lock. A slot is written
+// before `write_index` moves past it (release) and read after the reader has
+// seen that (acquire); one slot stays free, so at most 63 commands wait.
+struct CommandRing {
+    std::atomic<uint32_t> write_index;
+    std::atomic<uint32_t> read_index;
+    CommandSlot slots[RING_SLOTS];
+    std::atomic<uint32_t> post_lock;
+};
+
+struct PerCommandRecord {
+    uint64_t calls;  // counted by the application thread alone
+    std::atomic<uint8_t> break_on;
+    std::atomic<uint8_t> trace;
+    std::atomic<uint8_t> skip;
+};
+
+struct GLContextEntry {
+    uint32_t number;  // -1 while the entry is free
+    uintptr_t handle;
+    uint32_t thread_id;
+};
+
+struct MasterRecord {
+    uint32_t creator_thread_id;
+    char gl_names[GL_COMMAND_IDS][COMMAND_NAME_CHARS];
+    char glu_names[GLU_COUNT][COMMAND_NAME_CHARS];
+    char gdi_names[GDI_COUNT][COMMAND_NAME_CHARS];
+    char wgl_names[WGL_COUNT][COMMAND_NAME_CHARS];
+    // The filled rows come first; a lookup reads only `enumerant_count` rows,
+    // so the cleared rest never matches.
+    EnumerantRow enumerants[ENUMERANT_ROWS];
+    uint32_t enumerant_count;
+    uint32_t command_opcodes[GL_COMMAND_IDS];
+    uint32_t next_gl_context_number;
+    uint32_t thread_count;
+    uint32_t threads[MASTER_THREAD_SLOTS];
+    uint32_t gl_context_count;
+    GLContextEntry gl_contexts[MASTER_GL_CONTEXT_SLOTS];
+};
+
+struct ListInfoRecord {
+    uint32_t list_id;
+    uint32_t state;
+    uint32_t recorded_calls;
+    uint32_t times_called;
+    uint32_t start_offset;
+    uint32_t end_offset;
+    HWND window;
+};
+
+struct ProcessRecord {
+    uint32_t thread_id;
+    CommandRing ui_commands;
+    CommandRing unused_commands;  // a second ring of the same make; nothing uses it
+    PerCommandRecord commands[GL_COMMAND_IDS];
+    uint64_t glu_call_counts[GLU_COUNT];
+    uint64_t gdi_call_counts[GDI_COUNT];
+    uint64_t wgl_call_counts[WGL_COUNT];
+    uint64_t pbuffer_call_counts[PBUFFER_COUNT];
+    uint64_t primitive_counts[PRIMITIVE_COUNTERS];
+    uint32_t front_buffer_state;
+    uint32_t front_buffer_request;
+    uint32_t saved_read_buffer;
+    uint32_t saved_draw_buffer;
+    uint32_t window_visible[WINDOW_COUNT];
+    // The panel switches, 1 on and anything else off.
+    std::atomic<uint32_t> Break_on_GL_calls;
+    std::atomic<uint32_t> Break_on_SwapBuffers;
+    std::atomic<uint32_t> Check_for_GL_error;
+    std::atomic<uint32_t> Control_draw;
+    std::atomic<uint32_t> Limit_data_dumps;
+    std::atomic<uint32_t> Show_data_memory_address;
+    std::atomic<uint32_t> Show_performance_hints;
+    std::atomic<uint32_t> Show_possible_problems;
+    std::atomic<uint32_t> History;
+    std::atomic<uint32_t> Skip_GL_calls;
+    std::atomic<uint32_t> run_state;
+    char message_text[MESSAGE_TEXT_CHARS];
+    char call_text[CALL_TEXT_CHARS];
+    // The debugger context the interface serves: the application thread's,
+    // replaced when a later thread that got the same id takes the record over.
+    std::atomic<DebugThreadContext *> context;
+};
+
+struct GLContextRecord {
+    uint32_t number;
+    uintptr_t handle;
+    FILE *history_file;
+    HWND history_window;
+    uint32_t list_count;
+    uint32_t free_list_count;
+    ListInfoRecord *lists;
+    ListInfoRecord *current_list;
+    FILE *list_calls_file;
+    HWND list_select_window;
+    uint8_t in_begin_end;
+    uint8_t compiling_list;
+    uint8_t dither_enabled;
+    uint8_t lighting_enabled;
+    uint32_t list_base;
+    uint32_t primitive_mode;
+    uint8_t vertex_array_enabled;
+    uint64_t clear_count;
+    uint64_t flushes_since_clear;
+    uint64_t primitive_vertices;
+    uint8_t is_real_context;
+    // The history file of this record: "<handle>.gls", or "<handle>-<number>.gls"
+    // for a context that got the handle of one deleted before it.
+    char history_path[PATH_CHARS];
+};
+
+// ------------------------------------------------------------ the registry
+
+struct BlockEntry {
+    uint32_t kind;
+    char name[PATH_CHARS];
+    uint32_t count;
+    void *block;
+};
+
+// Heap blocks; cleared when allocated.
+void *mmaps_alloc(size_t size);
+void *mmaps_realloc(void *block, size_t size);
+void mmaps_free(void *block);
+
+// Empties the registry (process attach) and frees every registered block in
+// registration order (unload).
+void mmaps_registry_reset(void);
+void mmaps_free_all(void);
+
+// Registers a block; the registry grows as needed. 0 when memory runs out.
+int mmaps_register(uint32_t kind, const char *name, uint32_t count, void *block);
+// The block of the first entry named exactly `name`, whatever its kind.
+void *mmaps_find(const char *name);
+// Gives the entry named `name` a name no lookup builds, so the next lookup
+// of `name` makes a new block. 1 when there was one.
+int mmaps_retire(const char *name);
+// 1 when an entry retired from `name` exists.
+int mmaps_was_retired(const char *name);
+// Calls `visit` for every block of `kind` in registration order.
+void mmaps_for_each(uint32_t kind, void (*visit)(void *block, void *arg), void *arg);
+
+// Name builders; each writes at most PATH_CHARS characters.
+void mmaps_path_master(const char *temp_dir, char *out);
+void mmaps_path_process(const char *temp_dir, uint32_t thread_id, char *out);
+void mmaps_path_per_gl(const char *temp_dir, uintptr_t handle, char *out);
+void mmaps_path_history(const char *temp_dir, uintptr_t handle, char *out);
+void mmaps_path_list_info(const char *temp_dir, char *out);
+void mmaps_path_list_calls(const char *temp_dir, char *out);
+
+MasterRecord *mmaps_create_master(const char *name);
+ProcessRecord *mmaps_create_process(const char *name);
+GLContextRecord *mmaps_create_per_gl(const char *name);
+ListInfoRecord *mmaps_create_list_info(const char *name, uint32_t count);
+MasterRecord *mmaps_open_master(const char *name);
+ProcessRecord *mmaps_open_process(const char *name);
+GLContextRecord *mmaps_open_per_gl(const char *name);
+ListInfoRecord *mmaps_open_list_info(const char *name, uint32_t count);
+
+MasterRecord *master_create(const char *temp_dir, uint32_t creator_thread_id);
+// Sets the initial values of a new process record.
+void process_record_init(ProcessRecord *record, uint32_t thread_id);
+
+// The name of the first of `count` rows holding `value`, else "0x" and at
+// least four upper-case hexadecimal digits; in a buffer the next call reuses.
+const char *value_name_lookup(uint32_t value, const EnumerantRow *rows, uint32_t count);

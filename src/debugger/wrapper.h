@@ -1,0 +1,133 @@
+// The one body of the debugger's wrappers. The generated wrapper of each GL
+// command id instantiates it with the id, the command's GLS opcode, the
+// capture call that performs the command (its checked capture, or the empty
+// placeholder of a command GLS has no opcode for) and the command's check
+// (nullptr when it has none), and passes its own arguments on.
+//
+// A wrapper is installed as the GLS capture function of its opcode, so every
+// call of the command on a thread under the debugger arrives here: the call
+// may break the thread, is rendered as GLS text while the thread is halted,
+// a command from the interface waits or a display list is being compiled,
+// waits for the user while halted, is performed (executed and, as its trace
+// selection says, written to the history), counted and checked, and halts the
+// thread after the call when a check or the GL error state reports anything
+// while "GL warnings/errors" is on.
+#pragma once
+
+#include <type_traits>
+
+#include "api/api.h"
+#include "core/context.h"
+#include "debugger_tables.h"
+#include "engine.h"
+
+// Renders the call into the current-call text: written by a text capture of
+// its own (no framing) and not executed, the vertex arrays drawn by it left
+// unexpanded, the opcode's capture flags restored after.
+template <GLSopcode Op, auto Capture, typename... A>
+static void wrapper_render(DebugThreadContext *ctx, A... args) {
+    GLbitfield saved_flags = glsGetCaptureFlags(Op);
+    glsCaptureFlags(Op, 2);
+    GLboolean arrays = __glsIsAttribEnabled(GLS_CAPTURE_VERTEX_ARRAYS);
+    if (arrays) __glsDisableAttrib(GLS_CAPTURE_VERTEX_ARRAYS);
+    ctx->call_text_state.fresh = 1;
+    if (glsBeginCapture((const GLubyte *)"", GLS_TEXT, 2)) {
+        Capture(args...);
+        glsEndCapture();
+    }
+    ctx->call_text_state.fresh = 0;
+    glsFlush();
+    if (arrays) __glsEnableAttrib(GLS_CAPTURE_VERTEX_ARRAYS);
+    glsCaptureFlags(Op, saved_flags);
+}
+
+// Performs the call. With History off nothing the capture writes would reach
+// the file, so the call is only executed: the writing would cost far more
+// than the call.
+template <GLSopcode Op, auto Capture, typename... A>
+static inline auto wrapper_perform(DebugThreadContext *ctx, A... args)
+    -> decltype(Capture(args...)) {
+    if (switch_on(ctx->process->History)) return Capture(args...);
+    __GLScontext *gls = __glsGetContext();
+    GLubyte flags = gls->captureFlags[Op];
+    gls->captureFlags[Op] = flags & (GLubyte)~2u;
+    struct Restore {
+        GLubyte *slot, flags;
+        ~Restore() { *slot = flags; }
+    } restore{&gls->captureFlags[Op], flags};
+    return Capture(args...);
+}
+
+template <unsigned Id, GLSopcode Op, auto Capture, auto Hook, typename... A>
+static inline __attribute__((always_inline)) auto wrapper_body(A... args)
+    -> decltype(Capture(args...)) {
+    using Result = decltype(Capture(args...));
+    constexpr bool returns = !std::is_void_v<Result>;
+    using Held = std::conditional_t<returns, Result, int>;
+
+    DebugThreadContext *ctx = context_get();
+    ProcessRecord *process = ctx->process;
+    bool text_done = false, executed = false, halt_shown = false;
+    Held result{};
+
+    front_buffer_update(ctx);
+    break_on_call_check(ctx, Id);
+    bool skip = skip_check(ctx, Id);
+    process->message_text[0] = 0;
+
+    for (;;) {
+        for (unsigned polls = 0;; ++polls) {
+            bool pending = ring_not_empty(&process->ui_commands);
+            if (!pending && !thread_halted(process) && ctx->gl_context->compiling_list != 1) break;
+            if (!text_done) {
+                wrapper_render<Op, Capture>(ctx, args...);
+                if (skip) skip_mark(ctx);
+                text_done = true;
+            }
+            if (thread_halted(process) && !halt_shown) {
+                halt_refresh_ui(ctx);
+                halt_shown = true;
+            }
+            if (!thread_halted(process) && !pending) break;
+            int answer = halt_process_command(ctx);
+            if (answer == HALT_PROCEED) break;
+            if (answer == HALT_SKIP) {
+                skip = true;
+                break;
+            }
+            if (!ring_not_empty(&process->ui_commands)) halt_pause(polls);
+        }
+        if (skip) {
+            // A call performed before the thread halted after it keeps its
+            // result; one never performed answers 0.
+            context_release(ctx);
+            if constexpr (returns) return executed ? result : Result(0);
+            else return;
+        }
+        if (executed) break;
+        if constexpr (returns) {
+            result = wrapper_perform<Op, Capture>(ctx, args...);
+        } else {
+            wrapper_perform<Op, Capture>(ctx, args...);
+        }
+        if (switch_on(process->History)) glsFlush();
+        call_count(ctx, Id);
+        if constexpr (!std::is_same_v<decltype(Hook), std::nullptr_t>) Hook(ctx, args...);
+        executed = true;
+        if (!switch_on(process->Check_for_GL_error)) break;
+        warn_no_gl_context(ctx);
+        gl_error_check(ctx);
+        if (process->message_text[0] == 0) break;
+        // Halted after the call: the panel shows the call with what was
+        // reported about it, refreshed even when it was shown before the call.
+        process->run_state.store(RUN_STATE_HALTED, std::memory_order_release);
+        if (!text_done) {
+            wrapper_render<Op, Capture>(ctx, args...);
+            text_done = true;
+        }
+        halt_show_message(ctx);
+        halt_shown = false;
+    }
+    context_release(ctx);
+    if constexpr (returns) return result;
+}

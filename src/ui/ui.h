@@ -1,0 +1,57 @@
+// The interface of one application thread: its interface thread with the
+// control panel, and the refresh functions the application thread calls on
+// its own thread (each sends its window a message and waits until the
+// interface thread has handled it).
+#pragma once
+
+#include <stdio.h>
+
+struct DebugThreadContext;
+
+// The private message every window rebuilds its contents on.
+enum { UI_REFRESH_MESSAGE = 0x8001 };
+
+enum WindowIndex {
+    WINDOW_ABOUT = 0,
+    WINDOW_CALL_COUNT = 1,
+    WINDOW_PRIMITIVE_COUNT = 2,
+    WINDOW_HISTORY_SELECT = 4,
+    WINDOW_LIST_CONTEXT_SELECT = 5,
+    WINDOW_PANEL = 6,
+    WINDOW_ENUMERANTS = 7,
+    WINDOW_BREAK_SELECT = 8,
+    WINDOW_SKIP_SELECT = 9,
+    WINDOW_TRACE_SELECT = 10,
+    WINDOW_STATE_SELECT = 11,
+    WINDOW_INFO = 12,
+};
+
+extern "C" {
+// The body of the interface thread of `ctx`; returns when its loop ends.
+unsigned ui_thread_main(DebugThreadContext *ctx);
+// Ends the interface thread of `ctx` and waits (a bounded time) until it has
+// left the library's code: for the library's unload.
+void ui_thread_stop(DebugThreadContext *ctx);
+// `ctx` takes over the interface of `before`, a thread gone before it that
+// had the same thread id.
+void ui_adopt(DebugThreadContext *ctx, DebugThreadContext *before);
+
+void ui_panel_show_ids(DebugThreadContext *ctx);
+void ui_panel_set_status(DebugThreadContext *ctx, const char *text);
+void ui_panel_show_call(DebugThreadContext *ctx);
+void ui_refresh_all(DebugThreadContext *ctx);
+void ui_history_refresh(DebugThreadContext *ctx);
+
+// Shared by the windows of the interface thread.
+void ui_show_window(DebugThreadContext *ctx, void *window, int index);
+void ui_hide_window(DebugThreadContext *ctx, void *window, int index);
+const char *ui_format_count(unsigned long long count);
+void ui_warning_box(const char *format, ...);
+
+// The configuration file: written and read in one fixed order; a file whose
+// first word is not "palisade" is refused with a warning, and a file that ends
+// early or holds garbage leaves the settings it did not reach as they were.
+// 1 when the file was read (or written).
+int ui_config_write(DebugThreadContext *ctx, FILE *file);
+int ui_config_read(DebugThreadContext *ctx, FILE *file, const char *name);
+}

@@ -1,0 +1,399 @@
+// The interface thread of an application thread: its control panel, its
+// message loop, and the refresh functions the application thread calls.
+#include "ui.h"
+
+#include "debugger/engine.h"
+
+#include <commdlg.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "resource.h"
+
+// Posted to an interface thread to end it: the library is being unloaded.
+enum { UI_STOP_MESSAGE = WM_APP + 1 };
+
+// The context the interface serves: the one the interface thread started
+// for, or the thread that took its record over after it.
+static DebugThreadContext *served(DebugThreadContext *ctx) {
+    DebugThreadContext *now = ctx->process->context.load(std::memory_order_acquire);
+    return now ? now : ctx;
+}
+
+static HWND *fixed_window(DebugThreadContext *ctx, int index) {
+    switch (index) {
+    case WINDOW_ABOUT: return &ctx->ui.window_about;
+    case WINDOW_CALL_COUNT: return &ctx->ui.window_call_count;
+    case WINDOW_PRIMITIVE_COUNT: return &ctx->ui.window_primitive_count;
+    case WINDOW_HISTORY_SELECT: return &ctx->ui.window_history_select;
+    case WINDOW_LIST_CONTEXT_SELECT: return &ctx->ui.window_list_context_select;
+    case WINDOW_PANEL: return &ctx->ui.window_panel;
+    case WINDOW_ENUMERANTS: return &ctx->ui.window_enumerants;
+    case WINDOW_BREAK_SELECT: return &ctx->ui.window_break_select;
+    case WINDOW_SKIP_SELECT: return &ctx->ui.window_skip_select;
+    case WINDOW_TRACE_SELECT: return &ctx->ui.window_trace_select;
+    case WINDOW_STATE_SELECT: return &ctx->ui.window_state_select;
+    case WINDOW_INFO: return &ctx->ui.window_info_window;
+    default: return nullptr;
+    }
+}
+
+// ------------------------------------------------------------------ helpers
+
+void ui_show_window(DebugThreadContext *ctx, void *window, int index) {
+    if (!window) return;
+    ShowWindow((HWND)window, SW_SHOW);
+    ctx->process->window_visible[index] = 1;
+}
+
+void ui_hide_window(DebugThreadContext *ctx, void *window, int index) {
+    if (!window) return;
+    ShowWindow((HWND)window, SW_HIDE);
+    ctx->process->window_visible[index] = 0;
+}
+
+// Sends the refresh message to a fixed window and shows it; nothing for a
+// window the interface does not have.
+static void refresh_and_show(DebugThreadContext *ctx, int index) {
+    HWND window = *fixed_window(ctx, index);
+    if (!window) return;
+    SendMessageA(window, UI_REFRESH_MESSAGE, 0, 0);
+    ui_show_window(ctx, window, index);
+}
+
+const char *ui_format_count(unsigned long long count) {
+    static char result[40];
+    char before[40];
+    unsigned long long r = count % 1000, n = count / 1000;
+    if (n == 0) {
+        _snprintf_s(result, sizeof result, _TRUNCATE, "%d", (int)r);
+        return result;
+    }
+    _snprintf_s(result, sizeof result, _TRUNCATE, "%0.3d", (int)r);
+    for (;;) {
+        r = n % 1000;
+        n /= 1000;
+        lstrcpynA(before, result, sizeof before);
+        _snprintf_s(result, sizeof result, _TRUNCATE, n > 0 ? "%0.3d,%s" : "%d,%s", (int)r, before);
+        if (n == 0) return result;
+    }
+}
+
+void ui_warning_box(const char *format, ...) {
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    _vsnprintf_s(text, sizeof text, _TRUNCATE, format, args);
+    va_end(args);
+    MessageBoxA(nullptr, text, "Warning", MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+}
+
+static int file_dialog(HWND owner, char *name, bool save) {
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = sizeof dialog;
+    dialog.hwndOwner = owner;
+    dialog.lpstrFile = name;
+    dialog.nMaxFile = MAX_PATH;
+    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    return save ? GetSaveFileNameA(&dialog) != 0 : GetOpenFileNameA(&dialog) != 0;
+}
+
+// --------------------------------------------------- the application's side
+
+void ui_panel_set_status(DebugThreadContext *ctx, const char *text) {
+    HWND panel = served(ctx)->ui.window_panel;
+    if (panel) SendDlgItemMessageA(panel, IDC_PANEL_STATUS, WM_SETTEXT, 0, (LPARAM)text);
+}
+
+void ui_panel_show_call(DebugThreadContext *ctx) {
+    HWND panel = served(ctx)->ui.window_panel;
+    if (panel) {
+        SendDlgItemMessageA(panel, IDC_PANEL_CALL, WM_SETTEXT, 0, (LPARAM)ctx->process->call_text);
+    }
+}
+
+void ui_panel_show_ids(DebugThreadContext *ctx) {
+    DebugThreadContext *now = served(ctx);
+    HWND panel = now->ui.window_panel;
+    if (!panel) return;
+    char text[64];
+    _snprintf_s(text, sizeof text, _TRUNCATE, "App Process ID = %u", ctx->process->thread_id);
+    SendDlgItemMessageA(panel, IDC_PANEL_IDS, WM_SETTEXT, 0, (LPARAM)text);
+    GLContextRecord *record = now->gl_context;
+    if (!record) {
+        lstrcpyA(text, "GL context = Unstable");
+    } else if (record->handle == 0) {
+        lstrcpyA(text, "GL context = NULL");
+    } else {
+        _snprintf_s(text, sizeof text, _TRUNCATE, "GL context = %d", (int)record->number);
+    }
+    SendDlgItemMessageA(panel, IDC_PANEL_CONTEXT, WM_SETTEXT, 0, (LPARAM)text);
+}
+
+void ui_history_refresh(DebugThreadContext *) {}
+
+void ui_refresh_all(DebugThreadContext *ctx) {
+    ui_panel_show_call(ctx);
+    DebugThreadContext *now = served(ctx);
+    static const int refreshed[] = {WINDOW_CALL_COUNT, WINDOW_PRIMITIVE_COUNT, WINDOW_HISTORY_SELECT,
+                                    WINDOW_LIST_CONTEXT_SELECT, WINDOW_INFO};
+    for (int index : refreshed) {
+        HWND window = *fixed_window(now, index);
+        if (window && ctx->process->window_visible[index] == 1) {
+            SendMessageA(window, UI_REFRESH_MESSAGE, 0, 0);
+        }
+    }
+    ui_history_refresh(ctx);
+}
+
+// ---------------------------------------------------------------- the panel
+
+// Set by the message loop while it hands the panel a key that a dialog turns
+// into a command: such a command is never taken for a menu item.
+static thread_local bool key_command;
+
+static void set_switch(std::atomic<uint32_t> &word, HWND panel, int box) {
+    word.store(IsDlgButtonChecked(panel, box) == BST_CHECKED ? 1 : 0, std::memory_order_release);
+}
+
+static void post_command(DebugThreadContext *ctx, HWND panel, const char *status, uint32_t code) {
+    if (status) SetDlgItemTextA(panel, IDC_PANEL_STATUS, status);
+    ring_post(&ctx->process->ui_commands, code);
+}
+
+static void save_configuration(DebugThreadContext *ctx, HWND panel) {
+    char name[MAX_PATH] = "palisade.cfg";
+    if (!file_dialog(panel, name, true)) return;
+    FILE *file = fopen(name, "w");
+    if (!file) return;
+    ui_config_write(ctx, file);
+    fclose(file);
+}
+
+static void load_configuration(DebugThreadContext *ctx, HWND panel) {
+    char name[MAX_PATH] = "palisade.cfg";
+    if (!file_dialog(panel, name, false)) return;
+    FILE *file = fopen(name, "r");
+    if (!file) return;
+    ui_config_read(ctx, file, name);
+    fclose(file);
+}
+
+static bool stopping;
+
+static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM lp) {
+    ProcessRecord *process = ctx->process;
+    bool halted = process->run_state.load(std::memory_order_acquire) == RUN_STATE_HALTED;
+    bool from_menu = HIWORD(wp) == 0 && lp == 0 && !key_command;
+    switch (LOWORD(wp)) {
+    case IDC_PANEL_HALT:
+        post_command(ctx, panel, "Halt requested", CMD_HALT);
+        break;
+    case IDC_PANEL_CONTINUE:
+        post_command(ctx, panel, "Continue requested", CMD_CONTINUE);
+        break;
+    case IDC_PANEL_STEP:
+        if (halted) post_command(ctx, panel, "Step requested", CMD_STEP);
+        else post_command(ctx, panel, "Halt requested", CMD_HALT);
+        break;
+    case IDC_PANEL_SKIP:
+        if (halted) post_command(ctx, panel, "Skip call requested", CMD_SKIP);
+        else post_command(ctx, panel, "Halt requested", CMD_HALT);
+        break;
+    case IDC_PANEL_GL_ERRORS:
+        set_switch(process->Check_for_GL_error, panel, IDC_PANEL_GL_ERRORS);
+        break;
+    case IDC_PANEL_CONTROL_DRAW: {
+        bool on = IsDlgButtonChecked(panel, IDC_PANEL_CONTROL_DRAW) == BST_CHECKED;
+        process->Control_draw.store(on ? 1 : 0, std::memory_order_release);
+        post_command(ctx, panel, nullptr, on ? CMD_FRONT_BUFFER_ON : CMD_FRONT_BUFFER_OFF);
+        break;
+    }
+    case IDC_PANEL_HISTORY:
+        set_switch(process->History, panel, IDC_PANEL_HISTORY);
+        break;
+    case IDC_PANEL_BREAK_CALLS:
+        set_switch(process->Break_on_GL_calls, panel, IDC_PANEL_BREAK_CALLS);
+        break;
+    case IDC_PANEL_BREAK_SWAP:
+        set_switch(process->Break_on_SwapBuffers, panel, IDC_PANEL_BREAK_SWAP);
+        break;
+    case IDC_PANEL_SKIP_CALLS:
+        set_switch(process->Skip_GL_calls, panel, IDC_PANEL_SKIP_CALLS);
+        break;
+    case IDC_PANEL_TRACE_SETUP:
+        refresh_and_show(ctx, WINDOW_TRACE_SELECT);
+        break;
+    case IDC_PANEL_BREAK_SETUP:
+        refresh_and_show(ctx, WINDOW_BREAK_SELECT);
+        break;
+    case IDC_PANEL_SKIP_SETUP:
+        refresh_and_show(ctx, WINDOW_SKIP_SELECT);
+        break;
+    case IDM_ABOUT:
+    case IDM_HELP_ABOUT:
+        if (from_menu || LOWORD(wp) == IDM_HELP_ABOUT) ui_show_window(ctx, ctx->ui.window_about, WINDOW_ABOUT);
+        break;
+    case IDM_SAVE_CONFIGURATION:
+        if (from_menu) save_configuration(ctx, panel);
+        break;
+    case IDM_LOAD_CONFIGURATION:
+        load_configuration(ctx, panel);
+        break;
+    case IDM_QUIT:
+        debugger_quit();
+        break;
+    case IDM_CALL_COUNT:
+    case IDM_CALL_HISTORY:
+    case IDM_DISPLAY_LIST:
+    case IDM_PRIMITIVE_COUNT:
+    case IDM_STATE:
+    case IDM_WINDOW: {
+        static const int shown[] = {WINDOW_CALL_COUNT, WINDOW_HISTORY_SELECT,
+                                    WINDOW_LIST_CONTEXT_SELECT, WINDOW_PRIMITIVE_COUNT,
+                                    WINDOW_STATE_SELECT, WINDOW_INFO};
+        ring_post(&process->ui_commands, CMD_HALT);
+        refresh_and_show(ctx, shown[LOWORD(wp) - IDM_CALL_COUNT]);
+        break;
+    }
+    case IDM_ENUMERANTS:
+        ring_post(&process->ui_commands, CMD_HALT);
+        ui_show_window(ctx, ctx->ui.window_enumerants, WINDOW_ENUMERANTS);
+        break;
+    }
+}
+
+static INT_PTR CALLBACK panel_proc(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG: {
+        SetWindowLongPtrA(panel, DWLP_USER, lp);
+        DebugThreadContext *ctx = (DebugThreadContext *)lp;
+        CheckDlgButton(panel, IDC_PANEL_HISTORY, BST_CHECKED);
+        ctx->process->History.store(1, std::memory_order_release);
+        return TRUE;
+    }
+    case WM_COMMAND:
+        panel_command(served((DebugThreadContext *)GetWindowLongPtrA(panel, DWLP_USER)), panel, wp, lp);
+        return TRUE;
+    case WM_CLOSE:
+        debugger_quit();
+        return TRUE;
+    case WM_DESTROY:
+        if (!stopping) debugger_quit();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// ------------------------------------------------------------ the thread
+
+// Text layout keeps a cache per font, which an edit control gives back each
+// time its text changes, and the last one out frees it. Wine's layout leaves
+// its cache lock taken when two threads make the cache of one font at once,
+// and every other interface thread then waits for ever on the panel's texts.
+// So one cache of the panels' font is made once, by one interface thread at
+// a time, and kept: the others find it and never make it again.
+static void keep_font_cache(HWND panel) {
+    static SRWLOCK lock = SRWLOCK_INIT;
+    static void *cache;
+    typedef HRESULT(WINAPI * CacheGetHeight)(HDC, void **, long *);
+    AcquireSRWLockExclusive(&lock);
+    if (!cache) {
+        HMODULE usp10 = LoadLibraryA("usp10.dll");
+        CacheGetHeight get_height =
+            usp10 ? (CacheGetHeight)GetProcAddress(usp10, "ScriptCacheGetHeight") : nullptr;
+        HDC dc = GetDC(panel);
+        HGDIOBJ font = SelectObject(dc, (HFONT)SendMessageA(panel, WM_GETFONT, 0, 0));
+        long height = 0;
+        if (get_height) get_height(dc, &cache, &height);
+        SelectObject(dc, font);
+        ReleaseDC(panel, dc);
+    }
+    ReleaseSRWLockExclusive(&lock);
+}
+
+unsigned ui_thread_main(DebugThreadContext *ctx) {
+    context_set_current(ctx);
+    // The library's own module, whatever name it was loaded under.
+    ctx->ui.module = debugger_module;
+    if (!ctx->ui.module) ExitProcess(1);
+    ctx->ui.window_panel =
+        CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(IDD_PANEL), nullptr, panel_proc, (LPARAM)ctx);
+    if (!ctx->ui.window_panel) ExitProcess(1);
+    keep_font_cache(ctx->ui.window_panel);
+    FILE *config = fopen("palisade.cfg", "r");
+    if (config) {
+        ui_config_read(ctx, config, "palisade.cfg");
+        fclose(config);
+    }
+    ui_show_window(ctx, ctx->ui.window_panel, WINDOW_PANEL);
+    ctx->ui_ready.store(1, std::memory_order_release);
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (!msg.hwnd && msg.message == UI_STOP_MESSAGE) break;
+        DebugThreadContext *now = served(ctx);
+        HWND panel = now->ui.window_panel;
+        bool for_panel = panel && (msg.hwnd == panel || IsChild(panel, msg.hwnd));
+        // Escape would close the panel's dialog as the menu's item 2 (Save
+        // configuration) and Enter may press item 1 (About): neither key is a
+        // menu command here.
+        if (for_panel && (msg.message == WM_KEYDOWN || msg.message == WM_CHAR) &&
+            (msg.wParam == VK_ESCAPE || msg.wParam == VK_CANCEL)) {
+            continue;
+        }
+        key_command = msg.message == WM_KEYDOWN || msg.message == WM_CHAR;
+        static const int chain[] = {WINDOW_PANEL, WINDOW_ABOUT, WINDOW_CALL_COUNT,
+                                    WINDOW_PRIMITIVE_COUNT, WINDOW_ENUMERANTS,
+                                    WINDOW_HISTORY_SELECT, WINDOW_LIST_CONTEXT_SELECT,
+                                    WINDOW_BREAK_SELECT, WINDOW_TRACE_SELECT, WINDOW_SKIP_SELECT,
+                                    WINDOW_STATE_SELECT, WINDOW_INFO};
+        bool taken = false;
+        for (int index : chain) {
+            HWND window = *fixed_window(now, index);
+            if (window && IsDialogMessageA(window, &msg)) {
+                taken = true;
+                break;
+            }
+        }
+        key_command = false;
+        if (!taken) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+    // Leaving for the unload: no window keeps a procedure of the library.
+    stopping = true;
+    for (int index = 0; index < WINDOW_COUNT; ++index) {
+        HWND *window = fixed_window(ctx, index);
+        if (window && *window) DestroyWindow(*window);
+        if (window) *window = nullptr;
+    }
+    if (ctx->ui_done) SetEvent(ctx->ui_done);
+    return 0;
+}
+
+void ui_thread_stop(DebugThreadContext *ctx) {
+    if (!ctx->ui_thread) return;
+    if (PostThreadMessageA(ctx->ui_thread_id, UI_STOP_MESSAGE, 0, 0) && ctx->ui_done) {
+        if (WaitForSingleObject(ctx->ui_done, 5000) == WAIT_OBJECT_0) {
+            // The thread has a few instructions of the library left to run.
+            Sleep(20);
+        }
+    }
+    if (ctx->ui_done) CloseHandle(ctx->ui_done);
+    CloseHandle(ctx->ui_thread);
+    ctx->ui_done = nullptr;
+    ctx->ui_thread = nullptr;
+}
+
+void ui_adopt(DebugThreadContext *ctx, DebugThreadContext *before) {
+    ctx->ui = before->ui;
+    ctx->ui_thread = before->ui_thread;
+    ctx->ui_thread_id = before->ui_thread_id;
+    ctx->ui_done = before->ui_done;
+    before->ui_thread = nullptr;
+    before->ui_done = nullptr;
+    ctx->ui_ready.store(1, std::memory_order_release);
+}
