@@ -11,8 +11,6 @@
 #include "gls_functions.h"
 #include "records.h"
 
-enum { STATE_ITEMS = 411 };
-
 enum HaltAnswer : int { HALT_PROCEED = 1, HALT_WAIT = 2, HALT_SKIP = 3 };
 
 // How far the text of the call being rendered has come: `fresh` until its
@@ -52,9 +50,6 @@ struct DebugThreadContext {
     DWORD ui_thread_id;
     HANDLE ui_thread;
     HANDLE ui_done;  // set when the interface thread has left its loop
-    // The menu marks of the Call Count and Select State windows that the
-    // configuration file keeps.
-    uint8_t call_count_nonzero, state_nondefault, state_snapdiff;
     char temp_dir[PATH_CHARS];
     CallTextState call_text_state;
 };
