@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <stdint.h>
 
+#include "api.h"
 #include "gls_functions.h"
 #include "records.h"
 

@@ -194,7 +194,7 @@ void hook_gen_lists(DebugThreadContext *ctx, GLsizei range) {
     GLContextRecord *table = lists_table(record);
     uint32_t free_count = table->free_list_count + (uint32_t)range;
     table->free_list_count = free_count < table->free_list_count ? 0xFFFFFFFFu : free_count;
-    uint32_t ahead = table->free_list_count < RESERVE_AHEAD ? table->free_list_count : RESERVE_AHEAD;
+    uint32_t ahead = table->free_list_count < RESERVE_AHEAD ? table->free_list_count : (uint32_t)RESERVE_AHEAD;
     table_room(ctx, table, table->list_count + ahead);
     mirror_table(record);
 }

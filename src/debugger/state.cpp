@@ -167,7 +167,7 @@ void state_scan(DebugThreadContext *ctx) { scan_items(ctx); }
 
 void master_fill_tables(MasterRecord *master) {
     memcpy(master->state_items, state_item_table, sizeof master->state_items);
-    uint32_t rows = enumerant_table_rows < ENUMERANT_ROWS ? enumerant_table_rows : ENUMERANT_ROWS;
+    uint32_t rows = enumerant_table_rows < ENUMERANT_ROWS ? enumerant_table_rows : (uint32_t)ENUMERANT_ROWS;
     memcpy(master->enumerants, enumerant_table, rows * sizeof(EnumerantRow));
     master->enumerant_count = rows;
 }
