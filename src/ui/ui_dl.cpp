@@ -4,6 +4,8 @@
 // thread's calls file.
 #include "ui_windows.h"
 
+#include "debugger/analyses.h"
+
 #include <stdlib.h>
 #include <string.h>
 
@@ -13,14 +15,14 @@
 
 static const char *const kSource = "ui_dl";
 
-// The list records of a GL context, from the thread's list-information
-// block; the fatal box when it cannot be opened.
-static ListInfoRecord *dl_records(DebugThreadContext *ctx, GLContextRecord *record) {
-    char name[PATH_CHARS];
-    mmaps_path_list_info(ctx->temp_dir, name);
-    ListInfoRecord *lists = mmaps_open_list_info(name, record->list_count);
-    if (!lists) ui_fatal(kSource, __LINE__, "Could not open displaylist.");
-    return lists;
+// The list records of a GL context: those of the context whose table it
+// uses (itself, or the first of the contexts sharing lists with it); the
+// fatal box when the table is missing.
+static ListInfoRecord *dl_records(GLContextRecord *record, uint32_t *count) {
+    GLContextRecord *table = lists_table(record);
+    *count = table->list_count;
+    if (*count && !table->lists) ui_fatal(kSource, __LINE__, "Could not open displaylist.");
+    return table->lists;
 }
 
 // ------------------------------------------------------------- Display List
@@ -97,11 +99,12 @@ static INT_PTR CALLBACK ui_dl_window_proc(HWND window, UINT msg, WPARAM wp, LPAR
 // window itself belongs to one context, whose index it keeps.
 static void ui_dl_list_fill(DebugThreadContext *ctx, HWND window, uint32_t context) {
     GLContextRecord *record = ui_gl_context_record(ctx, context, kSource);
-    ListInfoRecord *lists = dl_records(ctx, record);
+    uint32_t count;
+    ListInfoRecord *lists = dl_records(record, &count);
     SetWindowLongPtrA(window, DWLP_USER, context);
     HWND control = GetDlgItem(window, IDC_DL_SELECT_LIST);
     SendMessageA(control, LB_RESETCONTENT, 0, 0);
-    for (uint32_t j = 0; j < record->list_count; ++j) {
+    for (uint32_t j = 0; j < count; ++j) {
         char text[32];
         _snprintf_s(text, sizeof text, _TRUNCATE, "List %u", lists[j].list_id);
         LRESULT at = SendMessageA(control, LB_ADDSTRING, 0, (LPARAM)text);
@@ -111,8 +114,9 @@ static void ui_dl_list_fill(DebugThreadContext *ctx, HWND window, uint32_t conte
 
 static void ui_dl_open_list(DebugThreadContext *ctx, uint32_t context, uint32_t j) {
     GLContextRecord *record = ui_gl_context_record(ctx, context, kSource);
-    ListInfoRecord *lists = dl_records(ctx, record);
-    if (j >= record->list_count) return;
+    uint32_t count;
+    ListInfoRecord *lists = dl_records(record, &count);
+    if (j >= count) return;
     ListInfoRecord *list = &lists[j];
     if (!IsWindow(list->window)) {
         list->window = CreateDialogParamA(ctx->module, MAKEINTRESOURCEA(IDD_DISPLAY_LIST), nullptr,
@@ -196,8 +200,9 @@ void ui_dl_refresh(DebugThreadContext *ctx) {
     for (uint32_t i = 0; i < ui_gl_context_count(master); ++i) {
         if (master->gl_contexts[i].thread_id != ctx->process->thread_id) continue;
         GLContextRecord *record = ui_gl_context_record(ctx, i, kSource);
-        ListInfoRecord *lists = dl_records(ctx, record);
-        for (uint32_t j = 0; j < record->list_count; ++j) {
+        uint32_t count;
+        ListInfoRecord *lists = dl_records(record, &count);
+        for (uint32_t j = 0; j < count; ++j) {
             HWND window = lists[j].window;
             if (IsWindow(window) && IsWindowVisible(window)) SendMessageA(window, UI_REFRESH_MESSAGE, 0, (LPARAM)&lists[j]);
         }

@@ -13,10 +13,6 @@
 
 enum SelectionKind { SELECT_BREAK, SELECT_TRACE, SELECT_SKIP, SELECT_KINDS };
 
-// Asks the application thread to set the capture flags from the trace
-// selections again at its next call.
-enum { CMD_APPLY_TRACE = 8 };
-
 struct SelectKind {
     int dialog;
     int window_index;

@@ -29,7 +29,8 @@
 //   choose ID | post-choose ID   choose a menu item of the current window
 //   set-text ID TEXT     put TEXT into an edit control
 //   expect-text ID TEXT | expect-contains ID TEXT | expect-lacks ID TEXT
-//   expect-text-file ID FILE     the control reads what FILE holds
+//   expect-text-file ID FILE | expect-contains-file ID FILE
+//                        the control reads (or holds) what FILE holds
 //   print-text ID
 //   expect-count LIST N | expect-item LIST TEXT | expect-no-item LIST TEXT
 //   expect-items LIST A,B,...    every item, in list order ("-": none)
@@ -41,6 +42,9 @@
 //   delete FILE | expect-file FILE TEXT | expect-file-lacks FILE TEXT
 //   expect-same-files A B
 //   expect-history-file FILE     FILE equals the panel thread's history file
+//   wait-history-size N  wait until that history file has N bytes
+//   expect-history-tail ID       the edit control shows the history's last
+//                        part, not all of it
 //   resize-check W H [line=ID] [fields=ID,...] [fill=ID] [buttons=ID,...] end
 //                        resize the window, check its layout
 //   close-window | expect-hidden

@@ -586,11 +586,30 @@ bool command(Driver &d, const std::string &c, const std::function<std::string()>
             d.fail(saved + " (" + std::to_string(read_file(saved).size()) + " bytes) differs from " + history + " (" +
                    std::to_string(read_file(history).size()) + " bytes)");
         }
-    } else if (c == "expect-text-file") {
+    } else if (c == "wait-history-size") {
+        long long size = number(d, arg());
+        std::string history = history_file(d);
+        if (!panel::wait([&] { return (long long)read_file(history).size() >= size; }, d.timeout_seconds)) {
+            d.fail(history + " stays below " + std::to_string(size) + " bytes");
+        }
+    } else if (c == "expect-history-tail") {
+        std::string shown = window_text(control(d, number(d, arg())));
+        std::string history = read_file(history_file(d));
+        if (shown.empty() || shown.size() >= history.size() ||
+            history.compare(history.size() - shown.size(), shown.size(), shown) != 0) {
+            d.fail("the window shows " + std::to_string(shown.size()) + " bytes, not the end of the history's " +
+                   std::to_string(history.size()));
+        }
+        printf("the window shows the last %zu bytes of a history of %zu\n", shown.size(), history.size());
+        fflush(stdout);
+    } else if (c == "expect-text-file" || c == "expect-contains-file") {
         int id = number(d, arg());
         std::string path = arg();
-        expect_text(d, id, [&](const std::string &now) { return now == read_file(path); },
-                    "expected the text of " + path + " (\"" + read_file(path) + "\")");
+        bool whole = c == "expect-text-file";
+        expect_text(d, id, [&](const std::string &now) {
+            std::string text = read_file(path);
+            return !text.empty() && (whole ? now == text : now.find(text) != std::string::npos);
+        }, "expected " + std::string(whole ? "" : "it to hold ") + "the text of " + path + " (\"" + read_file(path) + "\")");
     } else if (c == "resize-check") {
         int w = number(d, arg()), h = number(d, arg());
         std::vector<std::string> roles;
