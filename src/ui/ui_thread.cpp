@@ -284,6 +284,11 @@ static INT_PTR CALLBACK panel_proc(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
 
 // ------------------------------------------------------------ the thread
 
+static BOOL CALLBACK destroy_window(HWND window, LPARAM) {
+    DestroyWindow(window);
+    return TRUE;
+}
+
 unsigned ui_thread_main(DebugThreadContext *ctx) {
     context_set_current(ctx);
     // The library's own module, whatever name it was loaded under.
@@ -363,7 +368,7 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
     }
     // And the windows made on demand (Call History, the display-list windows,
     // State).
-    EnumThreadWindows(GetCurrentThreadId(), [](HWND window, LPARAM) -> BOOL { DestroyWindow(window); return TRUE; }, 0);
+    EnumThreadWindows(GetCurrentThreadId(), destroy_window, 0);
     memset(ctx->state_windows, 0, sizeof ctx->state_windows);
     if (ctx->ui_done) SetEvent(ctx->ui_done);
     return 0;

@@ -59,29 +59,31 @@ std::string caption(HWND window) {
     return text;
 }
 
+struct DialogSearch {
+    DWORD pid;
+    const std::string *title;
+    int id;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK match_dialog(HWND window, LPARAM arg) {
+    DialogSearch *s = (DialogSearch *)arg;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[32] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (pid == s->pid && !strcmp(cls, "#32770") && IsWindowVisible(window) && caption(window) == *s->title &&
+        (!s->id || GetDlgItem(window, s->id))) {
+        s->found.push_back(window);
+    }
+    return TRUE;
+}
+
 // The visible dialogs of the program, captioned `title`, that have a control
 // `id` (any, for 0).
 std::vector<HWND> dialogs(Driver &d, const std::string &title, int id) {
-    struct Search {
-        DWORD pid;
-        const std::string *title;
-        int id;
-        std::vector<HWND> found;
-    } search{d.program_id, &title, id, {}};
-    EnumWindows(
-        [](HWND window, LPARAM arg) -> BOOL {
-            Search *s = (Search *)arg;
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            char cls[32] = "";
-            GetClassNameA(window, cls, sizeof cls);
-            if (pid == s->pid && !strcmp(cls, "#32770") && IsWindowVisible(window) && caption(window) == *s->title &&
-                (!s->id || GetDlgItem(window, s->id))) {
-                s->found.push_back(window);
-            }
-            return TRUE;
-        },
-        (LPARAM)&search);
+    DialogSearch search{d.program_id, &title, id, {}};
+    EnumWindows(match_dialog, (LPARAM)&search);
     return search.found;
 }
 
