@@ -262,6 +262,51 @@ void ui_save_contents(HWND owner, const char *default_name, void (*write)(HWND, 
     fclose(file);
 }
 
+void ui_open_window(DebugThreadContext *ctx, HWND *slot, int dialog, DLGPROC proc, WPARAM wp, LPARAM lp) {
+    if (!IsWindow(*slot)) *slot = CreateDialogParamA(ctx->module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
+    if (!*slot) return;
+    ShowWindow(*slot, SW_SHOW);
+    SendMessageA(*slot, UI_REFRESH_MESSAGE, wp, lp);
+}
+
+void ui_refresh_shown(HWND window, WPARAM wp, LPARAM lp) {
+    if (window && IsWindow(window) && IsWindowVisible(window)) SendMessageA(window, UI_REFRESH_MESSAGE, wp, lp);
+}
+
+bool ui_selected_data(HWND list, uint32_t *data) {
+    LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (selected == LB_ERR) return false;
+    *data = (uint32_t)SendMessageA(list, LB_GETITEMDATA, selected, 0);
+    return true;
+}
+
+INT_PTR ui_context_select_proc(const UiContextSelect &kind, HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_SIZE:
+        ui_layout(window, {0, {0, 0}, kind.list, {kind.close}}, wp, lp);
+        return TRUE;
+    case UI_REFRESH_MESSAGE:
+        ui_context_list_fill(ui_context(), window, kind.list);
+        return TRUE;
+    case WM_CLOSE:
+        ui_hide_window(ui_context(), window, kind.index);
+        return TRUE;
+    case WM_COMMAND: {
+        if (ui_menu_command(wp, lp)) return FALSE;
+        uint32_t context;
+        if (LOWORD(wp) == kind.list && HIWORD(wp) == LBN_SELCHANGE) {
+            if (ui_selected_data((HWND)lp, &context)) kind.open(ui_context(), context);
+        } else if (LOWORD(wp) == kind.close && HIWORD(wp) == BN_CLICKED) {
+            ui_hide_window(ui_context(), window, kind.index);
+        }
+        return TRUE;
+    }
+    }
+    return FALSE;
+}
+
 [[noreturn]] void ui_fatal(const char *source, int line, const char *text) {
     fatal_error_box(source, line, "%s", text);
     ExitProcess(1);

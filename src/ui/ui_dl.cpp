@@ -117,14 +117,7 @@ static void ui_dl_open_list(DebugThreadContext *ctx, uint32_t context, uint32_t 
     uint32_t count;
     ListInfoRecord *lists = dl_records(record, &count);
     if (j >= count) return;
-    ListInfoRecord *list = &lists[j];
-    if (!IsWindow(list->window)) {
-        list->window = CreateDialogParamA(ctx->module, MAKEINTRESOURCEA(IDD_DISPLAY_LIST), nullptr,
-                                          ui_dl_window_proc, 0);
-    }
-    if (!list->window) return;
-    ShowWindow(list->window, SW_SHOW);
-    SendMessageA(list->window, UI_REFRESH_MESSAGE, 0, (LPARAM)list);
+    ui_open_window(ctx, &lists[j].window, IDD_DISPLAY_LIST, ui_dl_window_proc, 0, (LPARAM)&lists[j]);
 }
 
 static INT_PTR CALLBACK ui_dl_list_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
@@ -141,11 +134,9 @@ static INT_PTR CALLBACK ui_dl_list_proc(HWND window, UINT msg, WPARAM wp, LPARAM
         ShowWindow(window, SW_HIDE);
         return TRUE;
     case WM_COMMAND:
+        uint32_t j;
         if (LOWORD(wp) == IDC_DL_SELECT_LIST && HIWORD(wp) == LBN_SELCHANGE) {
-            LRESULT selected = SendMessageA((HWND)lp, LB_GETCURSEL, 0, 0);
-            if (selected == LB_ERR) return TRUE;
-            uint32_t j = (uint32_t)SendMessageA((HWND)lp, LB_GETITEMDATA, selected, 0);
-            ui_dl_open_list(ui_context(), (uint32_t)GetWindowLongPtrA(window, DWLP_USER), j);
+            if (ui_selected_data((HWND)lp, &j)) ui_dl_open_list(ui_context(), (uint32_t)GetWindowLongPtrA(window, DWLP_USER), j);
         } else if (LOWORD(wp) == IDC_DL_SELECT_CLOSE && HIWORD(wp) == BN_CLICKED && lp) {
             ShowWindow(window, SW_HIDE);
         }
@@ -158,39 +149,13 @@ static INT_PTR CALLBACK ui_dl_list_proc(HWND window, UINT msg, WPARAM wp, LPARAM
 
 static void ui_dl_select_context(DebugThreadContext *ctx, uint32_t context) {
     GLContextRecord *record = ui_gl_context_record(ctx, context, kSource);
-    if (!IsWindow(record->list_select_window)) {
-        record->list_select_window = CreateDialogParamA(ctx->module, MAKEINTRESOURCEA(IDD_DL_SELECT), nullptr,
-                                                        ui_dl_list_proc, 0);
-    }
-    if (!record->list_select_window) return;
-    ShowWindow(record->list_select_window, SW_SHOW);
-    SendMessageA(record->list_select_window, UI_REFRESH_MESSAGE, 0, context);
+    ui_open_window(ctx, &record->list_select_window, IDD_DL_SELECT, ui_dl_list_proc, 0, context);
 }
 
 INT_PTR CALLBACK ui_dl_context_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_SIZE:
-        ui_layout(window, {0, {0, 0}, IDC_DL_CONTEXT_LIST, {IDC_DL_CONTEXT_CLOSE}}, wp, lp);
-        return TRUE;
-    case UI_REFRESH_MESSAGE:
-        ui_context_list_fill(ui_context(), window, IDC_DL_CONTEXT_LIST);
-        return TRUE;
-    case WM_CLOSE:
-        ui_hide_window(ui_context(), window, WINDOW_LIST_CONTEXT_SELECT);
-        return TRUE;
-    case WM_COMMAND:
-        if (ui_menu_command(wp, lp)) return FALSE;
-        if (LOWORD(wp) == IDC_DL_CONTEXT_LIST && HIWORD(wp) == LBN_SELCHANGE) {
-            LRESULT selected = SendMessageA((HWND)lp, LB_GETCURSEL, 0, 0);
-            if (selected != LB_ERR) ui_dl_select_context(ui_context(), (uint32_t)SendMessageA((HWND)lp, LB_GETITEMDATA, selected, 0));
-        } else if (LOWORD(wp) == IDC_DL_CONTEXT_CLOSE && HIWORD(wp) == BN_CLICKED) {
-            ui_hide_window(ui_context(), window, WINDOW_LIST_CONTEXT_SELECT);
-        }
-        return TRUE;
-    }
-    return FALSE;
+    static const UiContextSelect kind = {IDC_DL_CONTEXT_LIST, IDC_DL_CONTEXT_CLOSE, WINDOW_LIST_CONTEXT_SELECT,
+                                         ui_dl_select_context};
+    return ui_context_select_proc(kind, window, msg, wp, lp);
 }
 
 // On the application thread: the shown Display List windows of the thread's
@@ -202,9 +167,6 @@ void ui_dl_refresh(DebugThreadContext *ctx) {
         GLContextRecord *record = ui_gl_context_record(ctx, i, kSource);
         uint32_t count;
         ListInfoRecord *lists = dl_records(record, &count);
-        for (uint32_t j = 0; j < count; ++j) {
-            HWND window = lists[j].window;
-            if (IsWindow(window) && IsWindowVisible(window)) SendMessageA(window, UI_REFRESH_MESSAGE, 0, (LPARAM)&lists[j]);
-        }
+        for (uint32_t j = 0; j < count; ++j) ui_refresh_shown(lists[j].window, 0, (LPARAM)&lists[j]);
     }
 }

@@ -61,41 +61,13 @@ static INT_PTR CALLBACK ui_history_proc(HWND window, UINT msg, WPARAM wp, LPARAM
 // Shows the Call History window of the context at `index`, made on first use.
 static void ui_history_open(DebugThreadContext *ctx, uint32_t index) {
     GLContextRecord *record = ui_gl_context_record(ctx, index, kSource);
-    if (!IsWindow(record->history_window)) {
-        record->history_window = CreateDialogParamA(ctx->module, MAKEINTRESOURCEA(IDD_HISTORY), nullptr,
-                                                    ui_history_proc, 0);
-    }
-    if (!record->history_window) return;
-    ShowWindow(record->history_window, SW_SHOW);
-    SendMessageA(record->history_window, UI_REFRESH_MESSAGE, 0, index);
+    ui_open_window(ctx, &record->history_window, IDD_HISTORY, ui_history_proc, 0, index);
 }
 
 INT_PTR CALLBACK ui_history_context_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
-    switch (msg) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_SIZE:
-        ui_layout(window, {0, {0, 0}, IDC_HISTORY_CONTEXT_LIST, {IDC_HISTORY_CONTEXT_CLOSE}}, wp, lp);
-        return TRUE;
-    case UI_REFRESH_MESSAGE:
-        ui_context_list_fill(ui_context(), window, IDC_HISTORY_CONTEXT_LIST);
-        return TRUE;
-    case WM_CLOSE:
-        ui_hide_window(ui_context(), window, WINDOW_HISTORY_SELECT);
-        return TRUE;
-    case WM_COMMAND: {
-        if (ui_menu_command(wp, lp)) return FALSE;
-        if (LOWORD(wp) == IDC_HISTORY_CONTEXT_LIST && HIWORD(wp) == LBN_SELCHANGE) {
-            HWND list = (HWND)lp;
-            LRESULT selected = SendMessageA(list, LB_GETCURSEL, 0, 0);
-            if (selected != LB_ERR) ui_history_open(ui_context(), (uint32_t)SendMessageA(list, LB_GETITEMDATA, selected, 0));
-        } else if (LOWORD(wp) == IDC_HISTORY_CONTEXT_CLOSE && HIWORD(wp) == BN_CLICKED) {
-            ui_hide_window(ui_context(), window, WINDOW_HISTORY_SELECT);
-        }
-        return TRUE;
-    }
-    }
-    return FALSE;
+    static const UiContextSelect kind = {IDC_HISTORY_CONTEXT_LIST, IDC_HISTORY_CONTEXT_CLOSE, WINDOW_HISTORY_SELECT,
+                                         ui_history_open};
+    return ui_context_select_proc(kind, window, msg, wp, lp);
 }
 
 // On the application thread: the shown Call History windows read their files
@@ -104,8 +76,6 @@ void ui_history_refresh(DebugThreadContext *ctx) {
     MasterRecord *master = ctx->master;
     for (uint32_t i = 0; i < ui_gl_context_count(master); ++i) {
         if (master->gl_contexts[i].thread_id != ctx->process->thread_id) continue;
-        GLContextRecord *record = ui_gl_context_record(ctx, i, kSource);
-        HWND window = record->history_window;
-        if (IsWindow(window) && IsWindowVisible(window)) SendMessageA(window, UI_REFRESH_MESSAGE, 0, i);
+        ui_refresh_shown(ui_gl_context_record(ctx, i, kSource)->history_window, 0, i);
     }
 }

@@ -196,15 +196,8 @@ static INT_PTR CALLBACK ui_state_proc(HWND window, UINT msg, WPARAM wp, LPARAM l
     return FALSE;
 }
 
-static void ui_state_open(DebugThreadContext *ctx, int i) {
-    if (i < 0 || i >= STATE_ITEMS) return;
-    HWND &window = ctx->state_windows[i];
-    if (!IsWindow(window)) {
-        window = CreateDialogParamA(ctx->module, MAKEINTRESOURCEA(IDD_STATE), nullptr, ui_state_proc, 0);
-    }
-    if (!window) return;
-    ShowWindow(window, SW_SHOW);
-    SendMessageA(window, UI_REFRESH_MESSAGE, i, 0);
+static void ui_state_open(DebugThreadContext *ctx, uint32_t i) {
+    if (i < STATE_ITEMS) ui_open_window(ctx, &ctx->state_windows[i], IDD_STATE, ui_state_proc, i, 0);
 }
 
 // ------------------------------------------------------------- Select State
@@ -233,9 +226,9 @@ INT_PTR CALLBACK ui_state_select_proc(HWND window, UINT msg, WPARAM wp, LPARAM l
             }
             return TRUE;
         }
+        uint32_t item;
         if (id == IDC_STATE_LIST && HIWORD(wp) == LBN_SELCHANGE) {
-            LRESULT selected = SendMessageA((HWND)lp, LB_GETCURSEL, 0, 0);
-            if (selected != LB_ERR) ui_state_open(ctx, (int)SendMessageA((HWND)lp, LB_GETITEMDATA, selected, 0));
+            if (ui_selected_data((HWND)lp, &item)) ui_state_open(ctx, item);
             return TRUE;
         }
         if (HIWORD(wp) != BN_CLICKED) return FALSE;
@@ -257,10 +250,7 @@ void ui_state_refresh(DebugThreadContext *ctx) {
     if (now->window_state_select && ctx->process->window_visible[WINDOW_STATE_SELECT] == 1) {
         SendMessageA(now->window_state_select, UI_REFRESH_MESSAGE, 0, 0);
     }
-    for (int i = 0; i < STATE_ITEMS; ++i) {
-        HWND window = now->state_windows[i];
-        if (window && IsWindow(window) && IsWindowVisible(window)) SendMessageA(window, UI_REFRESH_MESSAGE, i, 0);
-    }
+    for (int i = 0; i < STATE_ITEMS; ++i) ui_refresh_shown(now->state_windows[i], i, 0);
 }
 
 void ui_state_write_config(DebugThreadContext *ctx, FILE *file) {

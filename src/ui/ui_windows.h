@@ -72,6 +72,24 @@ void ui_set_text(HWND window, int control, const char *text);
 // Sets a list's horizontal scrolling to the widest of its items.
 void ui_listbox_fit(HWND window, int list);
 
+// A window made on demand: made from `dialog` when `slot` holds none, shown,
+// then sent the refresh message with `wp` and `lp`.
+void ui_open_window(DebugThreadContext *ctx, HWND *slot, int dialog, DLGPROC proc, WPARAM wp, LPARAM lp);
+// Sends the refresh message to a window made on demand when it is shown.
+void ui_refresh_shown(HWND window, WPARAM wp, LPARAM lp);
+// The number the selected entry of a single-selection list carries; false
+// when none is selected.
+bool ui_selected_data(HWND list, uint32_t *data);
+
+// The two Select GL Context windows (for the call history and for the
+// display lists): one design, the ids, the window index and what choosing a
+// context opens as its parameters.
+struct UiContextSelect {
+    int list, close, index;
+    void (*open)(DebugThreadContext *ctx, uint32_t context);
+};
+INT_PTR ui_context_select_proc(const UiContextSelect &kind, HWND window, UINT msg, WPARAM wp, LPARAM lp);
+
 // The fatal box with `source` and the line, then the process ends with
 // status 1.
 [[noreturn]] void ui_fatal(const char *source, int line, const char *text);

@@ -38,10 +38,13 @@ inline BOOL CALLBACK match_panel(HWND window, LPARAM arg) {
     Search *s = (Search *)arg;
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    char title[32] = "", cls[32] = "";
-    GetWindowTextA(window, title, sizeof title);
+    // The title as the window keeps it: asking the window itself would wait
+    // for its thread, and a thread of this process may be halted.
+    WCHAR title[32] = L"";
+    char cls[32] = "";
+    InternalGetWindowText(window, title, 32);
     GetClassNameA(window, cls, sizeof cls);
-    if (pid == s->pid && !lstrcmpA(title, "palisade") && !lstrcmpA(cls, "#32770")) s->found.push_back(window);
+    if (pid == s->pid && !lstrcmpW(title, L"palisade") && !lstrcmpA(cls, "#32770")) s->found.push_back(window);
     return TRUE;
 }
 
