@@ -1,15 +1,17 @@
-// Drives a program running under the debugger from outside, as a person
-// would at its control panels. It starts the program, then carries out the
-// script given after "--", and ends with the program's own exit status (99
-// when the script could not be carried out: the program is then ended).
+// Drives programs running under the debugger from outside, as a person would
+// at their control panels. It carries out its script, which starts a program,
+// drives it and may start others after it ends, and ends with the last
+// program's exit status (99 when the script could not be carried out: the
+// program is then ended).
 //
-//   palisade_driver [--timeout SECONDS] [--script FILE] PROGRAM [ARGS...] -- COMMAND...
+//   palisade_driver [--timeout SECONDS] COMMAND...
 //
-// A script file holds more commands, read before those after "--": tokens
-// separated by blanks, a token in double quotes may hold blanks, a line
-// starting with # is a comment.
+// "--script FILE" among the commands stands for the commands in FILE:
+// tokens separated by blanks, a token in double quotes may hold blanks, a
+// line starting with # is a comment.
 //
 // Commands (the current panel is the first one found until `panel` says):
+//   start PROGRAM [ARGS...] --   start a program (the one before has ended)
 //   wait-panels N        wait until the program shows N panels
 //   panel K              make the K-th panel found (from 0) the current one
 //   wait-status TEXT     wait until the status line reads TEXT
@@ -21,7 +23,7 @@
 //   close                close the panel from its system menu
 //   print-call | print-status | print-ids
 //   sleep MS
-//   wait-exit            wait for the program to end
+//   wait-exit [STATUS]   wait for the program to end (with that status)
 // The other windows (the current window is the panel until `window`):
 //   window CAPTION ID    make the visible window CAPTION with control ID current
 //   window-panel         make the panel current again
@@ -120,25 +122,6 @@ static void wine_draws_frames() {
     }
 }
 
-static void start(int argc, char **argv, int first, int last) {
-    std::string line;
-    for (int i = first; i < last; ++i) {
-        if (!line.empty()) line += ' ';
-        line += '"';
-        line += argv[i];
-        line += '"';
-    }
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
-        fail("cannot start " + line);
-    }
-    CloseHandle(info.hThread);
-    program = info.hProcess;
-    program_id = info.dwProcessId;
-}
-
 // The commands of a script file.
 static std::vector<std::string> read_script(const char *path) {
     FILE *file = fopen(path, "rb");
@@ -169,40 +152,75 @@ static std::vector<std::string> read_script(const char *path) {
     return tokens;
 }
 
-int main(int argc, char **argv) {
-    int i = 1;
-    std::vector<std::string> commands;
-    for (;;) {
-        if (i + 1 < argc && !strcmp(argv[i], "--timeout")) {
-            timeout_seconds = atof(argv[i + 1]);
-        } else if (i + 1 < argc && !strcmp(argv[i], "--script")) {
-            commands = read_script(argv[i + 1]);
-        } else {
-            break;
-        }
-        i += 2;
+static void start(char **argv, int first, int last) {
+    std::string line;
+    for (int i = first; i < last; ++i) {
+        if (!line.empty()) line += ' ';
+        line += '"';
+        line += argv[i];
+        line += '"';
     }
-    int script = i;
-    while (script < argc && strcmp(argv[script], "--")) ++script;
-    if (i >= script) fail("usage: palisade_driver [--timeout S] [--script FILE] PROGRAM [ARGS...] -- COMMAND...");
-    for (int k = script + 1; k < argc; ++k) commands.push_back(argv[k]);
-    wine_draws_frames();
-    start(argc, argv, i, script);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
+        fail("cannot start " + line);
+    }
+    CloseHandle(info.hThread);
+    if (program) CloseHandle(program);
+    program = info.hProcess;
+    program_id = info.dwProcessId;
+    panels.clear();
+    current = 0;
+    driven::forget_windows();
+}
 
-    driven::Driver windows{program_id, timeout_seconds, current_panel, [](const std::string &why) { fail(why); }};
-    int argc_all = (int)commands.size() + 1;
+static DWORD wait_exit() {
+    if (WaitForSingleObject(program, (DWORD)(timeout_seconds * 1000)) != WAIT_OBJECT_0) {
+        fail("the program did not end");
+    }
+    DWORD status = 0;
+    GetExitCodeProcess(program, &status);
+    return status;
+}
+
+int main(int argc, char **argv) {
+    int first = 1;
+    if (first + 1 < argc && !strcmp(argv[first], "--timeout")) {
+        timeout_seconds = atof(argv[first + 1]);
+        first += 2;
+    }
+    // The commands, each script file's in its place.
+    std::vector<std::string> commands;
+    for (int k = first; k < argc; ++k) {
+        if (!strcmp(argv[k], "--script") && k + 1 < argc) {
+            for (std::string &token : read_script(argv[++k])) commands.push_back(token);
+        } else {
+            commands.push_back(argv[k]);
+        }
+    }
     std::vector<char *> all = {argv[0]};
     for (std::string &command : commands) all.push_back(&command[0]);
-    argc = argc_all;
+    argc = (int)all.size();
     argv = all.data();
-    script = 0;
+    first = 1;
+    wine_draws_frames();
+    driven::Driver windows{&program_id, timeout_seconds, current_panel, [](const std::string &why) { fail(why); }};
     auto arg = [&](int &k) -> const char * {
         if (k + 1 >= argc) fail(std::string(argv[k]) + " needs an argument");
         return argv[++k];
     };
-    for (int k = script + 1; k < argc; ++k) {
+    for (int k = first; k < argc; ++k) {
         std::string c = argv[k];
-        if (c == "wait-panels") {
+        if (c != "start" && !program) fail("no program started before " + c);
+        if (c == "start") {
+            if (program && running()) fail("start while the program before runs");
+            int end = k + 1;
+            while (end < argc && strcmp(argv[end], "--")) ++end;
+            if (end == k + 1) fail("start needs a program");
+            start(argv, k + 1, end);
+            k = end;
+        } else if (c == "wait-panels") {
             size_t n = strtoul(arg(k), nullptr, 10);
             if (!panel::wait([&] { update_panels(); return panels.size() >= n || !running(); },
                              timeout_seconds) || panels.size() < n) {
@@ -242,17 +260,17 @@ int main(int argc, char **argv) {
         } else if (c == "sleep") {
             Sleep((DWORD)atoi(arg(k)));
         } else if (c == "wait-exit") {
-            if (WaitForSingleObject(program, (DWORD)(timeout_seconds * 1000)) != WAIT_OBJECT_0) {
-                fail("the program did not end");
+            DWORD status = wait_exit();
+            printf("exit: %lu\n", status);
+            fflush(stdout);
+            if (k + 1 < argc && isdigit((unsigned char)argv[k + 1][0])) {
+                DWORD want = strtoul(argv[++k], nullptr, 0);
+                if (status != want) fail("exit status " + std::to_string(status) + ", not " + std::to_string(want));
             }
         } else if (!driven::command(windows, c, [&]() -> std::string { return arg(k); })) {
             fail("unknown command " + c);
         }
     }
-    if (WaitForSingleObject(program, (DWORD)(timeout_seconds * 1000)) != WAIT_OBJECT_0) {
-        fail("the program did not end");
-    }
-    DWORD status = 0;
-    GetExitCodeProcess(program, &status);
-    return (int)status;
+    if (!program) fail("usage: palisade_driver [--timeout S] start PROGRAM [ARGS...] -- COMMAND...");
+    return (int)wait_exit();
 }

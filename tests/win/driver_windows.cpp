@@ -82,7 +82,7 @@ BOOL CALLBACK match_dialog(HWND window, LPARAM arg) {
 // The visible dialogs of the program, captioned `title`, that have a control
 // `id` (any, for 0).
 std::vector<HWND> dialogs(Driver &d, const std::string &title, int id) {
-    DialogSearch search{d.program_id, &title, id, {}};
+    DialogSearch search{*d.program_id, &title, id, {}};
     EnumWindows(match_dialog, (LPARAM)&search);
     return search.found;
 }
@@ -472,6 +472,8 @@ void expect_text(Driver &d, int id, Check check, const std::string &what) {
 }
 
 }  // namespace
+
+void forget_windows() { target = nullptr; }
 
 std::string unescape(const std::string &text) {
     std::string out;

@@ -13,7 +13,7 @@
 namespace driven {
 
 struct Driver {
-    DWORD program_id;
+    const DWORD *program_id;  // of the program started last
     double timeout_seconds;
     std::function<HWND()> panel;                   // the current panel
     std::function<void(const std::string &)> fail;  // does not return
@@ -22,6 +22,9 @@ struct Driver {
 // Carries out command `c`, taking its arguments from `arg`; false when `c` is
 // not one of these commands.
 bool command(Driver &d, const std::string &c, const std::function<std::string()> &arg);
+
+// Forgets the current window: a program was started.
+void forget_windows();
 
 // The script's escapes in a text: \r, \n, \t, \\ and \".
 std::string unescape(const std::string &text);
