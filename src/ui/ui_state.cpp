@@ -38,9 +38,7 @@ static int value_count(const StateItemDesc &item) {
 // Integers are shown truncated from the stored float.
 static uint32_t integer(float value) { return (uint32_t)(int64_t)value; }
 
-// The values of one item after `label`, the lines after the first indented
-// as far as the label is long.
-static std::string ui_state_format(const MasterRecord *master, const char *label, uint32_t type, int count,
+std::string ui_state_format(const MasterRecord *master, const char *label, uint32_t type, int count,
                                    const float *values) {
     std::string text = label;
     std::string indent(strlen(label), ' ');

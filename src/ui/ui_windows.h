@@ -8,6 +8,8 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include <string>
+
 #include "debugger/engine.h"
 #include "ui.h"
 
@@ -115,6 +117,12 @@ INT_PTR CALLBACK ui_trace_select_proc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK ui_skip_select_proc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK ui_state_select_proc(HWND, UINT, WPARAM, LPARAM);
 INT_PTR CALLBACK ui_windinfo_proc(HWND, UINT, WPARAM, LPARAM);
+
+// The values of a state item after `label`, shown by its display type (1
+// boolean, 2 enumerant name, 3 hexadecimal, 4 matrix, 5 number, 6 stipple),
+// the lines after the first indented as far as the label is long.
+std::string ui_state_format(const MasterRecord *master, const char *label, uint32_t type, int count,
+                            const float *values);
 
 // The configuration file's lines of the windows, in the file's order.
 void ui_callcount_write_config(DebugThreadContext *ctx, FILE *file);

@@ -19,6 +19,7 @@
 #include "panel.h"
 #include "read_file.h"
 #include "ui/ui.h"
+#include "ui/ui_windows.h"
 
 #include <shellapi.h>
 
@@ -690,6 +691,55 @@ TEST(Ring, SixtyThreeCommandsWaitAndTheNextIsDropped) {
         ++taken;
     }
     EXPECT_EQ(63, taken);
+}
+
+// ---------------------------------------------------------- state values
+
+TEST(Windows, StateValuesShowByTheirDisplayType) {
+    MasterRecord *master = (MasterRecord *)calloc(1, sizeof(MasterRecord));
+    master->enumerants[0] = {0x0404, "GL_FRONT"};
+    master->enumerants[1] = {0x0404, "GL_FRONT_LATER"};
+    master->enumerants[2] = {0x1D00, "GL_FLAT"};
+    master->enumerant_count = 3;
+    std::vector<float> stipple(128), many(STATE_VALUES, 0.5f);
+    for (int i = 0; i < 128; ++i) stipple[i] = (float)(i * 2);
+    std::string stipple_text = "Current Value: 0x0 0x2 0x4 0x6\r\n";
+    for (int i = 4; i < 128; i += 4) {
+        char line[64];
+        snprintf(line, sizeof line, "               0x%X 0x%X 0x%X 0x%X\r\n", (i * 2) & 0xFF, (i * 2 + 2) & 0xFF,
+                 (i * 2 + 4) & 0xFF, (i * 2 + 6) & 0xFF);
+        stipple_text += line;
+    }
+    std::string many_text;
+    for (int i = 0; i < STATE_VALUES; ++i) many_text += "0.5000 ";
+    many_text += "\r\n";
+    const float matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.5f, -2, 3.25f, 1};
+    struct Row {
+        const char *label;
+        uint32_t type;
+        std::vector<float> values;
+        std::string text;
+    } rows[] = {
+        {"", 1, {1, 0, 2}, "GL_TRUE GL_FALSE 0x0002 \r\n"},
+        {"", 2, {1028, 7424, 5}, "GL_FRONT GL_FLAT 0x0005 \r\n"},
+        {"", 3, {(float)0x12345, 255}, "0x2345 0xFF \r\n"},
+        {"Default Value: ", 4, std::vector<float>(matrix, matrix + 16),
+         "Default Value: 1.0000 0.0000 0.0000 0.0000\r\n"
+         "               0.0000 1.0000 0.0000 0.0000\r\n"
+         "               0.0000 0.0000 1.0000 0.0000\r\n"
+         "               0.5000 -2.0000 3.2500 1.0000\r\n"},
+        {"", 5, {0.25f, 1e6f}, "0.2500 1000000.0000 \r\n"},
+        {"Current Value: ", 6, stipple, stipple_text},
+        {"", 5, many, many_text},
+        {"", 7, {1}, ""},
+    };
+    for (const Row &row : rows) {
+        std::vector<float> values(STATE_VALUES, 0.0f);
+        std::copy(row.values.begin(), row.values.end(), values.begin());
+        EXPECT_EQ(row.text, ui_state_format(master, row.label, row.type, (int)row.values.size(), values.data()))
+            << "display type " << row.type;
+    }
+    free(master);
 }
 
 }  // namespace
