@@ -6,7 +6,8 @@ last name and that each left-out name is one the sources give."""
 import sys
 import xml.etree.ElementTree as ET
 
-import debugger_table
+import emit
+import registry
 import enumerants
 
 
@@ -21,8 +22,8 @@ def required_enums(root, kind, names):
 
 
 def main(out):
-    root = ET.parse(debugger_table.table.REGISTRY).getroot()
-    values = debugger_table.table.registry()["enums"]
+    root = ET.parse(registry.REGISTRY).getroot()
+    values = registry.registry()["enums"]
     names = required_enums(root, "feature", enumerants.FEATURES)
     names |= required_enums(root, "extension", enumerants.EXTENSIONS)
     bad = ["%s is left out but no source gives it" % n for n in enumerants.LEFT_OUT if n not in names]
@@ -33,11 +34,11 @@ def main(out):
         bad.append("the rows run from %s to %s" % (rows[0], rows[-1]))
     if bad:
         sys.exit("enumerants: " + "; ".join(bad))
-    L = [debugger_table.header(__file__), '#include "debugger/debugger_tables.h"', "",
+    L = [emit.header(__file__), '#include "debugger/debugger_tables.h"', "",
          "const EnumerantRow enumerant_table[] = {"]
     L += ['    {0x%04X, "%s"},' % (int(values[n], 0), n) for n in rows]
     L += ["};", "const uint32_t enumerant_table_rows = %d;" % len(rows)]
-    debugger_table.table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

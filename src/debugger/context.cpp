@@ -358,11 +358,11 @@ void context_cleanup(DebugThreadContext *ctx) {
         record->list_calls_file = nullptr;
         if (calls) fclose(calls);
     }
+    // The GLS context is current on the application thread, which may still
+    // make calls: its deletion waits, and the thread keeps taking it for its
+    // own (it would make itself another, writing where no file takes it).
     RealLibraryTable *libs = ctx->libraries;
-    if (libs && libs->debugger_gls_context != 0xFFFFFFFFu) {
-        glsDeleteContext(libs->debugger_gls_context);
-        libs->debugger_gls_context = 0xFFFFFFFFu;
-    }
+    if (libs && libs->debugger_gls_context != 0xFFFFFFFFu) glsDeleteContext(libs->debugger_gls_context);
     // The system libraries stay: application threads may be inside them,
     // and the process ends right after.
     char path[PATH_CHARS + 16];
@@ -380,8 +380,10 @@ static void post_halt(void *block, void *) {
 static void cleanup_context(void *block, void *) { context_cleanup((DebugThreadContext *)block); }
 
 void debugger_quit(void) {
-    // Held until the process ends: no thread opens a file from here on.
+    // Held until the process ends: no thread opens a file from here on, and
+    // the application threads write to none of the files closed next.
     if (files_lock_ready) EnterCriticalSection(&files_lock);
+    debugger_unloading.store(true, std::memory_order_release);
     mmaps_for_each(BLOCK_PROCESS, post_halt, nullptr);
     mmaps_for_each(BLOCK_THREAD_CONTEXT, cleanup_context, nullptr);
     ExitProcess(0);

@@ -58,7 +58,8 @@ struct DebugThreadContext {
     char halt_status[COMMAND_NAME_CHARS + 32];
 };
 
-// Set while the library is being unloaded: the records are going.
+// Set while the library is being unloaded or the process quits: the records
+// and files are going, and the write functions keep nothing more.
 extern std::atomic<bool> debugger_unloading;
 
 extern "C" {

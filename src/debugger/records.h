@@ -54,10 +54,7 @@ enum CommandCode : uint32_t {
     CMD_FRONT_BUFFER_ON = 4,
     CMD_HALT = 5,
     CMD_CLEAR_HISTORY = 6,
-    // Sets the capture flags from the trace selections again (after the
-    // trace window's OK or a configuration read), so that they take effect
-    // at the thread's next call.
-    CMD_APPLY_TRACE = 8,
+    CMD_APPLY_TRACE = 8,  // the trace selections made capture flags again
     CMD_CONTINUE = 12,
     CMD_SKIP = 14,
     CMD_STEP = 15,

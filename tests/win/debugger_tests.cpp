@@ -15,7 +15,8 @@
 #include "debugger/debugger_tables.h"
 #include "debugger/engine.h"
 #include "debugger/gdi.h"
-#include "gl_prototypes.h"
+#include "gl_window.h"
+#include "gls_entry.h"
 #include "panel.h"
 #include "read_file.h"
 #include "ui/ui.h"
@@ -52,16 +53,7 @@ struct GLThread {
 
     static DWORD WINAPI main(void *arg) {
         GLThread *self = (GLThread *)arg;
-        self->window = CreateWindowA("STATIC", "gl", WS_POPUP, 0, 0, 32, 32, nullptr,
-                                     nullptr, nullptr, nullptr);
-        self->dc = GetDC(self->window);
-        PIXELFORMATDESCRIPTOR pfd = {};
-        pfd.nSize = sizeof pfd;
-        pfd.nVersion = 1;
-        pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-        pfd.iPixelType = PFD_TYPE_RGBA;
-        pfd.cColorBits = 24;
-        SetPixelFormat(self->dc, ChoosePixelFormat(self->dc, &pfd), &pfd);
+        self->window = gl_window("gl", &self->dc, PFD_DOUBLEBUFFER);
         self->rc = wglCreateContext(self->dc);
         if (self->make_current) wglMakeCurrent(self->dc, self->rc);
         self->history_path = self->context()->gl_context->history_path;

@@ -4,7 +4,9 @@
 // program's exit status (99 when the script could not be carried out: the
 // program is then ended).
 //
-//   palisade_driver [--timeout SECONDS] COMMAND...
+//   palisade_driver [--timeout SECONDS] [--temp DIRECTORY] COMMAND...
+//
+// --temp gives the programs that TEMP, where the debugger keeps its files.
 //
 // "--script FILE" among the commands stands for the commands in FILE:
 // tokens separated by blanks, a token in double quotes may hold blanks, a
@@ -186,9 +188,14 @@ static DWORD wait_exit() {
 
 int main(int argc, char **argv) {
     int first = 1;
-    if (first + 1 < argc && !strcmp(argv[first], "--timeout")) {
-        timeout_seconds = atof(argv[first + 1]);
-        first += 2;
+    for (; first + 1 < argc && !strncmp(argv[first], "--", 2) && argv[first][2]; first += 2) {
+        if (!strcmp(argv[first], "--timeout")) {
+            timeout_seconds = atof(argv[first + 1]);
+        } else if (!strcmp(argv[first], "--temp")) {
+            SetEnvironmentVariableA("TEMP", argv[first + 1]);
+        } else {
+            fail(std::string("unknown option ") + argv[first]);
+        }
     }
     // The commands, each script file's in its place.
     std::vector<std::string> commands;

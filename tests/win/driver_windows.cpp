@@ -523,8 +523,12 @@ bool command(Driver &d, const std::string &c, const std::function<std::string()>
         expect_text(d, id, [&](const std::string &now) { return !now.empty() && now.find(text) == std::string::npos; },
                     "expected it without \"" + text + "\"");
     } else if (c == "print-text") {
+        // One line per line of the text, the later ones indented.
         int id = number(d, arg());
-        printf("%d: %s\n", id, window_text(control(d, id)).c_str());
+        std::string text = window_text(control(d, id));
+        while (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0) text.resize(text.size() - 2);
+        for (size_t at; (at = text.find("\r\n")) != std::string::npos;) text.replace(at, 2, "\n      ");
+        printf("%4d: %s\n", id, text.c_str());
         fflush(stdout);
     } else if (c == "expect-count") {
         HWND list = control(d, number(d, arg()));

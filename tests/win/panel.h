@@ -34,32 +34,38 @@ struct Search {
     std::vector<HWND> found;
 };
 
-inline BOOL CALLBACK match_panel(HWND window, LPARAM arg) {
+inline BOOL CALLBACK visit(HWND window, LPARAM arg) {
     Search *s = (Search *)arg;
     DWORD pid = 0;
     GetWindowThreadProcessId(window, &pid);
-    // The title as the window keeps it: asking the window itself would wait
-    // for its thread, and a thread of this process may be halted.
-    WCHAR title[32] = L"";
     char cls[32] = "";
-    InternalGetWindowText(window, title, 32);
     GetClassNameA(window, cls, sizeof cls);
-    if (pid == s->pid && !lstrcmpW(title, L"palisade") && !lstrcmpA(cls, "#32770")) s->found.push_back(window);
+    if (pid != s->pid || lstrcmpA(cls, "#32770")) return TRUE;
+    // Read without a message: the window's thread may be a halted
+    // application thread that answers none.
+    WCHAR title[32] = L"";
+    InternalGetWindowText(window, title, 32);
+    if (!lstrcmpW(title, L"palisade")) s->found.push_back(window);
     return TRUE;
 }
 
 inline std::vector<HWND> find(DWORD process_id) {
     Search search{process_id, {}};
-    EnumWindows(match_panel, (LPARAM)&search);
+    EnumWindows(visit, (LPARAM)&search);
     return search.found;
 }
 
+// A control's text; empty when the interface does not answer within a few
+// seconds (a waiting caller polls again rather than hang with it).
 inline std::string text(HWND panel, int control) {
     HWND item = GetDlgItem(panel, control);
-    if (!item) return std::string();
-    LRESULT n = SendMessageA(item, WM_GETTEXTLENGTH, 0, 0);
+    DWORD_PTR n = 0;
+    if (!item || !SendMessageTimeoutA(item, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &n)) {
+        return std::string();
+    }
     std::string s((size_t)n + 1, '\0');
-    SendMessageA(item, WM_GETTEXT, (WPARAM)s.size(), (LPARAM)&s[0]);
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(item, WM_GETTEXT, (WPARAM)s.size(), (LPARAM)&s[0], SMTO_ABORTIFHUNG, 5000, &copied);
     s.resize(strlen(s.c_str()));
     return s;
 }
