@@ -108,10 +108,19 @@ void state_fetch_item(DebugThreadContext *ctx, uint32_t item) {
         break;
     }
     case FETCH_POLYGON_STIPPLE: {
+        // Read under the scan's pack modes, the application's put back
+        // after: the pack-mode items show the application's.
+        GLint saved[6];
+        for (int i = 0; i < 6; ++i) {
+            saved[i] = kScanPackModes[i];
+            __gls_checked_capture_glGetIntegerv(kPackModes[i], &saved[i]);
+        }
+        for (int i = 0; i < 6; ++i) __gls_checked_capture_glPixelStorei(kPackModes[i], kScanPackModes[i]);
         GLubyte p[128];
         memset(p, 0, sizeof p);
         __gls_checked_capture_glGetPolygonStipple(p);
         for (int i = 0; i < 128; ++i) v[i] = (float)p[i];
+        for (int i = 0; i < 6; ++i) __gls_checked_capture_glPixelStorei(kPackModes[i], saved[i]);
         break;
     }
     case FETCH_TEX_ENV:
@@ -129,9 +138,9 @@ void state_fetch_item(DebugThreadContext *ctx, uint32_t item) {
     }
 }
 
-// Reads every item into its current values: the getters executed only,
-// under the scan's pack modes, and the GL errors they raise (with any the
-// application left pending) drained. Flags and pack modes are given back.
+// Reads every item into its current values: the getters executed only, and
+// the GL errors they raise (with any the application left pending) drained.
+// The flags are given back.
 static void scan_items(DebugThreadContext *ctx) {
     OwnCall get_float(__GLS_OP_glGetFloatv), get_clip_plane(__GLS_OP_glGetClipPlane),
         get_light(__GLS_OP_glGetLightfv), get_map(__GLS_OP_glGetMapfv),
@@ -140,16 +149,9 @@ static void scan_items(DebugThreadContext *ctx) {
         get_tex_gen(__GLS_OP_glGetTexGenfv), get_tex_parameter(__GLS_OP_glGetTexParameterfv),
         get_map_order(__GLS_OP_glGetMapiv), get_integer(__GLS_OP_glGetIntegerv),
         pixel_store(__GLS_OP_glPixelStorei), get_error(__GLS_OP_glGetError);
-    GLint saved[6];
-    for (int i = 0; i < 6; ++i) {
-        saved[i] = kScanPackModes[i];
-        __gls_checked_capture_glGetIntegerv(kPackModes[i], &saved[i]);
-    }
-    for (int i = 0; i < 6; ++i) __gls_checked_capture_glPixelStorei(kPackModes[i], kScanPackModes[i]);
     for (uint32_t item = 0; item < STATE_ITEMS; ++item) state_fetch_item(ctx, item);
     for (int i = 0; i < MAX_ERRORS_DRAINED && __gls_checked_capture_glGetError() != 0; ++i) {
     }
-    for (int i = 0; i < 6; ++i) __gls_checked_capture_glPixelStorei(kPackModes[i], saved[i]);
 }
 
 void state_init_defaults(DebugThreadContext *ctx) {
