@@ -6,9 +6,9 @@
 #include <sys/stat.h>
 #include <time.h>
 
-#include "api.h"
-#include "startup.h"
-#include "writer.h"
+#include "api/api.h"
+#include "core/startup.h"
+#include "write/writer.h"
 
 extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
 

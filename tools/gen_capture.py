@@ -70,7 +70,7 @@ def main(out):
     if aligned != ALIGNED_COMMANDS:
         sys.exit("capture: %d commands align their records, expected %d"
                  % (aligned, ALIGNED_COMMANDS))
-    L = [table.header(__file__), '#include "capture.h"', "", 'extern "C" {', ""]
+    L = [table.header(__file__), '#include "capture/capture.h"', "", 'extern "C" {', ""]
     # What the execute steps call: the GLS command implementations and the
     # client-state functions.
     for op, c in sorted(cmds.items()):

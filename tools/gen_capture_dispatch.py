@@ -34,7 +34,7 @@ def entry(c):
 
 def main(out):
     cmds, _ = table.load()
-    L = [table.header(__file__), '#include "capture_seam.h"', '#include "context.h"', "",
+    L = [table.header(__file__), '#include "core/seam.h"', '#include "core/context.h"', "",
          'extern "C" {', "",
          "GLint __glsBeginCaptureExec(GLSopcode opcode) {",
          "    ++__glsGetContext()->captureExecDepth;",

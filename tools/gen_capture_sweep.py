@@ -57,7 +57,7 @@ def sample(c, p):
 
 def main(out):
     cmds, _ = table.load()
-    L = [table.header(__file__), "#pragma once", '#include "capture_seam.h"', "",
+    L = [table.header(__file__), "#pragma once", '#include "core/seam.h"', "",
          "// Sample arrays: read arguments point into sweepIn, outputs into sweepOut.",
          "alignas(16) static GLubyte sweepIn[1 << 14];",
          "alignas(16) static GLubyte sweepOut[1 << 14];", "",

@@ -20,8 +20,8 @@ def checked(name, proto, c):
 
 def main(out):
     cmds, ex = table.load()
-    L = [table.header(__file__), '#include <string.h>', '#include "capture_seam.h"',
-         '#include "context.h"', "", 'extern "C" {', ""]
+    L = [table.header(__file__), '#include <string.h>', '#include "core/seam.h"',
+         '#include "core/context.h"', "", 'extern "C" {', ""]
     for name, proto, c in table.checked_names(cmds):
         L += checked(name, proto, c)
     L.append("")

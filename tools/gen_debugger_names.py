@@ -8,7 +8,7 @@ import debugger_table
 
 def main(out):
     rows = debugger_table.load()
-    L = [debugger_table.header(__file__), '#include "debugger_tables.h"', "",
+    L = [debugger_table.header(__file__), '#include "debugger/debugger_tables.h"', "",
          "const char *const command_name_table[COMMAND_NAME_COUNT] = {"]
     L += ["    /* %3d */ %s," % (i, '"%s"' % n if n else "nullptr")
           for i, n in enumerate(debugger_table.names(rows))]

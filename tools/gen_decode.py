@@ -264,7 +264,7 @@ def main(out):
     noargs = [c for op, c in sorted(cmds.items()) if c.attrs & commands.NOARGS]
     hand = [c for op, c in sorted(cmds.items()) if is_hand(c)]
     L = [table.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",
-         "#include <string.h>", "", '#include "capture.h"', '#include "decode.h"', '#include "size.h"', "",
+         "#include <string.h>", "", '#include "client/size.h"', '#include "read/decode.h"', "",
          'extern "C" {', ""]
     L.append("// The image commands and the evaluator maps, decoded by hand.")
     L += ["void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr);" % c.name for c in hand]

@@ -8,8 +8,8 @@ import table
 
 PRELUDE = r'''
 #include <string.h>
-#include "context.h"
-#include "startup.h"
+#include "core/context.h"
+#include "core/startup.h"
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN

@@ -8,7 +8,7 @@ import table
 
 def main(out):
     cmds, exports = table.load()
-    L = [table.header(__file__), "#pragma once", '#include "gls.h"', "",
+    L = [table.header(__file__), "#pragma once", '#include "base/gls.h"', "",
          'extern "C" {', "",
          "// The generic slot type; a slot is only ever called through the exact",
          "// function type of its opcode.",

@@ -175,7 +175,7 @@ def main(out):
                          % (len(left_out), " ".join(left_out)))
 
     L = [table.header(__file__).replace("commands.py", "commands.py, tools/names.py"),
-         '#include "names.h"', "", 'extern "C" {', ""]
+         '#include "base/names.h"', "", 'extern "C" {', ""]
     L += pages_table("__glsEnumPages", "glsGroup", groups)
     L.append("const __GLSnameAlias __glsEnumAliases[__GLS_ENUM_ALIAS_COUNT] = {")
     L += ['    {%d, "%s"},' % a for a in names.GLS_ENUM_ALIASES]

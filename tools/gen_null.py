@@ -8,7 +8,7 @@ import table
 
 def main(out):
     cmds, _ = table.load()
-    L = [table.header(__file__), '#include "gls_functions.h"', '#include "gls_commands.h"', "",
+    L = [table.header(__file__), '#include "gls_functions.h"', '#include "api/gls_commands.h"', "",
          'extern "C" {', ""]
     for op, c in sorted(cmds.items()):
         p = c.proto

@@ -10,7 +10,7 @@ import debugger_table
 
 def main(out):
     rows = debugger_table.load()
-    L = [debugger_table.header(__file__), '#include "wrapper.h"', '#include "debugger_hooks.h"', "",
+    L = [debugger_table.header(__file__), '#include "debugger/wrapper.h"', '#include "debugger_hooks.h"', "",
          'extern "C" {', ""]
     for r in rows:
         p = r.proto

@@ -5,14 +5,13 @@
 // wglMakeCurrent attaches, the library's load and unload, and quitting.
 #include "engine.h"
 
-#include <process.h>
 #include <stdarg.h>
 #include <string.h>
 
-#include "api.h"
-#include "context.h"
+#include "api/api.h"
+#include "core/context.h"
 #include "debugger_tables.h"
-#include "startup.h"
+#include "core/startup.h"
 #include "ui/ui.h"
 
 HMODULE debugger_module;
@@ -35,13 +34,21 @@ struct FilesLock {
 };
 
 // The system libraries, loaded once for every thread of the process and
-// freed once when the library is unloaded while the process goes on.
+// freed once when the library is unloaded while the process goes on. The
+// OpenGL library is the one the GLS core loaded: one handle serves both.
+//
+// glu32 imports opengl32.dll, which the loader binds to this library when it
+// stands in for the system one: glu32 then holds this library loaded, and an
+// application that frees it would keep it all the same. So glu32 is loaded
+// only when a GLU function is first wanted.
 struct SystemLibraries {
-    HMODULE gdi32, opengl32, glu32;
+    HMODULE gdi32, opengl32;
+    std::atomic<HMODULE> glu32;
     bool failed;
 };
 static SystemLibraries system_libraries;
 static INIT_ONCE system_libraries_once = INIT_ONCE_STATIC_INIT;
+static INIT_ONCE glu_once = INIT_ONCE_STATIC_INIT;
 
 DebugThreadContext *context_current(void) {
     return context_tls == TLS_OUT_OF_INDEXES ? nullptr
@@ -128,10 +135,39 @@ static HMODULE load_system_library(const char *file) {
 static BOOL CALLBACK load_system_libraries(PINIT_ONCE, PVOID, PVOID *) {
     SystemLibraries &libs = system_libraries;
     libs.gdi32 = load_system_library("gdi32.dll");
-    libs.opengl32 = libs.gdi32 ? load_system_library("opengl32.dll") : nullptr;
-    libs.glu32 = libs.opengl32 ? load_system_library("glu32.dll") : nullptr;
-    libs.failed = !libs.glu32;
+    libs.opengl32 = libs.gdi32 ? (HMODULE)__glsSystemLibrary : nullptr;
+    libs.failed = !libs.opengl32;
     return TRUE;
+}
+
+static BOOL CALLBACK load_glu(PINIT_ONCE, PVOID, PVOID *) {
+    system_libraries.glu32.store(load_system_library("glu32.dll"), std::memory_order_release);
+    return TRUE;
+}
+
+void glu_library_load(DebugThreadContext *ctx) {
+    RealLibraryTable *table = ctx->libraries;
+    if (table->glu32) return;
+    InitOnceExecuteOnce(&glu_once, load_glu, nullptr, nullptr);
+    table->glu32 = system_libraries.glu32.load(std::memory_order_acquire);
+    if (!table->glu32) ExitProcess(1);
+    for (int i = 0; i < GLU_COUNT; ++i) {
+        table->glu_procs[i] = (__GLSfunc)GetProcAddress(table->glu32, ctx->master->glu_names[i]);
+    }
+}
+
+int glu_error_text(DebugThreadContext *ctx, unsigned error, char *out, size_t capacity) {
+    typedef const GLubyte *(GLSAPI * ErrorString)(GLenum);
+    // Without GLU at hand the text comes from a load made for this one call.
+    HMODULE glu32 = ctx->libraries->glu32;
+    HMODULE loaded = glu32 ? nullptr : load_system_library("glu32.dll");
+    HMODULE from = glu32 ? glu32 : loaded;
+    ErrorString error_string =
+        from ? (ErrorString)GetProcAddress(from, ctx->master->glu_names[GLU_gluErrorString]) : nullptr;
+    const char *text = error_string ? (const char *)error_string(error) : nullptr;
+    if (text) lstrcpynA(out, text, (int)capacity);
+    if (loaded) FreeLibrary(loaded);
+    return text != nullptr;
 }
 
 static void context_load_libraries(DebugThreadContext *ctx) {
@@ -144,7 +180,7 @@ static void context_load_libraries(DebugThreadContext *ctx) {
     if (system_libraries.failed) ExitProcess(1);
     table->gdi32 = system_libraries.gdi32;
     table->opengl32 = system_libraries.opengl32;
-    table->glu32 = system_libraries.glu32;
+    table->glu32 = system_libraries.glu32.load(std::memory_order_acquire);
     MasterRecord *master = ctx->master;
     for (int i = 0; i < GDI_COUNT; ++i) {
         table->gdi_procs[i] = (__GLSfunc)GetProcAddress(table->gdi32, master->gdi_names[i]);
@@ -157,7 +193,7 @@ static void context_load_libraries(DebugThreadContext *ctx) {
         table->wgl_procs[i] = (__GLSfunc)GetProcAddress(table->opengl32, master->wgl_names[i]);
         if (!table->wgl_procs[i]) ExitProcess(1);
     }
-    for (int i = 0; i < GLU_COUNT; ++i) {
+    for (int i = 0; table->glu32 && i < GLU_COUNT; ++i) {
         table->glu_procs[i] = (__GLSfunc)GetProcAddress(table->glu32, master->glu_names[i]);
     }
     table->history_indent = 0;
@@ -167,9 +203,10 @@ static void context_load_libraries(DebugThreadContext *ctx) {
     ctx->libraries = table;
 }
 
-static unsigned __stdcall ui_thread_start(void *ctx) {
-    return ui_thread_main((DebugThreadContext *)ctx);
-}
+// Started with CreateThread: the runtime's thread start would hold the
+// library loaded while the thread runs, and the interface threads run until
+// the library's unload ends them.
+static DWORD WINAPI ui_thread_start(void *ctx) { return ui_thread_main((DebugThreadContext *)ctx); }
 
 static void context_attach_process(DebugThreadContext *ctx, uint32_t thread_id) {
     char name[PATH_CHARS];
@@ -194,9 +231,9 @@ static void context_attach_process(DebugThreadContext *ctx, uint32_t thread_id) 
         process_record_init(process, thread_id);
         ctx->process = process;
         process->context.store(ctx, std::memory_order_release);
-        unsigned ui_id = 0;
+        DWORD ui_id = 0;
         ctx->ui_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        ctx->ui_thread = (HANDLE)_beginthreadex(nullptr, 0, ui_thread_start, ctx, 0, &ui_id);
+        ctx->ui_thread = CreateThread(nullptr, 0, ui_thread_start, ctx, 0, &ui_id);
         ctx->ui_thread_id = ui_id;
         if (!ctx->ui_thread) ExitProcess(1);
         for (unsigned polls = 0; !ctx->ui_ready.load(std::memory_order_acquire); ++polls) {
@@ -352,7 +389,17 @@ void debugger_quit(void) {
 
 // ------------------------------------------------------ load and unload
 
+std::atomic<bool> debugger_unloading;
+
 static void stop_interface(void *block, void *) { ui_thread_stop((DebugThreadContext *)block); }
+
+static void close_files(void *block, void *) {
+    GLContextRecord *record = ((DebugThreadContext *)block)->gl_context;
+    if (!record) return;
+    if (record->history_file) fclose(record->history_file);
+    if (record->list_calls_file) fclose(record->list_calls_file);
+    record->history_file = record->list_calls_file = nullptr;
+}
 
 static void free_library_table(void *block, void *) {
     DebugThreadContext *ctx = (DebugThreadContext *)block;
@@ -362,6 +409,7 @@ static void free_library_table(void *block, void *) {
 
 int dll_process_hook(void *module, unsigned long reason, void *reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
+        debugger_unloading.store(false, std::memory_order_release);
         debugger_module = (HMODULE)module;
         context_tls = TlsAlloc();
         InitializeCriticalSection(&files_lock);
@@ -370,14 +418,21 @@ int dll_process_hook(void *module, unsigned long reason, void *reserved) {
     } else if (reason == DLL_PROCESS_DETACH && !reserved) {
         // Unloaded while the process goes on: the interface threads leave the
         // library's code before it goes, then the blocks and libraries go.
+        // The GLS contexts outlive the blocks (the core deletes them after
+        // this), and ending their captures writes: from here on the write
+        // functions take the text and keep none of it.
+        debugger_unloading.store(true, std::memory_order_release);
         mmaps_for_each(BLOCK_THREAD_CONTEXT, stop_interface, nullptr);
+        mmaps_for_each(BLOCK_THREAD_CONTEXT, close_files, nullptr);
         mmaps_for_each(BLOCK_THREAD_CONTEXT, free_library_table, nullptr);
         mmaps_free_all();
-        if (system_libraries.glu32) FreeLibrary(system_libraries.glu32);
-        if (system_libraries.opengl32) FreeLibrary(system_libraries.opengl32);
+        HMODULE glu32 = system_libraries.glu32.exchange(nullptr);
+        if (glu32) FreeLibrary(glu32);
         if (system_libraries.gdi32) FreeLibrary(system_libraries.gdi32);
-        system_libraries = SystemLibraries();
+        system_libraries.gdi32 = system_libraries.opengl32 = nullptr;
+        system_libraries.failed = false;
         system_libraries_once = INIT_ONCE_STATIC_INIT;
+        glu_once = INIT_ONCE_STATIC_INIT;
         if (context_tls != TLS_OUT_OF_INDEXES) TlsFree(context_tls);
         context_tls = TLS_OUT_OF_INDEXES;
         files_lock_ready = false;

@@ -58,6 +58,9 @@ struct DebugThreadContext {
     CallTextState call_text_state;
 };
 
+// Set while the library is being unloaded: the records are going.
+extern std::atomic<bool> debugger_unloading;
+
 extern "C" {
 // The library's own module, as the loader handed it to DllMain.
 extern HMODULE debugger_module;
@@ -73,7 +76,12 @@ void context_cleanup(DebugThreadContext *ctx);
 void temp_dir_path(uint32_t thread_id, char *out);
 void remove_directory_files(const char *path);
 void fatal_error_box(const char *source, int line, const char *format, ...);
-// Opens a file of the temporary directory; null once quitting has begun.
+// Loads the system GLU library for the thread's GLU entry points, once.
+void glu_library_load(DebugThreadContext *ctx);
+// The text the system gluErrorString gives for `error`; 0 when there is none.
+int glu_error_text(DebugThreadContext *ctx, unsigned error, char *out, size_t capacity);
+// Opens a file of the temporary directory; once quitting has begun it waits
+// for the process to end.
 FILE *debugger_open_file(const char *path, const char *mode);
 int dll_process_hook(void *module, unsigned long reason, void *reserved);
 // Quitting from any interface thread: halts every application thread,

@@ -4,8 +4,8 @@
 #include <stdarg.h>
 #include <string.h>
 
-#include "api.h"
-#include "context.h"
+#include "api/api.h"
+#include "core/context.h"
 #include "engine.h"
 #include "ui/ui.h"
 
@@ -157,13 +157,9 @@ void gl_error_check(DebugThreadContext *ctx) {
     OwnCall get_error(__GLS_OP_glGetError);
     GLenum error = __gls_checked_capture_glGetError();
     if (error == 0) return;
-    typedef const GLubyte *(GLSAPI * ErrorString)(GLenum);
-    ErrorString error_string = (ErrorString)ctx->libraries->glu_procs[GLU_gluErrorString];
-    const char *text = error_string ? (const char *)error_string(error) : nullptr;
-    char number[16];
-    if (!text) {
-        _snprintf_s(number, sizeof number, _TRUNCATE, "0x%04X", error);
-        text = number;
+    char text[257];
+    if (!glu_error_text(ctx, error, text, sizeof text)) {
+        _snprintf_s(text, sizeof text, _TRUNCATE, "0x%04X", error);
     }
     char message[257];
     _snprintf_s(message, sizeof message, _TRUNCATE, "\nGL Error: %s.", text);

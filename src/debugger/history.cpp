@@ -7,15 +7,16 @@
 // texts also go to the thread's list\calls file.
 #include <string.h>
 
-#include "api.h"
-#include "context.h"
+#include "api/api.h"
+#include "core/context.h"
 #include "debugger_tables.h"
 #include "engine.h"
-#include "gls_commands.h"
+#include "api/gls_commands.h"
 
 // The thread's debugger context, from the GLS context a write function runs
 // under.
 static DebugThreadContext *writer_context(void) {
+    if (debugger_unloading.load(std::memory_order_acquire)) return nullptr;
     return (DebugThreadContext *)glsGetContextPointer(GLS_DATA_POINTER);
 }
 

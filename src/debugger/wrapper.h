@@ -16,8 +16,8 @@
 
 #include <type_traits>
 
-#include "api.h"
-#include "context.h"
+#include "api/api.h"
+#include "core/context.h"
 #include "debugger_tables.h"
 #include "engine.h"
 

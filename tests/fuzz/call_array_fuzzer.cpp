@@ -17,10 +17,10 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "api.h"
-#include "context.h"
-#include "decode.h"
-#include "startup.h"
+#include "api/api.h"
+#include "core/context.h"
+#include "core/startup.h"
+#include "read/decode.h"
 
 extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
 

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
-#include "capture_seam.h"
+#include "api/api.h"
+#include "core/seam.h"
 #include "context_test.h"
-#include "decode.h"
+#include "read/decode.h"
 #include "support.h"
 
 namespace {

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
-#include "capture.h"
+#include "api/api.h"
+#include "capture/capture.h"
 #include "context_test.h"
 #include "gls_capture_sweep.h"
 

@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "api.h"
+#include "api/api.h"
 #include "context_test.h"
 #include "read_file.h"
 

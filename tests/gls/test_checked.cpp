@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
-#include "capture_seam.h"
+#include "api/api.h"
+#include "core/seam.h"
 #include "support.h"
 
 extern "C" GLuint GLSAPI glGenLists(GLsizei range);

@@ -12,9 +12,9 @@
 #include <tuple>
 #include <vector>
 
-#include "api.h"
-#include "client_state.h"
-#include "context.h"
+#include "api/api.h"
+#include "core/client_state.h"
+#include "core/context.h"
 #include "context_test.h"
 
 namespace {

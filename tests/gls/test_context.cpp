@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
-#include "capture_seam.h"
-#include "context_stream.h"
+#include "api/api.h"
+#include "core/seam.h"
+#include "stream/context_stream.h"
 #include "context_test.h"
-#include "decode.h"
+#include "read/decode.h"
 #include "support.h"
 
 extern "C" void GLSAPI glClearColor(GLclampf, GLclampf, GLclampf, GLclampf);

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "context.h"
-#include "context_stream.h"
-#include "decode.h"
+#include "api/stream_call.h"
+#include "core/context.h"
+#include "read/decode.h"
+#include "stream/context_stream.h"
 
 namespace {
 

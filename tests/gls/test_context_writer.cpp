@@ -10,10 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
-#include "context_stream.h"
+#include "api/api.h"
+#include "api/stream_call.h"
+#include "stream/context_stream.h"
 #include "context_test.h"
-#include "writer.h"
+#include "write/writer.h"
 
 namespace {
 

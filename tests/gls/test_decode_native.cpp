@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
-#include "capture.h"
-#include "context_stream.h"
+#include "api/api.h"
+#include "capture/capture.h"
+#include "stream/context_stream.h"
 #include "context_test.h"
-#include "decode.h"
+#include "read/decode.h"
 #include "gls_capture_sweep.h"
-#include "gls_commands.h"
+#include "api/gls_commands.h"
 
 extern "C" {
 void GLSAPI glClearColor(GLclampf, GLclampf, GLclampf, GLclampf);

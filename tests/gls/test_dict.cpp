@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "dict.h"
+#include "base/dict.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "context.h"
+#include "core/context.h"
 #include "support.h"
 
 extern "C" {

@@ -11,11 +11,11 @@
 #include <type_traits>
 #include <vector>
 
-#include "api.h"
-#include "context_stream.h"
+#include "api/api.h"
+#include "stream/context_stream.h"
 #include "context_test.h"
-#include "decode.h"
-#include "gls_commands.h"
+#include "api/gls_commands.h"
+#include "read/decode.h"
 
 namespace {
 

@@ -9,11 +9,11 @@
 #include <set>
 #include <string>
 
-#include "dict.h"
-#include "dictset.h"
+#include "base/dict.h"
+#include "core/dictset.h"
 #include "gls_functions.h"
-#include "names.h"
-#include "startup.h"
+#include "base/names.h"
+#include "core/startup.h"
 #include "support.h"
 
 namespace {

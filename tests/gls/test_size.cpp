@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
-#include "context.h"
+#include "api/api.h"
+#include "core/context.h"
 #include "context_test.h"
-#include "size.h"
-#include "startup.h"
-#include "writer.h"
+#include "client/size.h"
+#include "core/startup.h"
+#include "write/writer.h"
 
 namespace {
 

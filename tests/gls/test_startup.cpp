@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
-#include "context.h"
-#include "decode.h"
-#include "opcodes.h"
+#include "core/context.h"
+#include "core/opcodes.h"
+#include "read/decode.h"
 #include "support.h"
 
 TEST(Opcodes, OnlyNamedOpcodesAreValid) {

@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "api.h"
+#include "api/api.h"
 #include "context_test.h"
 #include "support.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "util.h"
+#include "base/util.h"
 
 // The exhaustion tests ask for impossible sizes and expect null back, not a
 // sanitizer abort.

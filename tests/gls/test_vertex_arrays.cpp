@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
-#include "capture.h"
+#include "api/api.h"
+#include "capture/capture.h"
 #include "context_test.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // matrices, enumerant names and bitfields, and its flushing.
 #include <stdio.h>
 
-#include "text_numbers.h"
+#include "write/text_numbers.h"
 #include "writer_fixture.h"
 
 namespace {

@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
+#include "api/api.h"
 #include "context_test.h"
-#include "writer.h"
-#include "writer_context.h"
+#include "write/writer.h"
+#include "write/writer_context.h"
 
 struct WriterSink {
     static inline std::string out;

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "api.h"
+#include "api/api.h"
 #include "read_file.h"
 
 // The frame whose text is compared: the second, the first with a rotation.

@@ -39,12 +39,14 @@ inline std::vector<HWND> find(DWORD process_id) {
             Search *s = (Search *)arg;
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
-            char title[32] = "", cls[32] = "";
-            GetWindowTextA(window, title, sizeof title);
+            char cls[32] = "";
             GetClassNameA(window, cls, sizeof cls);
-            if (pid == s->pid && !lstrcmpA(title, "palisade") && !lstrcmpA(cls, "#32770")) {
-                s->found.push_back(window);
-            }
+            if (pid != s->pid || lstrcmpA(cls, "#32770")) return TRUE;
+            // Read without a message: the window's thread may be a halted
+            // application thread that answers none.
+            WCHAR title[32] = L"";
+            InternalGetWindowText(window, title, 32);
+            if (!lstrcmpW(title, L"palisade")) s->found.push_back(window);
             return TRUE;
         },
         (LPARAM)&search);

@@ -8,12 +8,12 @@
 
 #include <string.h>
 
-#include "capture_seam.h"
-#include "context.h"
-#include "size.h"
-#include "startup.h"
-#include "util.h"
-#include "writer.h"
+#include "base/util.h"
+#include "client/size.h"
+#include "core/context.h"
+#include "core/seam.h"
+#include "core/startup.h"
+#include "write/writer.h"
 
 enum {
     __GLS_CAPTURE_EXECUTE = 1,
@@ -53,9 +53,6 @@ static inline GLulong __glsDoubleBits(const GLdouble *value) {
     memcpy(&bits, value, sizeof bits);
     return bits;
 }
-
-// A negative count or size writes an empty array.
-static inline GLulong __glsCount(GLint count) { return count > 0 ? (GLulong)count : 0; }
 
 // The bytes a string argument takes: a 4-byte size, then its UTF-8 text with
 // its terminator, rounded up to whole words.

@@ -4,7 +4,7 @@
 // glBegin (its short form in context streams), glCallLists, and the three
 // draws, which the vertex-array expanders may take over. Everything else of
 // the template is the generated functions' own.
-#include "capture.h"
+#include "capture/capture.h"
 
 namespace {
 

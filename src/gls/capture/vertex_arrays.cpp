@@ -7,7 +7,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "capture.h"
+#include "capture/capture.h"
 
 namespace {
 

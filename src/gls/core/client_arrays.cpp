@@ -4,10 +4,10 @@
 #include <stdint.h>
 #include <string.h>
 
-#include "capture_seam.h"
-#include "client_state.h"
-#include "context.h"
-#include "util.h"
+#include "base/util.h"
+#include "core/client_state.h"
+#include "core/context.h"
+#include "core/seam.h"
 
 extern "C" {
 
@@ -221,29 +221,6 @@ void GLSAPI __gls_client_glVertexPointerEXT(GLint size, GLenum type, GLsizei str
 }
 
 // -------------------------------------------------------- interleaved
-
-extern "C" const __GLSinterleavedFormat __glsInterleavedFormats[] = {
-    {GL_V2F, 0, 0, 0, 0, 0, 0, 2, 0, 0, 0, 8},
-    {GL_V3F, 0, 0, 0, 0, 0, 0, 3, 0, 0, 0, 12},
-    {GL_C4UB_V2F, 1, 0, 0, GL_UNSIGNED_BYTE, 4, 0, 2, 0, 0, 4, 12},
-    {GL_C4UB_V3F, 1, 0, 0, GL_UNSIGNED_BYTE, 4, 0, 3, 0, 0, 4, 16},
-    {GL_C3F_V3F, 1, 0, 0, GL_FLOAT, 3, 0, 3, 0, 0, 12, 24},
-    {GL_N3F_V3F, 0, 1, 0, 0, 0, 0, 3, 0, 0, 12, 24},
-    {GL_C4F_N3F_V3F, 1, 1, 0, GL_FLOAT, 4, 0, 3, 0, 16, 28, 40},
-    {GL_T2F_V3F, 0, 0, 1, 0, 0, 2, 3, 0, 0, 8, 20},
-    {GL_T4F_V4F, 0, 0, 1, 0, 0, 4, 4, 0, 0, 16, 32},
-    {GL_T2F_C4UB_V3F, 1, 0, 1, GL_UNSIGNED_BYTE, 4, 2, 3, 8, 0, 12, 24},
-    {GL_T2F_C3F_V3F, 1, 0, 1, GL_FLOAT, 3, 2, 3, 8, 0, 20, 32},
-    {GL_T2F_N3F_V3F, 0, 1, 1, 0, 0, 2, 3, 0, 8, 20, 32},
-    {GL_T2F_C4F_N3F_V3F, 1, 1, 1, GL_FLOAT, 4, 2, 3, 8, 24, 36, 48},
-    {GL_T4F_C4F_N3F_V4F, 1, 1, 1, GL_FLOAT, 4, 4, 4, 16, 32, 44, 60},
-    {0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0},
-};
-
-const __GLSinterleavedFormat *__glsInterleavedFormat(GLenum format) {
-    if (format < GL_V2F || format > GL_T4F_C4F_N3F_V4F) return nullptr;
-    return &__glsInterleavedFormats[format - GL_V2F];
-}
 
 void GLSAPI __gls_client_glInterleavedArrays(GLenum format, GLsizei stride, const void *pointer) {
     if (__glsClientHaveGL()) {

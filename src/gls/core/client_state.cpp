@@ -1,15 +1,15 @@
 // The client-state mirror: its life, the enables, the pixel store, the
 // client attribute stack, the feedback and selection buffers and the
 // queries. The vertex-array pointers are kept in client_arrays.cpp.
-#include "client_state.h"
+#include "core/client_state.h"
 
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "capture_seam.h"
-#include "context.h"
-#include "util.h"
+#include "base/util.h"
+#include "core/context.h"
+#include "core/seam.h"
 
 extern "C" {
 

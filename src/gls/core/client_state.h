@@ -7,6 +7,7 @@
 
 #include <stddef.h>
 
+#include "base/pixel_formats.h"
 #include "gls_functions.h"
 
 struct __GLScontext;
@@ -95,26 +96,7 @@ struct __GLSclientState {
     __GLSbufferHolder selectHolder;
 };
 
-// The interleaved vertex formats, GL_V2F to GL_T4F_C4F_N3F_V4F in
-// enumerant order and then a record of format 0: which arrays a format
-// holds, the colour type and the sizes, the byte offsets of colour, normal
-// and vertex (texture coordinates come first), and the bytes of one vertex.
-struct __GLSinterleavedFormat {
-    GLenum format;
-    GLint hasColor, hasNormal, hasTexCoord;
-    GLenum colorType;
-    GLint colorSize, texCoordSize, vertexSize;
-    GLint colorOffset, normalOffset, vertexOffset, stride;
-};
-
 extern "C" {
-
-extern const __GLSinterleavedFormat __glsInterleavedFormats[];
-
-// The table's record of `format`, or null for an enumerant that names no
-// interleaved format.
-const __GLSinterleavedFormat *__glsInterleavedFormat(GLenum format);
-
 
 // Alignment 4, every other mode 0.
 void __glsPixelStoreInit(__GLSpixelStore *store);

@@ -1,13 +1,12 @@
-#include "context.h"
+#include "core/context.h"
 
 #include <locale.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "capture_seam.h"
-#include "context_stream.h"
-#include "decode.h"
-#include "dict.h"
+#include "base/dict.h"
+#include "core/seam.h"
+#include "stream/context_stream.h"
 
 extern "C" {
 

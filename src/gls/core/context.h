@@ -7,11 +7,11 @@
 
 #include <stdio.h>
 
-#include "client_state.h"
-#include "dict.h"
+#include "base/dict.h"
+#include "core/client_state.h"
 #include "gls_functions.h"
-#include "startup.h"
-#include "util.h"
+#include "base/util.h"
+#include "core/startup.h"
 
 struct __GLSwriter;
 

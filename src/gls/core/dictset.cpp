@@ -1,13 +1,13 @@
-#include "dictset.h"
+#include "core/dictset.h"
 
 #include <stdint.h>
 #include <stdlib.h>
 
-#include "dict.h"
+#include "base/dict.h"
 #include "gls_functions.h"
-#include "names.h"
-#include "startup.h"
-#include "util.h"
+#include "base/names.h"
+#include "base/util.h"
+#include "core/startup.h"
 
 extern "C" {
 

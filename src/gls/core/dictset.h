@@ -4,7 +4,7 @@
 // for, stored in the dictionary's pointer slot.
 #pragma once
 
-#include "gls.h"
+#include "base/gls.h"
 
 struct __GLSdict;
 

@@ -1,5 +1,5 @@
-#include "gls.h"
-#include "startup.h"
+#include "base/gls.h"
+#include "core/startup.h"
 
 void __glsRaiseError(GLSenum code) {
     if (!__glsTlsGet(__glsErrorTLS)) __glsTlsSet(__glsErrorTLS, (void *)(uintptr_t)code);

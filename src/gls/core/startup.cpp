@@ -1,13 +1,13 @@
-#include "startup.h"
+#include "core/startup.h"
 
 #include <stdio.h>
 #include <string.h>
 #include <sys/stat.h>
 
-#include "context.h"
-#include "decode.h"
-#include "dict.h"
-#include "dictset.h"
+#include "base/dict.h"
+#include "core/context.h"
+#include "core/dictset.h"
+#include "core/seam.h"
 
 extern "C" {
 
@@ -18,6 +18,7 @@ __GLSlist __glsContextList = nullptr;
 GLint __glsContextCount = 0;
 __GLSdictSet *__glsDictSet = nullptr;
 const char *__glsSystemLibraryName = "opengl32.dll";
+void *__glsSystemLibrary = nullptr;
 
 void __glsLock(void) { __glsLockSectionEnter(); }
 void __glsUnlock(void) { __glsLockSectionLeave(); }
@@ -55,6 +56,7 @@ int __glsProcessAttach(void *instance, unsigned long reason, void *reserved) {
         fprintf(stderr, "GLS fatal: LoadLibrary failed on %s\n", __glsSystemLibraryName);
         return 0;
     }
+    __glsSystemLibrary = library;
     // A procedure the system library lacks gets its null function, so no GL
     // slot is ever empty and no caller tests one.
     for (const GLSopcode *op = __glsOpcodesGL; *op; ++op) {
@@ -83,16 +85,26 @@ int __glsProcessAttach(void *instance, unsigned long reason, void *reserved) {
     return 1;
 }
 
+// An unload while the process goes on (null `reserved`) gives the system
+// library back: otherwise a module named opengl32.dll stays mapped, and the
+// application's next load of that name gets the system library instead of
+// this one. At process exit nothing is freed; the process takes it all.
 int __glsProcessDetach(void *instance, unsigned long reason, void *reserved) {
     (void)instance;
     (void)reason;
-    (void)reserved;
     __glsDeleteAllContexts();
     __glsDictSetDestroy(__glsDictSet);
     __glsDictSet = nullptr;
     __glsLockSectionDelete();
     __glsTlsFree(__glsContextTLS);
     __glsTlsFree(__glsErrorTLS);
+    if (!reserved && __glsSystemLibrary) {
+        for (const GLSopcode *op = __glsOpcodesGL; *op; ++op) {
+            __glsDefaultDispatchTable[*op] = __glsNullCommandFuncs[*op];
+        }
+        __glsFreeLibrary(__glsSystemLibrary);
+    }
+    __glsSystemLibrary = nullptr;
     return 1;
 }
 

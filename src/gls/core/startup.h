@@ -22,6 +22,11 @@ extern __GLSdictSet *__glsDictSet;
 // it at a library that does not exist to see a refused load.
 extern const char *__glsSystemLibraryName;
 
+// The system OpenGL library as loaded at attach, null before and after. The
+// one handle serves the codec and the debugger: a second load would keep a
+// module of that name mapped past the library's own unload.
+extern void *__glsSystemLibrary;
+
 int __glsProcessAttach(void *instance, unsigned long reason, void *reserved);
 int __glsProcessDetach(void *instance, unsigned long reason, void *reserved);
 void __glsDeleteAllContexts(void);

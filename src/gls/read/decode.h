@@ -1,17 +1,13 @@
-// The decoder tables: one decoder per opcode for each encoding. A binary
-// decoder takes the address of a record's argument block.
+// What the decoders share: one decoder per opcode for each encoding (the
+// tables are declared with the core's seam), the argument bytes of a record,
+// and the buffers a decoder provides. A binary decoder takes the address of
+// a record's argument block.
 #pragma once
 
-#include "context.h"
+#include "core/context.h"
+#include "core/seam.h"
 
 extern "C" {
-
-typedef void (GLSAPI *__GLSdecodeBinFunc)(GLubyte *inoutPtr);
-
-// Native byte order; start-up completes it for the commands without
-// arguments, whose swapped decoders serve both orders.
-extern __GLSdecodeBinFunc __glsDispatchDecode_bin_default[GLS_OP_COUNT];
-extern const __GLSdecodeBinFunc __glsDispatchDecode_bin_swap[GLS_OP_COUNT];
 
 // The argument bytes of the record of `opcode` whose block starts at
 // `block`, from the record header in front of the block (in native order):

@@ -6,10 +6,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-// capture.h: the count rule the capture functions size their records by.
-#include "capture.h"
-#include "decode.h"
-#include "size.h"
+#include "client/size.h"
+#include "read/decode.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "writer.h"
+#include "write/writer.h"
 
 namespace {
 

@@ -11,8 +11,8 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "context_stream.h"
-#include "writer.h"
+#include "stream/context_stream.h"
+#include "write/writer.h"
 
 namespace {
 

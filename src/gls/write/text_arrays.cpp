@@ -1,7 +1,7 @@
 // Text of arrays, strided image data, bitmaps, matrices and the vertex data
 // of glsDrawVertexArray. Elements are read from client memory by copy, so
 // no alignment is assumed.
-#include "text_writer.h"
+#include "write/text_writer.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 // values and bitfields.
 #include <math.h>
 
-#include "names.h"
-#include "text_writer.h"
+#include "base/names.h"
+#include "write/text_writer.h"
 
 namespace {
 

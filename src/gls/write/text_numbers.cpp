@@ -1,7 +1,7 @@
 // Exact decimal conversion: the value m * 2^e is expanded into all of its
 // decimal digits with a small big-number in base 10^9, then rounded to the
 // precision half to even, as a correctly rounding printf does.
-#include "text_numbers.h"
+#include "write/text_numbers.h"
 
 #include <string.h>
 

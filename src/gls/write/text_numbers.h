@@ -2,7 +2,7 @@
 // every build writes the same bytes.
 #pragma once
 
-#include "gls.h"
+#include "base/gls.h"
 
 // Each writes at out (room for 32 bytes) and returns the length; nothing is
 // terminated.

@@ -1,6 +1,6 @@
 // The text writer: one command per line, its name, its arguments in
 // parentheses and ");". This file holds the framing and the scalar puts.
-#include "text_writer.h"
+#include "write/text_writer.h"
 
 namespace {
 

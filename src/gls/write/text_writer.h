@@ -4,8 +4,8 @@
 
 #include <string.h>
 
-#include "text_numbers.h"
-#include "writer.h"
+#include "write/text_numbers.h"
+#include "write/writer.h"
 
 // Before each step: a writer at its limit flushes first; false when that
 // flush failed, and the put then stops.

@@ -1,5 +1,5 @@
 // Creation, output target, buffering and destruction of the stream writers.
-#include "writer.h"
+#include "write/writer.h"
 
 #include <stdlib.h>
 #include <string.h>

@@ -5,8 +5,9 @@
 #include <stdio.h>
 
 #include "gls_functions.h"
-#include "util.h"
-#include "writer_context.h"
+#include "base/util.h"
+#include "core/seam.h"
+#include "write/writer_context.h"
 
 struct __GLSwriter;
 struct __GLScontextStream;
@@ -136,14 +137,9 @@ struct __GLSpixelRowInfo {
 
 extern "C" {
 
-// name is UTF-8; streamType 64-67; writeFlags at most 3.
-__GLSwriter *__glsWriterCreate(const GLubyte *name, GLSenum streamType, GLuint writeFlags);
+// Creating, flushing and destroying a writer are declared with the core's
+// seam, which the context calls them through.
 __GLSwriter *__glsWriterCreateFile(const GLubyte *name, GLSenum streamType, GLuint writeFlags);
-// Accepts null; always returns null.
-__GLSwriter *__glsWriterDestroy(__GLSwriter *writer);
-// 1 on success, 0 on failure (the writer is then failed for good).
-GLboolean __glsWriterFlush(__GLSwriter *writer);
-void __glsWriterResetAlignPhase(__GLSwriter *writer);
 
 __GLSwriteStream *__glsWriterOpenStream(const GLubyte *name, GLboolean append);
 // Accepts null; always returns null.

@@ -1,12 +1,12 @@
 // The writers' view of the calling thread's current GLS context. A writer
 // runs inside a capture, so a context is current; without one (a writer
 // made outside any capture) the context's initial values answer.
-#include "writer_context.h"
+#include "write/writer_context.h"
 
 #include <string.h>
 
-#include "names.h"
-#include "util.h"
+#include "base/names.h"
+#include "base/util.h"
 
 GLSenum __glsWriterStringType(void) {
     __GLScontext *ctx = __glsGetContext();

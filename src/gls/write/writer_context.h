@@ -5,13 +5,13 @@
 
 #include <stdio.h>
 
-#include "gls.h"
+#include "base/gls.h"
 
 struct __GLSwriter;
 struct __GLScontextStream;
 
-#include "client_state.h"
-#include "context.h"
+#include "core/client_state.h"
+#include "core/context.h"
 
 extern "C" {
 

@@ -1,8 +1,8 @@
 // Bulk data shared by both writers: image data gathered by the unpack
 // pixel-store modes, GL_BITMAP rows, index and list arrays.
-#include "writer.h"
+#include "write/writer.h"
 
-#include "pixel_formats.h"
+#include "base/pixel_formats.h"
 
 static GLubyte reverseBits(GLubyte b) {
     b = (GLubyte)((b & 0xF0) >> 4 | (b & 0x0F) << 4);

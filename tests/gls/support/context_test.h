@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "api.h"
-#include "context.h"
+#include "api/api.h"
+#include "core/context.h"
 
 class GlsContextTest : public ::testing::Test {
 protected:

@@ -4,7 +4,7 @@
 #include <stdlib.h>
 
 #include "context_test.h"
-#include "startup.h"
+#include "core/startup.h"
 #include "support.h"
 
 int hookCalls = 0;

@@ -1,0 +1,78 @@
+#include "base/platform.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+
+const char __glsPathSeparator = '\\';
+
+__GLStlsIndex __glsTlsAlloc(void) { return (__GLStlsIndex)(LONG)TlsAlloc(); }
+void __glsTlsFree(__GLStlsIndex index) { TlsFree((DWORD)index); }
+void *__glsTlsGet(__GLStlsIndex index) { return TlsGetValue((DWORD)index); }
+void __glsTlsSet(__GLStlsIndex index, void *value) { TlsSetValue((DWORD)index, value); }
+
+static CRITICAL_SECTION lockSection;
+void __glsLockSectionInit(void) { InitializeCriticalSection(&lockSection); }
+void __glsLockSectionDelete(void) { DeleteCriticalSection(&lockSection); }
+void __glsLockSectionEnter(void) { EnterCriticalSection(&lockSection); }
+void __glsLockSectionLeave(void) { LeaveCriticalSection(&lockSection); }
+
+void *__glsLoadLibrary(const char *path) { return (void *)LoadLibraryA(path); }
+void *__glsGetProcAddress(void *library, const char *name) {
+    return (void *)GetProcAddress((HMODULE)library, name);
+}
+
+void __glsFreeLibrary(void *library) { FreeLibrary((HMODULE)library); }
+
+size_t __glsSystemDirectory(char *buffer, size_t size) {
+    UINT n = GetSystemDirectoryA(buffer, (UINT)size);
+    if (n == 0 || n >= size) return 0;
+    return n;
+}
+
+#else
+#include <dlfcn.h>
+#include <pthread.h>
+#include <stdlib.h>
+#include <string.h>
+
+const char __glsPathSeparator = '/';
+
+// pthread keys stand in for TLS indexes.
+__GLStlsIndex __glsTlsAlloc(void) {
+    pthread_key_t key;
+    if (pthread_key_create(&key, nullptr) != 0) return -1;
+    return (__GLStlsIndex)key;
+}
+void __glsTlsFree(__GLStlsIndex index) { pthread_key_delete((pthread_key_t)index); }
+void *__glsTlsGet(__GLStlsIndex index) { return pthread_getspecific((pthread_key_t)index); }
+void __glsTlsSet(__GLStlsIndex index, void *value) {
+    pthread_setspecific((pthread_key_t)index, value);
+}
+
+static pthread_mutex_t lockSection;
+void __glsLockSectionInit(void) {
+    pthread_mutexattr_t attr;
+    pthread_mutexattr_init(&attr);
+    pthread_mutexattr_settype(&attr, PTHREAD_MUTEX_RECURSIVE);
+    pthread_mutex_init(&lockSection, &attr);
+    pthread_mutexattr_destroy(&attr);
+}
+void __glsLockSectionDelete(void) { pthread_mutex_destroy(&lockSection); }
+void __glsLockSectionEnter(void) { pthread_mutex_lock(&lockSection); }
+void __glsLockSectionLeave(void) { pthread_mutex_unlock(&lockSection); }
+
+void *__glsLoadLibrary(const char *path) { return dlopen(path, RTLD_NOW | RTLD_LOCAL); }
+void *__glsGetProcAddress(void *library, const char *name) { return dlsym(library, name); }
+void __glsFreeLibrary(void *library) { dlclose(library); }
+
+// Natively the "system directory" is where the stand-in GL library lives,
+// named by GLS_SYSTEM_DIRECTORY (tests point it at a fake).
+size_t __glsSystemDirectory(char *buffer, size_t size) {
+    const char *dir = getenv("GLS_SYSTEM_DIRECTORY");
+    if (!dir) return 0;
+    size_t n = strlen(dir);
+    if (n == 0 || n >= size) return 0;
+    memcpy(buffer, dir, n + 1);
+    return n;
+}
+#endif

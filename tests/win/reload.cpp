@@ -1,0 +1,176 @@
+// A program that probes for OpenGL the way renderer-choosing programs do:
+// load opengl32.dll by name, draw, read back, free it, and load it again.
+// Palisade sits beside the program as opengl32.dll. Each load must give
+// Palisade again (not the system library it loaded for itself), each unload
+// must leave no module of that name behind, the pixels must equal those the
+// system library draws, and ten cycles must not leak modules or threads.
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#include <GL/gl.h>
+#include <stdio.h>
+#include <string.h>
+#include <tlhelp32.h>
+
+#include "panel.h"
+
+static int failures = 0;
+#define CHECK(cond, ...)                                   \
+    do {                                                   \
+        if (!(cond)) {                                     \
+            fprintf(stderr, "reload: " __VA_ARGS__);       \
+            fputc('\n', stderr);                           \
+            ++failures;                                    \
+        }                                                  \
+    } while (0)
+
+enum { kSize = 32 };
+
+// Modules and threads of this process, for the leak check.
+static void countProcess(int *modules, int *threads) {
+    *modules = *threads = 0;
+    DWORD pid = GetCurrentProcessId();
+    HANDLE snap = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE | TH32CS_SNAPTHREAD, pid);
+    if (snap == INVALID_HANDLE_VALUE) return;
+    MODULEENTRY32 module = {};
+    module.dwSize = sizeof module;
+    for (BOOL ok = Module32First(snap, &module); ok; ok = Module32Next(snap, &module)) ++*modules;
+    THREADENTRY32 thread = {};
+    thread.dwSize = sizeof thread;
+    for (BOOL ok = Thread32First(snap, &thread); ok; ok = Thread32Next(snap, &thread)) {
+        if (thread.th32OwnerProcessID == pid) ++*threads;
+    }
+    CloseHandle(snap);
+}
+
+// Draws a cleared square with a triangle through the library `gl` in a window
+// of its own, reads it back into pixels and takes the context down again.
+// Pixel formats go through the library's own wgl functions: gdi32's would
+// load opengl32.dll for itself and keep it loaded.
+static bool draw(HMODULE gl, unsigned char *pixels) {
+#define PROC(name, ...) auto name = (__VA_ARGS__)(void *)GetProcAddress(gl, #name)
+    PROC(wglChoosePixelFormat, int(WINAPI *)(HDC, const PIXELFORMATDESCRIPTOR *));
+    PROC(wglSetPixelFormat, BOOL(WINAPI *)(HDC, int, const PIXELFORMATDESCRIPTOR *));
+    PROC(wglCreateContext, HGLRC(WINAPI *)(HDC));
+    PROC(wglMakeCurrent, BOOL(WINAPI *)(HDC, HGLRC));
+    PROC(wglDeleteContext, BOOL(WINAPI *)(HGLRC));
+    PROC(glClearColor, void(WINAPI *)(GLclampf, GLclampf, GLclampf, GLclampf));
+    PROC(glClear, void(WINAPI *)(GLbitfield));
+    PROC(glBegin, void(WINAPI *)(GLenum));
+    PROC(glEnd, void(WINAPI *)(void));
+    PROC(glColor3f, void(WINAPI *)(GLfloat, GLfloat, GLfloat));
+    PROC(glVertex2f, void(WINAPI *)(GLfloat, GLfloat));
+    PROC(glViewport, void(WINAPI *)(GLint, GLint, GLsizei, GLsizei));
+    PROC(glPixelStorei, void(WINAPI *)(GLenum, GLint));
+    PROC(glFinish, void(WINAPI *)(void));
+    PROC(glReadPixels, void(WINAPI *)(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid *));
+#undef PROC
+    if (!wglChoosePixelFormat || !wglSetPixelFormat || !wglCreateContext || !glReadPixels) {
+        return false;
+    }
+    HWND wnd = CreateWindowA("STATIC", "reload", WS_POPUP | WS_VISIBLE, 0, 0, kSize, kSize,
+                             nullptr, nullptr, nullptr, nullptr);
+    HDC dc = GetDC(wnd);
+    PIXELFORMATDESCRIPTOR pfd = {};
+    pfd.nSize = sizeof pfd;
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 24;
+    bool ok = wglSetPixelFormat(dc, wglChoosePixelFormat(dc, &pfd), &pfd);
+    HGLRC rc = ok ? wglCreateContext(dc) : nullptr;
+    ok = rc && wglMakeCurrent(dc, rc);
+    if (ok) {
+        glViewport(0, 0, kSize, kSize);
+        glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glBegin(GL_TRIANGLES);
+        glColor3f(1.0f, 0.0f, 0.0f);
+        glVertex2f(-0.8f, -0.8f);
+        glColor3f(0.0f, 1.0f, 0.0f);
+        glVertex2f(0.8f, -0.8f);
+        glColor3f(0.0f, 0.0f, 1.0f);
+        glVertex2f(0.0f, 0.8f);
+        glEnd();
+        glFinish();
+        glPixelStorei(GL_PACK_ALIGNMENT, 1);
+        glReadPixels(0, 0, kSize, kSize, GL_RGB, GL_UNSIGNED_BYTE, pixels);
+        wglMakeCurrent(nullptr, nullptr);
+    }
+    if (rc) wglDeleteContext(rc);
+    ReleaseDC(wnd, dc);
+    DestroyWindow(wnd);
+    return ok;
+}
+
+static bool sameFile(const char *a, const char *b) { return lstrcmpiA(a, b) == 0; }
+
+// The person at the debugger's panels: lets each new panel's thread run on
+// from the halt at its first call.
+static DWORD WINAPI letRun(LPVOID) {
+    for (;;) {
+        for (HWND p : panel::find(GetCurrentProcessId())) {
+            if (panel::text(p, panel::STATUS) == "Halted") panel::click(p, panel::CONTINUE);
+        }
+        Sleep(10);
+    }
+}
+
+int main() {
+    char dir[MAX_PATH], ours[MAX_PATH], system[MAX_PATH];
+    DWORD n = GetModuleFileNameA(nullptr, dir, sizeof dir);
+    while (n > 0 && dir[n - 1] != '\\') --n;
+    dir[n] = 0;
+    snprintf(ours, sizeof ours, "%sopengl32.dll", dir);
+    UINT s = GetSystemDirectoryA(system, sizeof system);
+    snprintf(system + s, sizeof system - s, "\\opengl32.dll");
+
+    // What the system library draws, and that it leaves nothing behind.
+    static unsigned char expected[kSize * kSize * 3], pixels[kSize * kSize * 3];
+    HMODULE real = LoadLibraryA(system);
+    CHECK(real && draw(real, expected), "the system library does not draw");
+    FreeLibrary(real);
+    CHECK(!GetModuleHandleA("opengl32.dll"), "the system library stays loaded after its free");
+    int lit = 0;
+    for (unsigned char byte : expected) lit += byte != 0;
+    CHECK(lit > 0, "the system library drew nothing");
+
+    CloseHandle(CreateThread(nullptr, 0, letRun, nullptr, 0, nullptr));
+    int modules = 0, threads = 0;
+    for (int cycle = 1; cycle <= 10; ++cycle) {
+        HMODULE gl = LoadLibraryA("opengl32.dll");
+        char loaded[MAX_PATH] = "";
+        if (gl) GetModuleFileNameA(gl, loaded, sizeof loaded);
+        CHECK(gl && sameFile(loaded, ours), "cycle %d: the load by name gave %s, not %s", cycle,
+              loaded, ours);
+        if (!gl) break;
+        memset(pixels, 0, sizeof pixels);
+        CHECK(draw(gl, pixels), "cycle %d: palisade does not draw", cycle);
+        CHECK(memcmp(pixels, expected, sizeof pixels) == 0,
+              "cycle %d: palisade read back other pixels than the system library", cycle);
+        FreeLibrary(gl);
+        HMODULE left = GetModuleHandleA("opengl32.dll");
+        char name[MAX_PATH] = "";
+        if (left) GetModuleFileNameA(left, name, sizeof name);
+        CHECK(!left, "cycle %d: a module named opengl32.dll stays loaded: %s", cycle, name);
+
+        // The first cycle may load what Wine's GL needs once for the process.
+        // The debugger's interface thread ends with the unload and may still
+        // be on its way out: a moment is given for that.
+        int m, t;
+        countProcess(&m, &t);
+        for (int wait = 0; cycle > 1 && wait < 100 && (m > modules || t > threads); ++wait) {
+            Sleep(20);
+            countProcess(&m, &t);
+        }
+        if (cycle == 1) {
+            modules = m, threads = t;
+        } else {
+            CHECK(m <= modules, "cycle %d: %d modules, %d after the first cycle", cycle, m, modules);
+            CHECK(t <= threads, "cycle %d: %d threads, %d after the first cycle", cycle, t, threads);
+        }
+    }
+    printf("reload: %s (%d modules, %d threads after each cycle)\n",
+           failures ? "FAILED" : "ten load, draw and free cycles of palisade as opengl32.dll",
+           modules, threads);
+    return failures ? 1 : 0;
+}
