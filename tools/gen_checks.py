@@ -13,7 +13,7 @@ def main(out):
     bad = hooks.check([r.name for r in rows])
     if bad:
         sys.exit("hooks: " + "; ".join(bad))
-    L = [debugger_table.header(__file__), '#include "analyses.h"', '#include "debugger_hooks.h"', "",
+    L = [debugger_table.header(__file__), '#include "debugger/analyses.h"', '#include "debugger_hooks.h"', "",
          'extern "C" {', ""]
     for r in rows:
         args = ", ".join(["ctx"] + [p.name for p in r.proto.params])

@@ -33,7 +33,7 @@ def main(out):
         bad.append("the rows run from %s to %s" % (rows[0], rows[-1]))
     if bad:
         sys.exit("enumerants: " + "; ".join(bad))
-    L = [debugger_table.header(__file__), '#include "debugger_tables.h"', "",
+    L = [debugger_table.header(__file__), '#include "debugger/debugger_tables.h"', "",
          "const EnumerantRow enumerant_table[] = {"]
     L += ['    {0x%04X, "%s"},' % (int(values[n], 0), n) for n in rows]
     L += ["};", "const uint32_t enumerant_table_rows = %d;" % len(rows)]

@@ -30,7 +30,7 @@ def load():
 
 
 def main(out):
-    L = [debugger_table.header(__file__), '#include "glu_wrapper.h"', "", 'extern "C" {', ""]
+    L = [debugger_table.header(__file__), '#include "debugger/glu_wrapper.h"', "", 'extern "C" {', ""]
     for p in load():
         L.append("%s {" % p.decl("wrap_" + p.name))
         L.append("    return glu_body<GLU_%s, decltype(&wrap_%s)>(%s);" % (

@@ -34,7 +34,7 @@ def main(out):
     enums = debugger_table.table.registry()["enums"]
     rows = state_items.items()
     check(rows, enums)
-    L = [debugger_table.header(__file__), '#include "debugger_tables.h"', "",
+    L = [debugger_table.header(__file__), '#include "debugger/debugger_tables.h"', "",
          "const StateItemDesc state_item_table[STATE_ITEMS] = {"]
     for i, r in enumerate(rows):
         args = [int(enums[a], 0) for a in r.args] + [END]

@@ -6,7 +6,7 @@
 #include <string.h>
 
 #include "analyses.h"
-#include "gls_commands.h"
+#include "api/gls_commands.h"
 
 enum {
     COLOR_INDEX_MODE = 0x1900,  // GL_COLOR_INDEX

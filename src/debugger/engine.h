@@ -8,7 +8,7 @@
 #include <windows.h>
 #include <stdint.h>
 
-#include "api.h"
+#include "api/api.h"
 #include "gls_functions.h"
 #include "records.h"
 

@@ -20,11 +20,11 @@
 
 #include <gtest/gtest.h>
 
-#include "analyses.h"
-#include "debugger_tables.h"
+#include "debugger/analyses.h"
+#include "debugger/debugger_tables.h"
 #include "panel.h"
 #include "spinning_quads_draw.h"
-#include "startup.h"
+#include "core/startup.h"
 
 #include <GL/gl.h>
 
