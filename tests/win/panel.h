@@ -35,7 +35,7 @@ inline std::vector<HWND> find(DWORD process_id) {
         std::vector<HWND> found;
     } search{process_id, {}};
     EnumWindows(
-        [](HWND window, LPARAM arg) -> BOOL {
+        [](HWND window, LPARAM arg) WINAPI -> BOOL {
             Search *s = (Search *)arg;
             DWORD pid = 0;
             GetWindowThreadProcessId(window, &pid);
