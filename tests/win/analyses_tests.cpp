@@ -738,6 +738,14 @@ TEST_F(Analyses, DescribedDrawablesListTheirAttributesInOrder) {
                            "\");\r\nglsString(\"Viewport Info\", \"0 0 64 64\");\r\n";
         EXPECT_EQ(want, history_since_mark());
     }
+    // The query reads the drawable through the GL, leaving no flag changed.
+    GLbitfield flags[GLS_OP_COUNT];
+    for (int op = 0; op < GLS_OP_COUNT; ++op) flags[op] = glsGetCaptureFlags((GLSopcode)op);
+    mark();
+    __glsQueryVisual(ctx);
+    EXPECT_EQ("", history_since_mark());
+    for (int op = 0; op < GLS_OP_COUNT; ++op) EXPECT_EQ(flags[op], glsGetCaptureFlags((GLSopcode)op)) << op;
+    EXPECT_EQ(0, memcmp(tail, saved.data(), saved.size()));
     memcpy(tail, saved.data(), saved.size());
 }
 
