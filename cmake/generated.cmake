@@ -28,9 +28,10 @@ gls_generate(gen_capture.py gls_capture.cpp)
 # is made before the tests are compiled.
 gls_generate(gen_capture_sweep.py gls_capture_sweep.h)
 gls_generate(gen_gls_enums.py gls_enums.h)
+gls_generate(gen_gl_prototypes.py gl_prototypes.h)
 
 set(GLS_GENERATED_SOURCES
-  ${GLS_GENERATED_DIR}/gl_types.h ${GLS_GENERATED_DIR}/gls_enums.h
+  ${GLS_GENERATED_DIR}/gl_types.h ${GLS_GENERATED_DIR}/gls_enums.h ${GLS_GENERATED_DIR}/gl_prototypes.h
   ${GLS_GENERATED_DIR}/gls_functions.h
   ${GLS_GENERATED_DIR}/gls_opcodes.cpp ${GLS_GENERATED_DIR}/gls_null.cpp
   ${GLS_GENERATED_DIR}/gls_entry.cpp ${GLS_GENERATED_DIR}/gls_decode_bin.cpp

@@ -56,6 +56,9 @@ struct DebugThreadContext {
     uint8_t call_count_nonzero, state_nondefault, state_snapdiff;
     char temp_dir[PATH_CHARS];
     CallTextState call_text_state;
+    // The status a break halted the thread with, shown again once the halt
+    // has refreshed the windows.
+    char halt_status[COMMAND_NAME_CHARS + 32];
 };
 
 // Set while the library is being unloaded: the records are going.
@@ -105,6 +108,9 @@ void warn_no_gl_context(DebugThreadContext *ctx);
 void gl_error_check(DebugThreadContext *ctx);
 int halt_process_command(DebugThreadContext *ctx);
 void halt_refresh_ui(DebugThreadContext *ctx);
+// Adds the message text (the warnings and GL errors of the call) to the
+// current-call text, one line each.
+void halt_show_message(DebugThreadContext *ctx);
 // Gives the processor up between two polls of a waiting thread; `polls`
 // counts the polls of this wait so far.
 void halt_pause(unsigned polls);

@@ -93,9 +93,12 @@ void status_printf(DebugThreadContext *ctx, const char *format, ...) {
     ui_panel_set_status(ctx, text);
 }
 
+// The break's status stays once the halt has refreshed the windows: it says
+// why the thread halted.
 static void halt_with_break(DebugThreadContext *ctx, const char *name) {
     ctx->process->run_state.store(RUN_STATE_HALTED, std::memory_order_release);
-    status_printf(ctx, "Halted (Break on %s)", name);
+    _snprintf_s(ctx->halt_status, sizeof ctx->halt_status, _TRUNCATE, "Halted (Break on %s)", name);
+    status_printf(ctx, "%s", ctx->halt_status);
 }
 
 void halt_break(DebugThreadContext *ctx, unsigned id) {
@@ -213,6 +216,18 @@ int halt_process_command(DebugThreadContext *ctx) {
     }
 }
 
+void halt_show_message(DebugThreadContext *ctx) {
+    ProcessRecord *process = ctx->process;
+    char lines[2 * MESSAGE_TEXT_CHARS];
+    size_t n = 0;
+    for (const char *p = process->message_text; *p && n + 2 < sizeof lines; ++p) {
+        if (*p == '\n') lines[n++] = '\r';
+        lines[n++] = *p;
+    }
+    lines[n] = 0;
+    text_append(process->call_text, CALL_TEXT_CHARS, lines);
+}
+
 void halt_refresh_ui(DebugThreadContext *ctx) {
     status_printf(ctx, "Updating ...");
     GLContextRecord *record = ctx->gl_context;
@@ -221,7 +236,8 @@ void halt_refresh_ui(DebugThreadContext *ctx) {
     glsFlush();
     if (!record->in_begin_end && record->handle != 0) state_scan(ctx);
     ui_refresh_all(ctx);
-    status_printf(ctx, "Halted");
+    status_printf(ctx, "%s", ctx->halt_status[0] ? ctx->halt_status : "Halted");
+    ctx->halt_status[0] = 0;
 }
 
 int halt_at_swap(DebugThreadContext *ctx, const char *name) {

@@ -158,31 +158,30 @@ size_t call_text_convert(CallTextState *state, const char *text, size_t count, c
     static const char dots[] = "...";
     enum { LONG_TEXT = 10241, KEPT = 9984 };
     if (state->cut) return used;
-    size_t n = count;
-    if (count >= LONG_TEXT) {
-        n = KEPT;
-        state->cut = 1;
-    }
+    bool long_text = count >= LONG_TEXT;
+    size_t n = long_text ? KEPT : count;
     // Room is kept for the dots; a line end is written only before more text,
     // so the text's final one is dropped.
     size_t room = capacity - sizeof dots;
-    for (size_t i = 0; i < n; ++i) {
-        if (text[i] == '\n') {
-            state->held_lf = 1;
-            continue;
-        }
-        size_t need = state->held_lf ? 3 : 1;
-        if (used + need > room) {
-            state->cut = 1;
-            break;
-        }
+    for (size_t i = 0; i < n && !state->cut; ++i) {
         if (state->held_lf) {
+            if (used + 2 > room) {
+                state->cut = 1;
+                break;
+            }
             out[used++] = '\r';
             out[used++] = '\n';
             state->held_lf = 0;
         }
-        out[used++] = text[i];
+        if (text[i] == '\n') {
+            state->held_lf = 1;
+        } else if (used + 1 > room) {
+            state->cut = 1;
+        } else {
+            out[used++] = text[i];
+        }
     }
+    if (long_text) state->cut = 1;
     if (state->cut) {
         memcpy(out + used, dots, sizeof dots - 1);
         used += sizeof dots - 1;

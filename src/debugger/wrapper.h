@@ -118,7 +118,15 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
         warn_no_gl_context(ctx);
         gl_error_check(ctx);
         if (process->message_text[0] == 0) break;
+        // Halted after the call: the panel shows the call with what was
+        // reported about it, refreshed even when it was shown before the call.
         process->run_state.store(RUN_STATE_HALTED, std::memory_order_release);
+        if (!text_done) {
+            wrapper_render<Op, Capture>(ctx, args...);
+            text_done = true;
+        }
+        halt_show_message(ctx);
+        halt_shown = false;
     }
     context_release(ctx);
     if constexpr (returns) return result;

@@ -22,11 +22,9 @@
 
 #include "debugger/analyses.h"
 #include "debugger/debugger_tables.h"
+#include "gl_prototypes.h"
 #include "panel.h"
 #include "spinning_quads_draw.h"
-#include "core/startup.h"
-
-#include <GL/gl.h>
 
 extern "C" {
 // The GLU wrappers the tests call; nothing installs them.
@@ -56,6 +54,20 @@ namespace {
 
 HWND window;
 HDC window_dc;
+
+// The sample's window, and the debugger on this thread: its first wgl call
+// builds it, and its first GL call, which finds the thread halted, takes
+// the Continue the panel would post.
+bool window_ready() {
+    if (window) return true;
+    window = sampleCreateWindow();
+    window_dc = GetDC(window);
+    if (!window || !sampleSetPixelFormat(window_dc)) return false;
+    if (wglGetCurrentContext() != nullptr) return false;
+    ring_post(&context_current()->process->ui_commands, CMD_CONTINUE);
+    glGetError();
+    return true;
+}
 
 // ------------------------------------------------------------- history
 
@@ -106,6 +118,7 @@ protected:
     long history_mark = 0;
 
     void SetUp() override {
+        ASSERT_TRUE(window_ready());
         rc = wglCreateContext(window_dc);
         ASSERT_TRUE(rc);
         ASSERT_TRUE(wglMakeCurrent(window_dc, rc));
@@ -1088,28 +1101,3 @@ TEST_F(Analyses, AHaltScansTheStateOutsideGlBeginGlEndOnly) {
 }
 
 }  // namespace
-
-int main(int argc, char **argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    // The library is linked in: its process attach runs here, with this
-    // program as the module the control panel's dialogs come from.
-    if (!__glsProcessAttach(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH, nullptr)) return 2;
-    // A thread id can come back from an earlier run: its directory goes first.
-    char dir[PATH_CHARS], sub[PATH_CHARS + 16];
-    temp_dir_path(GetCurrentThreadId(), dir);
-    for (const char *part : {"\\history", "\\list"}) {
-        _snprintf_s(sub, sizeof sub, _TRUNCATE, "%s%s", dir, part);
-        remove_directory_files(sub);
-    }
-    remove_directory_files(dir);
-
-    window = sampleCreateWindow();
-    window_dc = GetDC(window);
-    if (!window || !sampleSetPixelFormat(window_dc)) return 2;
-    // The first wgl call builds the debugger; the thread starts halted, so
-    // the first GL call waits for the Continue the panel would post.
-    if (wglGetCurrentContext() != nullptr) return 2;
-    ring_post(&context_current()->process->ui_commands, CMD_CONTINUE);
-    glGetError();
-    return RUN_ALL_TESTS();
-}

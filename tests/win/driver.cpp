@@ -1,11 +1,13 @@
-// Drives a program running under the debugger from outside, as a person
-// would at its control panels. It starts the program, then carries out the
-// script given after "--", and ends with the program's own exit status (99
-// when the script could not be carried out: the program is then ended).
+// Drives programs running under the debugger from outside, as a person would
+// at their control panels. It carries out its script, which starts a program,
+// drives it and may start others after it ends, and ends with the last
+// program's exit status (99 when the script could not be carried out: the
+// program is then ended).
 //
-//   palisade_driver [--timeout SECONDS] PROGRAM [ARGS...] -- COMMAND...
+//   palisade_driver [--timeout SECONDS] COMMAND...
 //
 // Commands (the current panel is the first one found until `panel` says):
+//   start PROGRAM [ARGS...] --   start a program (the one before has ended)
 //   wait-panels N        wait until the program shows N panels
 //   panel K              make the K-th panel found (from 0) the current one
 //   wait-status TEXT     wait until the status line reads TEXT
@@ -18,7 +20,7 @@
 //   print-call | print-status | print-ids
 //   screenshot FILE.bmp  save a picture of the panel
 //   sleep MS
-//   wait-exit            wait for the program to end
+//   wait-exit [STATUS]   wait for the program to end (with that status)
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -109,7 +111,7 @@ static void screenshot(const char *path) {
     fclose(out);
 }
 
-static void start(int argc, char **argv, int first, int last) {
+static void start(char **argv, int first, int last) {
     std::string line;
     for (int i = first; i < last; ++i) {
         if (!line.empty()) line += ' ';
@@ -124,28 +126,43 @@ static void start(int argc, char **argv, int first, int last) {
         fail("cannot start " + line);
     }
     CloseHandle(info.hThread);
+    if (program) CloseHandle(program);
     program = info.hProcess;
     program_id = info.dwProcessId;
+    panels.clear();
+    current = 0;
+}
+
+static DWORD wait_exit() {
+    if (WaitForSingleObject(program, (DWORD)(timeout_seconds * 1000)) != WAIT_OBJECT_0) {
+        fail("the program did not end");
+    }
+    DWORD status = 0;
+    GetExitCodeProcess(program, &status);
+    return status;
 }
 
 int main(int argc, char **argv) {
-    int i = 1;
-    if (i + 1 < argc && !strcmp(argv[i], "--timeout")) {
-        timeout_seconds = atof(argv[i + 1]);
-        i += 2;
+    int first = 1;
+    if (first + 1 < argc && !strcmp(argv[first], "--timeout")) {
+        timeout_seconds = atof(argv[first + 1]);
+        first += 2;
     }
-    int script = i;
-    while (script < argc && strcmp(argv[script], "--")) ++script;
-    if (i >= script) fail("usage: palisade_driver [--timeout S] PROGRAM [ARGS...] -- COMMAND...");
-    start(argc, argv, i, script);
-
     auto arg = [&](int &k) -> const char * {
         if (k + 1 >= argc) fail(std::string(argv[k]) + " needs an argument");
         return argv[++k];
     };
-    for (int k = script + 1; k < argc; ++k) {
+    for (int k = first; k < argc; ++k) {
         std::string c = argv[k];
-        if (c == "wait-panels") {
+        if (c != "start" && !program) fail("no program started before " + c);
+        if (c == "start") {
+            if (program && running()) fail("start while the program before runs");
+            int end = k + 1;
+            while (end < argc && strcmp(argv[end], "--")) ++end;
+            if (end == k + 1) fail("start needs a program");
+            start(argv, k + 1, end);
+            k = end;
+        } else if (c == "wait-panels") {
             size_t n = strtoul(arg(k), nullptr, 10);
             if (!panel::wait([&] { update_panels(); return panels.size() >= n || !running(); },
                              timeout_seconds) || panels.size() < n) {
@@ -187,17 +204,17 @@ int main(int argc, char **argv) {
         } else if (c == "sleep") {
             Sleep((DWORD)atoi(arg(k)));
         } else if (c == "wait-exit") {
-            if (WaitForSingleObject(program, (DWORD)(timeout_seconds * 1000)) != WAIT_OBJECT_0) {
-                fail("the program did not end");
+            DWORD status = wait_exit();
+            printf("exit: %lu\n", status);
+            fflush(stdout);
+            if (k + 1 < argc && isdigit((unsigned char)argv[k + 1][0])) {
+                DWORD want = strtoul(argv[++k], nullptr, 0);
+                if (status != want) fail("exit status " + std::to_string(status) + ", not " + std::to_string(want));
             }
         } else {
             fail("unknown command " + c);
         }
     }
-    if (WaitForSingleObject(program, (DWORD)(timeout_seconds * 1000)) != WAIT_OBJECT_0) {
-        fail("the program did not end");
-    }
-    DWORD status = 0;
-    GetExitCodeProcess(program, &status);
-    return (int)status;
+    if (!program) fail("usage: palisade_driver [--timeout S] start PROGRAM [ARGS...] -- COMMAND...");
+    return (int)wait_exit();
 }

@@ -11,10 +11,10 @@ cp "$bin/palisade.dll" "$work/dropin/opengl32.dll"
 let_run="-- wait-status Halted continue"
 
 WINEDLLOVERRIDES="opengl32=b" "$run" "$bin/spinning_quads.exe" "$work/plain.ppm"
-(cd "$bin" && WINEDLLOVERRIDES="opengl32=b" "$run" ./palisade_driver.exe spinning_quads_palisade.exe \
+(cd "$bin" && WINEDLLOVERRIDES="opengl32=b" "$run" ./palisade_driver.exe start spinning_quads_palisade.exe \
     "$work/linked.ppm" $let_run) | tee "$work/linked.txt"
 grep -qi 'gl calls went to .*palisade.dll' "$work/linked.txt" || { echo "the linked sample did not call palisade.dll"; exit 1; }
-(cd "$work/dropin" && WINEDLLOVERRIDES="opengl32=n,b" "$run" ./palisade_driver.exe spinning_quads.exe \
+(cd "$work/dropin" && WINEDLLOVERRIDES="opengl32=n,b" "$run" ./palisade_driver.exe start spinning_quads.exe \
     "$work/dropin.ppm" $let_run) | tee "$work/dropin.txt"
 grep -qi 'gl calls went to .*dropin.opengl32' "$work/dropin.txt" || { echo "palisade was not loaded in place of opengl32"; exit 1; }
 

@@ -1,0 +1,705 @@
+// The debugger engine and its panel, linked into this program: GL threads
+// call the GLS core's entry points and the debugger's wgl entry points
+// directly, as an application would, and the test thread plays the person at
+// each thread's panel (window messages to the panel, as palisade_driver
+// sends them from outside) and reads the thread's records and history.
+#define _GDI32_
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "api/api.h"
+#include "debugger/debugger_tables.h"
+#include "debugger/engine.h"
+#include "debugger/gdi.h"
+#include "gl_prototypes.h"
+#include "panel.h"
+#include "read_file.h"
+#include "ui/ui.h"
+
+#include <shellapi.h>
+
+extern "C" int __glsProcessAttach(void *instance, unsigned long reason, void *reserved);
+extern "C" BOOL WINAPI wglSwapBuffers(HDC dc);
+
+namespace {
+
+const double kWait = 30;
+
+// A GL thread with a window and a GL context of its own; `body` runs on it
+// once the context is current. The debugger takes the thread over at its
+// first wgl call, and its first GL call halts.
+struct GLThread {
+    std::function<void(GLThread &)> body;
+    HANDLE thread = nullptr;
+    DWORD id = 0;
+    HWND window = nullptr;
+    HDC dc = nullptr;
+    HGLRC rc = nullptr;
+    bool make_current = true;
+    std::string history_path;  // of the context made current first
+
+    explicit GLThread(std::function<void(GLThread &)> fn, bool current = true, bool suspended = false)
+        : body(std::move(fn)), make_current(current) {
+        thread = CreateThread(nullptr, 0, main, this, CREATE_SUSPENDED, &id);
+        if (!suspended) ResumeThread(thread);
+    }
+    ~GLThread() { join(); }
+
+    static DWORD WINAPI main(void *arg) {
+        GLThread *self = (GLThread *)arg;
+        self->window = CreateWindowA("STATIC", "gl", WS_POPUP, 0, 0, 32, 32, nullptr,
+                                     nullptr, nullptr, nullptr);
+        self->dc = GetDC(self->window);
+        PIXELFORMATDESCRIPTOR pfd = {};
+        pfd.nSize = sizeof pfd;
+        pfd.nVersion = 1;
+        pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+        pfd.iPixelType = PFD_TYPE_RGBA;
+        pfd.cColorBits = 24;
+        SetPixelFormat(self->dc, ChoosePixelFormat(self->dc, &pfd), &pfd);
+        self->rc = wglCreateContext(self->dc);
+        if (self->make_current) wglMakeCurrent(self->dc, self->rc);
+        self->history_path = self->context()->gl_context->history_path;
+        self->body(*self);
+        wglMakeCurrent(nullptr, nullptr);
+        wglDeleteContext(self->rc);
+        ReleaseDC(self->window, self->dc);
+        DestroyWindow(self->window);
+        return 0;
+    }
+
+    void join() {
+        if (!thread) return;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        thread = nullptr;
+    }
+    bool done() { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
+
+    HWND panel() {
+        HWND found = nullptr;
+        panel::wait(
+            [&] {
+                for (HWND p : panel::find(GetCurrentProcessId())) {
+                    if (panel::thread_id(p) == id) found = p;
+                }
+                return found != nullptr;
+            },
+            kWait);
+        return found;
+    }
+    ProcessRecord *process() {
+        char dir[PATH_CHARS], name[PATH_CHARS];
+        temp_dir_path(id, dir);
+        mmaps_path_process(dir, id, name);
+        return mmaps_open_process(name);
+    }
+    DebugThreadContext *context() { return process()->context.load(); }
+    uint64_t calls(unsigned command) { return process()->commands[command].calls; }
+};
+
+std::string status(HWND p) { return panel::text(p, panel::STATUS); }
+std::string call(HWND p) { return panel::text(p, panel::CALL); }
+
+// Presses a button and waits for the thread to halt again.
+void press_and_halt(HWND p, int button) {
+    panel::click(p, button);
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+}
+
+std::vector<std::string> lines(const std::string &text) {
+    std::vector<std::string> out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find("\r\n", start);
+        if (end == std::string::npos) end = text.size();
+        out.push_back(text.substr(start, end - start));
+        start = end + 2;
+    }
+    return out;
+}
+
+std::string file_text(const std::string &path) {
+    std::string text;
+    readFile(path, &text);
+    return text;
+}
+
+std::string history(GLThread &t) { return file_text(t.history_path); }
+
+// -------------------------------------------------------- the tables
+
+TEST(Tables, CallsCountUnderTheIdOfTheWrapperInForce) {
+    GLenum pending = 0;
+    GLThread t([&](GLThread &) {
+        pending = glsGetError();  // what the installation left
+        GLuint texture = 1;
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glVertex3f(1, 2, 3);
+        glRectf(0, 0, 1, 1);
+        glPolygonOffset(1, 1);
+        glColor4f(1, 1, 1, 1);
+    });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    panel::click(p, panel::CONTINUE);
+    t.join();
+    EXPECT_EQ((GLenum)GLS_UNSUPPORTED_COMMAND, pending);
+    struct {
+        unsigned counted, not_counted;
+    } rows[] = {
+        {ID_glBindTextureEXT, ID_glBindTexture},
+        {ID_glVertex3fv, ID_glVertex3dv},
+        {ID_glRectfv, ID_glRectdv},
+        {ID_glPolygonOffset, ID_glPolygonOffsetEXT},
+        {ID_glColor4fv, ID_glColor4dv},
+    };
+    for (auto &row : rows) {
+        EXPECT_EQ(1u, t.calls(row.counted)) << command_name_table[row.counted];
+        EXPECT_EQ(0u, t.calls(row.not_counted)) << command_name_table[row.not_counted];
+    }
+}
+
+// ------------------------------------------------------- halt, step, skip
+
+TEST(Halt, FirstCallStepSkipAndContinue) {
+    GLuint list = 99, skipped_list = 99;
+    GLThread t([&](GLThread &) {
+        glClearColor(0.25f, 0.5f, 0.75f, 1.0f);
+        glClear(GL_COLOR_BUFFER_BIT);
+        skipped_list = glGenLists(1);
+        list = glGenLists(1);
+        glFinish();
+    });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+    EXPECT_EQ("glClearColor(0.25, 0.5, 0.75, 1);", call(p));
+    EXPECT_EQ(0u, t.calls(ID_glClearColor));
+
+    // Step performs exactly that call: it is the history's last line then.
+    press_and_halt(p, panel::STEP);
+    EXPECT_EQ(1u, t.calls(ID_glClearColor));
+    EXPECT_EQ("glClear(GL_COLOR_BUFFER_BIT);", call(p));
+    std::vector<std::string> h = lines(history(t));
+    ASSERT_FALSE(h.empty());
+    EXPECT_EQ("glClearColor(0.25, 0.5, 0.75, 1);", h.back());
+
+    press_and_halt(p, panel::STEP);
+    EXPECT_EQ("glGenLists(1);", call(p));
+    press_and_halt(p, panel::SKIP);
+    EXPECT_EQ(0u, t.calls(ID_glGenLists));
+    EXPECT_EQ("glGenLists(1);", call(p));  // the next call, halted again
+    panel::click(p, panel::CONTINUE);
+    t.join();
+    EXPECT_EQ(0u, skipped_list);
+    EXPECT_NE(0u, list);
+    EXPECT_EQ(1u, t.calls(ID_glGenLists));
+    EXPECT_EQ(1u, t.calls(ID_glFinish));
+    h = lines(history(t));
+    EXPECT_EQ(1, std::count(h.begin(), h.end(), "glGenLists(1);"));
+}
+
+TEST(Halt, BreakOnFlushOnlyWhileTheSwitchIsOnAndTheThreadRuns) {
+    HANDLE go = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    GLThread t([&](GLThread &) {
+        glFlush();  // halts: the first call
+        glFlush();  // runs: the switch is off
+        WaitForSingleObject(go, INFINITE);
+        glFlush();  // breaks
+        glFinish();
+    });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    panel::click(p, panel::CONTINUE);
+    ASSERT_TRUE(panel::wait([&] { return t.calls(ID_glFlush) == 2; }, kWait));
+    panel::set_check(p, panel::BREAK_CALLS, true);
+    SetEvent(go);
+    ASSERT_TRUE(panel::wait_status(p, "Halted (Break on glFlush)", kWait)) << status(p);
+    EXPECT_EQ("glFlush();", call(p));
+    EXPECT_EQ(2u, t.calls(ID_glFlush));
+    panel::click(p, panel::CONTINUE);
+    t.join();
+    EXPECT_EQ(3u, t.calls(ID_glFlush));
+    CloseHandle(go);
+}
+
+TEST(Halt, BreakOnSwapAndSkipOfTheSwap) {
+    BOOL swapped = TRUE;
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        swapped = wglSwapBuffers(self.dc);
+        glFinish();
+    });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    panel::set_check(p, panel::BREAK_SWAP, true);
+    panel::click(p, panel::CONTINUE);
+    ASSERT_TRUE(panel::wait_status(p, "Halted (Break on SwapBuffers)", kWait)) << status(p);
+    EXPECT_EQ("wglSwapBuffers", call(p));
+    panel::click(p, panel::SKIP);
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+    panel::click(p, panel::CONTINUE);
+    t.join();
+    EXPECT_FALSE(swapped);
+    EXPECT_EQ(0u, t.process()->wgl_call_counts[WGL_wglSwapBuffers]);
+}
+
+// A call that leaves a message halts after the call, with the message under
+// the call's text; a Skip then returns what the performed call returned.
+TEST(Halt, MessagesHaltAfterTheCall) {
+    struct Row {
+        bool current;
+        const char *message;
+    } rows[] = {{true, "GL Error: invalid enumerant."}, {false, "Warning: No GL context."}};
+    for (const Row &row : rows) {
+        GLuint list = 0;
+        GLThread t(
+            [&](GLThread &) {
+                glEnable(0xFFFF);  // an error left pending: nothing looks yet
+                list = glGenLists(1);
+                glFinish();
+            },
+            row.current);
+        HWND p = t.panel();
+        ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+        press_and_halt(p, panel::STEP);
+        panel::set_check(p, panel::GL_ERRORS, true);
+        panel::click(p, panel::STEP);
+        ASSERT_TRUE(panel::wait([&] { return call(p).find(row.message) != std::string::npos; }, kWait))
+            << call(p);
+        EXPECT_EQ("Halted", status(p));
+        EXPECT_EQ(0u, call(p).find("glGenLists(1);\r\n"));
+        EXPECT_EQ(1u, t.calls(ID_glGenLists));
+        panel::click(p, panel::SKIP);
+        ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+        panel::set_check(p, panel::GL_ERRORS, false);
+        panel::click(p, panel::CONTINUE);
+        t.join();
+        if (row.current) {
+            EXPECT_NE(0u, list);
+        }
+    }
+}
+
+// ------------------------------------------------------------- history
+
+TEST(History, OneLineEndPerLineAndAnEarlierRunWithTheSameIdAppended) {
+    GLThread t([](GLThread &) {
+        static const GLfloat v[] = {0, 0, 1, 0, 1, 1};
+        glVertexPointer(2, GL_FLOAT, 0, v);
+        glDrawArrays(GL_TRIANGLES, 0, 3);
+        glFinish();
+    },
+               true, true);
+    char dir[PATH_CHARS], path[PATH_CHARS];
+    temp_dir_path(t.id, dir);
+    CreateDirectoryA(dir, nullptr);
+    _snprintf_s(path, sizeof path, _TRUNCATE, "%s\\history", dir);
+    CreateDirectoryA(path, nullptr);
+    _snprintf_s(path, sizeof path, _TRUNCATE, "%s\\history\\0.gls", dir);
+    FILE *earlier = fopen(path, "wb");
+    fputs("earlier run\r\n", earlier);
+    fclose(earlier);
+    ResumeThread(t.thread);
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    panel::click(p, panel::CONTINUE);
+    t.join();
+
+    std::string null_history = file_text(path);
+    EXPECT_EQ(0u, null_history.find("earlier run\r\nglsBeginGLS(1, 0);\r\n")) << null_history;
+    EXPECT_NE(std::string::npos, null_history.find("glsString(\"Info\", \"wglCreateContext\");\r\n"));
+    std::string text = history(t);
+    for (size_t i = 0; i < text.size(); ++i) {
+        bool lone_lf = text[i] == '\n' && (i == 0 || text[i - 1] != '\r');
+        bool lone_cr = text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n');
+        ASSERT_FALSE(lone_lf || lone_cr) << "a line end of its own at " << i;
+    }
+    EXPECT_NE(std::string::npos, text.find("glDrawArrays(GL_TRIANGLES, 0, 3);\r\n"));
+}
+
+// Rendering the halted call never performs it, with vertex arrays expanded
+// too (an additive draw shows a second execution in its pixels); the
+// debugger's own queries leave the application's calls traced.
+TEST(History, RenderingAndTheDebuggersOwnCallsLeaveTheHistoryAsTraced) {
+    GLint viewport[4] = {};
+    GLubyte pixel[4] = {};
+    GLThread t([&](GLThread &) {
+        static const GLfloat v[] = {-1, -1, 1, -1, -1, 1};
+        glClearColor(0, 0, 0, 0);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glEnable(GL_BLEND);
+        glBlendFunc(GL_ONE, GL_ONE);
+        glColor4f(0.25f, 0.25f, 0.25f, 0.25f);
+        glEnableClientState(GL_VERTEX_ARRAY);
+        glVertexPointer(2, GL_FLOAT, 0, v);
+        glDrawArrays(GL_TRIANGLES, 0, 3);
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        glDrawBuffer(GL_BACK);
+        glGetError();
+        glReadBuffer(GL_BACK);
+        glReadPixels(2, 2, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    ring_post(&t.process()->ui_commands, CMD_VERTEX_ARRAYS_ON);
+    for (int i = 0; i < 7; ++i) press_and_halt(p, panel::STEP);
+    EXPECT_EQ("glDrawArrays(GL_TRIANGLES, 0, 3);", call(p));
+    press_and_halt(p, panel::STEP);
+    panel::set_check(p, panel::CONTROL_DRAW, true);
+    panel::set_check(p, panel::GL_ERRORS, true);
+    press_and_halt(p, panel::STEP);
+    panel::set_check(p, panel::CONTROL_DRAW, false);
+    panel::click(p, panel::CONTINUE);
+    t.join();
+    EXPECT_NEAR(64, pixel[0], 2);
+    std::string text = history(t);
+    size_t draws = 0;
+    for (size_t at = text.find("glsDrawVertexArray("); at != std::string::npos;
+         at = text.find("glsDrawVertexArray(", at + 1)) {
+        ++draws;
+    }
+    EXPECT_EQ(1u, draws) << text;
+    EXPECT_NE(std::string::npos, text.find("glGetIntegerv(GL_VIEWPORT")) << text;
+    EXPECT_NE(std::string::npos, text.find("glDrawBuffer(GL_BACK);")) << text;
+    EXPECT_NE(std::string::npos, text.find("glGetError();")) << text;
+}
+
+// --------------------------------------------------------- configuration
+
+// Closes the warning box the configuration reader shows and keeps its text.
+struct WarningCloser {
+    std::string text;
+    HANDLE thread;
+    WarningCloser() { thread = CreateThread(nullptr, 0, run, this, 0, nullptr); }
+    static DWORD WINAPI run(void *arg) {
+        WarningCloser *self = (WarningCloser *)arg;
+        HWND box = nullptr;
+        panel::wait([&] { return (box = FindWindowA("#32770", "Warning")) != nullptr; }, kWait);
+        if (!box) return 0;
+        char text[512] = "";
+        GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+        self->text = text;
+        PostMessageA(box, WM_COMMAND, IDOK, 0);
+        return 0;
+    }
+    void join() {
+        if (!thread) return;
+        WaitForSingleObject(thread, INFINITE);
+        CloseHandle(thread);
+        thread = nullptr;
+    }
+    ~WarningCloser() { join(); }
+};
+
+TEST(Config, SaveLoadAndFilesThatAreNotWhole) {
+    GLThread t([](GLThread &) { glFinish(); });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    DebugThreadContext *ctx = t.context();
+    ProcessRecord *process = ctx->process;
+
+    // Switches, marks and selections away from their start, saved, changed
+    // back, and loaded again.
+    panel::set_check(p, panel::GL_ERRORS, true);
+    panel::set_check(p, panel::HISTORY, false);
+    panel::set_check(p, panel::BREAK_SWAP, true);
+    ctx->call_count_nonzero = 1;
+    process->commands[ID_glAccum].break_on = 1;
+    process->commands[ID_glBegin].trace = 0;
+    process->commands[ID_glViewport].skip = 1;
+    FILE *file = fopen("saved.cfg", "w");
+    ASSERT_TRUE(ui_config_write(ctx, file));
+    fclose(file);
+    std::string saved = file_text("saved.cfg");
+    size_t line_count = std::count(saved.begin(), saved.end(), '\n');
+    EXPECT_EQ(1393u, line_count);
+
+    panel::set_check(p, panel::GL_ERRORS, false);
+    panel::set_check(p, panel::HISTORY, true);
+    panel::set_check(p, panel::BREAK_SWAP, false);
+    ctx->call_count_nonzero = 0;
+    process->commands[ID_glAccum].break_on = 0;
+    process->commands[ID_glBegin].trace = 1;
+    process->commands[ID_glViewport].skip = 0;
+    file = fopen("saved.cfg", "r");
+    ASSERT_TRUE(ui_config_read(ctx, file, "saved.cfg"));
+    fclose(file);
+    EXPECT_EQ(1u, process->Check_for_GL_error.load());
+    EXPECT_EQ(0u, process->History.load());
+    EXPECT_EQ(1u, process->Break_on_SwapBuffers.load());
+    EXPECT_TRUE(panel::checked(p, panel::GL_ERRORS));
+    EXPECT_FALSE(panel::checked(p, panel::HISTORY));
+    EXPECT_EQ(1, ctx->call_count_nonzero);
+    EXPECT_EQ(1, process->commands[ID_glAccum].break_on.load());
+    EXPECT_EQ(1, process->commands[ID_glFlush].break_on.load());
+    EXPECT_EQ(0, process->commands[ID_glBitmap].break_on.load());
+    EXPECT_EQ(0, process->commands[ID_glBegin].trace.load());
+    EXPECT_EQ(1, process->commands[ID_glViewport].skip.load());
+
+    // Files that are not whole leave what they do not reach as it was.
+    size_t history_line = saved.find("History:");
+    size_t break_section = saved.find("CONFIGURATION_break_GL_select");
+    struct Row {
+        const char *name;
+        std::string text;
+        bool warns;
+        uint32_t history;  // what History is after the file
+        uint8_t accum_break;
+    } rows[] = {
+        {"wrong.cfg", "palisadex\nHistory: 1\n", true, 0, 1},
+        {"empty.cfg", "", true, 0, 1},
+        {"switches.cfg", saved.substr(0, history_line) + "History: 1\nBreak_on_GL_calls:", false, 1, 1},
+        {"garbage.cfg", saved.substr(0, history_line) + "History: yes\n" + std::string(5000, 'x'), false, 0, 1},
+        {"section.cfg", saved.substr(0, break_section) + "CONFIGURATION_break_GL_select\nglAccum: 0 0 0 0\n",
+         false, 0, 1},
+    };
+    for (const Row &row : rows) {
+        process->History.store(0);
+        FILE *f = fopen(row.name, "wb");
+        fwrite(row.text.data(), 1, row.text.size(), f);
+        fclose(f);
+        f = fopen(row.name, "r");
+        std::string warning;
+        if (row.warns) {
+            WarningCloser closer;
+            EXPECT_EQ(0, ui_config_read(ctx, f, row.name)) << row.name;
+            closer.join();
+            warning = closer.text;
+        } else {
+            EXPECT_EQ(1, ui_config_read(ctx, f, row.name)) << row.name;
+        }
+        fclose(f);
+        if (row.warns) {
+            EXPECT_EQ(std::string(row.name) + " is not valid.", warning);
+        }
+        EXPECT_EQ(row.history, process->History.load()) << row.name;
+        EXPECT_EQ(row.accum_break, process->commands[ID_glAccum].break_on.load()) << row.name;
+    }
+    panel::click(p, panel::CONTINUE);
+}
+
+// --------------------------------------------------------------- threads
+
+TEST(Threads, EachThreadHasItsOwnPanelRecordsAndHistory) {
+    GLThread a([](GLThread &) { glClearColor(1, 0, 0, 1); });
+    GLThread b([](GLThread &) { glClearColor(0, 1, 0, 1); });
+    HWND pa = a.panel(), pb = b.panel();
+    ASSERT_NE(pa, pb);
+    ASSERT_TRUE(panel::wait_status(pa, "Halted", kWait));
+    ASSERT_TRUE(panel::wait_status(pb, "Halted", kWait));
+    EXPECT_EQ("glClearColor(1, 0, 0, 1);", call(pa));
+    EXPECT_EQ("glClearColor(0, 1, 0, 1);", call(pb));
+    panel::click(pa, panel::CONTINUE);
+    panel::click(pb, panel::CONTINUE);
+    a.join();
+    b.join();
+    EXPECT_NE(a.process(), b.process());
+    EXPECT_NE(std::string::npos, history(a).find("glClearColor(1, 0, 0, 1);"));
+    EXPECT_EQ(std::string::npos, history(a).find("glClearColor(0, 1, 0, 1);"));
+}
+
+TEST(Threads, TwelveThreadsAndFortyContextsInOneRunThrough) {
+    std::vector<std::unique_ptr<GLThread>> threads;
+    for (int i = 0; i < 11; ++i) {
+        threads.emplace_back(new GLThread([](GLThread &) {
+            glClear(GL_COLOR_BUFFER_BIT);
+            glFinish();
+        }));
+    }
+    threads.emplace_back(new GLThread([](GLThread &self) {
+        std::vector<HGLRC> contexts;
+        for (int i = 0; i < 40; ++i) {
+            HGLRC rc = wglCreateContext(self.dc);
+            wglMakeCurrent(self.dc, rc);
+            glClear(GL_COLOR_BUFFER_BIT);
+            contexts.push_back(rc);
+        }
+        wglMakeCurrent(self.dc, self.rc);
+        for (HGLRC rc : contexts) wglDeleteContext(rc);
+    }));
+    for (auto &t : threads) {
+        HWND p = t->panel();
+        ASSERT_TRUE(p);
+        ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+        panel::click(p, panel::CONTINUE);
+    }
+    for (auto &t : threads) t->join();
+    // Its own context and forty more, of which the master lists 32.
+    EXPECT_EQ(42u, threads.back()->context()->master->next_gl_context_number);
+    EXPECT_EQ((uint32_t)MASTER_GL_CONTEXT_SLOTS, threads.back()->context()->master->gl_context_count);
+    EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, nullptr));
+}
+
+TEST(Contexts, AHandleTheSystemGivesAgainGetsANewRecord) {
+    HGLRC first = nullptr, second = nullptr;
+    GLContextRecord *first_record = nullptr, *second_record = nullptr;
+    GLThread t([&](GLThread &self) {
+        first = wglCreateContext(self.dc);
+        wglMakeCurrent(self.dc, first);
+        glClear(GL_COLOR_BUFFER_BIT);
+        first_record = self.context()->gl_context;
+        wglMakeCurrent(self.dc, self.rc);
+        wglDeleteContext(first);
+        second = wglCreateContext(self.dc);
+        wglMakeCurrent(self.dc, second);
+        glClear(GL_COLOR_BUFFER_BIT);
+        second_record = self.context()->gl_context;
+        wglMakeCurrent(self.dc, self.rc);
+        wglDeleteContext(second);
+    });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    panel::click(p, panel::CONTINUE);
+    t.join();
+    if (first != second) GTEST_SKIP() << "the system gave the second context a handle of its own";
+    EXPECT_NE(first_record, second_record);
+    EXPECT_NE(first_record->number, second_record->number);
+    EXPECT_STRNE(first_record->history_path, second_record->history_path);
+}
+
+// ------------------------------------------------------- panel and GDI
+
+TEST(Panel, EscapeAndEnterAreNoMenuCommands) {
+    GLThread t([](GLThread &) { glFinish(); });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    HWND call_box = GetDlgItem(p, panel::CALL);
+    for (WPARAM key : {VK_ESCAPE, VK_RETURN}) {
+        PostMessageA(call_box, WM_KEYDOWN, key, 0);
+        PostMessageA(call_box, WM_CHAR, key, 0);
+        PostMessageA(call_box, WM_KEYUP, key, 0);
+    }
+    Sleep(300);
+    EXPECT_EQ(nullptr, FindWindowA("#32770", "Save As"));
+    EXPECT_TRUE(IsWindowVisible(p));
+    EXPECT_EQ("Halted", status(p));
+    panel::click(p, panel::CONTINUE);
+}
+
+TEST(Gdi, CallsFromGdiReachTheGdiWrappersWhichCountAndAnnotate) {
+    HMODULE gdi32 = GetModuleHandleA("gdi32.dll");
+    EXPECT_TRUE(came_from_gdi((void *)GetProcAddress(gdi32, "SwapBuffers")));
+    EXPECT_FALSE(came_from_gdi((void *)&came_from_gdi));
+    GLThread t([](GLThread &self) {
+        PIXELFORMATDESCRIPTOR pfd = {};
+        int format = wrap_GetPixelFormat(self.dc);
+        wrap_DescribePixelFormat(self.dc, format, sizeof pfd, &pfd);
+        wrap_SwapBuffers(self.dc);
+        glFinish();
+    });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    panel::click(p, panel::CONTINUE);
+    t.join();
+    const uint64_t *counts = t.process()->gdi_call_counts;
+    EXPECT_EQ(1u, counts[GDI_GetPixelFormat]);
+    EXPECT_EQ(1u, counts[GDI_DescribePixelFormat]);
+    EXPECT_EQ(1u, counts[GDI_SwapBuffers]);
+    EXPECT_EQ(0u, counts[GDI_ChoosePixelFormat]);
+    std::string text = history(t);
+    for (const char *name : {"GetPixelFormat", "DescribePixelFormat", "SwapBuffers"}) {
+        EXPECT_NE(std::string::npos, text.find(std::string("glsString(\"Info\", \"") + name + "\");"))
+            << name;
+    }
+}
+
+// --------------------------------------------------- texts and the ring
+
+TEST(Texts, BoundedTextsAndTheirRules) {
+    struct Convert {
+        std::string in;
+        size_t length;
+        const char *tail;
+    } converts[] = {
+        {std::string(10239, 'a') + "\n", 10239, "a"},
+        {std::string(10240, 'a'), 10240, "a"},
+        {std::string(10241, 'a'), 9987, "a..."},
+        {std::string(6000, '\n') + "x\n", 10243, "\r\n..."},
+        {"glFlush();\n", 10, "();"},
+        {"glBegin(\n  1\n\n);\n", 19, "1\r\n\r\n);"},
+    };
+    static char out[CALL_TEXT_CHARS];
+    for (const Convert &c : converts) {
+        CallTextState state = {};
+        size_t n = call_text_convert(&state, c.in.data(), c.in.size(), out, 0, sizeof out);
+        EXPECT_EQ(c.length, n) << c.in.size();
+        EXPECT_EQ(n, strlen(out));
+        EXPECT_EQ(0, strcmp(out + n - strlen(c.tail), c.tail)) << c.in.size();
+    }
+
+    char message[16] = "";
+    text_append(message, sizeof message, "\nWarning: a");
+    text_append(message, sizeof message, "\nWarning: b");
+    text_append(message, sizeof message, "\nWarning: c");
+    EXPECT_STREQ("\nWarning: a\n...", message);
+
+    char shortened[256];
+    std::string twenty = "glMap1f(GL_MAP1_VERTEX_3, {";
+    for (int i = 0; i < 20; ++i) twenty += std::to_string(i) + (i < 19 ? ", " : "");
+    twenty += "});\n";
+    ASSERT_EQ(1, history_shorten_data(twenty.size(), twenty.c_str(), shortened, sizeof shortened));
+    EXPECT_STREQ("glMap1f(GL_MAP1_VERTEX_3, {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, ...});\n",
+                 shortened);
+    EXPECT_EQ(0, history_shorten_data(twenty.size(), twenty.c_str(), shortened, 40));
+    EXPECT_EQ(0, history_shorten_data(11, "glFlush();\n", shortened, sizeof shortened));
+
+    EnumerantRow rows[2] = {{0, "GL_FALSE"}, {0, "GL_NONE"}};
+    EXPECT_STREQ("GL_FALSE", value_name_lookup(0, rows, 2));
+    EXPECT_STREQ("0x0404", value_name_lookup(0x404, rows, 2));
+    EXPECT_STREQ("0x12345", value_name_lookup(0x12345, rows, 2));
+
+    struct {
+        unsigned long long n;
+        const char *text;
+    } counts[] = {{0, "0"}, {999, "999"}, {1000, "1,000"}, {1001, "1,001"},
+                  {1234567, "1,234,567"}, {1000000, "1,000,000"}};
+    for (auto &c : counts) EXPECT_STREQ(c.text, ui_format_count(c.n));
+}
+
+TEST(Ring, SixtyThreeCommandsWaitAndTheNextIsDropped) {
+    static CommandRing ring;
+    for (int i = 0; i < 64; ++i) ring_post(&ring, i < 63 ? CMD_STEP : CMD_CONTINUE);
+    ring_post(&ring, 99);  // unknown codes are not queued
+    CommandSlot slot;
+    int taken = 0;
+    for (ring_pop(&ring, &slot); slot.code != CMD_NONE; ring_pop(&ring, &slot)) {
+        EXPECT_EQ((uint32_t)CMD_STEP, slot.code);
+        ++taken;
+    }
+    EXPECT_EQ(63, taken);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // This program stands for the library: the GLS core and the debugger
+    // come up as the library's load would bring them up.
+    HMODULE self = GetModuleHandleA(nullptr);
+    if (!__glsProcessAttach(self, DLL_PROCESS_ATTACH, nullptr)) return 2;
+    dll_process_hook(self, DLL_PROCESS_ATTACH, nullptr);
+    // A directory of its own, emptied: the interface reads palisade.cfg from
+    // here, and the debugger's temporary directories go under it (thread ids
+    // come again in later runs, and a history of the same id is appended to).
+    char dir[MAX_PATH], temp[MAX_PATH + 8];
+    GetTempPathA(sizeof dir, dir);
+    lstrcatA(dir, "palisade_debugger_tests");
+    SHFILEOPSTRUCTA remove = {};
+    char from[MAX_PATH + 2] = {};
+    lstrcpyA(from, dir);
+    remove.wFunc = FO_DELETE;
+    remove.pFrom = from;
+    remove.fFlags = FOF_NO_UI;
+    SHFileOperationA(&remove);
+    CreateDirectoryA(dir, nullptr);
+    SetCurrentDirectoryA(dir);
+    _snprintf_s(temp, sizeof temp, _TRUNCATE, "%s\\temp", dir);
+    CreateDirectoryA(temp, nullptr);
+    SetEnvironmentVariableA("TEMP", temp);
+    return RUN_ALL_TESTS();
+}
