@@ -624,14 +624,59 @@ TEST_F(Analyses, TheScanLeavesNoTrace) {
     for (int i = 0; i < 128; ++i) EXPECT_EQ((float)stipple[i], got[i]) << i;
     got = record()->state_slots[item_named(ctx, "glGetClipPlane(GL_CLIP_PLANE2)")].current_values;
     for (int i = 0; i < 4; ++i) EXPECT_EQ((float)plane[i], got[i]) << i;
-    // The application's own reads see its pack modes, and the error the scan
-    // drained is gone.
+    // The application's own reads see its pack modes and the error it left.
+    EXPECT_EQ((GLenum)GL_INVALID_ENUM, glGetError());
     GLint alignment = 0, row_length = 0;
     glGetIntegerv(GL_PACK_ALIGNMENT, &alignment);
     glGetIntegerv(GL_PACK_ROW_LENGTH, &row_length);
     EXPECT_EQ(1, alignment);
     EXPECT_EQ(16, row_length);
-    EXPECT_EQ((GLenum)GL_NO_ERROR, glGetError());
+}
+
+TEST_F(Analyses, AnErrorTheApplicationLeftOutlivesTheScan) {
+    GLint depth = 0, max_depth = 0;
+    glGetIntegerv(GL_MAX_CLIENT_ATTRIB_STACK_DEPTH, &max_depth);
+    struct Case {
+        const char *what;
+        std::function<void()> raise;
+        GLenum error;
+    };
+    const Case cases[] = {
+        {"invalid enumerant", [] { glEnable(0xFFFF); }, GL_INVALID_ENUM},
+        {"invalid value", [] { glLineWidth(-1); }, GL_INVALID_VALUE},
+        {"invalid operation", [] { glEndList(); }, GL_INVALID_OPERATION},
+        {"invalid operation while compiling",
+         [] {
+             glNewList(5, GL_COMPILE);
+             glNewList(6, GL_COMPILE);
+         },
+         GL_INVALID_OPERATION},
+        {"stack overflow",
+         [&] {
+             for (GLint i = 0; i <= max_depth; ++i) glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+         },
+         GL_STACK_OVERFLOW},
+        {"stack underflow", [] { glPopClientAttrib(); }, GL_STACK_UNDERFLOW},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        TearDown();
+        SetUp();
+        c.raise();
+        GLint list = 0;
+        glGetIntegerv(GL_LIST_INDEX, &list);
+        glGetIntegerv(GL_CLIENT_ATTRIB_STACK_DEPTH, &depth);
+        state_scan(ctx);
+        EXPECT_EQ(c.error, glGetError());
+        EXPECT_EQ((GLenum)GL_NO_ERROR, glGetError());
+        // Raising it again changed nothing else.
+        GLint now = -1;
+        glGetIntegerv(GL_LIST_INDEX, &now);
+        EXPECT_EQ(list, now);
+        glGetIntegerv(GL_CLIENT_ATTRIB_STACK_DEPTH, &now);
+        EXPECT_EQ(depth, now);
+        if (list) glEndList();
+    }
 }
 
 TEST_F(Analyses, LargeMapsAreScannedWithinTheirItems) {
