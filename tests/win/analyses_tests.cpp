@@ -1001,6 +1001,7 @@ TEST_F(Analyses, ListChecksWithoutAGLContextDoNothing) {
     GLContextRecord *none = record();
     ASSERT_EQ(0u, none->handle);
     glGenLists(2);
+    glListBase(5);
     glNewList(1, GL_COMPILE);
     glColor3f(1, 0, 0);
     glEndList();
@@ -1012,6 +1013,7 @@ TEST_F(Analyses, ListChecksWithoutAGLContextDoNothing) {
     EXPECT_EQ(0u, none->free_list_count);
     EXPECT_EQ(nullptr, none->current_list);
     EXPECT_EQ(0, none->compiling_list);
+    EXPECT_EQ(0u, none->list_base);
     EXPECT_EQ("", message());
     ASSERT_TRUE(wglMakeCurrent(window_dc, rc));
 }
