@@ -6,9 +6,12 @@
 # the capture tests' sweep.
 #
 # FAMILIES: name, the commands it stands for, and the count of a name the
-# table does not give it: 0 for a command that sets state (it sends nothing
-# for a name it does not know), 1 for a query (a decoder always has room for
-# what the GL writes). __gls<family>Count(pname) answers for the family.
+# table does not give it: 0 for a command that sets state (it reads nothing
+# of the caller's for a name it does not know; a decoder hands the GL
+# MAX_VALUES values whatever the name), MAX_VALUES for a query (a decoder
+# always has room for what the GL writes, whichever name it knows).
+# __gls<family>Count(pname) answers for the family.
+MAX_VALUES = 16  # no parameter name of any GL takes more
 FAMILIES = [
     ("Fog", ["glFogfv", "glFogiv"], 0),
     ("Light", ["glLightfv", "glLightiv"], 0),
@@ -20,22 +23,23 @@ FAMILIES = [
     ("ConvolutionParameter", ["glConvolutionParameterfv", "glConvolutionParameteriv"], 0),
     # Every colour-table parameter but scale and bias is one value, set or
     # queried alike; so is every point parameter but the attenuation.
-    ("ColorTableParameter", ["glColorTableParameterfv", "glColorTableParameteriv",
-                             "glGetColorTableParameterfv", "glGetColorTableParameteriv"], 1),
+    ("ColorTableParameter", ["glColorTableParameterfv", "glColorTableParameteriv"], 1),
+    ("GetColorTableParameter", ["glGetColorTableParameterfv", "glGetColorTableParameteriv"],
+     MAX_VALUES),
     ("PointParameterEXT", ["glPointParameterfvEXT"], 1),
     ("Headerfv", ["glsHeaderfv"], 0),
     ("Headeriv", ["glsHeaderiv"], 0),
-    ("Get", ["glGetBooleanv", "glGetDoublev", "glGetFloatv", "glGetIntegerv"], 1),
-    ("GetLight", ["glGetLightfv", "glGetLightiv"], 1),
-    ("GetMaterial", ["glGetMaterialfv", "glGetMaterialiv"], 1),
-    ("GetTexEnv", ["glGetTexEnvfv", "glGetTexEnviv"], 1),
-    ("GetTexGen", ["glGetTexGendv", "glGetTexGenfv", "glGetTexGeniv"], 1),
-    ("GetTexParameter", ["glGetTexParameterfv", "glGetTexParameteriv"], 1),
-    ("GetTexLevelParameter", ["glGetTexLevelParameterfv", "glGetTexLevelParameteriv"], 1),
+    ("Get", ["glGetBooleanv", "glGetDoublev", "glGetFloatv", "glGetIntegerv"], MAX_VALUES),
+    ("GetLight", ["glGetLightfv", "glGetLightiv"], MAX_VALUES),
+    ("GetMaterial", ["glGetMaterialfv", "glGetMaterialiv"], MAX_VALUES),
+    ("GetTexEnv", ["glGetTexEnvfv", "glGetTexEnviv"], MAX_VALUES),
+    ("GetTexGen", ["glGetTexGendv", "glGetTexGenfv", "glGetTexGeniv"], MAX_VALUES),
+    ("GetTexParameter", ["glGetTexParameterfv", "glGetTexParameteriv"], MAX_VALUES),
+    ("GetTexLevelParameter", ["glGetTexLevelParameterfv", "glGetTexLevelParameteriv"], MAX_VALUES),
     ("GetConvolutionParameter", ["glGetConvolutionParameterfv",
-                                 "glGetConvolutionParameteriv"], 1),
-    ("GetHistogramParameter", ["glGetHistogramParameterfv", "glGetHistogramParameteriv"], 1),
-    ("GetMinmaxParameter", ["glGetMinmaxParameterfv", "glGetMinmaxParameteriv"], 1),
+                                 "glGetConvolutionParameteriv"], MAX_VALUES),
+    ("GetHistogramParameter", ["glGetHistogramParameterfv", "glGetHistogramParameteriv"], MAX_VALUES),
+    ("GetMinmaxParameter", ["glGetMinmaxParameterfv", "glGetMinmaxParameteriv"], MAX_VALUES),
 ]
 
 # Parameter name, values, families.
@@ -80,12 +84,24 @@ COUNTS = [
     ("GL_TEXTURE_PRIORITY", 1, "TexParameter GetTexParameter"),
     ("GL_TEXTURE_WRAP_R", 1, "TexParameter GetTexParameter"),
     ("GL_TEXTURE_BORDER_COLOR", 4, "TexParameter GetTexParameter"),
+    # Texture parameters of later GLs that applications set as often as the
+    # first ones: a record carries their value.
+    ("GL_TEXTURE_MIN_LOD", 1, "TexParameter"),
+    ("GL_TEXTURE_MAX_LOD", 1, "TexParameter"),
+    ("GL_TEXTURE_BASE_LEVEL", 1, "TexParameter"),
+    ("GL_TEXTURE_MAX_LEVEL", 1, "TexParameter"),
+    ("GL_TEXTURE_LOD_BIAS", 1, "TexParameter"),
+    ("GL_GENERATE_MIPMAP", 1, "TexParameter"),
+    ("GL_TEXTURE_COMPARE_MODE", 1, "TexParameter"),
+    ("GL_TEXTURE_COMPARE_FUNC", 1, "TexParameter"),
+    ("GL_DEPTH_TEXTURE_MODE", 1, "TexParameter"),
+    ("GL_TEXTURE_MAX_ANISOTROPY_EXT", 1, "TexParameter"),
     # Imaging.
     ("GL_CONVOLUTION_BORDER_MODE", 1, "ConvolutionParameter GetConvolutionParameter"),
     ("GL_CONVOLUTION_FILTER_SCALE", 4, "ConvolutionParameter GetConvolutionParameter"),
     ("GL_CONVOLUTION_FILTER_BIAS", 4, "ConvolutionParameter GetConvolutionParameter"),
-    ("GL_COLOR_TABLE_SCALE", 4, "ColorTableParameter"),
-    ("GL_COLOR_TABLE_BIAS", 4, "ColorTableParameter"),
+    ("GL_COLOR_TABLE_SCALE", 4, "ColorTableParameter GetColorTableParameter"),
+    ("GL_COLOR_TABLE_BIAS", 4, "ColorTableParameter GetColorTableParameter"),
     ("GL_DISTANCE_ATTENUATION_EXT", 3, "PointParameterEXT"),
     # The stream header.
     ("GLS_GAMMA", 4, "Headerfv"),
