@@ -581,6 +581,20 @@ TEST_F(Analyses, AttachingAContextTakesItsDefaults) {
                   .default_values[0]);
 }
 
+TEST_F(Analyses, ValuesShowByTheFirstOfTheirNames) {
+    struct {
+        uint32_t value;
+        const char *name;
+    } const rows[] = {
+        {0x0000, "GL_FALSE"},      {0x0B50, "GL_LIGHTING"},      {0x0600, "GL_2D"},
+        {0x0D17, "GL_ZOOM_Y"},     {0x8005, "GL_BLEND_COLOR"},   {0x0BF1, "GL_INDEX_LOGIC_OP"},
+        {0x846E, "0x846E"},        {0x0123, "0x0123"},           {0x12345, "0x12345"},
+    };
+    for (const auto &row : rows) {
+        EXPECT_STREQ(row.name, value_name_lookup(row.value, ctx->master->enumerants, ENUMERANT_ROWS));
+    }
+}
+
 TEST_F(Analyses, TheSampleChangesOnlyTheStateItSets) {
     unsigned backdrop = sampleSetUp();
     for (int frame = 0; frame < kSampleFrames; ++frame) sampleDrawFrame(backdrop, frame);
