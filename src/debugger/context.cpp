@@ -358,11 +358,11 @@ void context_cleanup(DebugThreadContext *ctx) {
         record->list_calls_file = nullptr;
         if (calls) fclose(calls);
     }
+    // The GLS context is current on the application thread, which may still
+    // make calls: its deletion waits, and the thread keeps taking it for its
+    // own (it would make itself another, writing where no file takes it).
     RealLibraryTable *libs = ctx->libraries;
-    if (libs && libs->debugger_gls_context != 0xFFFFFFFFu) {
-        glsDeleteContext(libs->debugger_gls_context);
-        libs->debugger_gls_context = 0xFFFFFFFFu;
-    }
+    if (libs && libs->debugger_gls_context != 0xFFFFFFFFu) glsDeleteContext(libs->debugger_gls_context);
     // The system libraries stay: application threads may be inside them,
     // and the process ends right after.
     char path[PATH_CHARS + 16];

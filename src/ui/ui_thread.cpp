@@ -288,6 +288,31 @@ static INT_PTR CALLBACK panel_proc(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
 
 // ------------------------------------------------------------ the thread
 
+// Text layout keeps a cache per font, which an edit control gives back each
+// time its text changes, and the last one out frees it. Wine's layout leaves
+// its cache lock taken when two threads make the cache of one font at once,
+// and every other interface thread then waits for ever on the panel's texts.
+// So one cache of the panels' font is made once, by one interface thread at
+// a time, and kept: the others find it and never make it again.
+static void keep_font_cache(HWND panel) {
+    static SRWLOCK lock = SRWLOCK_INIT;
+    static void *cache;
+    typedef HRESULT(WINAPI * CacheGetHeight)(HDC, void **, long *);
+    AcquireSRWLockExclusive(&lock);
+    if (!cache) {
+        HMODULE usp10 = LoadLibraryA("usp10.dll");
+        CacheGetHeight get_height =
+            usp10 ? (CacheGetHeight)GetProcAddress(usp10, "ScriptCacheGetHeight") : nullptr;
+        HDC dc = GetDC(panel);
+        HGDIOBJ font = SelectObject(dc, (HFONT)SendMessageA(panel, WM_GETFONT, 0, 0));
+        long height = 0;
+        if (get_height) get_height(dc, &cache, &height);
+        SelectObject(dc, font);
+        ReleaseDC(panel, dc);
+    }
+    ReleaseSRWLockExclusive(&lock);
+}
+
 unsigned ui_thread_main(DebugThreadContext *ctx) {
     context_set_current(ctx);
     // The library's own module, whatever name it was loaded under.
@@ -296,6 +321,7 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
     ctx->window_panel =
         CreateDialogParamA(ctx->module, MAKEINTRESOURCEA(IDD_PANEL), nullptr, panel_proc, (LPARAM)ctx);
     if (!ctx->window_panel) ExitProcess(1);
+    keep_font_cache(ctx->window_panel);
     FILE *config = fopen("palisade.cfg", "r");
     if (config) {
         ui_config_read(ctx, config, "palisade.cfg");

@@ -4,7 +4,9 @@
 // program's exit status (99 when the script could not be carried out: the
 // program is then ended).
 //
-//   palisade_driver [--timeout SECONDS] COMMAND...
+//   palisade_driver [--timeout SECONDS] [--temp DIRECTORY] COMMAND...
+//
+// --temp gives the programs that TEMP, where the debugger keeps its files.
 //
 // Commands (the current panel is the first one found until `panel` says):
 //   start PROGRAM [ARGS...] --   start a program (the one before has ended)
@@ -144,9 +146,14 @@ static DWORD wait_exit() {
 
 int main(int argc, char **argv) {
     int first = 1;
-    if (first + 1 < argc && !strcmp(argv[first], "--timeout")) {
-        timeout_seconds = atof(argv[first + 1]);
-        first += 2;
+    for (; first + 1 < argc && !strncmp(argv[first], "--", 2) && argv[first][2]; first += 2) {
+        if (!strcmp(argv[first], "--timeout")) {
+            timeout_seconds = atof(argv[first + 1]);
+        } else if (!strcmp(argv[first], "--temp")) {
+            SetEnvironmentVariableA("TEMP", argv[first + 1]);
+        } else {
+            fail(std::string("unknown option ") + argv[first]);
+        }
     }
     auto arg = [&](int &k) -> const char * {
         if (k + 1 >= argc) fail(std::string(argv[k]) + " needs an argument");

@@ -53,12 +53,17 @@ inline std::vector<HWND> find(DWORD process_id) {
     return search.found;
 }
 
+// A control's text; empty when the interface does not answer within a few
+// seconds (a waiting caller polls again rather than hang with it).
 inline std::string text(HWND panel, int control) {
     HWND item = GetDlgItem(panel, control);
-    if (!item) return std::string();
-    LRESULT n = SendMessageA(item, WM_GETTEXTLENGTH, 0, 0);
+    DWORD_PTR n = 0;
+    if (!item || !SendMessageTimeoutA(item, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &n)) {
+        return std::string();
+    }
     std::string s((size_t)n + 1, '\0');
-    SendMessageA(item, WM_GETTEXT, (WPARAM)s.size(), (LPARAM)&s[0]);
+    DWORD_PTR copied = 0;
+    SendMessageTimeoutA(item, WM_GETTEXT, (WPARAM)s.size(), (LPARAM)&s[0], SMTO_ABORTIFHUNG, 5000, &copied);
     s.resize(strlen(s.c_str()));
     return s;
 }
