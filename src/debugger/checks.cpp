@@ -8,24 +8,26 @@
 // Said once, in place of the warnings that no longer fit the message text.
 static const char kWarningsDropped[] = "\nWarning: further warnings dropped.";
 
-// Appends a warning whole, keeping room for the note that more were dropped;
-// glCallLists can warn once for each of thousands of list names.
-static void message_append_warning(char *text, const char *warning) {
-    size_t n = strnlen(text, MESSAGE_TEXT_CHARS - 1);
-    size_t m = strlen(warning), note = sizeof kWarningsDropped - 1;
-    if (n >= note && memcmp(text + n - note, kWarningsDropped, note) == 0) return;
-    if (n + m + note < MESSAGE_TEXT_CHARS) {
-        memcpy(text + n, warning, m + 1);
+// Appends "\nWarning: " and the text whole, keeping room for the note that
+// more were dropped; glCallLists can warn once for each of thousands of
+// list names.
+static void message_append_warning(char *message, const char *text) {
+    static const char prefix[] = "\nWarning: ";
+    size_t n = strnlen(message, MESSAGE_TEXT_CHARS - 1);
+    size_t p = sizeof prefix - 1, m = strlen(text), note = sizeof kWarningsDropped - 1;
+    if (n >= note && memcmp(message + n - note, kWarningsDropped, note) == 0) return;
+    if (n + p + m + note < MESSAGE_TEXT_CHARS) {
+        memcpy(message + n, prefix, p);
+        memcpy(message + n + p, text, m + 1);
         return;
     }
-    text_append(text, MESSAGE_TEXT_CHARS, kWarningsDropped);
+    text_append(message, MESSAGE_TEXT_CHARS, kWarningsDropped);
 }
 
 void problem_warning(DebugThreadContext *ctx, const char *text) {
-    char line[256];
-    _snprintf_s(line, sizeof line, _TRUNCATE, "\nWarning: %s", text);
-    message_append_warning(ctx->process->message_text, line);
+    message_append_warning(ctx->process->message_text, text);
     if (switch_on(ctx->process->History) && switch_on(ctx->process->Show_possible_problems)) {
+        char line[256];
         _snprintf_s(line, sizeof line, _TRUNCATE, "- %s", text);
         history_annotate(ctx, "Info", line);
     }

@@ -21,6 +21,7 @@ template <unsigned Index, typename F, typename... A>
 static auto glu_body(A... args) -> decltype(F()(args...)) {
     using Result = decltype(F()(args...));
     DebugThreadContext *ctx = context_get();
+    glu_library_load(ctx);
     history_annotate(ctx, "Info", ctx->master->glu_names[Index]);
     RealLibraryTable *libs = ctx->libraries;
     // A function the system GLU lacks is not called: the call answers 0 and

@@ -127,7 +127,10 @@ void hook_flush(DebugThreadContext *ctx) { flush_files(ctx, false); }
 
 // ------------------------------------------------------------ display lists
 
-void hook_list_base(DebugThreadContext *ctx, GLuint base) { ctx->gl_context->list_base = base; }
+// The display-list checks of no GL context do nothing.
+void hook_list_base(DebugThreadContext *ctx, GLuint base) {
+    if (ctx->gl_context->handle != 0) ctx->gl_context->list_base = base;
+}
 
 void hook_new_list(DebugThreadContext *ctx, GLuint list, GLenum) {
     if (list_open(ctx, list)) ctx->gl_context->compiling_list = 1;
