@@ -27,6 +27,8 @@
 //   sleep MS
 //   wait-exit [STATUS]   wait for the program to end (with that status)
 // The other windows (the current window is the panel until `window`):
+//   wait-halt TEXT       wait until the status reads TEXT and the halt's
+//                        refresh is over (TEXT stays a quarter second)
 //   window CAPTION ID    make the visible window CAPTION with control ID current
 //   window-panel         make the panel current again
 //   click ID | post-click ID     press a button (and wait for its handling, or not)

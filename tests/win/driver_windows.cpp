@@ -493,6 +493,18 @@ bool command(Driver &d, const std::string &c, const std::function<std::string()>
         std::string title = arg();
         int id = number(d, arg());
         target = wait_dialog(d, title, id);
+    } else if (c == "wait-halt") {
+        // A break shows its status once before the halt's refresh ("Updating
+        // ...") and once after it: the status must hold for a while.
+        std::string status = arg();
+        HWND p = d.panel();
+        DWORD since = 0;
+        bool settled = panel::wait([&] {
+            if (panel::text(p, panel::STATUS) != status) return (since = 0), false;
+            if (!since) since = GetTickCount();
+            return GetTickCount() - since >= 250;
+        }, d.timeout_seconds);
+        if (!settled) d.fail("status \"" + panel::text(p, panel::STATUS) + "\" instead of \"" + status + "\"");
     } else if (c == "window-panel") {
         target = nullptr;
     } else if (c == "click") {
@@ -601,10 +613,16 @@ bool command(Driver &d, const std::string &c, const std::function<std::string()>
             d.fail(history + " stays below " + std::to_string(size) + " bytes");
         }
     } else if (c == "expect-history-tail") {
-        std::string shown = window_text(control(d, number(d, arg())));
-        std::string history = read_file(history_file(d));
-        if (shown.empty() || shown.size() >= history.size() ||
-            history.compare(history.size() - shown.size(), shown.size(), shown) != 0) {
+        // Waits: a halt shows "Halted" once before its refresh and once after.
+        HWND edit = control(d, number(d, arg()));
+        std::string path = history_file(d), shown, history;
+        bool tail = panel::wait([&] {
+            shown = window_text(edit);
+            history = read_file(path);
+            return !shown.empty() && shown.size() < history.size() &&
+                   history.compare(history.size() - shown.size(), shown.size(), shown) == 0;
+        }, d.timeout_seconds);
+        if (!tail) {
             d.fail("the window shows " + std::to_string(shown.size()) + " bytes, not the end of the history's " +
                    std::to_string(history.size()));
         }
