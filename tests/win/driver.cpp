@@ -6,7 +6,8 @@
 //
 //   palisade_driver [--timeout SECONDS] [--temp DIRECTORY] COMMAND...
 //
-// --temp gives the programs that TEMP, where the debugger keeps its files.
+// --temp gives the programs that TEMP, where the debugger keeps its files
+// (made when missing).
 //
 // "--script FILE" among the commands stands for the commands in FILE:
 // tokens separated by blanks, a token in double quotes may hold blanks, a
@@ -195,6 +196,7 @@ int main(int argc, char **argv) {
             timeout_seconds = atof(argv[first + 1]);
         } else if (!strcmp(argv[first], "--temp")) {
             SetEnvironmentVariableA("TEMP", argv[first + 1]);
+            CreateDirectoryA(argv[first + 1], nullptr);
         } else {
             fail(std::string("unknown option ") + argv[first]);
         }
