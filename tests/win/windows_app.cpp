@@ -17,12 +17,10 @@
 #include <GL/gl.h>
 #include <stdio.h>
 
+#include "gl_window.h"
+
 // Exported by the OpenGL library (here the debugger) though no header says so.
 extern "C" BOOL WINAPI wglSwapBuffers(HDC dc);
-
-static LRESULT CALLBACK window_proc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefWindowProcA(wnd, msg, wp, lp);
-}
 
 static GLint get_integer(GLenum name) {
     GLint value = 0;
@@ -102,24 +100,8 @@ static void draw_frame(HDC dc, int frame) {
 }
 
 int main() {
-    WNDCLASSA wc = {};
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = window_proc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "PalisadeWindowsTest";
-    RegisterClassA(&wc);
-    HWND wnd = CreateWindowA("PalisadeWindowsTest", "windows test", WS_POPUP | WS_VISIBLE, 0, 0, 64, 64, nullptr,
-                             nullptr, wc.hInstance, nullptr);
-    HDC dc = GetDC(wnd);
-    PIXELFORMATDESCRIPTOR pfd = {};
-    pfd.nSize = sizeof pfd;
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
-    pfd.cDepthBits = 16;
-    int format = ChoosePixelFormat(dc, &pfd);
-    if (!format || !SetPixelFormat(dc, format, &pfd)) return 2;
+    HDC dc = nullptr;
+    gl_window("windows test", &dc, PFD_DOUBLEBUFFER);
     HGLRC rc = wglCreateContext(dc);
     if (!rc || !wglMakeCurrent(dc, rc)) return 2;
     write_window_info();
