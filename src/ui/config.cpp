@@ -45,7 +45,7 @@ int ui_config_read(DebugThreadContext *ctx, FILE *file, const char *name) {
         return 0;
     }
     ProcessRecord *process = ctx->process;
-    HWND panel = ctx->window_panel;
+    HWND panel = ctx->ui.window_panel;
     int value;
     for (const PanelSwitch &s : kPanelSwitches) {
         if (fscanf(file, "%*255s%d", &value) != 1) return 1;

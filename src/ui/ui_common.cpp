@@ -263,7 +263,7 @@ void ui_save_contents(HWND owner, const char *default_name, void (*write)(HWND, 
 }
 
 void ui_open_window(DebugThreadContext *ctx, HWND *slot, int dialog, DLGPROC proc, WPARAM wp, LPARAM lp) {
-    if (!IsWindow(*slot)) *slot = CreateDialogParamA(ctx->module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
+    if (!IsWindow(*slot)) *slot = CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
     if (!*slot) return;
     ShowWindow(*slot, SW_SHOW);
     SendMessageA(*slot, UI_REFRESH_MESSAGE, wp, lp);

@@ -108,7 +108,7 @@ INT_PTR CALLBACK ui_callcount_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) 
 }
 
 void ui_callcount_write_config(DebugThreadContext *ctx, FILE *file) {
-    HWND window = ctx->window_call_count;
+    HWND window = ctx->ui.window_call_count;
     bool nonzero = !window || menu_checked(window, IDM_COUNT_NONZERO);
     fprintf(file, "Call_Count_Show: %s\n", nonzero ? "NON_ZERO" : "ALL");
 }
@@ -116,7 +116,7 @@ void ui_callcount_write_config(DebugThreadContext *ctx, FILE *file) {
 bool ui_callcount_read_config(DebugThreadContext *ctx, FILE *file) {
     char word[256];
     if (fscanf(file, "%*255s%255s", word) != 1) return false;
-    HWND window = ctx->window_call_count;
+    HWND window = ctx->ui.window_call_count;
     if (!window) return true;
     menu_check(window, IDM_COUNT_NONZERO, strcmp(word, "ALL") != 0);
     if (ctx->process->window_visible[WINDOW_CALL_COUNT] == 1) ui_callcount_fill(ctx, window);

@@ -16,17 +16,17 @@ enum SelectionKind { SELECT_BREAK, SELECT_TRACE, SELECT_SKIP, SELECT_KINDS };
 struct SelectKind {
     int dialog;
     int window_index;
-    HWND DebugThreadContext::*window;
+    HWND InterfaceWindows::*window;
     std::atomic<uint8_t> PerCommandRecord::*byte;
     const char *header;
 };
 
 static const SelectKind kKinds[SELECT_KINDS] = {
-    {IDD_BREAK_SELECT, WINDOW_BREAK_SELECT, &DebugThreadContext::window_break_select,
+    {IDD_BREAK_SELECT, WINDOW_BREAK_SELECT, &InterfaceWindows::window_break_select,
      &PerCommandRecord::break_on, "CONFIGURATION_break_GL_select"},
-    {IDD_TRACE_SELECT, WINDOW_TRACE_SELECT, &DebugThreadContext::window_trace_select,
+    {IDD_TRACE_SELECT, WINDOW_TRACE_SELECT, &InterfaceWindows::window_trace_select,
      &PerCommandRecord::trace, "CONFIGURATION_history_select"},
-    {IDD_SKIP_SELECT, WINDOW_SKIP_SELECT, &DebugThreadContext::window_skip_select,
+    {IDD_SKIP_SELECT, WINDOW_SKIP_SELECT, &InterfaceWindows::window_skip_select,
      &PerCommandRecord::skip, "CONFIGURATION_skip_GL_select"},
 };
 
@@ -204,7 +204,7 @@ INT_PTR CALLBACK ui_skip_select_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp
 static void ui_select_write_config(DebugThreadContext *ctx, FILE *file, int kind) {
     const SelectKind &k = kKinds[kind];
     uint8_t selected[GL_COMMAND_IDS];
-    HWND window = ctx->*k.window;
+    HWND window = ctx->ui.*k.window;
     if (window) {
         selection_read(window, kind, selected);
     } else {
@@ -236,7 +236,7 @@ static bool ui_select_read_config(DebugThreadContext *ctx, FILE *file, int kind)
         sets[id][2] = third != 0;
     }
     memcpy(selection_sets[kind], sets, sizeof sets);
-    HWND window = ctx->*k.window;
+    HWND window = ctx->ui.*k.window;
     if (window) {
         selection_add(window, kind, selected, false);
         ui_select_apply(ctx, window, kind);

@@ -33,18 +33,18 @@ bool ui_menu_command(WPARAM wp, LPARAM lp) { return HIWORD(wp) == 0 && lp == 0 &
 
 static HWND *fixed_window(DebugThreadContext *ctx, int index) {
     switch (index) {
-    case WINDOW_ABOUT: return &ctx->window_about;
-    case WINDOW_CALL_COUNT: return &ctx->window_call_count;
-    case WINDOW_PRIMITIVE_COUNT: return &ctx->window_primitive_count;
-    case WINDOW_HISTORY_SELECT: return &ctx->window_history_select;
-    case WINDOW_LIST_CONTEXT_SELECT: return &ctx->window_list_context_select;
-    case WINDOW_PANEL: return &ctx->window_panel;
-    case WINDOW_ENUMERANTS: return &ctx->window_enumerants;
-    case WINDOW_BREAK_SELECT: return &ctx->window_break_select;
-    case WINDOW_SKIP_SELECT: return &ctx->window_skip_select;
-    case WINDOW_TRACE_SELECT: return &ctx->window_trace_select;
-    case WINDOW_STATE_SELECT: return &ctx->window_state_select;
-    case WINDOW_INFO: return &ctx->window_info_window;
+    case WINDOW_ABOUT: return &ctx->ui.window_about;
+    case WINDOW_CALL_COUNT: return &ctx->ui.window_call_count;
+    case WINDOW_PRIMITIVE_COUNT: return &ctx->ui.window_primitive_count;
+    case WINDOW_HISTORY_SELECT: return &ctx->ui.window_history_select;
+    case WINDOW_LIST_CONTEXT_SELECT: return &ctx->ui.window_list_context_select;
+    case WINDOW_PANEL: return &ctx->ui.window_panel;
+    case WINDOW_ENUMERANTS: return &ctx->ui.window_enumerants;
+    case WINDOW_BREAK_SELECT: return &ctx->ui.window_break_select;
+    case WINDOW_SKIP_SELECT: return &ctx->ui.window_skip_select;
+    case WINDOW_TRACE_SELECT: return &ctx->ui.window_trace_select;
+    case WINDOW_STATE_SELECT: return &ctx->ui.window_state_select;
+    case WINDOW_INFO: return &ctx->ui.window_info_window;
     default: return nullptr;
     }
 }
@@ -102,12 +102,12 @@ void ui_warning_box(const char *format, ...) {
 // --------------------------------------------------- the application's side
 
 void ui_panel_set_status(DebugThreadContext *ctx, const char *text) {
-    HWND panel = served(ctx)->window_panel;
+    HWND panel = served(ctx)->ui.window_panel;
     if (panel) SendDlgItemMessageA(panel, IDC_PANEL_STATUS, WM_SETTEXT, 0, (LPARAM)text);
 }
 
 void ui_panel_show_call(DebugThreadContext *ctx) {
-    HWND panel = served(ctx)->window_panel;
+    HWND panel = served(ctx)->ui.window_panel;
     if (panel) {
         SendDlgItemMessageA(panel, IDC_PANEL_CALL, WM_SETTEXT, 0, (LPARAM)ctx->process->call_text);
     }
@@ -115,7 +115,7 @@ void ui_panel_show_call(DebugThreadContext *ctx) {
 
 void ui_panel_show_ids(DebugThreadContext *ctx) {
     DebugThreadContext *now = served(ctx);
-    HWND panel = now->window_panel;
+    HWND panel = now->ui.window_panel;
     if (!panel) return;
     char text[64];
     _snprintf_s(text, sizeof text, _TRUNCATE, "App Process ID = %u", ctx->process->thread_id);
@@ -229,7 +229,7 @@ static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM
         break;
     case IDM_ABOUT:
     case IDM_HELP_ABOUT:
-        if (from_menu || LOWORD(wp) == IDM_HELP_ABOUT) ui_show_window(ctx, ctx->window_about, WINDOW_ABOUT);
+        if (from_menu || LOWORD(wp) == IDM_HELP_ABOUT) ui_show_window(ctx, ctx->ui.window_about, WINDOW_ABOUT);
         break;
     case IDM_SAVE_CONFIGURATION:
         if (from_menu) save_configuration(ctx, panel);
@@ -255,7 +255,7 @@ static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM
     }
     case IDM_ENUMERANTS:
         ring_post(&process->ui_commands, CMD_HALT);
-        ui_show_window(ctx, ctx->window_enumerants, WINDOW_ENUMERANTS);
+        ui_show_window(ctx, ctx->ui.window_enumerants, WINDOW_ENUMERANTS);
         break;
     }
 }
@@ -317,8 +317,8 @@ static void keep_font_cache(HWND panel) {
 unsigned ui_thread_main(DebugThreadContext *ctx) {
     context_set_current(ctx);
     // The library's own module, whatever name it was loaded under.
-    ctx->module = debugger_module;
-    if (!ctx->module) ExitProcess(1);
+    ctx->ui.module = debugger_module;
+    if (!ctx->ui.module) ExitProcess(1);
     struct FixedWindow {
         int dialog;
         DLGPROC proc;
@@ -339,7 +339,7 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
         {IDD_WINDOW_INFO, ui_windinfo_proc, WINDOW_INFO},
     };
     for (const FixedWindow &w : fixed) {
-        HWND window = CreateDialogParamA(ctx->module, MAKEINTRESOURCEA(w.dialog), nullptr, w.proc, (LPARAM)ctx);
+        HWND window = CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(w.dialog), nullptr, w.proc, (LPARAM)ctx);
         if (!window) ExitProcess(1);
         *fixed_window(ctx, w.index) = window;
         // Before the first window with a text box: all have the panels' font.
@@ -350,14 +350,14 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
         ui_config_read(ctx, config, "palisade.cfg");
         fclose(config);
     }
-    ui_show_window(ctx, ctx->window_panel, WINDOW_PANEL);
+    ui_show_window(ctx, ctx->ui.window_panel, WINDOW_PANEL);
     ctx->ui_ready.store(1, std::memory_order_release);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (!msg.hwnd && msg.message == UI_STOP_MESSAGE) break;
         DebugThreadContext *now = served(ctx);
-        HWND panel = now->window_panel;
+        HWND panel = now->ui.window_panel;
         bool for_panel = panel && (msg.hwnd == panel || IsChild(panel, msg.hwnd));
         // Escape would close the panel's dialog as the menu's item 2 (Save
         // configuration) and Enter may press item 1 (About): neither key is a
@@ -396,7 +396,7 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
     // And the windows made on demand (Call History, the display-list windows,
     // State).
     EnumThreadWindows(GetCurrentThreadId(), destroy_window, 0);
-    memset(ctx->state_windows, 0, sizeof ctx->state_windows);
+    memset(ctx->ui.state_windows, 0, sizeof ctx->ui.state_windows);
     if (ctx->ui_done) SetEvent(ctx->ui_done);
     return 0;
 }
@@ -416,20 +416,7 @@ void ui_thread_stop(DebugThreadContext *ctx) {
 }
 
 void ui_adopt(DebugThreadContext *ctx, DebugThreadContext *before) {
-    ctx->module = before->module;
-    ctx->window_about = before->window_about;
-    ctx->window_call_count = before->window_call_count;
-    ctx->window_primitive_count = before->window_primitive_count;
-    ctx->window_enumerants = before->window_enumerants;
-    ctx->window_history_select = before->window_history_select;
-    ctx->window_list_context_select = before->window_list_context_select;
-    ctx->window_panel = before->window_panel;
-    ctx->window_break_select = before->window_break_select;
-    ctx->window_trace_select = before->window_trace_select;
-    ctx->window_skip_select = before->window_skip_select;
-    ctx->window_state_select = before->window_state_select;
-    memcpy(ctx->state_windows, before->state_windows, sizeof ctx->state_windows);
-    ctx->window_info_window = before->window_info_window;
+    ctx->ui = before->ui;
     ctx->ui_thread = before->ui_thread;
     ctx->ui_thread_id = before->ui_thread_id;
     ctx->ui_done = before->ui_done;

@@ -31,6 +31,13 @@ namespace {
 
 const double kWait = 30;
 
+void join_thread(HANDLE &thread) {
+    if (!thread) return;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    thread = nullptr;
+}
+
 // A GL thread with a window and a GL context of its own; `body` runs on it
 // once the context is current. The debugger takes the thread over at its
 // first wgl call, and its first GL call halts.
@@ -65,12 +72,7 @@ struct GLThread {
         return 0;
     }
 
-    void join() {
-        if (!thread) return;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
+    void join() { join_thread(thread); }
     bool done() { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
 
     HWND panel() {
@@ -392,28 +394,23 @@ struct WarningCloser {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return 0;
     }
-    void join() {
-        if (!thread) return;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
+    void join() { join_thread(thread); }
     ~WarningCloser() { join(); }
 };
 
 // The Call Count window's "Non-zero calls" mark, its menu item 1.
 static bool nonzero_mark(DebugThreadContext *ctx) {
-    return (GetMenuState(GetMenu(ctx->window_call_count), 1, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    return (GetMenuState(GetMenu(ctx->ui.window_call_count), 1, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
 static void set_nonzero_mark(DebugThreadContext *ctx, bool on) {
-    CheckMenuItem(GetMenu(ctx->window_call_count), 1, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(GetMenu(ctx->ui.window_call_count), 1, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
 // The selection windows show the records, as the panel's Setup buttons have
 // them do: the configuration keeps what the windows' lists select.
 static void show_selections(DebugThreadContext *ctx) {
-    for (HWND window : {ctx->window_break_select, ctx->window_trace_select, ctx->window_skip_select}) {
+    for (HWND window : {ctx->ui.window_break_select, ctx->ui.window_trace_select, ctx->ui.window_skip_select}) {
         SendMessageA(window, 0x8001, 0, 0);
     }
 }
