@@ -8,7 +8,9 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "../tests/win/gl_window.h"
 #include "../tests/win/panel.h"
+#include "timing.h"
 
 typedef void(WINAPI *Color4f)(float, float, float, float);
 typedef void(WINAPI *Vertex3fv)(const float *);
@@ -19,46 +21,22 @@ typedef BOOL(WINAPI *MakeCurrent)(HDC, HGLRC);
 static const char *const kNames[] = {"glColor4f", "glVertex3fv", "glGetError"};
 enum { kCommands = 3 };
 
-static double secondsNow(void) {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
 static volatile unsigned sink;
 
-// Nanoseconds per call of command k of `gl`, over n calls after a warm-up.
-static double nanosecondsPerCall(HMODULE gl, int k, int n) {
+// Nanoseconds per call of command k of `gl` over n calls.
+static double commandNanoseconds(HMODULE gl, int k, int n) {
     static const float v[3] = {1, 2, 3};
     FARPROC proc = GetProcAddress(gl, kNames[k]);
-    auto run = [&](int count) {
-        for (int i = 0; i < count; ++i) {
-            if (k == 0) ((Color4f)proc)((float)(i & 255) / 255.0f, 0, 0, 1);
-            if (k == 1) ((Vertex3fv)proc)(v);
-            if (k == 2) sink += ((GetError)proc)();
-        }
-    };
-    run(n / 10);
-    double start = secondsNow();
-    run(n);
-    return (secondsNow() - start) * 1e9 / n;
+    if (k == 0) return nanosecondsPerCall([&](int i) { ((Color4f)proc)((float)(i & 255) / 255.0f, 0, 0, 1); }, n);
+    if (k == 1) return nanosecondsPerCall([&](int) { ((Vertex3fv)proc)(v); }, n);
+    return nanosecondsPerCall([&](int) { sink += ((GetError)proc)(); }, n);
 }
 
 // A window with a GL context made current on the calling thread through the
 // wgl functions of `gl`.
 static void makeCurrent(HMODULE gl) {
-    HWND wnd = CreateWindowA("STATIC", "bench", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr, nullptr,
-                             nullptr);
-    HDC dc = GetDC(wnd);
-    PIXELFORMATDESCRIPTOR pfd = {};
-    pfd.nSize = sizeof pfd;
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
-    SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd);
+    HDC dc;
+    gl_window("bench", &dc);
     HGLRC rc = ((CreateContext)GetProcAddress(gl, "wglCreateContext"))(dc);
     ((MakeCurrent)GetProcAddress(gl, "wglMakeCurrent"))(dc, rc);
 }
@@ -69,8 +47,8 @@ static double direct[kCommands], passThrough[kCommands];
 static DWORD WINAPI measureWithoutDebugger(LPVOID) {
     makeCurrent(real);
     for (int k = 0; k < kCommands; ++k) {
-        direct[k] = nanosecondsPerCall(real, k, 2000000);
-        passThrough[k] = nanosecondsPerCall(ours, k, 2000000);
+        direct[k] = commandNanoseconds(real, k, 2000000);
+        passThrough[k] = commandNanoseconds(ours, k, 2000000);
     }
     return 0;
 }
@@ -124,12 +102,12 @@ int main(void) {
     snprintf(history, sizeof history, "%s\\PALISADE_%lu\\history", temp, GetCurrentThreadId());
     double off[kCommands], on[kCommands], bytes[kCommands];
     panel::set_check(p, panel::HISTORY, false);
-    for (int k = 0; k < kCommands; ++k) off[k] = nanosecondsPerCall(ours, k, 2000000);
+    for (int k = 0; k < kCommands; ++k) off[k] = commandNanoseconds(ours, k, 2000000);
     panel::set_check(p, panel::HISTORY, true);
     for (int k = 0; k < kCommands; ++k) {
         const int n = 200000;
         long long before = fileBytes(history);
-        on[k] = nanosecondsPerCall(ours, k, n);
+        on[k] = commandNanoseconds(ours, k, n);
         bytes[k] = (double)(fileBytes(history) - before) / (n + n / 10);
     }
 

@@ -5,26 +5,11 @@
 #include <windows.h>
 #include <stdio.h>
 
+#include "timing.h"
+
 typedef void(WINAPI *Color4f)(float, float, float, float);
 typedef void(WINAPI *Vertex3fv)(const float *);
 typedef unsigned(WINAPI *GetError)(void);
-
-static double secondsNow(void) {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
-template <typename Call>
-static double nanosecondsPerCall(Call call) {
-    const int n = 2000000;
-    for (int i = 0; i < n / 10; ++i) call(i);
-    double start = secondsNow();
-    for (int i = 0; i < n; ++i) call(i);
-    return (secondsNow() - start) * 1e9 / n;
-}
 
 int main(void) {
     char path[MAX_PATH];

@@ -2,8 +2,10 @@
 # registry into the build tree; none is kept in the source tree.
 set(GLS_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 file(MAKE_DIRECTORY ${GLS_GENERATED_DIR})
-set(GLS_TABLE_DEPS ${CMAKE_SOURCE_DIR}/tools/commands.py ${CMAKE_SOURCE_DIR}/tools/table.py
-  ${CMAKE_SOURCE_DIR}/tools/names.py)
+# The tables and the modules of the shared model (registry, model, layout,
+# emit): a change to any of them regenerates every view.
+file(GLOB GLS_TABLE_DEPS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tools/*.py)
+list(FILTER GLS_TABLE_DEPS EXCLUDE REGEX "/(gen_[a-z_]*|check_layers)\\.py$")
 
 function(gls_generate script output)
   add_custom_command(
@@ -18,6 +20,8 @@ gls_generate(gen_functions.py gls_functions.h)
 gls_generate(gen_opcodes.py gls_opcodes.cpp)
 gls_generate(gen_null.py gls_null.cpp)
 gls_generate(gen_entry.py gls_entry.cpp)
+# The entry points' prototypes, for the tests that call them by name.
+gls_generate(gen_entry.py gls_entry.h)
 gls_generate(gen_decode.py gls_decode_bin.cpp)
 gls_generate(gen_def.py palisade.def)
 gls_generate(gen_capture_dispatch.py gls_capture_dispatch.cpp)
@@ -28,21 +32,23 @@ gls_generate(gen_capture.py gls_capture.cpp)
 # is made before the tests are compiled.
 gls_generate(gen_capture_sweep.py gls_capture_sweep.h)
 gls_generate(gen_gls_enums.py gls_enums.h)
-gls_generate(gen_gl_prototypes.py gl_prototypes.h)
+gls_generate(gen_pname_sizes.py gls_pname_sizes.h)
+gls_generate(gen_pname_sizes.py gls_pname_sizes.cpp)
 
 set(GLS_GENERATED_SOURCES
-  ${GLS_GENERATED_DIR}/gl_types.h ${GLS_GENERATED_DIR}/gls_enums.h ${GLS_GENERATED_DIR}/gl_prototypes.h
+  ${GLS_GENERATED_DIR}/gl_types.h ${GLS_GENERATED_DIR}/gls_enums.h
   ${GLS_GENERATED_DIR}/gls_functions.h
   ${GLS_GENERATED_DIR}/gls_opcodes.cpp ${GLS_GENERATED_DIR}/gls_null.cpp
   ${GLS_GENERATED_DIR}/gls_entry.cpp ${GLS_GENERATED_DIR}/gls_decode_bin.cpp
   ${GLS_GENERATED_DIR}/gls_capture_dispatch.cpp ${GLS_GENERATED_DIR}/gls_names.cpp
   ${GLS_GENERATED_DIR}/gls_checked.cpp ${GLS_GENERATED_DIR}/gls_capture.cpp
-  ${GLS_GENERATED_DIR}/gls_capture_sweep.h)
+  ${GLS_GENERATED_DIR}/gls_capture_sweep.h
+  ${GLS_GENERATED_DIR}/gls_pname_sizes.h ${GLS_GENERATED_DIR}/gls_pname_sizes.cpp
+  ${GLS_GENERATED_DIR}/gls_entry.h)
 set(GLS_DEF_FILE ${GLS_GENERATED_DIR}/palisade.def)
 
 # The debugger's views of the same table: its command ids and names, the
 # checks' prototypes and the wrappers.
-list(APPEND GLS_TABLE_DEPS ${CMAKE_SOURCE_DIR}/tools/debugger_table.py)
 gls_generate(gen_debugger_ids.py debugger_ids.h)
 gls_generate(gen_debugger_names.py debugger_names.cpp)
 gls_generate(gen_hooks.py debugger_hooks.h)
@@ -53,9 +59,6 @@ set(DEBUGGER_GENERATED_SOURCES
 
 # The analyses' tables: each check's body, the state items, the enumerant
 # names and the GLU wrappers, each from its table beside the command table.
-list(APPEND GLS_TABLE_DEPS ${CMAKE_SOURCE_DIR}/tools/hooks.py ${CMAKE_SOURCE_DIR}/tools/state_items.py
-  ${CMAKE_SOURCE_DIR}/tools/pnames.py ${CMAKE_SOURCE_DIR}/tools/enumerants.py
-  ${CMAKE_SOURCE_DIR}/tools/glu.py)
 gls_generate(gen_checks.py debugger_checks.cpp)
 gls_generate(gen_state_items.py debugger_state_items.cpp)
 gls_generate(gen_enumerants.py debugger_enumerants.cpp)

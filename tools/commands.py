@@ -14,8 +14,13 @@
 #   sig=    the C prototype, for the GLS commands (the registry knows only GL)
 #   args=   the roles of the parameters whose record departs from the derived
 #           one (below), by parameter name
-#   hand=   HAND: the capture function is written by hand
-#           (src/gls/capture/capture_special.cpp); its roles tell the record
+#   hand=   the steps of the generated functions written by hand, each the
+#           one step the table cannot say (named below where it is used):
+#           WRITE   the capture write step (src/gls/capture/capture_special.cpp)
+#           DECODE  the native decoder (src/gls/read/decode_special.cpp)
+#           EXPAND  a vertex-array expander that may take the captured call
+#                   over (src/gls/capture/vertex_arrays.cpp); glBegin's only
+#                   asks the GL for the arrays its elements draw from
 #
 # The capture record of a command (what its capture function writes) is
 # derived parameter by parameter, in order, from the C type:
@@ -35,21 +40,28 @@
 #   stipple         the GLushort pattern, putGLushortHex 2
 #   blend, stencilop, drawbuffer   putBlendFactor, putStencilOp, putDrawBuffer 4
 #   mask(clear), mask(attrib), mask(clientAttrib)   the GLbitfield slots 4
+#   enum            a GLint that names an enumerant, putGLenum 4
 #   matrix          a 16-value matrix, putGLfloatMatrix 64, putGLdoubleMatrix 128
 #   arrayptr        a client array pointer's value, putArrayPointer 8
 #   pad(n)          n zero bytes, padInCommand
 #   size(a, ..)     an array of __glsSize_<command>(a, ..) values
 #   headerint(a)    the glsHeaderi value, putGLintOrGLSenum with attribute a
 #   vertexdata(f, n)   __glsSize_<command>(f, n) bytes, putVertexArrayData
-# and, in the hand-written bodies only:
-#   image(format, type, width, height, depth[, null])   the image-flags word
-#                   (1 for a null pointer when "null" is given, else 0) and the
-#                   bulk break before all other arguments, the pixels after
-#                   them through __glsWriterPutPixels, __glsSize_<command> bytes
-#                   (0 for a null pointer)
+#   image(format, type, width, height, depth[, null])   an image: the
+#                   record starts with the image-flags word (GLS_IMAGE_NULL_BIT
+#                   for a null pointer when "null" is given, else 0) and the
+#                   bulk break, the other arguments follow, the pixels come
+#                   last through the pixel put, __glsSize_<command> bytes of
+#                   the arguments among format, type and extents and the
+#                   pointer (0 for a null pointer); a command of two images
+#                   sizes each by __glsSize_<command>_<parameter>
+#   lists(n, type)  the glCallLists names, __glsSize_<command>(n, type) bytes,
+#                   __glsWriterPutIndexArray
+#   indices(count, type)   the glDrawElements indices, __glsSize_<command>(count,
+#                   type) bytes, __glsWriterPutIndices; its write step puts the
+#                   offset in their place while an element array buffer is bound
+# and, with a hand-written write step and decoder only:
 #   points(k...)    the evaluator control points, packed to k values a point
-#   lists(n, type)  the glCallLists names, __glsWriterPutIndexArray
-#   indices(count, type)   the glDrawElements indices, __glsWriterPutIndices
 # Every command with an 8-byte value first aligns the record (alignCommand)
 # on the parity of the 4-byte words before the first 8-byte value.
 #
@@ -58,12 +70,12 @@
 
 NOARGS, CLIENT, GET = 1, 2, 4
 STUB, FORWARD, INTERNAL = "stub", "forward", "internal"
-HAND = "hand"
+WRITE, DECODE, EXPAND = 1, 2, 4
 
 COMMANDS = []
 
 
-def cmd(op, name, entry=None, attrs=0, alias=None, sig=None, args=None, hand=None):
+def cmd(op, name, entry=None, attrs=0, alias=None, sig=None, args=None, hand=0):
     COMMANDS.append(dict(op=op, name=name, entry=entry, attrs=attrs, alias=alias, sig=sig,
                          args=args or {}, hand=hand))
 
@@ -105,12 +117,14 @@ cmd(45, "glsSwapBuffers", attrs=NOARGS, sig="void glsSwapBuffers(void)")
 cmd(48, "glNewList", entry=STUB)
 cmd(49, "glEndList", entry=STUB, attrs=NOARGS)
 cmd(50, "glCallList", entry=STUB)
-cmd(51, "glCallLists", entry=STUB, hand=HAND, args=dict(lists="lists(n, type)"))
+cmd(51, "glCallLists", entry=STUB, args=dict(lists="lists(n, type)"))
 cmd(52, "glDeleteLists", entry=STUB)
 cmd(53, "glGenLists", entry=STUB)
 cmd(54, "glListBase", entry=STUB)
-cmd(55, "glBegin", entry=STUB, hand=HAND)
-cmd(56, "glBitmap", entry=STUB, hand=HAND, args=dict(bitmap="image(GL_COLOR_INDEX, GL_BITMAP, width, height, 0)"))
+# In a context stream glBegin of GL_POINTS to GL_POLYGON takes the short,
+# argumentless opcodes 1 to 10, chosen by the writer of the call.
+cmd(55, "glBegin", entry=STUB, hand=WRITE | EXPAND)
+cmd(56, "glBitmap", entry=STUB, args=dict(bitmap="image(GL_COLOR_INDEX, GL_BITMAP, width, height, 0)"))
 cmd(57, "glColor3bv", entry=STUB)
 cmd(58, "glColor3dv", entry=STUB)
 cmd(59, "glColor3fv", entry=STUB)
@@ -207,15 +221,15 @@ cmd(149, "glMateriali", entry=STUB)
 cmd(150, "glMaterialiv", entry=STUB)
 cmd(151, "glPointSize", entry=STUB)
 cmd(152, "glPolygonMode", entry=STUB)
-cmd(153, "glPolygonStipple", entry=STUB, hand=HAND, args=dict(mask="image(GL_COLOR_INDEX, GL_BITMAP, 32, 32, 0)"))
+cmd(153, "glPolygonStipple", entry=STUB, args=dict(mask="image(GL_COLOR_INDEX, GL_BITMAP, 32, 32, 0)"))
 cmd(154, "glScissor", entry=STUB)
 cmd(155, "glShadeModel", entry=STUB)
 cmd(156, "glTexParameterf", entry=STUB, args=dict(param="orenum"))
 cmd(157, "glTexParameterfv", entry=STUB, args=dict(params="orenum"))
 cmd(158, "glTexParameteri", entry=STUB, args=dict(param="orenum"))
 cmd(159, "glTexParameteriv", entry=STUB, args=dict(params="orenum"))
-cmd(160, "glTexImage1D", entry=STUB, hand=HAND, args=dict(pixels="image(format, type, width, 1, 0, null)"))
-cmd(161, "glTexImage2D", entry=STUB, hand=HAND, args=dict(pixels="image(format, type, width, height, 0, null)"))
+cmd(160, "glTexImage1D", entry=STUB, args=dict(pixels="image(format, type, width, 1, 0, null)"))
+cmd(161, "glTexImage2D", entry=STUB, args=dict(pixels="image(format, type, width, height, 0, null)"))
 cmd(162, "glTexEnvf", entry=STUB, args=dict(param="orenum"))
 cmd(163, "glTexEnvfv", entry=STUB, args=dict(params="orenum"))
 cmd(164, "glTexEnvi", entry=STUB, args=dict(param="orenum"))
@@ -252,10 +266,12 @@ cmd(194, "glFinish", entry=STUB, attrs=NOARGS)
 cmd(195, "glFlush", entry=STUB, attrs=NOARGS)
 cmd(196, "glPopAttrib", entry=STUB, attrs=NOARGS)
 cmd(197, "glPushAttrib", entry=STUB, args=dict(mask="mask(attrib)"))
-cmd(198, "glMap1d", entry=STUB, hand=HAND, args=dict(points="points(stride, order)"))
-cmd(199, "glMap1f", entry=STUB, hand=HAND, args=dict(points="points(stride, order)"))
-cmd(200, "glMap2d", entry=STUB, hand=HAND, args=dict(points="points(ustride, uorder, vstride, vorder)"))
-cmd(201, "glMap2f", entry=STUB, hand=HAND, args=dict(points="points(ustride, uorder, vstride, vorder)"))
+# The control points are packed from the caller's strides when written, and
+# read back as far as the record's strides say.
+cmd(198, "glMap1d", entry=STUB, hand=WRITE | DECODE, args=dict(points="points(stride, order)"))
+cmd(199, "glMap1f", entry=STUB, hand=WRITE | DECODE, args=dict(points="points(stride, order)"))
+cmd(200, "glMap2d", entry=STUB, hand=WRITE | DECODE, args=dict(points="points(ustride, uorder, vstride, vorder)"))
+cmd(201, "glMap2f", entry=STUB, hand=WRITE | DECODE, args=dict(points="points(ustride, uorder, vstride, vorder)"))
 cmd(202, "glMapGrid1d", entry=STUB)
 cmd(203, "glMapGrid1f", entry=STUB)
 cmd(204, "glMapGrid2d", entry=STUB, args=dict(v1="pad(4) value"))
@@ -285,7 +301,7 @@ cmd(227, "glPixelMapusv", entry=STUB)
 cmd(228, "glReadBuffer", entry=STUB)
 cmd(229, "glCopyPixels", entry=STUB)
 cmd(230, "glReadPixels", entry=STUB, attrs=GET)
-cmd(231, "glDrawPixels", entry=STUB, hand=HAND, args=dict(pixels="image(format, type, width, height, 0)"))
+cmd(231, "glDrawPixels", entry=STUB, args=dict(pixels="image(format, type, width, height, 0)"))
 cmd(232, "glGetBooleanv", entry=STUB, attrs=CLIENT|GET)
 cmd(233, "glGetClipPlane", entry=STUB, attrs=GET)
 cmd(234, "glGetDoublev", entry=STUB, attrs=CLIENT|GET)
@@ -339,10 +355,10 @@ cmd(279, "glViewport", entry=STUB)
 cmd(288, "glBlendColor", entry=INTERNAL, alias="glBlendColorEXT")
 cmd(289, "glBlendEquation", entry=INTERNAL, alias="glBlendEquationEXT")
 cmd(290, "glPolygonOffsetEXT", entry=INTERNAL)
-cmd(291, "glTexSubImage1D", entry=FORWARD, alias="glTexSubImage1DEXT", hand=HAND, args=dict(pixels="image(format, type, width, 1, 0)"))
-cmd(292, "glTexSubImage2D", entry=FORWARD, alias="glTexSubImage2DEXT", hand=HAND, args=dict(pixels="image(format, type, width, height, 0)"))
-cmd(293, "glConvolutionFilter1D", entry=INTERNAL, alias="glConvolutionFilter1DEXT", hand=HAND, args=dict(image="image(format, type, width, 1, 0)"))
-cmd(294, "glConvolutionFilter2D", entry=INTERNAL, alias="glConvolutionFilter2DEXT", hand=HAND, args=dict(image="image(format, type, width, height, 0)"))
+cmd(291, "glTexSubImage1D", entry=FORWARD, alias="glTexSubImage1DEXT", args=dict(pixels="image(format, type, width, 1, 0)"))
+cmd(292, "glTexSubImage2D", entry=FORWARD, alias="glTexSubImage2DEXT", args=dict(pixels="image(format, type, width, height, 0)"))
+cmd(293, "glConvolutionFilter1D", entry=INTERNAL, alias="glConvolutionFilter1DEXT", args=dict(image="image(format, type, width, 1, 0)"))
+cmd(294, "glConvolutionFilter2D", entry=INTERNAL, alias="glConvolutionFilter2DEXT", args=dict(image="image(format, type, width, height, 0)"))
 cmd(295, "glConvolutionParameterf", entry=INTERNAL, alias="glConvolutionParameterfEXT", args=dict(params="orenum"))
 cmd(296, "glConvolutionParameterfv", entry=INTERNAL, alias="glConvolutionParameterfvEXT", args=dict(params="orenum"))
 cmd(297, "glConvolutionParameteri", entry=INTERNAL, alias="glConvolutionParameteriEXT", args=dict(params="orenum"))
@@ -353,7 +369,7 @@ cmd(301, "glGetConvolutionFilter", entry=INTERNAL, attrs=GET, alias="glGetConvol
 cmd(302, "glGetConvolutionParameterfv", entry=INTERNAL, attrs=GET, alias="glGetConvolutionParameterfvEXT")
 cmd(303, "glGetConvolutionParameteriv", entry=INTERNAL, attrs=GET, alias="glGetConvolutionParameterivEXT")
 cmd(304, "glGetSeparableFilter", entry=INTERNAL, attrs=GET, alias="glGetSeparableFilterEXT")
-cmd(305, "glSeparableFilter2D", entry=INTERNAL, alias="glSeparableFilter2DEXT", hand=HAND, args=dict(row="image(format, type, width, 1, 0)", column="image(format, type, height, 1, 0)"))
+cmd(305, "glSeparableFilter2D", entry=INTERNAL, alias="glSeparableFilter2DEXT", args=dict(row="image(format, type, width, 1, 0)", column="image(format, type, height, 1, 0)"))
 cmd(306, "glGetHistogram", entry=INTERNAL, attrs=GET, alias="glGetHistogramEXT", args=dict(reset="value pad(3)"))
 cmd(307, "glGetHistogramParameterfv", entry=INTERNAL, attrs=GET, alias="glGetHistogramParameterfvEXT")
 cmd(308, "glGetHistogramParameteriv", entry=INTERNAL, attrs=GET, alias="glGetHistogramParameterivEXT")
@@ -364,11 +380,13 @@ cmd(312, "glHistogram", entry=INTERNAL, alias="glHistogramEXT")
 cmd(313, "glMinmax", entry=INTERNAL, alias="glMinmaxEXT")
 cmd(314, "glResetHistogram", entry=INTERNAL, alias="glResetHistogramEXT")
 cmd(315, "glResetMinmax", entry=INTERNAL, alias="glResetMinmaxEXT")
-cmd(316, "glTexImage3D", entry=INTERNAL, alias="glTexImage3DEXT", hand=HAND, args=dict(pixels="image(format, type, width, height, depth, null)"))
-cmd(317, "glTexSubImage3D", entry=INTERNAL, alias="glTexSubImage3DEXT", hand=HAND, args=dict(pixels="image(format, type, width, height, depth)"))
-cmd(318, "glArrayElement", entry=FORWARD, alias="glArrayElementEXT", hand=HAND)
+cmd(316, "glTexImage3D", entry=INTERNAL, alias="glTexImage3DEXT", args=dict(internalformat="enum", pixels="image(format, type, width, height, depth, null)"))
+cmd(317, "glTexSubImage3D", entry=INTERNAL, alias="glTexSubImage3DEXT", args=dict(pixels="image(format, type, width, height, depth)"))
+# With GLS_CAPTURE_VERTEX_ARRAYS the draws are captured as the vertex data
+# they draw (glDrawElements also below).
+cmd(318, "glArrayElement", entry=FORWARD, alias="glArrayElementEXT", hand=EXPAND)
 cmd(319, "glColorPointerEXT", entry=INTERNAL, attrs=CLIENT, args=dict(pointer="arrayptr"))
-cmd(320, "glDrawArrays", entry=FORWARD, alias="glDrawArraysEXT", hand=HAND)
+cmd(320, "glDrawArrays", entry=FORWARD, alias="glDrawArraysEXT", hand=EXPAND)
 cmd(321, "glEdgeFlagPointerEXT", entry=INTERNAL, attrs=CLIENT, args=dict(pointer="arrayptr"))
 cmd(322, "glGetPointerv", entry=FORWARD, attrs=CLIENT|GET, alias="glGetPointervEXT")
 cmd(323, "glIndexPointerEXT", entry=INTERNAL, attrs=CLIENT, args=dict(pointer="arrayptr"))
@@ -388,7 +406,7 @@ cmd(336, "glCopyTexSubImage2D", entry=FORWARD, alias="glCopyTexSubImage2DEXT")
 cmd(337, "glCopyTexSubImage3D", entry=INTERNAL, alias="glCopyTexSubImage3DEXT")
 cmd(338, "glColorPointer", entry=STUB, attrs=CLIENT, args=dict(pointer="arrayptr"))
 cmd(339, "glDisableClientState", entry=STUB, attrs=CLIENT)
-cmd(340, "glDrawElements", entry=STUB, hand=HAND, args=dict(indices="indices(count, type)"))
+cmd(340, "glDrawElements", entry=STUB, hand=WRITE | EXPAND, args=dict(indices="indices(count, type)"))
 cmd(341, "glEdgeFlagPointer", entry=STUB, attrs=CLIENT, args=dict(pointer="arrayptr"))
 cmd(342, "glEnableClientState", entry=STUB, attrs=CLIENT)
 cmd(343, "glIndexPointer", entry=STUB, attrs=CLIENT, args=dict(pointer="arrayptr"))
@@ -402,7 +420,7 @@ cmd(350, "glPopClientAttrib", entry=STUB, attrs=NOARGS|CLIENT)
 cmd(351, "glPushClientAttrib", entry=STUB, attrs=CLIENT, args=dict(mask="mask(clientAttrib)"))
 
 # Colour tables (SGI), 359-365.
-cmd(359, "glColorTable", entry=INTERNAL, alias="glColorTableSGI", hand=HAND, args=dict(table="image(format, type, width, 1, 0)"))
+cmd(359, "glColorTable", entry=INTERNAL, alias="glColorTableSGI", args=dict(table="image(format, type, width, 1, 0)"))
 cmd(360, "glColorTableParameterfv", entry=INTERNAL, alias="glColorTableParameterfvSGI")
 cmd(361, "glColorTableParameteriv", entry=INTERNAL, alias="glColorTableParameterivSGI")
 cmd(362, "glCopyColorTable", entry=INTERNAL, alias="glCopyColorTableSGI")

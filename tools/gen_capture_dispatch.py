@@ -4,10 +4,12 @@ defined opcode, the table of them, and the guard around real GL calls.
 A GLS command always goes to the context's capture function. A GL command
 goes to the real function instead while a real call is already running on
 the thread (the guard is up), so that GL calls made by the real library or by
-GLS on its own behalf are executed and never captured."""
+GLS on its own behalf are executed and never captured. Each entry reads the
+thread's context once, in place, and raises the guard on it directly."""
 
 import sys
-import table
+import emit
+import model
 
 
 def entry(c):
@@ -17,13 +19,13 @@ def entry(c):
     L = ["%s {" % p.decl(name), "    __GLScontext *ctx = __glsGetContext();"]
     if not c.is_gls:
         L.append("    if (ctx->captureExecDepth) {")
-        L.append("        GLint token = __glsBeginCaptureExec(__GLS_OP_%s);" % c.name)
+        L.append("        __glsCaptureExecEnter(ctx);")
         call = "__GLS_SLOT(__glsDefaultDispatchTable, %s)(%s)" % (c.name, args)
         if p.returns:
             L.append("        %s result = %s;" % (p.ret, call))
         else:
             L.append("        %s;" % call)
-        L.append("        __glsEndCaptureExec(__GLS_OP_%s, token);" % c.name)
+        L.append("        __glsCaptureExecLeave(ctx);")
         L.append("        return%s;" % (" result" if p.returns else ""))
         L.append("    }")
     call = "__GLS_SLOT(ctx->captureFuncs, %s)(%s)" % (c.name, args)
@@ -33,22 +35,23 @@ def entry(c):
 
 
 def main(out):
-    cmds, _ = table.load()
-    L = [table.header(__file__), '#include "core/seam.h"', '#include "core/context.h"', "",
+    cmds, _ = model.load()
+    emit.check_locals(c.proto for c in cmds.values())
+    L = [emit.header(__file__), '#include "core/seam.h"', '#include "core/context.h"', "",
          'extern "C" {', "",
          "GLint __glsBeginCaptureExec(GLSopcode opcode) {",
-         "    ++__glsGetContext()->captureExecDepth;",
+         "    __glsCaptureExecEnter(__glsGetContext());",
          "    return 0;",
          "}", "",
          "void __glsEndCaptureExec(GLSopcode opcode, GLint token) {",
-         "    --__glsGetContext()->captureExecDepth;",
+         "    __glsCaptureExecLeave(__glsGetContext());",
          "}", ""]
     for op, c in sorted(cmds.items()):
         L += entry(c)
         L.append("")
-    L += table.function_table("__glsDispatchCapture", cmds, "__gls_capture_dispatch_")
+    L += emit.function_table("__glsDispatchCapture", cmds, "__gls_capture_dispatch_")
     L.append("}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

@@ -4,7 +4,9 @@ those calls. The samples choose parameter names whose arrays are not empty,
 so that every put of a record is exercised."""
 
 import sys
-import table
+import emit
+import model
+import pnames
 
 # Parameter names whose value decides what the record holds.
 BY_NAME = {
@@ -13,14 +15,24 @@ BY_NAME = {
     "width": "3", "height": "2", "depth": "2", "n": "3", "count": "3", "inCount": "3",
     "mapsize": "3", "range": "2", "size": "3", "mode": "GL_TRIANGLES",
 }
-# The parameter names of the commands whose vectors a pname sizes.
-PNAME = {
-    "glFog": "GL_FOG_COLOR", "glLightModel": "GL_LIGHT_MODEL_AMBIENT",
-    "glLight": "GL_SPOT_DIRECTION", "glMaterial": "GL_AMBIENT",
-    "glTexParameter": "GL_TEXTURE_BORDER_COLOR", "glTexEnv": "GL_TEXTURE_ENV_COLOR",
-    "glTexGen": "GL_OBJECT_PLANE", "glConvolutionParameter": "GL_CONVOLUTION_FILTER_SCALE",
-    "glPixelStore": "GL_UNPACK_ALIGNMENT",
-}
+# The pixel-store modes take one value each, so the table of parameter
+# counts does not list them.
+PIXEL_STORE = "GL_UNPACK_ALIGNMENT"
+
+
+def widest_names():
+    """Per command of the table of parameter counts, and per scalar form of
+    one, the name that takes the most values."""
+    widest = {}
+    for family, commands, _ in pnames.FAMILIES:
+        rows = [(n, name) for name, n, fams in pnames.COUNTS if family in fams.split()]
+        if rows:
+            for c in commands:
+                widest[c] = max(rows, key=lambda r: r[0])[1]
+    return widest
+
+
+WIDEST = widest_names()
 BY_COMMAND = {
     ("glsHeaderfv", "inAttrib"): "416", ("glsHeaderiv", "inAttrib"): "464",
     ("glCallLists", "type"): "GL_3_BYTES", ("glDrawElements", "type"): "GL_UNSIGNED_SHORT",
@@ -43,9 +55,11 @@ def sample(c, p):
         buffer = "sweepIn" if "const" in p.ctype else "sweepOut"
         return "(%s)%s" % (p.ctype, buffer)
     if p.name == "pname":
-        for prefix, value in PNAME.items():
-            if c.name.startswith(prefix):
-                return value
+        for name in (c.name, c.name + "v"):
+            if name in WIDEST:
+                return WIDEST[name]
+        if c.name.startswith("glPixelStore"):
+            return PIXEL_STORE
     if p.name == "target" and c.name.startswith("glMap"):
         return "GL_MAP%s_VERTEX_3" % c.name[5]
     if p.name in BY_NAME:
@@ -56,8 +70,8 @@ def sample(c, p):
 
 
 def main(out):
-    cmds, _ = table.load()
-    L = [table.header(__file__), "#pragma once", '#include "core/seam.h"', "",
+    cmds, _ = model.load()
+    L = [emit.header(__file__), "#pragma once", '#include "core/seam.h"', "",
          "// Sample arrays: read arguments point into sweepIn, outputs into sweepOut.",
          "alignas(16) static GLubyte sweepIn[1 << 14];",
          "alignas(16) static GLubyte sweepOut[1 << 14];", "",
@@ -70,7 +84,7 @@ def main(out):
     L += ["", "static const CaptureSweep captureSweep[] = {"]
     L += ['    {%d, "%s", sweep_%s},' % (op, c.name, c.name) for op, c in sorted(cmds.items())]
     L.append("};")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

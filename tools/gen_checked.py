@@ -6,7 +6,8 @@ capture-dispatch entry of the vector form; a placeholder per wrapped SGI
 command that has no opcode does nothing."""
 
 import sys
-import table
+import emit
+import model
 
 
 def checked(name, proto, c):
@@ -19,22 +20,23 @@ def checked(name, proto, c):
 
 
 def main(out):
-    cmds, ex = table.load()
-    L = [table.header(__file__), '#include <string.h>', '#include "core/seam.h"',
+    cmds, ex = model.load()
+    emit.check_locals([proto for proto, vec in ex.scalars], emit.SCALAR_LOCALS, ())
+    L = [emit.header(__file__), '#include <string.h>', '#include "core/seam.h"',
          '#include "core/context.h"', "", 'extern "C" {', ""]
-    for name, proto, c in table.checked_names(cmds):
+    for name, proto, c in model.checked_names(cmds):
         L += checked(name, proto, c)
     L.append("")
     for proto, vec in ex.scalars:
-        L.append(table.scalar_form(proto, "__gls_capture_dispatch_" + proto.name,
+        L.append(emit.scalar_form(proto, "__gls_capture_dispatch_" + proto.name,
                                    "__gls_capture_dispatch_" + vec.name))
     L.append("")
-    for proto in table.placeholders():
+    for proto in model.placeholders():
         params = ", ".join(p.ctype for p in proto.params) or "void"
         body = "return 0; " if proto.returns else ""
         L.append("%s GLSAPI __gls_null_capture_%s(%s) { %s}" % (proto.ret, proto.name, params, body))
     L.append("\n}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

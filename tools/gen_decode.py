@@ -4,16 +4,20 @@ byte orders; the compact glBegin opcodes 1-10 of in-memory context streams
 decode to glBegin with mode opcode - 1.
 
 A native decoder reads back the argument block that the capture function
-wrote: it walks the same puts (tools/table.py) in the same order, so each
-value stands where its put left it. The image commands, whose records the
-puts do not describe, and the evaluator maps, whose strides tell how far the
-GL reads, have hand-written decoders in
-src/gls/read/decode_special.cpp."""
+wrote: it walks the same fields of the record (tools/layout.py) in the same order, so each
+value stands where its put left it, and checks that the record holds every
+field it reads or hands to the GL. An image command's record (image-flags
+word, the other arguments, the images) is decoded the same way from its
+layout. The evaluator maps, whose strides tell how far the GL reads, have
+hand-written decoders in src/gls/read/decode_special.cpp."""
 
 import sys
 
 import commands
-import table
+import emit
+import layout
+import model
+import pnames
 
 # Commands after which the GL's pixel-store modes no longer are the stream's
 # image layout, so that the next image command sets them again.
@@ -25,33 +29,13 @@ ELEMENT_BYTES = {"GLboolean": "1", "GLbyte": "1", "GLubyte": "1", "void": "1", "
                  "GLclampf": "4", "GLdouble": "8", "GLlong": "8"}
 
 
-class Offset:
-    """A position in the argument block: a constant and the byte-count
-    variables of the variable-length fields before it."""
-
-    def __init__(self, const=0, terms=()):
-        self.const, self.terms = const, tuple(terms)
-
-    def plus(self, size):
-        if size.isdigit():
-            return Offset(self.const + int(size), self.terms)
-        return Offset(self.const, self.terms + ("(%s)" % size,))
-
-    def expr(self):
-        return " + ".join([str(self.const)] * (self.const > 0 or not self.terms) + list(self.terms))
-
-    def at(self):
-        """The address of the position, for reading or handing on."""
-        return "inoutPtr + %s" % self.expr() if self.expr() != "0" else "inoutPtr"
-
-
 def declarator(ctype):
     return ctype if ctype.endswith("*") else ctype + " "
 
 
 def is_hand(c):
-    """Images, and the evaluator maps, whose strides say how far the GL reads."""
-    return any(w.startswith(("image(", "points(")) for w in c.roles.values())
+    """The evaluator maps, whose strides say how far the GL reads."""
+    return bool(c.hand & commands.DECODE)
 
 
 def element_bytes(c, p):
@@ -62,25 +46,19 @@ def element_bytes(c, p):
     return ELEMENT_BYTES[p.base]
 
 
-def length_count(c, p, suffix=""):
-    """The element count of an array that the record holds or the decoder
-    provides, from the registry's length of the parameter."""
-    length = table._derived_length(c, p)
-    if length is None:
-        sys.exit("decode: %s(%s) has no length" % (c.name, p.name))
-    kind, what = length.split("(")[0], table._call_args(length)
-    if kind == "fixed":
-        return what[0]
-    if kind == "count":
-        return "__glsCount(%s)" % what[0]
-    return "__glsCount(__glsSize_%s%s(%s))" % (c.name, suffix, ", ".join(what))
+def length_count(c, r, suffix=""):
+    """The element count of an output the decoder provides, from the
+    registry's length of the parameter."""
+    if r.length is None:
+        sys.exit("decode: %s(%s) has no length" % (c.name, r.name))
+    return r.length.count(c, suffix)
 
 
 class Decoder:
     def __init__(self, c):
         self.c = c
         self.op = "__GLS_OP_" + c.name
-        self.off = Offset()
+        self.off = layout.Offset()
         self.body = []       # inside the one-pass loop, left by break on failure
         self.args = []       # the call's arguments in parameter order
         self.heaps = []      # heap buffers freed at the end
@@ -111,7 +89,7 @@ class Decoder:
         self.body.append("        memcpy(&%s, %s, %s);" % (p.name, at.at(), size))
         self.args.append(p.name)
 
-    def array(self, p, size, count=None):
+    def array(self, p, size, count=None, by_name=False):
         if count:
             self.body.append("        const GLulong %s = %s;" % count)
         start = self.off
@@ -120,7 +98,17 @@ class Decoder:
             self.check(self.off.expr())
         else:
             self.prefix_end = self.off.const
-        self.args.append("(%s)(%s)" % (p.ctype, start.at()))
+        if not by_name:
+            self.args.append("(%s)(%s)" % (p.ctype, start.at()))
+            return
+        # The GL reads a parameter vector by its own idea of the name, which
+        # may be one the table does not know: it gets as many values as any
+        # name takes, those of the record and zeros after them.
+        n, pad = count[0], "pad_" + p.name
+        self.body.append("        %s %s[%d] = {};" % (p.base, pad, pnames.MAX_VALUES))
+        self.body.append("        if (%s <= %d) memcpy(%s, %s, %s);"
+                         % (n, pnames.MAX_VALUES, pad, start.at(), size))
+        self.args.append("%s <= %d ? %s : (%s)(%s)" % (n, pnames.MAX_VALUES, pad, p.ctype, start.at()))
 
     def string(self, p):
         n = p.name
@@ -143,15 +131,20 @@ class Decoder:
         B.append("            break;")
         B.append("        }")
         B.append("        const GLubyte *%s = %s;" % (n, text))
-        B.append("        if (!((word_%s & 1) && ctx->stringType == GLS_UCS1)) {" % n)
-        B.append("            const size_t size_%s = __glsUtf8ToCharsSize((size_t)bytes_%s - 4, word_%s, ctx->stringType);"
+        # The 7-bit mark of the length word is the writer's word, and a
+        # stream can lie: the text's own bytes say how much room it takes.
+        B.append("        GLboolean all7Bit_%s;" % n)
+        B.append("        const size_t length_%s = __glsUtf8ByteLength(%s, &all7Bit_%s);" % (n, n, n))
+        B.append("        if (!(all7Bit_%s && ctx->stringType == GLS_UCS1)) {" % n)
+        B.append("            const size_t size_%s = __glsUtf8ToCharsSize(length_%s + 1, all7Bit_%s, ctx->stringType);"
                  % (n, n, n))
         self.heaps.append("heap_" + n)
         B.append("            GLubyte *chars_%s = (GLubyte *)__GLS_DECODE_BUFFER(size_%s, heap_%s);"
                  % (n, n, n))
         B.append("            if (!chars_%s) { __glsCallErrorFunc(%s, GLS_RESOURCE_ERROR); break; }"
                  % (n, self.op))
-        B.append("            if (!__glsUtf8ToChars(%s, ctx->stringType, chars_%s)) {" % (n, n))
+        # Only a text that is not empty converts to nothing when it fails.
+        B.append("            if (!__glsUtf8ToChars(%s, ctx->stringType, chars_%s) && length_%s) {" % (n, n, n))
         B.append("                __glsCallErrorFunc(%s, GLS_DECODE_ERROR);" % self.op)
         B.append("                break;")
         B.append("            }")
@@ -164,35 +157,66 @@ class Decoder:
         self.body.append("        GLulong %s;" % var)
         self.body.append("        memcpy(&%s, %s, 8);" % (var, at.at()))
 
-    def param(self, p, puts):
-        for put in puts:
-            slot = put.slot
-            if slot == "padInCommand":
-                self.fixed_read(put.args[0])
-            elif slot == "putString":
-                self.string(p)
-            elif slot == "putOutArg":
-                var = "out_" + p.name
-                self.pointer_value(p, var)
-                self.outs.append((p, var))
-                self.args.append(p.name)
-            elif slot == "putArrayPointer":
-                var = "value_" + p.name
-                self.pointer_value(p, var)
-                # The stream's value is the address a nested capture writes.
-                self.before_call.append("        ctx->lastOutPointer = %s;" % var)
-                self.args.append("(%s)__glsU64ToAddress(%s)" % (p.ctype, var))
-            elif put.size is None:
-                # lists, indices: an array that the registry's length
-                # of the parameter sizes, handed on in place.
-                var = "count_" + p.name
-                elem = element_bytes(self.c, p)
-                self.array(p, "%s * %s" % (elem, var) if elem != "1" else var,
-                           (var, length_count(self.c, p)))
-            elif p.pointer:
-                self.array(p, put.size, put.count)
-            else:
-                self.scalar(p, put.size)
+    def image(self, f):
+        """An image: in place after the fields before it, or null when the
+        record's null bit stands for the caller's null pointer; its bytes,
+        by the same rule the capture counted them, must lie in the record.
+        The GL reads it in the layout the stream stores."""
+        r, p = f.role, f.role.param
+        start = self.off
+        at = "(%s)(%s)" % (p.ctype, start.at())
+        if r.null:
+            at = "imageFlags & GLS_IMAGE_NULL_BIT ? nullptr : " + at
+        self.body.append("        %s%s = %s;" % (declarator(p.ctype), p.name, at))
+        self.body.append("        const GLulong %s = %s;" % f.count)
+        # An image of pixels whose size the table cannot tell (a format or
+        # type it does not know, a size past 31 bits) is in no record: the GL
+        # would read them from beyond it.
+        extents = ["(%s) > 0" % e for e in (r.width, r.height, r.depth) if e != "0"]
+        self.body.append("        if (%s && !%s && %s) { __glsCallErrorFunc(%s, GLS_DECODE_ERROR); break; }"
+                         % (p.name, f.count[0], " && ".join(extents), self.op))
+        self.off = start.plus(f.size)
+        self.check(self.off.expr())
+        self.args.append(p.name)
+        if not self.before_call:
+            self.before_call.append("        if (!ctx->glInfo.unpackDefaultsSet) __glsPixelUnpackDefaults();")
+
+    def field(self, f):
+        # Every field stands where the layout puts it.
+        self.off = f.offset
+        slot = f.slot
+        if slot == "breakArgs":
+            return
+        if slot == "putGLSimageFlags":
+            at = self.fixed_read("4")
+            if any(r.null for r in self.c.images):
+                self.body.append("        GLSimageFlags imageFlags;")
+                self.body.append("        memcpy(&imageFlags, %s, 4);" % at.at())
+            return
+        if slot == "__glsCapturePutImage":
+            self.image(f)
+            return
+        p = f.role.param
+        if slot == "padInCommand":
+            self.fixed_read(f.args[0])
+        elif slot == "putString":
+            self.string(p)
+        elif slot == "putOutArg":
+            var = "out_" + p.name
+            self.pointer_value(p, var)
+            self.outs.append((f.role, var))
+            self.args.append(p.name)
+        elif slot == "putArrayPointer":
+            var = "value_" + p.name
+            self.pointer_value(p, var)
+            # The stream's value is the address a nested capture writes.
+            self.before_call.append("        ctx->lastOutPointer = %s;" % var)
+            self.args.append("(%s)__glsU64ToAddress(%s)" % (p.ctype, var))
+        elif p.pointer:
+            # Arrays, lists and indices are handed on in place.
+            self.array(p, f.size, f.count, isinstance(f.role, model.Array) and f.role.by_name(self.c))
+        else:
+            self.scalar(p, f.size)
 
     def provide_outputs(self):
         """Buffers for the outputs, published in the out-argument record for
@@ -200,9 +224,9 @@ class Decoder:
         B = self.body
         multiple = len(self.outs) > 1
         image = False
-        for i, (p, var) in enumerate(self.outs):
-            n = p.name
-            count = length_count(self.c, p, "_" + n if multiple else "")
+        for i, (r, var) in enumerate(self.outs):
+            p, n = r.param, r.name
+            count = length_count(self.c, r, "_" + n if multiple else "")
             B.append("        const GLulong count_%s = %s;" % (n, count))
             B.append("        const GLulong bytes_%s = count_%s * %s;" % (n, n, element_bytes(self.c, p)))
             if self.c.attrs & commands.CLIENT and not self.c.attrs & commands.GET:
@@ -225,10 +249,8 @@ class Decoder:
 
     def lines(self):
         c = self.c
-        outs = [0]
-        table.capture_puts(c)  # checks the roles
-        for p in c.proto.params:
-            self.param(p, table.param_puts(c, p, outs))
+        for f in layout.of(c).fields:
+            self.field(f)
         if self.outs:
             self.provide_outputs()
         if c.name in PIXEL_STORE_CHANGERS:
@@ -254,19 +276,20 @@ class Decoder:
         L.append("    } while (0);")
         if self.outs:
             L.append("    ctx->outArgs = savedOutArgs;")
-        L += ["    free(%s);" % h for h in self.heaps]
+        L += ["    __glsDecodeFree(%s);" % h for h in self.heaps]
         L.append("}")
         return L
 
 
 def main(out):
-    cmds, _ = table.load()
+    cmds, _ = model.load()
+    emit.check_locals(c.proto for c in cmds.values())
     noargs = [c for op, c in sorted(cmds.items()) if c.attrs & commands.NOARGS]
     hand = [c for op, c in sorted(cmds.items()) if is_hand(c)]
-    L = [table.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",
+    L = [emit.header(__file__), "#include <stdint.h>", "#include <stdlib.h>",
          "#include <string.h>", "", '#include "client/size.h"', '#include "read/decode.h"', "",
          'extern "C" {', ""]
-    L.append("// The image commands and the evaluator maps, decoded by hand.")
+    L.append("// The evaluator maps, decoded by hand.")
     L += ["void GLSAPI __gls_decode_bin_%s(GLubyte *inoutPtr);" % c.name for c in hand]
     L.append("")
     native = {1 + m: "__gls_decode_bin_glBegin_%d" % m for m in range(10)}
@@ -293,14 +316,14 @@ def main(out):
         L.append("}")
     L.append("")
     L.append("__GLSdecodeBinFunc __glsDispatchDecode_bin_default[GLS_OP_COUNT] = {")
-    L += ["    /* %3d */ %s," % (op, native.get(op, "nullptr")) for op in range(table.OPCODE_COUNT)]
+    L += ["    /* %3d */ %s," % (op, native.get(op, "nullptr")) for op in range(emit.OPCODE_COUNT)]
     L.append("};\n")
     swap = {c.op: "__gls_decode_bin_swap_" + c.name for c in noargs}
     L.append("const __GLSdecodeBinFunc __glsDispatchDecode_bin_swap[GLS_OP_COUNT] = {")
-    L += ["    /* %3d */ %s," % (op, swap.get(op, "nullptr")) for op in range(table.OPCODE_COUNT)]
+    L += ["    /* %3d */ %s," % (op, swap.get(op, "nullptr")) for op in range(emit.OPCODE_COUNT)]
     L.append("};\n")
     L.append("}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

@@ -7,11 +7,12 @@ order with ordinals 1-360.
                                  the names carry their callee-pops suffix."""
 
 import sys
-import table
+import emit
+import model
 
 
 def main(out, import_arch=None):
-    cmds, ex = table.load()
+    cmds, ex = model.load()
     names = ex.gl_names + ex.wgl_names
     if names != sorted(names):
         sys.exit("gen_def: gl and wgl names do not sort into one ascending run")
@@ -22,11 +23,11 @@ def main(out, import_arch=None):
         return ex.wgl_words[n] * 4 if n in ex.wgl_words else by_name[n].stack_bytes()
 
     library = "palisade.dll" if import_arch else "OPENGL32.dll"
-    L = ["; " + table.header(__file__).strip("/ \n"), 'LIBRARY "%s"' % library, "EXPORTS"]
+    L = ["; " + emit.header(__file__).strip("/ \n"), 'LIBRARY "%s"' % library, "EXPORTS"]
     for i, n in enumerate(names):
         decorated = "%s@%d" % (n, stack(n)) if import_arch == "i686" else n
         L.append("    %s @%d" % (decorated, i + 1))
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

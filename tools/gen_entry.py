@@ -1,37 +1,23 @@
-"""Writes gls_entry.cpp: the gl entry points. Dispatch stubs and internal entry
-points call their opcode's slot in the thread's current table; scalar forms
-pack their arguments and call the exported vector form; forwarders call the
-internal entry point of their opcode."""
+"""Writes gls_entry.cpp: the gl entry points, or gls_entry.h: their
+prototypes. Dispatch stubs and internal entry points call their opcode's
+slot in the thread's current table; scalar forms pack their arguments and
+call the exported vector form; forwarders call the internal entry point of
+their opcode."""
 
 import sys
-import table
+import emit
+import model
+import registry
 
 PRELUDE = r'''
 #include <string.h>
 #include "core/context.h"
 #include "core/startup.h"
 
-#if defined(_WIN32)
-#define WIN32_LEAN_AND_MEAN
-#include <windows.h>
-#include <winternl.h>
-// GCC 12 takes the segment-relative read inside NtCurrentTeb for an access
-// to a zero-length array.
-#pragma GCC diagnostic ignored "-Warray-bounds"
-// The first 64 slots live in the thread's environment block: reading one
-// there spares every GL call a system call (and leaves the thread's last
-// error alone, as TlsGetValue would not).
-#define GLS_CONTEXT_TLS()                                                   \
-    (__glsContextTLS < 64 ? NtCurrentTeb()->TlsSlots[__glsContextTLS]       \
-                          : TlsGetValue((DWORD)__glsContextTLS))
-#else
-#define GLS_CONTEXT_TLS() __glsTlsGet(__glsContextTLS)
-#endif
-
 // The thread's table, chosen afresh at every call: a context made current or
 // a capture opened between two calls takes effect at the next one.
 static inline const __GLSfunc *__glsCurrentDispatch(void) {
-    __GLScontext *ctx = (__GLScontext *)GLS_CONTEXT_TLS();
+    __GLScontext *ctx = __glsGetContext();
     return ctx ? ctx->dispatch : __glsDefaultDispatchTable;
 }
 '''
@@ -46,36 +32,51 @@ def dispatch_body(c):
     return "{ %s__GLS_SLOT(__glsCurrentDispatch(), %s)(%s); }" % (ret, c.name, c.proto.arg_list())
 
 
-def main(out):
-    cmds, ex = table.load()
-    L = [table.header(__file__), '#include "gls_functions.h"', PRELUDE, 'extern "C" {', ""]
-
-    L.append("// Dispatch stubs.")
-    for c in ex.stubs:
-        L.append("%s %s" % (c.proto.decl(), dispatch_body(c)))
-
-    L += ["", "// Internal entry points of the opcodes first known as extensions."]
+def entry_points(ex):
+    """(section comment, [(prototype, definition)]) of every gl entry point."""
+    stubs = [(c.proto, "%s %s" % (c.proto.decl(), dispatch_body(c))) for c in ex.stubs]
+    internal = []
     for c in ex.internal:
         # An internal entry point has the extension's own signature; where it
         # differs from the opcode's (GLenum for GLint), the values convert.
-        own = table.reg_proto(c.alias) if c.alias else c.proto
+        own = registry.proto(c.alias) if c.alias else c.proto
         if [same_width(p.ctype) for p in own.params] != [same_width(p.ctype) for p in c.proto.params] \
                 or own.ret != c.proto.ret:
             sys.exit("gen_entry: %s and %s differ in more than names of one type" % (c.alias, c.name))
-        L.append("%s %s" % (own.decl(), dispatch_body(c).replace(
-            "(%s)" % c.proto.arg_list(), "(%s)" % own.arg_list())))
-
-    L += ["", "// Forwarders: exported ones first, then those nothing exports."]
+        internal.append((own, "%s %s" % (own.decl(), dispatch_body(c).replace(
+            "(%s)" % c.proto.arg_list(), "(%s)" % own.arg_list()))))
+    forwards = []
     for c in ex.forwards + ex.internal_forwards:
         ret = "return " if c.proto.returns else ""
-        L.append("%s { %s%s(%s); }" % (c.proto.decl(), ret, c.alias, c.proto.arg_list()))
+        forwards.append((c.proto, "%s { %s%s(%s); }" % (c.proto.decl(), ret, c.alias,
+                                                         c.proto.arg_list())))
+    emit.check_locals([proto for proto, vec in ex.scalars], emit.SCALAR_LOCALS, ())
+    scalars = [(proto, emit.scalar_form(proto, proto.name, vec.name)) for proto, vec in ex.scalars]
+    return [(["// Dispatch stubs."], stubs),
+            (["// Internal entry points of the opcodes first known as extensions."], internal),
+            (["// Forwarders: exported ones first, then those nothing exports."], forwards),
+            (["// Scalar forms: the arguments, bit for bit, in one array handed to the",
+              "// exported vector form."], scalars)]
 
-    L += ["", "// Scalar forms: the arguments, bit for bit, in one array handed to the",
-          "// exported vector form."]
-    for proto, vec in ex.scalars:
-        L.append(table.scalar_form(proto, proto.name, vec.name))
+
+def main(out):
+    """OUT.cpp: the entry points; OUT.h: their prototypes, for the programs
+    that call them by name (the tests)."""
+    cmds, ex = model.load()
+    sections = entry_points(ex)
+    if out.endswith(".h"):
+        L = [emit.header(__file__), "#pragma once", '#include "gls_functions.h"', "",
+             'extern "C" {']
+        for comment, entries in sections:
+            L += [""] + comment + [proto.decl() + ";" for proto, _ in entries]
+        L.append("\n}  // extern \"C\"")
+        emit.write(out, L)
+        return
+    L = [emit.header(__file__), '#include "gls_functions.h"', PRELUDE, 'extern "C" {', ""]
+    for i, (comment, entries) in enumerate(sections):
+        L += ([""] if i else []) + comment + [definition for _, definition in entries]
     L.append("\n}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

@@ -7,12 +7,13 @@ names and their order, and its results against those expected."""
 import sys
 
 import commands
-import debugger_table
+import emit
 import glu
+import registry
 
 
 def load():
-    protos = [debugger_table.table._parse_proto_text(line)
+    protos = [registry.parse_proto(line)
               for line in glu.PROTOTYPES.strip().splitlines()]
     bad = []
     names = [p.name for p in protos]
@@ -30,14 +31,14 @@ def load():
 
 
 def main(out):
-    L = [debugger_table.header(__file__), '#include "debugger/glu_wrapper.h"', "", 'extern "C" {', ""]
+    L = [emit.header(__file__, "tools/glu.py"), '#include "debugger/glu_wrapper.h"', "", 'extern "C" {', ""]
     for p in load():
         L.append("%s {" % p.decl("wrap_" + p.name))
         L.append("    return glu_body<GLU_%s, decltype(&wrap_%s)>(%s);" % (
             p.name, p.name, p.arg_list()))
         L.append("}")
     L += ["", '}  // extern "C"']
-    debugger_table.table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

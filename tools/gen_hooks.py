@@ -4,16 +4,17 @@ and the command's own arguments."""
 
 import sys
 
-import debugger_table
+import emit
+import model
 
 
 def main(out):
-    rows = debugger_table.load()
-    L = [debugger_table.header(__file__), "#pragma once", '#include "gls_functions.h"', "",
+    rows = model.load_debugger()
+    L = [emit.header(__file__), "#pragma once", '#include "gls_functions.h"', "",
          "struct DebugThreadContext;", "", 'extern "C" {']
     L += ["%s;" % r.hook_decl() for r in rows if r.hook]
     L.append('}  // extern "C"')
-    debugger_table.table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

@@ -10,12 +10,9 @@ import re
 import sys
 
 import names
-import table
-
-# The counts the library's tables are built for; the build fails on drift.
-GLS_NAMES, GLS_NONEMPTY_GROUPS = 92, 31
-GL_NAMES, GL_NONEMPTY_PAGES, GL_ALIASES = 980, 47, 192
-OP_ALIASES = 52
+import emit
+import model
+import registry
 
 
 def fail(msg):
@@ -26,9 +23,9 @@ def registry_values():
     """Defined values first; the registry's commented-out assignments of
     retired extensions fill in names it no longer defines."""
     values = {}
-    for name, v in table.registry()["enums"].items():
+    for name, v in registry.registry()["enums"].items():
         values[name] = int(v, 0)
-    text = open(table.REGISTRY).read()
+    text = open(registry.REGISTRY).read()
     retired = {}
     for comment in re.findall(r"<!--(.*?)-->", text, re.S):
         for v, name in re.findall(r'<enum value="(0x[0-9A-Fa-f]+|\d+)" name="(\w+)"', comment):
@@ -75,15 +72,26 @@ def c_name_array(ident, slots):
     return "static const char *const %s[%d] = {\n%s};\n" % (ident, len(slots), body)
 
 
+def c_length_array(ident, slots):
+    """The lengths of the names, so that the text writer copies them whole."""
+    lengths = [len(s) if s else 0 for s in slots]
+    if max(lengths) > 255:
+        fail("a name of %s is longer than 255 bytes" % ident)
+    body = "".join("    %s,\n" % ", ".join(str(n) for n in lengths[i:i + 16])
+                   for i in range(0, len(lengths), 16))
+    return "static const GLubyte %s[%d] = {\n%s};\n" % (ident, len(slots), body)
+
+
 def pages_table(ident, prefix, pages):
     """pages: list of slot lists; an empty list is an empty page."""
     out, rows = [], []
     for i, slots in enumerate(pages):
         if slots:
             out.append(c_name_array("%s%d" % (prefix, i), slots))
-            rows.append("    {%d, %s%d}," % (len(slots), prefix, i))
+            out.append(c_length_array("%s%dLengths" % (prefix, i), slots))
+            rows.append("    {%d, %s%d, %s%dLengths}," % (len(slots), prefix, i, prefix, i))
         else:
-            rows.append("    {0, nullptr},")
+            rows.append("    {0, nullptr, nullptr},")
     out.append("const __GLSnamePage %s[%d] = {\n%s\n};\n" % (ident, len(pages), "\n".join(rows)))
     return out
 
@@ -103,7 +111,7 @@ def gls_groups():
 
 
 def main(out):
-    cmds, _ = table.load()
+    cmds, _ = model.load()
     values = registry_values()
     left_out = []
 
@@ -150,19 +158,20 @@ def main(out):
     op_names = [c.name for c in cmds.values()] + [c.alias for c in cmds.values() if c.alias]
     all_gl = [n for _, _, ns in names.GL_PAGES for n in ns] + names.GL_ENUM_ALIASES
     all_gls = [n for _, n in names.GLS_ENUMS] + [n for _, n in names.GLS_ENUM_ALIASES]
-    want = [
-        ("GLS groups", len(groups), 33),
-        ("GLS names", len(names.GLS_ENUMS), GLS_NAMES),
-        ("non-empty GLS groups", sum(1 for g in groups if g), GLS_NONEMPTY_GROUPS),
-        ("GL pages", len(gl_pages), 133),
-        ("GL page names", sum(len(ns) for _, _, ns in names.GL_PAGES), GL_NAMES),
-        ("non-empty GL pages", len(names.GL_PAGES), GL_NONEMPTY_PAGES),
-        ("GL aliases", len(names.GL_ENUM_ALIASES), GL_ALIASES),
-        ("attribute-mask names", len(attrib), 23),
-        ("client-mask names", len(client), 4),
-        ("image-flag names", len(names.IMAGE_FLAGS), 2),
-        ("command aliases", sum(1 for c in cmds.values() if c.alias), OP_ALIASES),
-    ]
+    got = {
+        "__GLS_ENUM_PAGE_COUNT": len(groups),
+        "__GLS_ENUM_NAME_COUNT": len(names.GLS_ENUMS),
+        "__GLS_ENUM_NONEMPTY_PAGE_COUNT": sum(1 for g in groups if g),
+        "__GLS_ENUM_ALIAS_COUNT": len(names.GLS_ENUM_ALIASES),
+        "__GLS_GL_ENUM_PAGE_COUNT": len(gl_pages),
+        "__GLS_GL_ENUM_NAME_COUNT": sum(len(ns) for _, _, ns in names.GL_PAGES),
+        "__GLS_GL_ENUM_NONEMPTY_PAGE_COUNT": len(names.GL_PAGES),
+        "__GLS_GL_ENUM_ALIAS_NAME_COUNT": len(names.GL_ENUM_ALIASES),
+        "__GLS_GL_ATTRIB_MASK_COUNT": len(attrib),
+        "__GLS_GL_CLIENT_ATTRIB_MASK_COUNT": len(client),
+        "__GLS_IMAGE_FLAG_COUNT": len(names.IMAGE_FLAGS),
+    }
+    want = [(what, got[name], exp) for name, what, exp in names.COUNTS]
     bad = ["%s: %d, expected %d" % (w, got, exp) for w, got, exp in want if got != exp]
     for what, lst in (("GL enumerant", all_gl), ("GLS enumerant", all_gls), ("command", op_names)):
         dups = sorted(set(n for n in lst if lst.count(n) > 1))
@@ -174,7 +183,7 @@ def main(out):
         sys.stderr.write("gen_names: %d names left out, no value in the registry or by order: %s\n"
                          % (len(left_out), " ".join(left_out)))
 
-    L = [table.header(__file__).replace("commands.py", "commands.py, tools/names.py"),
+    L = [emit.header(__file__).replace("commands.py", "commands.py, tools/names.py"),
          '#include "base/names.h"', "", 'extern "C" {', ""]
     L += pages_table("__glsEnumPages", "glsGroup", groups)
     L.append("const __GLSnameAlias __glsEnumAliases[__GLS_ENUM_ALIAS_COUNT] = {")
@@ -194,7 +203,7 @@ def main(out):
         L += ["    0x%X," % v for v, _ in rows]
         L.append("};\n")
     L.append('}  // extern "C"')
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

@@ -3,12 +3,13 @@
 table, whose GLS slots hold the GLS command implementations."""
 
 import sys
-import table
+import emit
+import model
 
 
 def main(out):
-    cmds, _ = table.load()
-    L = [table.header(__file__), '#include "gls_functions.h"', '#include "api/gls_commands.h"', "",
+    cmds, _ = model.load()
+    L = [emit.header(__file__), '#include "gls_functions.h"', '#include "api/gls_commands.h"', "",
          'extern "C" {', ""]
     for op, c in sorted(cmds.items()):
         p = c.proto
@@ -16,15 +17,15 @@ def main(out):
         body = "return 0; " if p.returns else ""
         L.append("%s GLSAPI __gls_null_%s(%s) { %s}" % (p.ret, c.name, params, body))
     L.append("")
-    L += table.function_table("__glsNullCommandFuncs", cmds, "__gls_null_")
+    L += emit.function_table("__glsNullCommandFuncs", cmds, "__gls_null_")
     L.append("// The GLS slots hold the GLS command implementations; the GL slots are")
     L.append("// filled at process attach.")
     L.append("__GLSfunc __glsDefaultDispatchTable[GLS_OP_COUNT] = {")
-    L += table.slots(cmds, lambda c: "(__GLSfunc)__gls_exec_%s" % c.name if c.is_gls else "nullptr",
+    L += emit.slots(cmds, lambda c: "(__GLSfunc)__gls_exec_%s" % c.name if c.is_gls else "nullptr",
                      "nullptr")
     L.append("};\n")
     L.append("}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

@@ -2,17 +2,21 @@
 opcode lists of the two programming interfaces."""
 
 import sys
-import table
+import emit
+import model
 
 
 def main(out):
-    cmds, _ = table.load()
-    L = [table.header(__file__), '#include "gls_functions.h"', "", 'extern "C" {', ""]
+    cmds, _ = model.load()
+    L = [emit.header(__file__), '#include "gls_functions.h"', "", 'extern "C" {', ""]
     L.append("const char *const __glsOpNames[GLS_OP_COUNT] = {")
-    L += table.slots(cmds, lambda c: '"%s"' % c.name, "nullptr")
+    L += emit.slots(cmds, lambda c: '"%s"' % c.name, "nullptr")
+    L.append("};\n")
+    L.append("const GLubyte __glsOpNameLengths[GLS_OP_COUNT] = {")
+    L += emit.slots(cmds, lambda c: str(len(c.name)), "0")
     L.append("};\n")
     L.append("const GLubyte __glsOpAttributes[GLS_OP_COUNT] = {")
-    L += table.slots(cmds, lambda c: str(c.attrs), "0")
+    L += emit.slots(cmds, lambda c: str(c.attrs), "0")
     L.append("};\n")
     L.append("const __GLSopAlias __glsOpAliases[__GLS_OP_ALIAS_COUNT] = {")
     L += ['    {%d, "%s"},' % (op, c.alias) for op, c in sorted(cmds.items()) if c.alias]
@@ -24,7 +28,7 @@ def main(out):
             L.append("    " + ", ".join(ops[i:i + 16]) + ",")
         L.append("    0,\n};\n")
     L.append("}  // extern \"C\"")
-    table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

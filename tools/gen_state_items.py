@@ -5,7 +5,8 @@ of each fetch kind and that every argument is an OpenGL enumerant."""
 
 import sys
 
-import debugger_table
+import emit
+import registry
 import state_items
 
 END = 0xFFFFFFFF
@@ -31,10 +32,10 @@ def check(rows, enums):
 
 
 def main(out):
-    enums = debugger_table.table.registry()["enums"]
+    enums = registry.registry()["enums"]
     rows = state_items.items()
     check(rows, enums)
-    L = [debugger_table.header(__file__), '#include "debugger/debugger_tables.h"', "",
+    L = [emit.header(__file__, "tools/state_items.py"), '#include "debugger/debugger_tables.h"', "",
          "const StateItemDesc state_item_table[STATE_ITEMS] = {"]
     for i, r in enumerate(rows):
         args = [int(enums[a], 0) for a in r.args] + [END]
@@ -42,7 +43,7 @@ def main(out):
         L.append('    /* %3d */ {%d, {0x%X, 0x%X, 0x%X}, %d, %d, "%s"},' % (
             i, r.kind, args[0], args[1], args[2], state_items.DISPLAY[r.display], r.count, r.name))
     L.append("};")
-    debugger_table.table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

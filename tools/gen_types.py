@@ -2,7 +2,8 @@
 registry, so no platform OpenGL header is needed inside the library."""
 
 import sys
-import table
+import emit
+import registry
 
 # The registry defines the sized types through khronos_* names; these are
 # their C equivalents on every target the library builds for.
@@ -19,9 +20,9 @@ TYPES = ["GLenum", "GLboolean", "GLbitfield", "GLvoid", "GLbyte", "GLubyte", "GL
 
 
 def main(out):
-    reg = table.registry()
+    reg = registry.registry()
     typedefs = {name: text for name, text in reg["types"]}
-    lines = [table.header(__file__), "#pragma once", "#include <stdint.h>", ""]
+    lines = [emit.header(__file__), "#pragma once", "#include <stdint.h>", ""]
     for t in TYPES:
         text = typedefs[t]
         for k, v in KHRONOS.items():

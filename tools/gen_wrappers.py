@@ -5,12 +5,13 @@ the wrappers as capture functions of their opcodes."""
 
 import sys
 
-import debugger_table
+import emit
+import model
 
 
 def main(out):
-    rows = debugger_table.load()
-    L = [debugger_table.header(__file__), '#include "debugger/wrapper.h"', '#include "debugger_hooks.h"', "",
+    rows = model.load_debugger()
+    L = [emit.header(__file__), '#include "debugger/wrapper.h"', '#include "debugger_hooks.h"', "",
          'extern "C" {', ""]
     for r in rows:
         p = r.proto
@@ -21,9 +22,9 @@ def main(out):
         L.append("}")
     L += ["", "}  // extern \"C\"", "",
           "const WrapperEntry wrapper_table[GL_COMMAND_IDS] = {"]
-    L += ["    {%d, (__GLSfunc)wrap_%s}," % (r.op, r.name) for r in debugger_table.wrapper_order(rows)]
+    L += ["    {%d, (__GLSfunc)wrap_%s}," % (r.op, r.name) for r in model.wrapper_order(rows)]
     L.append("};")
-    debugger_table.table.write(out, L)
+    emit.write(out, L)
 
 
 if __name__ == "__main__":

@@ -584,3 +584,20 @@ GL_CLIENT_ATTRIB_MASK = [
 MASK_VALUES = {"GL_ALL_ATTRIB_BITS": 0xFFFFF}
 
 IMAGE_FLAGS = [(0, "GLS_NONE"), (0x1, "GLS_IMAGE_NULL_BIT")]
+
+# The counts the name tables are built for: tools/gen_names.py fails the
+# build on drift, and gls_enums.h gives each its C name for the library and
+# its tests.
+COUNTS = [
+    ("__GLS_ENUM_PAGE_COUNT", "GLS groups", GLS_GROUP_COUNT),
+    ("__GLS_ENUM_NAME_COUNT", "GLS names", 92),
+    ("__GLS_ENUM_NONEMPTY_PAGE_COUNT", "non-empty GLS groups", 31),
+    ("__GLS_ENUM_ALIAS_COUNT", "GLS aliases", 2),
+    ("__GLS_GL_ENUM_PAGE_COUNT", "GL pages", GL_PAGE_COUNT),
+    ("__GLS_GL_ENUM_NAME_COUNT", "GL page names", 980),
+    ("__GLS_GL_ENUM_NONEMPTY_PAGE_COUNT", "non-empty GL pages", 47),
+    ("__GLS_GL_ENUM_ALIAS_NAME_COUNT", "GL aliases named", 192),
+    ("__GLS_GL_ATTRIB_MASK_COUNT", "attribute-mask names", 23),
+    ("__GLS_GL_CLIENT_ATTRIB_MASK_COUNT", "client-mask names", 4),
+    ("__GLS_IMAGE_FLAG_COUNT", "image-flag names", 2),
+]

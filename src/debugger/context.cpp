@@ -380,8 +380,10 @@ static void post_halt(void *block, void *) {
 static void cleanup_context(void *block, void *) { context_cleanup((DebugThreadContext *)block); }
 
 void debugger_quit(void) {
-    // Held until the process ends: no thread opens a file from here on.
+    // Held until the process ends: no thread opens a file from here on, and
+    // the application threads write to none of the files closed next.
     if (files_lock_ready) EnterCriticalSection(&files_lock);
+    debugger_unloading.store(true, std::memory_order_release);
     mmaps_for_each(BLOCK_PROCESS, post_halt, nullptr);
     mmaps_for_each(BLOCK_THREAD_CONTEXT, cleanup_context, nullptr);
     ExitProcess(0);

@@ -23,6 +23,16 @@ struct CallTextState {
     uint8_t cut;
 };
 
+// The library's module and the windows of a thread's interface.
+struct InterfaceWindows {
+    HMODULE module;
+    HWND window_about, window_call_count, window_primitive_count, window_enumerants,
+        window_history_select, window_list_context_select, window_panel, window_break_select,
+        window_trace_select, window_skip_select, window_state_select;
+    HWND state_windows[STATE_ITEMS];
+    HWND window_info_window;
+};
+
 struct RealLibraryTable {
     uint32_t debugger_gls_context;  // 0xFFFFFFFF when there is none
     uint32_t current_gls_context;
@@ -41,13 +51,7 @@ struct DebugThreadContext {
     GLContextRecord *gl_context;
     RealLibraryTable *libraries;
     std::atomic<uint8_t> ui_ready;
-    // Written by the interface thread.
-    HMODULE module;
-    HWND window_about, window_call_count, window_primitive_count, window_enumerants,
-        window_history_select, window_list_context_select, window_panel, window_break_select,
-        window_trace_select, window_skip_select, window_state_select;
-    HWND state_windows[STATE_ITEMS];
-    HWND window_info_window;
+    InterfaceWindows ui;  // written by the interface thread
     DWORD ui_thread_id;
     HANDLE ui_thread;
     HANDLE ui_done;  // set when the interface thread has left its loop
@@ -61,7 +65,8 @@ struct DebugThreadContext {
     char halt_status[COMMAND_NAME_CHARS + 32];
 };
 
-// Set while the library is being unloaded: the records are going.
+// Set while the library is being unloaded or the process quits: the records
+// and files are going, and the write functions keep nothing more.
 extern std::atomic<bool> debugger_unloading;
 
 extern "C" {

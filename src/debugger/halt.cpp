@@ -17,9 +17,6 @@ void GLSAPI __gls_checked_capture_glReadBuffer(GLenum mode);
 GLenum GLSAPI __gls_checked_capture_glGetError(void);
 }
 
-// Not a command of the interface: applies the trace selections again.
-enum { CMD_APPLY_TRACE = 8 };
-
 // A GL context that keeps reporting an error (one that is lost, say) is not
 // asked for ever.
 enum { MAX_ERRORS_DRAINED = 64 };

@@ -159,7 +159,7 @@ size_t call_text_convert(CallTextState *state, const char *text, size_t count, c
     enum { LONG_TEXT = 10241, KEPT = 9984 };
     if (state->cut) return used;
     bool long_text = count >= LONG_TEXT;
-    size_t n = long_text ? KEPT : count;
+    size_t n = long_text ? (size_t)KEPT : count;
     // Room is kept for the dots; a line end is written only before more text,
     // so the text's final one is dropped.
     size_t room = capacity - sizeof dots;
@@ -209,6 +209,8 @@ size_t GLSAPI history_write_call_text(size_t count, const GLubyte *bytes) {
 
 void list_record_call(DebugThreadContext *ctx, const char *text) {
     GLContextRecord *record = ctx->gl_context;
-    if (record->list_calls_file) fprintf(record->list_calls_file, "%s\r\n", text);
+    if (record->list_calls_file && !debugger_unloading.load(std::memory_order_acquire)) {
+        fprintf(record->list_calls_file, "%s\r\n", text);
+    }
     if (record->current_list) ++record->current_list->recorded_calls;
 }

@@ -89,7 +89,7 @@ int ui_config_read(DebugThreadContext *ctx, FILE *file, const char *name) {
         return 0;
     }
     ProcessRecord *process = ctx->process;
-    HWND panel = ctx->window_panel;
+    HWND panel = ctx->ui.window_panel;
     int value;
     for (const PanelSwitch &s : kPanelSwitches) {
         if (fscanf(file, "%*255s%d", &value) != 1) return 1;
@@ -107,7 +107,7 @@ int ui_config_read(DebugThreadContext *ctx, FILE *file, const char *name) {
         if (!read_section(ctx, file, kind)) break;
         // The trace selections reach the capture flags at the thread's next call.
         if (kind == SELECT_TRACE && ctx->ui_ready.load(std::memory_order_acquire)) {
-            ring_post(&process->ui_commands, 8);
+            ring_post(&process->ui_commands, CMD_APPLY_TRACE);
         }
     }
     return 1;

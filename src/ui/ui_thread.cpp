@@ -23,18 +23,18 @@ static DebugThreadContext *served(DebugThreadContext *ctx) {
 
 static HWND *fixed_window(DebugThreadContext *ctx, int index) {
     switch (index) {
-    case WINDOW_ABOUT: return &ctx->window_about;
-    case WINDOW_CALL_COUNT: return &ctx->window_call_count;
-    case WINDOW_PRIMITIVE_COUNT: return &ctx->window_primitive_count;
-    case WINDOW_HISTORY_SELECT: return &ctx->window_history_select;
-    case WINDOW_LIST_CONTEXT_SELECT: return &ctx->window_list_context_select;
-    case WINDOW_PANEL: return &ctx->window_panel;
-    case WINDOW_ENUMERANTS: return &ctx->window_enumerants;
-    case WINDOW_BREAK_SELECT: return &ctx->window_break_select;
-    case WINDOW_SKIP_SELECT: return &ctx->window_skip_select;
-    case WINDOW_TRACE_SELECT: return &ctx->window_trace_select;
-    case WINDOW_STATE_SELECT: return &ctx->window_state_select;
-    case WINDOW_INFO: return &ctx->window_info_window;
+    case WINDOW_ABOUT: return &ctx->ui.window_about;
+    case WINDOW_CALL_COUNT: return &ctx->ui.window_call_count;
+    case WINDOW_PRIMITIVE_COUNT: return &ctx->ui.window_primitive_count;
+    case WINDOW_HISTORY_SELECT: return &ctx->ui.window_history_select;
+    case WINDOW_LIST_CONTEXT_SELECT: return &ctx->ui.window_list_context_select;
+    case WINDOW_PANEL: return &ctx->ui.window_panel;
+    case WINDOW_ENUMERANTS: return &ctx->ui.window_enumerants;
+    case WINDOW_BREAK_SELECT: return &ctx->ui.window_break_select;
+    case WINDOW_SKIP_SELECT: return &ctx->ui.window_skip_select;
+    case WINDOW_TRACE_SELECT: return &ctx->ui.window_trace_select;
+    case WINDOW_STATE_SELECT: return &ctx->ui.window_state_select;
+    case WINDOW_INFO: return &ctx->ui.window_info_window;
     default: return nullptr;
     }
 }
@@ -102,12 +102,12 @@ static int file_dialog(HWND owner, char *name, bool save) {
 // --------------------------------------------------- the application's side
 
 void ui_panel_set_status(DebugThreadContext *ctx, const char *text) {
-    HWND panel = served(ctx)->window_panel;
+    HWND panel = served(ctx)->ui.window_panel;
     if (panel) SendDlgItemMessageA(panel, IDC_PANEL_STATUS, WM_SETTEXT, 0, (LPARAM)text);
 }
 
 void ui_panel_show_call(DebugThreadContext *ctx) {
-    HWND panel = served(ctx)->window_panel;
+    HWND panel = served(ctx)->ui.window_panel;
     if (panel) {
         SendDlgItemMessageA(panel, IDC_PANEL_CALL, WM_SETTEXT, 0, (LPARAM)ctx->process->call_text);
     }
@@ -115,7 +115,7 @@ void ui_panel_show_call(DebugThreadContext *ctx) {
 
 void ui_panel_show_ids(DebugThreadContext *ctx) {
     DebugThreadContext *now = served(ctx);
-    HWND panel = now->window_panel;
+    HWND panel = now->ui.window_panel;
     if (!panel) return;
     char text[64];
     _snprintf_s(text, sizeof text, _TRUNCATE, "App Process ID = %u", ctx->process->thread_id);
@@ -233,7 +233,7 @@ static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM
         break;
     case IDM_ABOUT:
     case IDM_HELP_ABOUT:
-        if (from_menu || LOWORD(wp) == IDM_HELP_ABOUT) ui_show_window(ctx, ctx->window_about, WINDOW_ABOUT);
+        if (from_menu || LOWORD(wp) == IDM_HELP_ABOUT) ui_show_window(ctx, ctx->ui.window_about, WINDOW_ABOUT);
         break;
     case IDM_SAVE_CONFIGURATION:
         if (from_menu) save_configuration(ctx, panel);
@@ -259,7 +259,7 @@ static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM
     }
     case IDM_ENUMERANTS:
         ring_post(&process->ui_commands, CMD_HALT);
-        ui_show_window(ctx, ctx->window_enumerants, WINDOW_ENUMERANTS);
+        ui_show_window(ctx, ctx->ui.window_enumerants, WINDOW_ENUMERANTS);
         break;
     }
 }
@@ -316,25 +316,25 @@ static void keep_font_cache(HWND panel) {
 unsigned ui_thread_main(DebugThreadContext *ctx) {
     context_set_current(ctx);
     // The library's own module, whatever name it was loaded under.
-    ctx->module = debugger_module;
-    if (!ctx->module) ExitProcess(1);
-    ctx->window_panel =
-        CreateDialogParamA(ctx->module, MAKEINTRESOURCEA(IDD_PANEL), nullptr, panel_proc, (LPARAM)ctx);
-    if (!ctx->window_panel) ExitProcess(1);
-    keep_font_cache(ctx->window_panel);
+    ctx->ui.module = debugger_module;
+    if (!ctx->ui.module) ExitProcess(1);
+    ctx->ui.window_panel =
+        CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(IDD_PANEL), nullptr, panel_proc, (LPARAM)ctx);
+    if (!ctx->ui.window_panel) ExitProcess(1);
+    keep_font_cache(ctx->ui.window_panel);
     FILE *config = fopen("palisade.cfg", "r");
     if (config) {
         ui_config_read(ctx, config, "palisade.cfg");
         fclose(config);
     }
-    ui_show_window(ctx, ctx->window_panel, WINDOW_PANEL);
+    ui_show_window(ctx, ctx->ui.window_panel, WINDOW_PANEL);
     ctx->ui_ready.store(1, std::memory_order_release);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (!msg.hwnd && msg.message == UI_STOP_MESSAGE) break;
         DebugThreadContext *now = served(ctx);
-        HWND panel = now->window_panel;
+        HWND panel = now->ui.window_panel;
         bool for_panel = panel && (msg.hwnd == panel || IsChild(panel, msg.hwnd));
         // Escape would close the panel's dialog as the menu's item 2 (Save
         // configuration) and Enter may press item 1 (About): neither key is a
@@ -389,20 +389,7 @@ void ui_thread_stop(DebugThreadContext *ctx) {
 }
 
 void ui_adopt(DebugThreadContext *ctx, DebugThreadContext *before) {
-    ctx->module = before->module;
-    ctx->window_about = before->window_about;
-    ctx->window_call_count = before->window_call_count;
-    ctx->window_primitive_count = before->window_primitive_count;
-    ctx->window_enumerants = before->window_enumerants;
-    ctx->window_history_select = before->window_history_select;
-    ctx->window_list_context_select = before->window_list_context_select;
-    ctx->window_panel = before->window_panel;
-    ctx->window_break_select = before->window_break_select;
-    ctx->window_trace_select = before->window_trace_select;
-    ctx->window_skip_select = before->window_skip_select;
-    ctx->window_state_select = before->window_state_select;
-    memcpy(ctx->state_windows, before->state_windows, sizeof ctx->state_windows);
-    ctx->window_info_window = before->window_info_window;
+    ctx->ui = before->ui;
     ctx->ui_thread = before->ui_thread;
     ctx->ui_thread_id = before->ui_thread_id;
     ctx->ui_done = before->ui_done;

@@ -12,6 +12,7 @@
 #include "core/seam.h"
 #include "context_test.h"
 #include "read/decode.h"
+#include "sink.h"
 #include "support.h"
 
 namespace {
@@ -28,7 +29,6 @@ struct Call {
     std::function<bool()> failed;  // true when the call gave its failure value
 };
 
-size_t GLSAPI sink(size_t count, const GLubyte *) { return count; }
 void GLSAPI entry(GLSopcode) {}
 void GLSAPI nullClearColor(GLclampf, GLclampf, GLclampf, GLclampf) {}
 
@@ -48,7 +48,7 @@ TEST(ApiWithoutContext, EveryContextFunctionFailsWithAStateError) {
         {"__glsGetCommandFunc", [] { return !__glsGetCommandFunc(GLS_NULL_FUNC, __GLS_OP_glBegin); }},
         {"glsCaptureFunc", [] { glsCaptureFunc(GLS_CAPTURE_ENTRY_FUNC, entry); return true; }},
         {"glsReadFunc", [] { glsReadFunc(nullptr); return true; }},
-        {"glsWriteFunc", [] { glsWriteFunc(sink); return true; }},
+        {"glsWriteFunc", [] { glsWriteFunc(Sink::write); return true; }},
         {"glsGetContextFunc", [] { return !glsGetContextFunc(GLS_WRITE_FUNC); }},
         {"glsChannel", [] { glsChannel(GLS_DEFAULT_READ_CHANNEL, stdin); return true; }},
         {"glsDataPointer", [] { glsDataPointer(nullptr); return true; }},
@@ -115,8 +115,8 @@ TEST(ApiWithoutContext, ContextFreeQueriesAnswer) {
         {[] { return (GLint)glsGetEnumi(GLS_API_GL, 0x8094, GLS_IS_CLIENT_ENUM); }, 0, 0},
         {[] { return (GLint)glsGetEnumi(GLS_API_GL, 0x0BB1, GLS_API); }, 0, GLS_PARAMETER_ERROR},
         {[] { return (GLint)glsGetEnumi(18, 0x0BB1, GLS_IS_CLIENT_ENUM); }, 0, GLS_PARAMETER_ERROR},
-        {[] { return (GLint)glsGetOpcodeCount(GLS_API_GLS); }, 30, 0},
-        {[] { return (GLint)glsGetOpcodeCount(GLS_API_GL); }, 305, 0},
+        {[] { return (GLint)glsGetOpcodeCount(GLS_API_GLS); }, __GLS_OPCODES_GLS_COUNT, 0},
+        {[] { return (GLint)glsGetOpcodeCount(GLS_API_GL); }, __GLS_OPCODES_GL_COUNT, 0},
         {[] { return (GLint)glsGetOpcodeCount(18); }, 0, GLS_PARAMETER_ERROR},
         {[] { return (GLint)__glsIsVersionSupported(GLS_API_GLS, 1, 0); }, 1, 0},
         {[] { return (GLint)__glsIsVersionSupported(GLS_API_GLS, 1, -3); }, 1, 0},
@@ -134,11 +134,11 @@ TEST(ApiWithoutContext, ContextFreeQueriesAnswer) {
     const GLSopcode *gl = glsGetOpcodes(GLS_API_GL);
     ASSERT_TRUE(gls && gl);
     EXPECT_EQ(16, gls[0]);
-    EXPECT_EQ(45, gls[29]);
-    EXPECT_EQ(0, gls[30]);
+    EXPECT_EQ(45, gls[__GLS_OPCODES_GLS_COUNT - 1]);
+    EXPECT_EQ(0, gls[__GLS_OPCODES_GLS_COUNT]);
     EXPECT_EQ(48, gl[0]);
-    EXPECT_EQ(376, gl[304]);
-    EXPECT_EQ(0, gl[305]);
+    EXPECT_EQ(376, gl[__GLS_OPCODES_GL_COUNT - 1]);
+    EXPECT_EQ(0, gl[__GLS_OPCODES_GL_COUNT]);
     EXPECT_EQ(nullptr, glsGetOpcodes(0));
     EXPECT_EQ((GLSenum)GLS_PARAMETER_ERROR, glsGetError());
 }
@@ -246,11 +246,11 @@ TEST_F(ApiTest, CommandFunctionsSetAndAnswer) {
     glsCaptureFunc(GLS_CAPTURE_ENTRY_FUNC, entry);
     glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, entry);
     glsReadFunc(nullptr);
-    glsWriteFunc(sink);
+    glsWriteFunc(Sink::write);
     EXPECT_EQ((__GLSfunc)entry, glsGetContextFunc(GLS_CAPTURE_ENTRY_FUNC));
     EXPECT_EQ((__GLSfunc)entry, glsGetContextFunc(GLS_CAPTURE_EXIT_FUNC));
     EXPECT_EQ(nullptr, glsGetContextFunc(GLS_READ_FUNC));
-    EXPECT_EQ((__GLSfunc)sink, glsGetContextFunc(GLS_WRITE_FUNC));
+    EXPECT_EQ((__GLSfunc)Sink::write, glsGetContextFunc(GLS_WRITE_FUNC));
     EXPECT_EQ(0u, glsGetError());
 }
 

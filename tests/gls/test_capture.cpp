@@ -12,6 +12,7 @@
 #include "capture/capture.h"
 #include "context_test.h"
 #include "gls_capture_sweep.h"
+#include "sink.h"
 
 namespace {
 
@@ -103,7 +104,6 @@ void GLSAPI putArrayPointer(__GLSwriter *w, const GLvoid *p) {
     wide(w), probe.real.putArrayPointer(w, p);
 }
 
-size_t GLSAPI sink(size_t n, const GLubyte *) { return n; }
 void GLSAPI entryCallback(GLSopcode op) { probe.log.push_back("entry " + std::to_string(op)); }
 void GLSAPI exitCallback(GLSopcode op) { probe.log.push_back("exit " + std::to_string(op)); }
 GLubyte entrySetsFlags = 0xFF;  // flags the entry callback gives its opcode
@@ -120,7 +120,7 @@ class Capture : public GlsContextTest {
 protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
-        ctx()->writeFunc = sink;
+        ctx()->writeFunc = Sink::write;
         ctx()->writer = watch(__glsWriterCreate((const GLubyte *)"", GLS_BINARY_LSB_FIRST, 0));
         memset(ctx()->captureFlags, __GLS_CAPTURE_WRITE, sizeof ctx()->captureFlags);
         probe.records.clear();
@@ -138,8 +138,11 @@ protected:
         ctx()->writer = nullptr;
         GlsContextTest::TearDown();
     }
+    // Every record then reaches the probe through the put table, none
+    // stored whole.
     __GLSwriter *watch(__GLSwriter *w) {
         writers.push_back(w);
+        w->nativeRecords = 0;
         probe.real = w->put;
         w->put.alignCommand = alignCommand;
         w->put.beginCommand = beginCommand;
@@ -184,8 +187,8 @@ TEST_F(Capture, TheTableHoldsAFunctionForEveryNamedOpcodeOnly) {
         EXPECT_EQ(__glsOpNames[op] != nullptr, __glsDefaultCaptureTable[op] != nullptr) << op;
         named += __glsOpNames[op] != nullptr;
     }
-    EXPECT_EQ(335, named);
-    EXPECT_EQ(335u, sizeof captureSweep / sizeof captureSweep[0]);
+    EXPECT_EQ(__GLS_DEFINED_OPCODE_COUNT, named);
+    EXPECT_EQ((size_t)__GLS_DEFINED_OPCODE_COUNT, sizeof captureSweep / sizeof captureSweep[0]);
 }
 
 TEST_F(Capture, EveryOpcodeAnnouncesWhatItPutsAndAlignsItsWideValues) {
@@ -207,7 +210,32 @@ TEST_F(Capture, EveryOpcodeAnnouncesWhatItPutsAndAlignsItsWideValues) {
         EXPECT_EQ((GLSenum)GLS_NONE, glsGetError());
         ctx()->writer->failed = 0;  // one broken record must not hide the next
     }
-    EXPECT_EQ(95, aligned);
+    EXPECT_EQ(__GLS_ALIGNED_COMMAND_COUNT, aligned);
+}
+
+// A record a capture function stores whole, in the host's order, is the
+// record the put table writes, byte for byte, for every opcode that has one.
+TEST_F(Capture, RecordsStoredWholeAreThoseOfThePutTable) {
+    ctx()->writer = watch(__glsWriterCreate((const GLubyte *)"", GLS_BINARY_LSB_FIRST,
+                                            __GLS_WRITE_NO_FRAMING));
+    int whole = 0;
+    for (const CaptureSweep &s : captureSweep) {
+        SCOPED_TRACE(s.name);
+        std::string roads[2];
+        for (GLint native : {0, 1}) {
+            Sink::reset();
+            probe.records.clear();
+            ctx()->writer->nativeRecords = native;
+            s.call();
+            ASSERT_TRUE(__glsWriterFlush(ctx()->writer));
+            roads[native] = Sink::out;
+            if (native) whole += probe.records.empty();
+        }
+        EXPECT_EQ(roads[0], roads[1]);
+    }
+    // The records of fixed size: the per-vertex, state and transform
+    // commands and the like, most of the GL's.
+    EXPECT_GT(whole, 180);
 }
 
 TEST_F(Capture, FlagsDecideForEveryOpcode) {
@@ -271,6 +299,53 @@ TEST_F(Capture, TheEntryCallbackDecidesForItsOwnCall) {
     }
 }
 
+// glPassThrough's own parameter is named token: its value reaches the GL
+// through the capture function's execute step and through the
+// capture-dispatch entry of a call made inside another's execution alike.
+TEST_F(Capture, PassThroughReachesTheGLWithItsOwnToken) {
+    static std::vector<GLfloat> seen;
+    struct Fn {
+        static void GLSAPI passThrough(GLfloat token) { seen.push_back(token); }
+    };
+    seen.clear();
+    const __GLSfunc saved = __glsDefaultDispatchTable[__GLS_OP_glPassThrough];
+    __glsDefaultDispatchTable[__GLS_OP_glPassThrough] = (__GLSfunc)Fn::passThrough;
+    ctx()->captureFlags[__GLS_OP_glPassThrough] = __GLS_CAPTURE_EXECUTE | __GLS_CAPTURE_WRITE;
+    CAPTURE(glPassThrough)(7.5f);
+    ++ctx()->captureExecDepth;
+    __gls_capture_dispatch_glPassThrough(2.25f);
+    --ctx()->captureExecDepth;
+    __glsDefaultDispatchTable[__GLS_OP_glPassThrough] = saved;
+    EXPECT_EQ((std::vector<GLfloat>{7.5f, 2.25f}), seen);
+    EXPECT_EQ(0x40F00000, word(only().bytes, 0));
+}
+
+// An entry callback may end the capture it is called from: the call then
+// writes nothing and still calls back on its way out, for every opcode.
+TEST_F(Capture, AnEntryCallbackThatEndsTheCaptureLeavesNothingToWrite) {
+    struct Fn {
+        static void GLSAPI endCapture(GLSopcode op) {
+            entryCallback(op);
+            __glsGetContext()->writer = nullptr;  // as glsEndCapture leaves the last level
+        }
+    };
+    glsCaptureFunc(GLS_CAPTURE_ENTRY_FUNC, Fn::endCapture);
+    glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, exitCallback);
+    memset(ctx()->captureFlags, __GLS_CAPTURE_CALLBACKS | __GLS_CAPTURE_WRITE,
+           sizeof ctx()->captureFlags);
+    __GLSwriter *const writer = ctx()->writer;
+    for (const CaptureSweep &s : captureSweep) {
+        SCOPED_TRACE(s.name);
+        probe.records.clear();
+        probe.log.clear();
+        s.call();
+        EXPECT_TRUE(probe.records.empty());
+        EXPECT_EQ((std::vector<std::string>{"entry " + std::to_string(s.op), "exit " + std::to_string(s.op)}),
+                  probe.log);
+        ctx()->writer = writer;
+    }
+}
+
 TEST_F(Capture, ARefusedRecordStillExecutesAndCallsBack) {
     glsCaptureFunc(GLS_CAPTURE_EXIT_FUNC, exitCallback);
     ctx()->captureFlags[__GLS_OP_glGenLists] = 7;
@@ -295,6 +370,7 @@ TEST_F(Capture, DrawsBelongToTheExpandersWhenVertexArraysAreCaptured) {
     __gls_client_glVertexPointer(3, GL_FLOAT, 0, vertices);
     __gls_client_glEnableClientState(GL_VERTEX_ARRAY);
     ctx()->captureVertexArrays = 1;
+    CAPTURE(glBegin)(GL_POINTS);
     CAPTURE(glArrayElement)(1);
     CAPTURE(glDrawArrays)(GL_TRIANGLES, 0, 3);
     CAPTURE(glDrawElements)(GL_TRIANGLES, 3, GL_UNSIGNED_SHORT, indices);
@@ -426,6 +502,49 @@ TEST_F(Capture, ControlPointsArePackedFromTheCallersStrides) {
     GLdouble got2[18];
     memcpy(got2, only().bytes.data() + 52, sizeof got2);
     for (int i = 0; i < 18; ++i) EXPECT_EQ(q[i / 6 * 12 + i % 6 / 3 * 4 + i % 3], got2[i]) << i;
+}
+
+// Strides whose byte distances pass 32 bits: one point or one row reads
+// only its own values; points that no address range could hold are not
+// read at all, the record keeping the caller's stride and order.
+TEST_F(Capture, HugeMapStridesReadOnlyWhatTheGLReads) {
+    static GLdouble q[6];
+    for (int i = 0; i < 6; ++i) q[i] = i + 0.5;
+    const struct {
+        const char *what;
+        std::function<void()> call;
+        GLulong announced;
+        size_t strideAt;
+        GLint stride;
+        size_t pointsAt;
+        size_t points;  // of q, in order
+    } cases[] = {
+        {"one point, a stride of 2 GB", [] { CAPTURE(glMap1d)(GL_MAP1_VERTEX_3, 0, 1, 0x10000003, 1, q); },
+         28 + 24, 20, 3, 28, 3},
+        {"one float point, the largest stride",
+         [] { CAPTURE(glMap1f)(GL_MAP1_VERTEX_3, 0, 1, 0x7FFFFFFF, 1, (const GLfloat *)q); }, 20 + 12,
+         12, 3, 20, 0},
+        {"one row, a row stride of 2 GB",
+         [] { CAPTURE(glMap2d)(GL_MAP2_VERTEX_3, 0, 1, 0x10000003, 1, 0, 1, 3, 2, q); }, 52 + 48, 20,
+         6, 52, 6},
+        {"no points, gaps past 2 to the 61st",
+         [] { CAPTURE(glMap2d)(GL_MAP2_VERTEX_3, 0, 1, 0x7FFFFFFF, 0, 0, 1, 0x7FFFFFFF, 0x2AAAAAAA, q); },
+         52, 44, 3, 52, 0},
+        {"points past any address range",
+         [] { CAPTURE(glMap1d)(GL_MAP1_VERTEX_3, 0, 1, 0x7FFFFFFF, 0x7FFFFFFF, q); }, 28, 20,
+         0x7FFFFFFF, 28, 0},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        probe.records.clear();
+        c.call();
+        EXPECT_EQ(c.announced, only().announced);
+        EXPECT_EQ(c.announced, only().put);
+        EXPECT_EQ(c.stride, word(only().bytes, c.strideAt));
+        if (c.points) {
+            EXPECT_EQ(0, memcmp(q, only().bytes.data() + c.pointsAt, 8 * c.points));
+        }
+    }
 }
 
 TEST_F(Capture, BeginIsShortInContextStreamsOnly) {

@@ -13,49 +13,11 @@
 
 #include "api/api.h"
 #include "context_test.h"
+#include "gls_entry.h"
 #include "read_file.h"
-
-extern "C" {
-void GLSAPI glBegin(GLenum);
-void GLSAPI glEnd(void);
-void GLSAPI glCallLists(GLsizei, GLenum, const GLvoid *);
-void GLSAPI glDrawArrays(GLenum, GLint, GLsizei);
-void GLSAPI glDrawElements(GLenum, GLsizei, GLenum, const GLvoid *);
-void GLSAPI glArrayElement(GLint);
-void GLSAPI glMap1f(GLenum, GLfloat, GLfloat, GLint, GLint, const GLfloat *);
-void GLSAPI glMap1d(GLenum, GLdouble, GLdouble, GLint, GLint, const GLdouble *);
-void GLSAPI glMap2f(GLenum, GLfloat, GLfloat, GLint, GLint, GLfloat, GLfloat, GLint, GLint,
-                    const GLfloat *);
-void GLSAPI glMap2d(GLenum, GLdouble, GLdouble, GLint, GLint, GLdouble, GLdouble, GLint, GLint,
-                    const GLdouble *);
-void GLSAPI glBitmap(GLsizei, GLsizei, GLfloat, GLfloat, GLfloat, GLfloat, const GLubyte *);
-void GLSAPI glPolygonStipple(const GLubyte *);
-void GLSAPI glDrawPixels(GLsizei, GLsizei, GLenum, GLenum, const GLvoid *);
-void GLSAPI glTexImage1D(GLenum, GLint, GLint, GLsizei, GLint, GLenum, GLenum, const GLvoid *);
-void GLSAPI glTexImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum,
-                         const GLvoid *);
-void GLSAPI glTexImage3D(GLenum, GLint, GLint, GLsizei, GLsizei, GLsizei, GLint, GLenum, GLenum,
-                         const GLvoid *);
-void GLSAPI glTexSubImage1D(GLenum, GLint, GLint, GLsizei, GLenum, GLenum, const GLvoid *);
-void GLSAPI glTexSubImage2D(GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum, GLenum,
-                            const GLvoid *);
-void GLSAPI glTexSubImage3D(GLenum, GLint, GLint, GLint, GLint, GLsizei, GLsizei, GLsizei, GLenum,
-                            GLenum, const GLvoid *);
-void GLSAPI glColorTable(GLenum, GLenum, GLsizei, GLenum, GLenum, const GLvoid *);
-void GLSAPI glConvolutionFilter1D(GLenum, GLenum, GLsizei, GLenum, GLenum, const GLvoid *);
-void GLSAPI glConvolutionFilter2D(GLenum, GLenum, GLsizei, GLsizei, GLenum, GLenum, const GLvoid *);
-void GLSAPI glSeparableFilter2D(GLenum, GLenum, GLsizei, GLsizei, GLenum, GLenum, const GLvoid *,
-                                const GLvoid *);
-}
+#include "sink.h"
 
 namespace {
-
-std::string captured;
-
-size_t GLSAPI collect(size_t byteCount, const GLubyte *bytes) {
-    captured.append((const char *)bytes, byteCount);
-    return byteCount;
-}
 
 // The golden file lies beside this source, whatever the working directory.
 std::string goldenPath() {
@@ -67,9 +29,8 @@ std::string goldenPath() {
 class CaptureGolden : public GlsContextTest {
 protected:
     void SetUp() override {
-        captured.clear();
         ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
-        glsWriteFunc(collect);
+        glsWriteFunc(Sink::write);
         // Written only: no GL stands behind the test, and the pixel-store
         // state the images are read with is the context's own default.
         const GLSopcode *opcodes = glsGetOpcodes(GLS_API_GL);
@@ -129,13 +90,13 @@ TEST_F(CaptureGolden, IrregularCommandsWriteTheGoldenText) {
 
     std::string golden;
     ASSERT_TRUE(readFile(goldenPath(), &golden)) << goldenPath();
-    if (captured != golden) {
+    if (Sink::out != golden) {
         // Left in the working directory to compare with, or to take over.
         FILE *out = fopen("irregular.gls", "wb");
         if (out) {
-            fwrite(captured.data(), 1, captured.size(), out);
+            fwrite(Sink::out.data(), 1, Sink::out.size(), out);
             fclose(out);
         }
     }
-    EXPECT_EQ(golden, captured);
+    EXPECT_EQ(golden, Sink::out);
 }

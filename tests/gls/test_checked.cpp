@@ -10,6 +10,8 @@
 
 #include "api/api.h"
 #include "core/seam.h"
+#include "records.h"
+#include "sink.h"
 #include "support.h"
 
 extern "C" GLuint GLSAPI glGenLists(GLsizei range);
@@ -35,8 +37,6 @@ void GLSAPI recordColor3ubv(const GLubyte *v) {
     memcpy(color, v, 3);
 }
 
-size_t GLSAPI discard(size_t n, const GLubyte *) { return n; }
-
 class Checked : public ::testing::Test {
 protected:
     GLuint name = 0;
@@ -55,7 +55,7 @@ protected:
     void makeContext() {
         name = glsGenContext();
         glsContext(name);
-        glsWriteFunc(discard);
+        glsWriteFunc(Sink::write);
     }
 };
 
@@ -169,39 +169,22 @@ TEST_F(Checked, BothRoadsPassResultsAndDoubleBits) {
 }
 
 namespace {
-std::string written;
-size_t GLSAPI keep(size_t n, const GLubyte *bytes) {
-    written.append((const char *)bytes, n);
-    return n;
-}
-// The opcodes of the records of a native binary stream, framing left out:
-// a short header is a 16-bit opcode and a 16-bit byte count, a long one two
-// zero halves, then a 32-bit opcode and a 32-bit byte count.
+// The opcodes of the records of a native binary stream, framing left out.
 std::vector<GLuint> opcodesOf(const std::string &bytes) {
     std::vector<GLuint> ops;
-    for (size_t at = 0; at + 4 <= bytes.size();) {
-        GLushort half[2];
-        memcpy(half, bytes.data() + at, 4);
-        GLuint op = half[0], size = half[1];
-        if (op == 0) {
-            if (at + 12 > bytes.size()) break;
-            memcpy(&op, bytes.data() + at + 4, 4);
-            memcpy(&size, bytes.data() + at + 8, 4);
+    eachRecord(bytes, [&](const StreamRecord &r) {
+        if (r.op != __GLS_OP_glsBeginGLS && r.op != __GLS_OP_glsEndGLS && r.op != __GLS_OP_glsPad) {
+            ops.push_back(r.op);
         }
-        if (size < 4) break;
-        if (op != __GLS_OP_glsBeginGLS && op != __GLS_OP_glsEndGLS && op != __GLS_OP_glsPad) {
-            ops.push_back(op);
-        }
-        at += size;
-    }
+    });
     return ops;
 }
 }  // namespace
 
 TEST_F(Checked, AnAliasAndItsCommandWriteTheSameCommand) {
     makeContext();
-    written.clear();
-    glsWriteFunc(keep);
+    Sink::reset();
+    glsWriteFunc(Sink::write);
     ASSERT_TRUE(glsBeginCapture((const GLubyte *)"", glsBinary(GL_FALSE), 0));
     __gls_checked_capture_glBlendColor(0.25f, 0.5f, 0.75f, 1);
     __gls_checked_capture_glBlendColorEXT(0.25f, 0.5f, 0.75f, 1);
@@ -209,5 +192,5 @@ TEST_F(Checked, AnAliasAndItsCommandWriteTheSameCommand) {
     glsEndCapture();
     const std::vector<GLuint> want = {__GLS_OP_glBlendColor, __GLS_OP_glBlendColor,
                                       __GLS_OP_glBindTexture};
-    EXPECT_EQ(want, opcodesOf(written));
+    EXPECT_EQ(want, opcodesOf(Sink::out));
 }

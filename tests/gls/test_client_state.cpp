@@ -535,6 +535,9 @@ TEST_F(ClientStateTest, HeldBuffersOnlyGrowAndKeepTheOldOneWhenMemoryRunsOut) {
     EXPECT_NE(small, large);
     memset(large, 2, 200);  // the sanitizer checks the size
     EXPECT_EQ(200u, mirror().feedbackHolder.byteSize);
+    // A GL that refused the larger buffer, or is still in feedback mode,
+    // goes on writing into the one it was given before.
+    memset(small, 3, 100);
     // The selection buffer is held apart; both are freed with the context.
     GLuint *select = __glsGetSelectBuffer(ctx(), 0);
     ASSERT_TRUE(select);

@@ -13,6 +13,7 @@
 #include "stream/context_stream.h"
 #include "context_test.h"
 #include "read/decode.h"
+#include "sink.h"
 #include "support.h"
 
 extern "C" void GLSAPI glClearColor(GLclampf, GLclampf, GLclampf, GLclampf);
@@ -51,7 +52,6 @@ void GLSAPI captureClearColor(GLclampf, GLclampf, GLclampf, GLclampf) { ++captur
 void GLSAPI executeClearColor(GLclampf, GLclampf, GLclampf, GLclampf) { ++executed; }
 void GLSAPI captureString(const GLubyte *, const GLubyte *) { ++captured; }
 
-size_t GLSAPI sink(size_t count, const GLubyte *) { return count; }
 
 }  // namespace
 
@@ -311,7 +311,7 @@ TEST_F(ContextTest, DispatchFollowsTheCaptureLevelAndCallFuncsFollowOverrides) {
     EXPECT_EQ(override, ctx()->callFuncs[op]);
     EXPECT_EQ(__glsDefaultDispatchTable[op], ctx()->dispatch[op]);
 
-    glsWriteFunc(sink);
+    glsWriteFunc(Sink::write);
     for (int level = 1; level <= 3; ++level) {
         ASSERT_TRUE(glsBeginCapture((const GLubyte *)"", GLS_BINARY_LSB_FIRST, 0));
         EXPECT_EQ(0, memcmp(ctx()->dispatch, __glsDispatchCapture, bytes)) << level;
@@ -328,7 +328,7 @@ TEST_F(ContextTest, DispatchFollowsTheCaptureLevelAndCallFuncsFollowOverrides) {
 }
 
 TEST_F(ContextTest, CapturesNestSixteenDeepWithOneWriterPerLevel) {
-    glsWriteFunc(sink);
+    glsWriteFunc(Sink::write);
     for (int level = 1; level <= 16; ++level) {
         ASSERT_TRUE(glsBeginCapture((const GLubyte *)"", GLS_TEXT, 0)) << level;
         EXPECT_EQ(level, glsGetContexti(GLS_CAPTURE_NESTING));
@@ -351,7 +351,7 @@ TEST_F(ContextTest, CapturesNestSixteenDeepWithOneWriterPerLevel) {
 }
 
 TEST_F(ContextTest, ACapturedGLCallReachesTheCaptureFunctionUnlessARealCallRuns) {
-    glsWriteFunc(sink);
+    glsWriteFunc(Sink::write);
     __glsSetCommandFunc(GLS_CAPTURE_FUNC, __GLS_OP_glClearColor, (__GLSfunc)captureClearColor);
     __glsSetCommandFunc(GLS_CAPTURE_FUNC, __GLS_OP_glsString, (__GLSfunc)captureString);
     ASSERT_TRUE(glsBeginCapture((const GLubyte *)"", GLS_BINARY_LSB_FIRST, 0));

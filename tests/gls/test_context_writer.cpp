@@ -19,7 +19,11 @@
 namespace {
 
 const size_t LINK = __GLS_CONTEXT_LINK_SIZE, RESERVE = __GLS_CONTEXT_BLOCK_RESERVE;
-const size_t BLOCK = 65536;
+const size_t BLOCK = __GLS_CONTEXT_BLOCK_SIZE;
+// Offsets at which a chained block is full: 4 and 0 modulo 8.
+const size_t FULL4 = BLOCK - 28, FULL0 = BLOCK - 32;
+// A record longer than a chained block.
+const size_t LONG = BLOCK + 4464;
 const GLbitfield APPEND = 1, BARE = 2;  // write flags
 const GLSenum NONE = 0, STATE = GLS_STATE_ERROR, PARAM = GLS_PARAMETER_ERROR,
               RESOURCE = GLS_RESOURCE_ERROR, UNSUPPORTED = GLS_UNSUPPORTED_COMMAND;
@@ -143,6 +147,12 @@ protected:
         w()->put.putGLubytev(w(), (__GLScount)fill.size(), fill.data());
         w()->put.endCommand(w());
     }
+    // A glsComment that ends the block's data at offset end; one that long
+    // has the long header.
+    void bulkTo(GLint tag, size_t end) {
+        const size_t shortBytes = end - offset() - 4;
+        bulk(tag, shortBytes <= 65528 ? shortBytes : shortBytes - 8);
+    }
     // The writer's offset in its block.
     size_t offset() {
         return (size_t)(w()->writePtr - __glsContextStreamLastBlock(w()->contextStream)->data);
@@ -259,12 +269,12 @@ TEST_F(ContextWriter, ARecordThatDoesNotFitGoesToAChainedBlock) {
     const struct {
         size_t end;
         bool padded;
-    } cases[] = {{65508, true}, {65504, false}};
+    } cases[] = {{FULL4, true}, {FULL0, false}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.end);
         ASSERT_TRUE(begin("s"));
         vertex(1);
-        bulk(7, c.end - 16);
+        bulkTo(7, c.end);
         ASSERT_EQ(c.end, offset());
         ASSERT_LT(w()->limit - w()->writePtr, 12);
         vertex(2);
@@ -294,7 +304,7 @@ TEST_F(ContextWriter, ARecordThatDoesNotFitGoesToAChainedBlock) {
 // Below nine tenths full, counting the reserve, the block moves to a
 // larger area instead, and the link before it follows.
 TEST_F(ContextWriter, ABlockLessThanNineTenthsFullMovesToALargerArea) {
-    const size_t moves = (58982 - RESERVE) / 4 * 4;  // 0.9 * 65536 = 58982.4
+    const size_t moves = ((size_t)(0.9 * BLOCK) - RESERVE) / 4 * 4;
     const struct {
         size_t used;
         bool moved;
@@ -303,20 +313,20 @@ TEST_F(ContextWriter, ABlockLessThanNineTenthsFullMovesToALargerArea) {
         SCOPED_TRACE(c.used);
         ASSERT_TRUE(begin("s"));
         vertex(1);
-        if (c.used > 12) bulk(7, c.used - 16);
+        if (c.used > 12) bulkTo(7, c.used);
         __GLScontextBlock *block = blocks("s").back();
         const GLubyte *oldData = block->data;
         const std::string before = content("s");
         const size_t pad = c.moved ? 0 : 4 * w()->wordPhase;  // opens a new block
-        bulk(8, 70000);  // a long record
+        bulk(8, LONG);
         std::vector<__GLScontextBlock *> b = blocks("s");
         ASSERT_EQ(c.moved ? 2u : 3u, b.size());
         EXPECT_EQ(c.moved, oldData != block->data);
         // used + record + reserve + a glsPad; or the record's own block.
-        EXPECT_EQ((c.moved ? c.used : 0) + 70012 + RESERVE + 4,
+        EXPECT_EQ((c.moved ? c.used : 0) + LONG + 12 + RESERVE + 4,
                   (size_t)(b.back()->end - b.back()->data));
         EXPECT_EQ(b[1]->data, address(b[0]->data + 16));
-        EXPECT_EQ(b.back()->data + (c.moved ? c.used : pad) + 70012, w()->writePtr);
+        EXPECT_EQ(b.back()->data + (c.moved ? c.used : pad) + LONG + 12, w()->writePtr);
         EXPECT_EQ(b.back()->end - RESERVE, w()->limit);
         EXPECT_EQ(before, content("s").substr(0, before.size()));
         glsEndCapture();
@@ -331,15 +341,19 @@ TEST_F(ContextWriter, AlignmentAfterABlockChangeWritesAPadRecord) {
     ASSERT_TRUE(begin("s"));
     vertex(1);
     const size_t limit = BLOCK - RESERVE;
-    bulk(7, limit - 16);
+    bulkTo(7, limit);
     ASSERT_EQ(w()->limit, w()->writePtr);
-    const GLuint header = (GLuint)__GLS_OP_glsComment | (GLuint)(limit - 12) << 16;
     ASSERT_TRUE(w()->put.alignCommand(w(), w()->wordPhase));
     EXPECT_EQ(PAD, word(w()->writePtr - 4));
     vertex(2);
     glsEndCapture();
     EXPECT_EQ(3u, blocks("s").size());
-    EXPECT_EQ(header, word(blocks("s")[1]->data + 12));
+    // The long header of the glsComment that filled the block: its length
+    // is what it was written with.
+    const GLubyte *header = blocks("s")[1]->data + 12;
+    EXPECT_EQ(0u, word(header));
+    EXPECT_EQ((GLuint)__GLS_OP_glsComment, word(header + 4));
+    EXPECT_EQ(limit - 12, word(header + 8));
     EXPECT_EQ("V1 B7 V2 ", records(run("s")));
     EXPECT_EQ(NONE, glsGetError());
 }
@@ -353,16 +367,16 @@ TEST_F(ContextWriter, AFailureToMakeRoomFailsTheWriterAndKeepsTheStream) {
         bool direct;  // makeRoom itself, or a record of that many argument bytes
     };
     std::vector<Case> cases = {{32, (GLulong)SIZE_MAX - 8, true},
-                               {65504, (GLulong)SIZE_MAX - 8, true}};
+                               {FULL0, (GLulong)SIZE_MAX - 8, true}};
     if (sizeof(void *) == 4) {  // sizes that fit, memory that cannot be had
         cases.push_back({32, 0xF0000000u, false});
-        cases.push_back({65504, 0xF0000000u, false});
+        cases.push_back({FULL0, 0xF0000000u, false});
     }
     for (const auto &c : cases) {
         SCOPED_TRACE(std::to_string(c.used) + " " + std::to_string(c.bytes));
         ASSERT_TRUE(begin("s", 0));
         vertex(1);
-        if (c.used > 32) bulk(7, c.used - 36);
+        if (c.used > 32) bulkTo(7, c.used);
         const std::string before = content("s");
         const size_t count = blocks("s").size();
         GLubyte *at = w()->writePtr;
@@ -396,7 +410,7 @@ TEST_F(ContextWriter, SizeAndCRCCountTheBytesWhileWrittenAndAfterARoundTrip) {
         EXPECT_EQ(step, glsGetStreamSize(u("s")));
         EXPECT_EQ((GLint)crc32(bytes), glsGetStreami(GLS_CRC32, u("s")));
     }
-    bulk(5, 65508 - 36 - 4);  // fills the block: V99 opens a third one
+    bulkTo(5, FULL4);  // fills the block: V99 opens a third one
     vertex(99);
     glsEndCapture();
     std::string bytes = content("s");
@@ -554,7 +568,7 @@ TEST_F(ContextWriter, DestroyingTheContextEndsItsCapturesBeforeItsStreams) {
     ASSERT_TRUE(begin("s", 0));
     vertex(1);
     ASSERT_TRUE(begin("t", 0));
-    bulk(1, 70000);
+    bulk(1, LONG);
     glsContext(0);
     glsDeleteContext(name);  // a leak or a double free is the sanitizer's
     name = glsGenContext();

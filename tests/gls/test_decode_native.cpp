@@ -17,24 +17,11 @@
 #include "capture/capture.h"
 #include "stream/context_stream.h"
 #include "context_test.h"
+#include "gls_entry.h"
 #include "read/decode.h"
 #include "gls_capture_sweep.h"
+#include "records.h"
 #include "api/gls_commands.h"
-
-extern "C" {
-void GLSAPI glClearColor(GLclampf, GLclampf, GLclampf, GLclampf);
-void GLSAPI glClear(GLbitfield);
-void GLSAPI glMatrixMode(GLenum);
-void GLSAPI glLoadIdentity(void);
-void GLSAPI glRotatef(GLfloat, GLfloat, GLfloat, GLfloat);
-void GLSAPI glBegin(GLenum);
-void GLSAPI glColor3fv(const GLfloat *);
-void GLSAPI glVertex3fv(const GLfloat *);
-void GLSAPI glEnd(void);
-void GLSAPI glTexImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum, GLenum,
-                         const GLvoid *);
-void GLSAPI glCallLists(GLsizei, GLenum, const GLvoid *);
-}
 
 namespace {
 
@@ -56,7 +43,7 @@ __GLScontextStream *stream(const char *name) {
 
 // Each record of a context stream in order: opcode, argument block in place
 // in the stream, argument bytes.
-void eachRecord(const char *name, const std::function<void(GLSopcode, GLubyte *, size_t)> &fn) {
+void eachRecordOf(const char *name, const std::function<void(GLSopcode, GLubyte *, size_t)> &fn) {
     __GLScontextStream *s = stream(name);
     if (!s) {
         ADD_FAILURE() << "no stream " << name;
@@ -64,26 +51,9 @@ void eachRecord(const char *name, const std::function<void(GLSopcode, GLubyte *,
     }
     __GLScontextBlock *first = __glsContextStreamFirstBlock(s), *b = first;
     do {
-        GLubyte *p = b->data;
-        while (b->writePtr - p >= 4) {
-            GLuint word, op, size, header = 4;
-            memcpy(&word, p, 4);
-            if ((word & 0xFFFF) && (word >> 16)) {
-                op = word & 0xFFFF;
-                size = word >> 16;
-            } else {
-                memcpy(&op, p + 4, 4);
-                if (!op) break;  // the link
-                memcpy(&size, p + 8, 4);
-                header = 12;
-            }
-            if (size < header || size > (size_t)(b->writePtr - p)) {
-                ADD_FAILURE() << "bad record at " << (p - b->data);
-                return;
-            }
-            fn((GLSopcode)op, p + header, size - header);
-            p += size;
-        }
+        eachRecord(b->data, b->writePtr, [&](const StreamRecord &r) {
+            fn(r.op, (GLubyte *)r.args, r.bytes);
+        });
         b = (__GLScontextBlock *)b->link.next;
     } while (b != first);
 }
@@ -96,7 +66,7 @@ bool writersOwn(GLSopcode op) {
 
 std::vector<Rec> records(const char *name) {
     std::vector<Rec> out;
-    eachRecord(name, [&](GLSopcode op, GLubyte *args, size_t n) {
+    eachRecordOf(name, [&](GLSopcode op, GLubyte *args, size_t n) {
         if (!writersOwn(op)) out.push_back({op, std::string((const char *)args, n)});
     });
     return out;
@@ -105,7 +75,7 @@ std::vector<Rec> records(const char *name) {
 // The argument block of the first record that the capture wrote, in place.
 GLubyte *firstBlock(const char *name) {
     GLubyte *first = nullptr;
-    eachRecord(name, [&](GLSopcode op, GLubyte *args, size_t) {
+    eachRecordOf(name, [&](GLSopcode op, GLubyte *args, size_t) {
         if (!first && !writersOwn(op)) first = args;
     });
     return first;
@@ -515,6 +485,194 @@ TEST_F(DecodeNative, StringsFollowTheContextsStringType) {
     EXPECT_EQ(0u, glsGetError());
 }
 
+// ------------------------------------------ what the GL reads and writes
+
+// Replayed into call functions that read their data as a GL would, every
+// image and parameter vector is there: index, stencil and depth images,
+// bitmaps and the packed types of later GLs are carried at their real size,
+// a parameter name the table does not know gets as many values as any name
+// takes, and an image whose size cannot be told is not replayed at all.
+TEST_F(DecodeNative, WhatTheGLReadsIsInTheRecord) {
+    static std::vector<GLubyte> source(4096), seen;
+    static size_t reads;  // the bytes the GL reads for the call replayed
+    for (size_t i = 0; i < source.size(); ++i) source[i] = (GLubyte)(i * 7 + 3);
+    struct Fn {
+        static void read(const void *p) {
+            seen.assign((const GLubyte *)p, (const GLubyte *)p + reads);
+        }
+        static void GLSAPI texImage1D(GLenum, GLint, GLint, GLsizei, GLint, GLenum, GLenum,
+                                      const GLvoid *p) {
+            read(p);
+        }
+        static void GLSAPI texImage2D(GLenum, GLint, GLint, GLsizei, GLsizei, GLint, GLenum,
+                                      GLenum, const GLvoid *p) {
+            read(p);
+        }
+        static void GLSAPI texSubImage2D(GLenum, GLint, GLint, GLint, GLsizei, GLsizei, GLenum,
+                                         GLenum, const GLvoid *p) {
+            read(p);
+        }
+        static void GLSAPI texParameterfv(GLenum, GLenum, const GLfloat *p) { read(p); }
+    };
+    const struct {
+        const char *what;
+        GLSopcode op;
+        __GLSfunc recorder;
+        std::function<void()> call;
+        size_t reads, recorded;  // bytes the GL reads, of them from the caller
+    } cases[] = {
+        {"a colour-index texture", OP(glTexImage2D), (__GLSfunc)Fn::texImage2D,
+         [] { CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 64, 64, 0, GL_COLOR_INDEX, GL_UNSIGNED_BYTE, source.data()); },
+         4096, 4096},
+        {"reversed packed pixels", OP(glTexImage2D), (__GLSfunc)Fn::texImage2D,
+         [] { CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 16, 16, 0, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, source.data()); },
+         1024, 1024},
+        {"a depth sub-image", OP(glTexSubImage2D), (__GLSfunc)Fn::texSubImage2D,
+         [] { CAPTURE(glTexSubImage2D)(GL_TEXTURE_2D, 0, 1, 1, 8, 8, GL_DEPTH_COMPONENT, GL_FLOAT, source.data()); },
+         256, 256},
+        {"a bitmap texture", OP(glTexImage1D), (__GLSfunc)Fn::texImage1D,
+         [] { CAPTURE(glTexImage1D)(GL_TEXTURE_1D, 0, GL_RGBA, 64, 0, GL_COLOR_INDEX, GL_BITMAP, source.data()); },
+         8, 8},
+        {"a parameter name of a later GL", OP(glTexParameterfv), (__GLSfunc)Fn::texParameterfv,
+         [] { CAPTURE(glTexParameterfv)(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, (const GLfloat *)source.data()); },
+         64, 0},
+        {"a pixel type no table knows", OP(glTexImage2D), (__GLSfunc)Fn::texImage2D,
+         [] { CAPTURE(glTexImage2D)(GL_TEXTURE_2D, 0, GL_RGBA, 4, 4, 0, GL_RGBA, 0x1234, source.data()); },
+         0, 0},
+    };
+    install(OP(glsError), (__GLSfunc)recError);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        reads = c.reads;
+        seen.clear();
+        errors.clear();
+        capture({c.op}, c.call);
+        install(c.op, c.recorder);
+        replay();
+        install(c.op, nullptr);
+        glsDeleteStream(S("a"));
+        if (!c.reads) {
+            EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{c.op, GLS_DECODE_ERROR}}), errors);
+            continue;
+        }
+        EXPECT_TRUE(errors.empty());
+        ASSERT_EQ(c.reads, seen.size());
+        EXPECT_TRUE(std::equal(seen.begin(), seen.begin() + c.recorded, source.begin()));
+        EXPECT_TRUE(std::all_of(seen.begin() + c.recorded, seen.end(), [](GLubyte b) { return b == 0; }));
+    }
+}
+
+// Replayed queries write what a GL writes into the buffers the decoders
+// provide: every value of a name the table does not know, every pixel of a
+// read back in a format or type it does not know.
+TEST_F(DecodeNative, QueryBuffersHoldWhatTheGLWrites) {
+    static size_t writes;
+    struct Fn {
+        static void GLSAPI getFloatv(GLenum, GLfloat *p) { memset(p, 0x3F, writes); }
+        static void GLSAPI getTexParameteriv(GLenum, GLenum, GLint *p) { memset(p, 1, writes); }
+        static void GLSAPI readPixels(GLint, GLint, GLsizei, GLsizei, GLenum, GLenum, GLvoid *p) {
+            memset(p, 0x5A, writes);
+        }
+    };
+    GLvoid *const out = (GLvoid *)(uintptr_t)0xB0000;
+    const struct {
+        const char *what;
+        GLSopcode op;
+        __GLSfunc recorder;
+        std::function<void()> call;
+        size_t writes;
+    } cases[] = {
+        {"a matrix of a later GL", OP(glGetFloatv), (__GLSfunc)Fn::getFloatv,
+         [&] { CAPTURE(glGetFloatv)(0x84E3, (GLfloat *)out); }, 64},
+        {"a range of a later GL", OP(glGetFloatv), (__GLSfunc)Fn::getFloatv,
+         [&] { CAPTURE(glGetFloatv)(0x846E, (GLfloat *)out); }, 8},
+        {"a swizzle", OP(glGetTexParameteriv), (__GLSfunc)Fn::getTexParameteriv,
+         [&] { CAPTURE(glGetTexParameteriv)(GL_TEXTURE_2D, GL_TEXTURE_SWIZZLE_RGBA, (GLint *)out); }, 16},
+        {"reversed packed pixels", OP(glReadPixels), (__GLSfunc)Fn::readPixels,
+         [&] { CAPTURE(glReadPixels)(0, 0, 256, 256, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, out); }, 256 * 256 * 4},
+        {"a pixel type no table knows", OP(glReadPixels), (__GLSfunc)Fn::readPixels,
+         [&] { CAPTURE(glReadPixels)(0, 0, 64, 64, GL_RGBA, GL_HALF_FLOAT, out); }, 64 * 64 * 8},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        writes = c.writes;
+        capture({c.op}, c.call);
+        install(c.op, c.recorder);
+        replay();
+        install(c.op, nullptr);
+        glsDeleteStream(S("a"));
+        EXPECT_EQ(0u, glsGetError());
+    }
+}
+
+// glsComment records made by hand, whose length word may claim 7-bit text
+// it does not hold: the conversion is sized from the text itself, an empty
+// string is a string, and a sequence that is no UTF-8 is a decode error
+// rather than a string cut short.
+TEST_F(DecodeNative, HandMadeStringsDecodeByTheirBytes) {
+    static std::vector<GLuint> seen;
+    static GLSenum type;
+    struct Fn {
+        static void GLSAPI comment(const GLubyte *c) {
+            const size_t width = type == GLS_UCS1 ? 1 : type == GLS_UCS2 ? 2 : 4;
+            seen.clear();
+            for (;; c += width) {
+                GLuint code = 0;
+                memcpy(&code, c, width);
+                if (!code) break;
+                seen.push_back(code);
+            }
+            seen.push_back(0);  // the call was made
+        }
+    };
+    const std::string smiles = "\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80\xF0\x9F\x98\x80";
+    std::vector<GLuint> escaped;
+    for (int i = 0; i < 4; ++i) {
+        for (const char *c = "\\<1F600>"; *c; ++c) escaped.push_back((GLubyte)*c);
+    }
+    escaped.push_back(0);
+    const struct {
+        const char *what;
+        GLSenum type;
+        std::string text;
+        GLuint sevenBitMark;
+        std::vector<GLuint> chars;  // empty: a decode error
+    } cases[] = {
+        {"4-byte sequences marked 7-bit, UCS2", GLS_UCS2, smiles, 1, escaped},
+        {"4-byte sequences marked 7-bit, UCS1", GLS_UCS1, smiles, 1, escaped},
+        {"the empty string, UCS2", GLS_UCS2, "", 1, {0}},
+        {"the empty string, UCS4", GLS_UCS4, "", 1, {0}},
+        {"the empty string, UCS1", GLS_UCS1, "", 0, {0}},
+        {"a lead byte followed by a lead byte", GLS_UCS2, "ab\xC0\xC0xy", 0, {}},
+        {"an overlong terminator", GLS_UCS4, "ab\xC0\x80xy", 0, {}},
+    };
+    install(OP(glsComment), (__GLSfunc)Fn::comment);
+    install(OP(glsError), (__GLSfunc)recError);
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        std::vector<GLubyte> record(4 + 4 + ((c.text.size() + 4) & ~(size_t)3));
+        const GLuint header = OP(glsComment) | (GLuint)record.size() << 16;
+        const GLuint word = (GLuint)(record.size() - 4) | c.sevenBitMark;
+        memcpy(&record[0], &header, 4);
+        memcpy(&record[4], &word, 4);
+        memcpy(&record[8], c.text.data(), c.text.size());
+        type = c.type;
+        glsStringType(c.type);
+        seen.clear();
+        errors.clear();
+        glsCallArray(glsBinary(GL_FALSE), record.size(), record.data());
+        EXPECT_EQ(c.chars, seen);
+        if (c.chars.empty()) {
+            EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{OP(glsComment), GLS_DECODE_ERROR}}),
+                      errors);
+        } else {
+            EXPECT_TRUE(errors.empty());
+        }
+    }
+    glsStringType(GLS_UCS1);
+    EXPECT_EQ(0u, glsGetError());
+}
+
 // ------------------------------------------------- records that claim more
 
 struct Short {
@@ -571,6 +729,55 @@ TEST_F(DecodeNative, ARecordTooShortForWhatItClaimsIsADecodeError) {
     }
 }
 
+// Long records replay whatever their length, also one whose length word
+// could be read as a short header of the record's own opcode (65,536 + 340
+// bytes for glDrawElements, opcode 340): a decoder takes its record from
+// the walker, never from the bytes before its arguments.
+TEST_F(DecodeNative, LongRecordsReplayWhateverTheirLength) {
+    static std::vector<GLsizei> counts;
+    struct Fn {
+        static void GLSAPI drawElements(GLenum, GLsizei count, GLenum, const GLvoid *) {
+            counts.push_back(count);
+        }
+    };
+    static std::vector<GLubyte> indices(70000, 7);
+    for (GLsizei count : {65848, 65852, 65856}) {
+        SCOPED_TRACE(count);
+        static GLsizei n;
+        n = count;
+        counts.clear();
+        errors.clear();
+        capture({OP(glDrawElements)},
+                [] { CAPTURE(glDrawElements)(GL_POINTS, n, GL_UNSIGNED_BYTE, indices.data()); });
+        install(OP(glDrawElements), (__GLSfunc)Fn::drawElements);
+        install(OP(glsError), (__GLSfunc)recError);
+        replay();
+        EXPECT_EQ(std::vector<GLsizei>{count}, counts);
+        EXPECT_TRUE(errors.empty());
+        install(OP(glDrawElements), nullptr);
+        install(OP(glsError), nullptr);
+        glsDeleteStream(S("a"));
+    }
+}
+
+// A map whose strides and order reach 2 to the 61st values: the bytes they
+// span do not wrap into the few the record holds.
+TEST_F(DecodeNative, AMapSpanPast64BitsIsADecodeError) {
+    struct Fn {
+        static void GLSAPI map1d(GLenum, GLdouble, GLdouble, GLint, GLint, const GLdouble *) {
+            record("glMap1d");
+        }
+    };
+    install(OP(glMap1d), (__GLSfunc)Fn::map1d);
+    install(OP(glsError), (__GLSfunc)recError);
+    alignas(8) GLuint words[1 + 7 + 2] = {OP(glMap1d) | 40u << 16, GL_MAP1_VERTEX_3};
+    words[6] = 0x40000001;  // stride
+    words[7] = 0x7FFFFFFF;  // order
+    glsCallArray(glsBinary(GL_FALSE), sizeof words, (const GLubyte *)words);
+    EXPECT_TRUE(calls.empty());
+    EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{OP(glMap1d), GLS_DECODE_ERROR}}), errors);
+}
+
 // A record whose size leaves out some of its fixed arguments, read through
 // the array walker, is refused too.
 TEST_F(DecodeNative, ARecordShorterThanItsFixedArgumentsIsADecodeError) {
@@ -614,6 +821,34 @@ TEST_F(DecodeNative, AHugeOutputCountIsRefusedWithoutAllocating) {
     EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{OP(glGenTextures), GLS_RESOURCE_ERROR},
                                                           {OP(glSelectBuffer), GLS_RESOURCE_ERROR}}),
               errors);
+    glsGetError();
+}
+
+// The largest output buffer a record may ask for is one for all decoders in
+// progress: a nested call's decoder gets none while its caller's is held,
+// whatever either record says, and every buffer is given back after its
+// call. Pages that the GL never writes cost nothing.
+TEST_F(DecodeNative, DecoderBuffersAreBoundedTogether) {
+    static const GLuint gen[4] = {OP(glGenTextures) | 16u << 16, 0x4000000, 0, 0};
+    static int depth;
+    struct Fn {
+        static void GLSAPI genTextures(GLsizei n, GLuint *textures) {
+            record("glGenTextures", n);
+            textures[n - 1] = 1;  // the last name, at the far end of 256 MB
+            if (depth++ < 1) glsCallArray(GLS_BINARY_LSB_FIRST, sizeof gen, (const GLubyte *)gen);
+        }
+    };
+    depth = 0;
+    install(OP(glGenTextures), (__GLSfunc)Fn::genTextures);
+    install(OP(glsError), (__GLSfunc)recError);
+    glsCallArray(GLS_BINARY_LSB_FIRST, sizeof gen, (const GLubyte *)gen);
+    glsCallArray(GLS_BINARY_LSB_FIRST, sizeof gen, (const GLubyte *)gen);
+    EXPECT_EQ((std::vector<std::string>{line("glGenTextures", 0x4000000),
+                                        line("glGenTextures", 0x4000000)}),
+              calls);
+    EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{OP(glGenTextures), GLS_RESOURCE_ERROR}}),
+              errors);
+    EXPECT_EQ(0u, ctx()->decodeLiveBytes);
     glsGetError();
 }
 

@@ -6,22 +6,8 @@
 #include <string.h>
 
 #include "core/context.h"
+#include "gls_entry.h"
 #include "support.h"
-
-extern "C" {
-void GLSAPI glColor3b(GLbyte, GLbyte, GLbyte);
-void GLSAPI glVertex2d(GLdouble, GLdouble);
-void GLSAPI glTexCoord4f(GLfloat, GLfloat, GLfloat, GLfloat);
-void GLSAPI glRectf(GLfloat, GLfloat, GLfloat, GLfloat);
-void GLSAPI glRects(GLshort, GLshort, GLshort, GLshort);
-void GLSAPI glEdgeFlag(GLboolean);
-void GLSAPI glIndexub(GLubyte);
-void GLSAPI glClearColor(GLclampf, GLclampf, GLclampf, GLclampf);
-void GLSAPI glBindTexture(GLenum, GLuint);
-GLboolean GLSAPI glIsTexture(GLuint);
-void GLSAPI glVertexPointer(GLint, GLenum, GLsizei, const GLvoid *);
-GLenum GLSAPI glGetError(void);
-}
 
 namespace {
 

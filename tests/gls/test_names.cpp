@@ -8,6 +8,7 @@
 #include <atomic>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "base/dict.h"
 #include "core/dictset.h"
@@ -74,7 +75,7 @@ TEST(Names, GLEnumerantsRoundTrip) {
                            256, __glsGLEnumAliases, __glsGLEnumAliasCount, glName, &seen);
     int pages = 0;
     for (const __GLSnamePage &page : __glsGLEnumPages) pages += page.count > 0;
-    EXPECT_EQ(47, pages);
+    EXPECT_EQ(__GLS_GL_ENUM_NONEMPTY_PAGE_COUNT, pages);
     // GL aliases are further names of values a page already names.
     for (int i = 0; i < __glsGLEnumAliasCount; ++i) {
         const __GLSnameAlias &alias = __glsGLEnumAliases[i];
@@ -87,8 +88,9 @@ TEST(Names, GLEnumerantsRoundTrip) {
 
 TEST(Names, GLSEnumerantsRoundTrip) {
     std::set<std::string> seen;
-    EXPECT_EQ(92, checkPaged(dictSet()->glsEnumDict, __glsEnumPages, __GLS_ENUM_PAGE_COUNT, 16,
-                             __glsEnumAliases, __GLS_ENUM_ALIAS_COUNT, glsName, &seen));
+    EXPECT_EQ(__GLS_ENUM_NAME_COUNT,
+              checkPaged(dictSet()->glsEnumDict, __glsEnumPages, __GLS_ENUM_PAGE_COUNT, 16,
+                         __glsEnumAliases, __GLS_ENUM_ALIAS_COUNT, glsName, &seen));
 }
 
 TEST(Names, ValueToName) {
@@ -189,6 +191,49 @@ TEST(Names, CommandNamesAndAliases) {
         EXPECT_EQ(c.found, __glsOpcodeFromName(set, (const GLubyte *)c.name, &op)) << c.name;
         EXPECT_EQ(c.opcode, op) << c.name;
     }
+}
+
+// The text writer copies names whole, by the lengths the tables give: its
+// token copy would put a caret before a caret or a double quote, so no name
+// it writes may hold one, and every length must be the name's.
+TEST(Names, WrittenNamesAreCopiedWholeByTheirLengths) {
+    std::vector<std::pair<const char *, size_t>> names;
+    for (int op = 0; op < GLS_OP_COUNT; ++op) {
+        names.push_back({__glsOpNames[op], __glsOpNameLengths[op]});
+    }
+    const struct {
+        const __GLSnamePage *pages;
+        int count;
+    } tables[] = {{__glsGLEnumPages, __GLS_GL_ENUM_PAGE_COUNT},
+                  {__glsEnumPages, __GLS_ENUM_PAGE_COUNT}};
+    for (const auto &t : tables) {
+        const __GLSnamePage *pages = t.pages;
+        for (int p = 0; p < t.count; ++p) {
+            for (int i = 0; i < pages[p].count; ++i) {
+                names.push_back({pages[p].names[i], pages[p].lengths[i]});
+            }
+        }
+    }
+    for (int i = 0; i < __GLS_GL_ATTRIB_MASK_COUNT; ++i) {
+        names.push_back({__glsGLAttribMaskNames[i], strlen(__glsGLAttribMaskNames[i])});
+    }
+    for (int i = 0; i < __GLS_GL_CLIENT_ATTRIB_MASK_COUNT; ++i) {
+        names.push_back({__glsGLClientAttribMaskNames[i], strlen(__glsGLClientAttribMaskNames[i])});
+    }
+    for (int i = 0; i < __GLS_IMAGE_FLAG_COUNT; ++i) {
+        names.push_back({__glsImageFlagNames[i], strlen(__glsImageFlagNames[i])});
+    }
+    size_t checked = 0;
+    for (const auto &n : names) {
+        if (!n.first) {
+            EXPECT_EQ(0u, n.second);
+            continue;
+        }
+        ++checked;
+        EXPECT_EQ(nullptr, strpbrk(n.first, "^\"")) << n.first;
+        EXPECT_EQ(strlen(n.first), n.second) << n.first;
+    }
+    EXPECT_GT(checked, 1300u);
 }
 
 // Drops the process's set so that the next user builds it again.

@@ -13,6 +13,7 @@
 #include "context_test.h"
 #include "client/size.h"
 #include "core/startup.h"
+#include "sink.h"
 #include "write/writer.h"
 
 namespace {
@@ -43,6 +44,11 @@ const PixelCase pixelCases[] = {
     {GL_BGR, GL_UNSIGNED_BYTE, 2, 2, 12},          {GL_BGRA, GL_UNSIGNED_BYTE, 2, 2, 16},
     {GL_BGRA, GL_UNSIGNED_INT_8_8_8_8, 3, 1, 12},  {GL_BGR, GL_UNSIGNED_BYTE_3_3_2, 2, 1, 2},
     {GL_BGR, GL_UNSIGNED_SHORT_4_4_4_4, 2, 1, 0},
+    // The packed types of OpenGL 1.2, reversed ones among them.
+    {GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 2, 2, 16}, {GL_RGBA, GL_UNSIGNED_INT_2_10_10_10_REV, 3, 1, 12},
+    {GL_RGB, GL_UNSIGNED_SHORT_5_6_5, 3, 1, 6},    {GL_BGR, GL_UNSIGNED_SHORT_5_6_5_REV, 1, 2, 4},
+    {GL_RGBA, GL_UNSIGNED_SHORT_5_6_5, 1, 1, 0},   {GL_BGRA, GL_UNSIGNED_SHORT_1_5_5_5_REV, 2, 1, 4},
+    {GL_ABGR_EXT, GL_UNSIGNED_SHORT_4_4_4_4_REV, 1, 1, 2}, {GL_RGB, GL_UNSIGNED_BYTE_2_3_3_REV, 3, 1, 3},
     // Bitmaps: whole bytes a row, rows not padded further; index formats only.
     {GL_COLOR_INDEX, GL_BITMAP, 9, 3, 6},          {GL_STENCIL_INDEX, GL_BITMAP, 8, 2, 2},
     {GL_COLOR_INDEX, GL_BITMAP, 1, 1, 1},          {GL_RGBA, GL_BITMAP, 8, 1, 0},
@@ -67,11 +73,9 @@ TEST(SizeImages, PackedImagesCountEveryPixelTightly) {
         EXPECT_EQ(c.bytes, __glsPixelsSize(c.format, c.type, c.width, c.height))
             << std::hex << c.format << " " << c.type << std::dec << " " << c.width << "x"
             << c.height;
-        // Texture, filter and table images carry no index, stencil, depth or
-        // bitmap data.
-        bool none = c.format == GL_COLOR_INDEX || c.format == GL_STENCIL_INDEX ||
-                    c.format == GL_DEPTH_COMPONENT || c.type == GL_BITMAP;
-        EXPECT_EQ(none ? 0 : c.bytes, __glsImageSize(c.format, c.type, c.width, c.height))
+        // Texture, filter and table images count their index, stencil,
+        // depth and bitmap pixels too: the GL reads them all the same.
+        EXPECT_EQ(c.bytes, __glsSize_glTexImage2D(c.format, c.type, c.width, c.height, &c))
             << std::hex << c.format << " " << c.type;
     }
 }
@@ -96,7 +100,9 @@ TEST(SizeImages, CommandsSizeTheirImageAndNothingForANullPointer) {
         IMAGE(15, __glsSize_glTexSubImage1D(GL_RGB, GL_UNSIGNED_BYTE, 5, p)),
         IMAGE(12, __glsSize_glConvolutionFilter1D(GL_LUMINANCE, GL_FLOAT, 3, p)),
         IMAGE(24, __glsSize_glTexImage2D(GL_BGRA, GL_UNSIGNED_BYTE, 2, 3, p)),
-        IMAGE(0, __glsSize_glTexImage2D(GL_COLOR_INDEX, GL_UNSIGNED_BYTE, 4, 4, p)),
+        IMAGE(16, __glsSize_glTexImage2D(GL_COLOR_INDEX, GL_UNSIGNED_BYTE, 4, 4, p)),
+        IMAGE(6, __glsSize_glTexImage2D(GL_COLOR_INDEX, GL_BITMAP, 10, 3, p)),
+        IMAGE(12, __glsSize_glTexImage3D(GL_COLOR_INDEX, GL_BITMAP, 16, 3, 2, p)),
         IMAGE(24, __glsSize_glTexSubImage2D(GL_BGRA, GL_UNSIGNED_BYTE, 2, 3, p)),
         IMAGE(54, __glsSize_glConvolutionFilter2D(GL_RGB, GL_SHORT, 3, 3, p)),
         IMAGE(48, __glsSize_glTexImage3D(GL_RGBA, GL_UNSIGNED_BYTE, 2, 2, 3, p)),
@@ -104,11 +110,12 @@ TEST(SizeImages, CommandsSizeTheirImageAndNothingForANullPointer) {
         IMAGE(0, __glsSize_glTexImage3D(GL_RGBA, GL_FLOAT, 1024, 1024, 512, p)),
         IMAGE(0, __glsSize_glTexImage3D(GL_RGBA, GL_UNSIGNED_BYTE, 1024, 1024, 1025, p)),
         IMAGE(24, __glsSize_glTexSubImage3D(GL_LUMINANCE, GL_UNSIGNED_SHORT, 3, 2, 2, p)),
-        IMAGE(48, __glsSize_glSeparableFilter2D_row(0x1234, GL_RGB, GL_FLOAT, 4, p)),
-        IMAGE(24, __glsSize_glSeparableFilter2D_column(0x1234, GL_RGB, GL_FLOAT, 2, p)),
-        IMAGE(0, __glsSize_glSeparableFilter2D_row(GL_SEPARABLE_2D, GL_DEPTH_COMPONENT, UB, 4, p)),
+        IMAGE(48, __glsSize_glSeparableFilter2D_row(GL_RGB, GL_FLOAT, 4, p)),
+        IMAGE(24, __glsSize_glSeparableFilter2D_column(GL_RGB, GL_FLOAT, 2, p)),
+        IMAGE(4, __glsSize_glSeparableFilter2D_row(GL_DEPTH_COMPONENT, UB, 4, p)),
+        IMAGE(0, __glsSize_glSeparableFilter2D_row(GL_RGB, 0x1234, 4, p)),
         IMAGE(1024, __glsSize_glColorTable(GL_RGBA, GL_UNSIGNED_BYTE, 256, p)),
-        IMAGE(0, __glsSize_glColorTable(GL_COLOR_INDEX, GL_UNSIGNED_BYTE, 4, p)),
+        IMAGE(4, __glsSize_glColorTable(GL_COLOR_INDEX, GL_UNSIGNED_BYTE, 4, p)),
     };
     // clang-format on
     for (const CommandImage &c : cases) {
@@ -120,10 +127,13 @@ TEST(SizeImages, CommandsSizeTheirImageAndNothingForANullPointer) {
     EXPECT_EQ(2, __glsSize_glReadPixels(GL_STENCIL_INDEX, GL_BITMAP, 9, 1));
     EXPECT_EQ(128, __glsSize_glGetPolygonStipple());
     EXPECT_EQ(32, __glsSize_glGetMinmax(0x1234, GL_RGBA, GL_FLOAT));
-    EXPECT_EQ(0, __glsSize_glGetMinmax(GL_MINMAX, GL_COLOR_INDEX, GL_FLOAT));
+    EXPECT_EQ(8, __glsSize_glGetMinmax(GL_MINMAX, GL_COLOR_INDEX, GL_FLOAT));
+    // A query of a format or type the table does not know gets room for the
+    // largest pixel; one past 31 bits the largest count, never a small one.
+    EXPECT_EQ(256 * 256 * 32, __glsSize_glReadPixels(GL_BGRA, 0x1234, 256, 256));
+    EXPECT_EQ(0x7FFFFFFF, __glsSize_glReadPixels(GL_RGBA, GL_FLOAT, 0x10000, 0x10000));
+    EXPECT_EQ(0, __glsSize_glReadPixels(GL_RGBA, GL_FLOAT, -1, 2));
 }
-
-size_t GLSAPI discardOutput(size_t n, const GLubyte *) { return n; }
 
 // The writer's pixel put writes exactly the bytes the size gives, whatever
 // unpack modes are in force: both go by one table of formats and types.
@@ -139,10 +149,12 @@ TEST(SizeImages, WriterPutsExactlyTheBytesOfTheSize) {
         {GL_RGBA, GL_BITMAP, 8, 1, 0},             {GL_RGB, GL_UNSIGNED_SHORT_4_4_4_4, 2, 2, 0},
         {GL_LUMINANCE_ALPHA, GL_BYTE, 3, 3, 2},    {GL_RGBA, GL_UNSIGNED_BYTE, 2, 2, 3},
         {GL_RGB, GL_DOUBLE, 2, 2, 0},              {0x1234, GL_UNSIGNED_BYTE, 2, 2, 0},
+        {GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, 3, 2, 0}, {GL_RGB, GL_UNSIGNED_SHORT_5_6_5, 2, 2, 2},
+        {GL_COLOR_INDEX, GL_BITMAP, 12, 3, 2},
     };
     GLuint name = glsGenContext();
     glsContext(name);
-    __glsGetContext()->writeFunc = discardOutput;
+    __glsGetContext()->writeFunc = Sink::write;
     std::vector<GLubyte> pixels(4096, 0x5A);
     for (const Case &c : cases) {
         GLint size = __glsPixelsSize(c.format, c.type, c.width, c.height) * (c.depth ? c.depth : 1);
@@ -182,8 +194,8 @@ void checkGroups(const std::vector<PnameGroup> &groups) {
 }
 
 // Commands that set state send no values for a name not in their list;
-// query commands answer one, so that a decoder always has room for what the
-// GL writes.
+// query commands answer 16, the most any name of any GL takes, so that a
+// decoder always has room for what the GL writes.
 TEST(SizeParameters, EachNameCountsItsValues) {
     // clang-format off
     checkGroups({
@@ -204,17 +216,19 @@ TEST(SizeParameters, EachNameCountsItsValues) {
          {{GL_TEXTURE_GEN_MODE, 1}, {GL_OBJECT_PLANE, 4}, {GL_EYE_PLANE, 4}, {GL_S, 0}}},
         {"TexParameter", {__glsSize_glTexParameterfv, __glsSize_glTexParameteriv},
          {{GL_TEXTURE_WRAP_T, 1}, {GL_TEXTURE_PRIORITY, 1}, {GL_TEXTURE_WRAP_R, 1},
-          {GL_TEXTURE_BORDER_COLOR, 4}, {GL_TEXTURE_WIDTH, 0}}},
+          {GL_TEXTURE_BORDER_COLOR, 4}, {GL_TEXTURE_MAX_LEVEL, 1},
+          {GL_TEXTURE_MAX_ANISOTROPY_EXT, 1}, {GL_TEXTURE_WIDTH, 0}}},
         {"ConvolutionParameter", {__glsSize_glConvolutionParameterfv,
                                   __glsSize_glConvolutionParameteriv},
          {{GL_CONVOLUTION_BORDER_MODE, 1}, {GL_CONVOLUTION_FILTER_BIAS, 4},
           {GL_CONVOLUTION_WIDTH, 0}}},
         // Colour-table and point parameters carry their values too.
         {"ColorTableParameter", {__glsSize_glColorTableParameterfv,
-                                 __glsSize_glColorTableParameteriv,
-                                 __glsSize_glGetColorTableParameterfv,
-                                 __glsSize_glGetColorTableParameteriv},
+                                 __glsSize_glColorTableParameteriv},
          {{GL_COLOR_TABLE_SCALE, 4}, {GL_COLOR_TABLE_BIAS, 4}, {GL_COLOR_TABLE_WIDTH, 1}}},
+        {"GetColorTableParameter", {__glsSize_glGetColorTableParameterfv,
+                                    __glsSize_glGetColorTableParameteriv},
+         {{GL_COLOR_TABLE_SCALE, 4}, {GL_COLOR_TABLE_BIAS, 4}, {GL_COLOR_TABLE_WIDTH, 16}}},
         {"PointParameterEXT", {__glsSize_glPointParameterfvEXT},
          {{GL_DISTANCE_ATTENUATION_EXT, 3}, {GL_POINT_SIZE_MIN_EXT, 1}}},
         {"glsHeaderfv", {__glsSize_glsHeaderfv},
@@ -227,25 +241,26 @@ TEST(SizeParameters, EachNameCountsItsValues) {
          {{GL_TEXTURE_MATRIX, 16}, {GL_CURRENT_RASTER_TEXTURE_COORDS, 4}, {GL_COLOR_WRITEMASK, 4},
           {GL_MAP2_GRID_DOMAIN, 4}, {GL_BLEND_COLOR, 4}, {GL_CURRENT_NORMAL, 3},
           {GL_POLYGON_MODE, 2}, {GL_MAP1_GRID_DOMAIN, 2}, {GL_MAP2_GRID_SEGMENTS, 2},
-          {GL_MAP1_GRID_SEGMENTS, 1}, {GL_CURRENT_INDEX, 1}, {0x1234, 1}}},
+          {GL_MAP1_GRID_SEGMENTS, 16}, {GL_CURRENT_INDEX, 16}, {0x1234, 16},
+          {0x84E3, 16}, {0x846E, 16}}},
         {"GetLight", {__glsSize_glGetLightfv, __glsSize_glGetLightiv},
-         {{GL_POSITION, 4}, {GL_SPOT_DIRECTION, 3}, {GL_SPOT_CUTOFF, 1}, {GL_EMISSION, 1}}},
+         {{GL_POSITION, 4}, {GL_SPOT_DIRECTION, 3}, {GL_SPOT_CUTOFF, 1}, {GL_EMISSION, 16}}},
         {"GetMaterial", {__glsSize_glGetMaterialfv, __glsSize_glGetMaterialiv},
-         {{GL_EMISSION, 4}, {GL_COLOR_INDEXES, 3}, {GL_SHININESS, 1}, {GL_AMBIENT_AND_DIFFUSE, 1}}},
+         {{GL_EMISSION, 4}, {GL_COLOR_INDEXES, 3}, {GL_SHININESS, 1}, {GL_AMBIENT_AND_DIFFUSE, 16}}},
         {"GetTexEnv", {__glsSize_glGetTexEnvfv, __glsSize_glGetTexEnviv},
-         {{GL_TEXTURE_ENV_COLOR, 4}, {GL_TEXTURE_ENV_MODE, 1}, {0x1234, 1}}},
+         {{GL_TEXTURE_ENV_COLOR, 4}, {GL_TEXTURE_ENV_MODE, 1}, {0x1234, 16}}},
         {"GetTexGen", {__glsSize_glGetTexGendv, __glsSize_glGetTexGenfv, __glsSize_glGetTexGeniv},
-         {{GL_OBJECT_PLANE, 4}, {GL_EYE_PLANE, 4}, {GL_TEXTURE_GEN_MODE, 1}, {0x1234, 1}}},
+         {{GL_OBJECT_PLANE, 4}, {GL_EYE_PLANE, 4}, {GL_TEXTURE_GEN_MODE, 1}, {0x1234, 16}}},
         {"GetTexParameter", {__glsSize_glGetTexParameterfv, __glsSize_glGetTexParameteriv},
-         {{GL_TEXTURE_BORDER_COLOR, 4}, {GL_TEXTURE_MAG_FILTER, 1}, {0x1234, 1}}},
+         {{GL_TEXTURE_BORDER_COLOR, 4}, {GL_TEXTURE_MAG_FILTER, 1}, {0x1234, 16}}},
         {"GetConvolutionParameter",
          {__glsSize_glGetConvolutionParameterfv, __glsSize_glGetConvolutionParameteriv},
-         {{GL_CONVOLUTION_FILTER_SCALE, 4}, {GL_CONVOLUTION_BORDER_MODE, 1}, {0x1234, 1}}},
-        {"one value each", {__glsSize_glGetTexLevelParameterfv, __glsSize_glGetTexLevelParameteriv,
+         {{GL_CONVOLUTION_FILTER_SCALE, 4}, {GL_CONVOLUTION_BORDER_MODE, 1}, {0x1234, 16}}},
+        {"no name listed", {__glsSize_glGetTexLevelParameterfv, __glsSize_glGetTexLevelParameteriv,
                             __glsSize_glGetHistogramParameterfv,
                             __glsSize_glGetHistogramParameteriv,
                             __glsSize_glGetMinmaxParameterfv, __glsSize_glGetMinmaxParameteriv},
-         {{GL_TEXTURE_WIDTH, 1}, {GL_TEXTURE_BORDER_COLOR, 1}, {0, 1}}},
+         {{GL_TEXTURE_WIDTH, 16}, {GL_TEXTURE_BORDER_COLOR, 16}, {0, 16}}},
     });
     // clang-format on
 }
@@ -459,8 +474,9 @@ TEST_F(SizeQueries, TextureImagesTakeTheLevelsDimensions) {
         {RULE(__glsSize_glGetTexImage(T3, 0, GL_RGBA, UB)), "", {{T3, W, {2}}}, 0, {}},
         {RULE(__glsSize_glGetTexImage(T2, -1, GL_RGBA, UB)), t3, {}, 0, {}},
         {RULE(__glsSize_glGetTexImage(GL_PROXY_TEXTURE_2D, 0, GL_RGBA, UB)), t3, {}, 0, {}},
+        // Past 31 bits: the largest count, which no decoder provides.
         {RULE(__glsSize_glGetTexImage(T3, 0, GL_RGBA, GL_FLOAT)), t3,
-         {{T3, W, {1024}}, {T3, H, {1024}}, {T3, D, {512}}}, 0,
+         {{T3, W, {1024}}, {T3, H, {1024}}, {T3, D, {512}}}, 0x7FFFFFFF,
          {tex(T3, W), tex(T3, H), tex(T3, D)}},
     });
     // clang-format on

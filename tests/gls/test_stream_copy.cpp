@@ -8,13 +8,8 @@
 
 #include "api/api.h"
 #include "context_test.h"
+#include "gls_entry.h"
 #include "support.h"
-
-extern "C" {
-void GLSAPI glPushMatrix(void);
-void GLSAPI glPopMatrix(void);
-void GLSAPI glLoadIdentity(void);
-}
 
 namespace {
 

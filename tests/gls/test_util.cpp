@@ -83,9 +83,16 @@ TEST(Utf8, LengthOfEachCharacterType) {
     EXPECT_EQ(__glsUtf8Length(GLS_UCS1, ucs1), 3u);
     EXPECT_EQ(__glsUtf8Length(GLS_UCS2, ucs2a), 3u);
     EXPECT_EQ(__glsUtf8Length(GLS_UCS2, ucs2b), 3u);
-    const size_t ucs4Len[] = {4, 4, 5, 6, 1};
+    // A negative code, which UTF-8 cannot carry, is U+FFFD.
+    const size_t ucs4Len[] = {4, 4, 5, 6, 3};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(__glsUtf8Length(GLS_UCS4, ucs4[i]), ucs4Len[i]) << i;
     EXPECT_EQ(__glsUtf8Length(GLS_NONE, ucs1), 0u);
+    const GLint negative[] = {'a', -5, (GLint)0x80000000, 0};
+    __GLSstring utf8;
+    __glsStringBufferInit(&utf8);
+    ASSERT_TRUE(__glsStringAssignUtf8(&utf8, GLS_UCS4, negative));
+    EXPECT_EQ(std::string("a\xEF\xBF\xBD\xEF\xBF\xBD"), (const char *)utf8.start);
+    __glsStringBufferFree(&utf8);
 }
 
 TEST(Utf8, EncodeAndDecodeEachSequenceLength) {
@@ -109,8 +116,12 @@ TEST(Utf8, EncodeAndDecodeEachSequenceLength) {
         EXPECT_EQ(__glsUtf8DecodeChar(out, &back), n);
         EXPECT_EQ(back, c.code & 0x7FFFFFFF);
     }
-    // Invalid first bytes and sequences cut short by the terminator.
-    const char *bad[] = {"\x80", "\xBF", "\xFE", "\xFF", "\xC3", "\xE2\x82", "\xFD\xBF\xBF\xBF\xBF"};
+    // Invalid first bytes, sequences cut short by the terminator, following
+    // bytes that are no continuation bytes, and a code 0 that would end the
+    // string early.
+    const char *bad[] = {"\x80",         "\xBF",         "\xFE", "\xFF",
+                         "\xC3",         "\xE2\x82",     "\xFD\xBF\xBF\xBF\xBF",
+                         "\xC0\xC0",     "\xE2\x41\x82", "\xF0\x9F\xD8\x80", "\xC0\x80"};
     for (const char *b : bad) {
         GLuint code = 1234;
         EXPECT_EQ(__glsUtf8DecodeChar(S(b), &code), 0) << std::hex << (GLubyte)b[0];
@@ -138,6 +149,8 @@ TEST(Utf8, ToCharsInEveryTypeFitsTheAnnouncedSize) {
         {"ab\xC3\xA9\x80xyz", GLS_UCS1, {}},
         {"ab\xC3\xA9\x80xyz", GLS_UCS4, {}},
         {"ab\xE2\x82", GLS_UCS2, {}},
+        {"ab\xC0\xC0xy", GLS_UCS2, {}},
+        {"ab\xC0\x80xy", GLS_UCS4, {}},
     };
     for (auto &c : cases) {
         GLboolean all7;

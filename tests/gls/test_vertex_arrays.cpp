@@ -13,6 +13,7 @@
 #include "api/api.h"
 #include "capture/capture.h"
 #include "context_test.h"
+#include "sink.h"
 
 namespace {
 
@@ -60,15 +61,18 @@ void GLSAPI exec_glDrawElements(GLenum m, GLsizei n, GLenum t, const GLvoid *) {
 }
 void GLSAPI entry(GLSopcode op) { note("entry " + str(op)); }
 void GLSAPI leave(GLSopcode op) { note("exit " + str(op)); }
-std::string text;
-size_t GLSAPI sink(size_t n, const GLubyte *b) { return text.append((const char *)b, n), n; }
 
 const GLSopcode draws[] = {__GLS_OP_glArrayElement, __GLS_OP_glDrawArrays, __GLS_OP_glDrawElements};
 const __GLSfunc execs[] = {(__GLSfunc)exec_glArrayElement, (__GLSfunc)exec_glDrawArrays,
                            (__GLSfunc)exec_glDrawElements};
 
 // The application's calls, as the dispatch table makes them while capturing.
-void arrayElement(GLint i) { __gls_capture_dispatch_glArrayElement(i); }
+// An element follows the glBegin whose capture asks for the arrays it draws
+// from; the recording glBegin stands in for the command itself.
+void arrayElement(GLint i) {
+    __GLS_SLOT(__glsDefaultCaptureTable, glBegin)(GL_POINTS);
+    __gls_capture_dispatch_glArrayElement(i);
+}
 void drawArrays(GLenum mode, GLint first, GLsizei count) {
     __gls_capture_dispatch_glDrawArrays(mode, first, count);
 }
@@ -367,10 +371,152 @@ TEST_F(VertexArrays, UnexpandableCallsAreCapturedAsTheyStand) {
     }
     // The draw's record, too, is the application's own.
     ctx()->captureFlags[__GLS_OP_glDrawArrays] = __GLS_CAPTURE_WRITE;
-    ctx()->writeFunc = sink;
+    ctx()->writeFunc = Sink::write;
     ctx()->writer = __glsWriterCreate((const GLubyte *)"", GLS_TEXT, 0);
     drawArrays(GL_TRIANGLES, 0, -1);
     __glsWriterFlush(ctx()->writer);
     ctx()->writer = __glsWriterDestroy(ctx()->writer);
-    EXPECT_NE(std::string::npos, text.find("glDrawArrays(GL_TRIANGLES, 0, -1);")) << text;
+    EXPECT_NE(std::string::npos, Sink::out.find("glDrawArrays(GL_TRIANGLES, 0, -1);")) << Sink::out;
+}
+
+// --------------------------------------------- arrays in buffer objects
+
+namespace {
+
+// A real GL as far as the draws ask it: its version and extensions, one
+// vertex array of three floats, and the buffers bound for indices and for
+// the vertex array. The questions it was asked, by name.
+struct BufferGL {
+    const char *version = "1.1", *extensions = "";
+    GLint elementBuffer = 0, vertexBuffer = 0;
+    const void *vertexPointer = nullptr;
+    std::vector<GLenum> asked;
+} gl;
+
+const GLubyte *GLSAPI fakeGetString(GLenum name) {
+    return (const GLubyte *)(name == GL_VERSION ? gl.version : gl.extensions);
+}
+void GLSAPI fakeGetIntegerv(GLenum pname, GLint *v) {
+    gl.asked.push_back(pname);
+    switch (pname) {
+    case GL_MAX_LIGHTS: *v = 8; break;
+    case GL_ELEMENT_ARRAY_BUFFER_BINDING: *v = gl.elementBuffer; break;
+    case GL_VERTEX_ARRAY_BUFFER_BINDING: *v = gl.vertexBuffer; break;
+    case GL_VERTEX_ARRAY_SIZE: *v = 3; break;
+    case GL_VERTEX_ARRAY_TYPE: *v = GL_FLOAT; break;
+    case GL_VERTEX_ARRAY_STRIDE: *v = 0; break;
+    }
+}
+GLboolean GLSAPI fakeIsEnabled(GLenum cap) { return cap == GL_VERTEX_ARRAY; }
+void GLSAPI fakeGetPointerv(GLenum pname, void **p) {
+    if (pname == GL_VERTEX_ARRAY_POINTER) *p = (void *)gl.vertexPointer;
+}
+
+class BufferObjects : public VertexArrays {
+protected:
+    void SetUp() override {
+        ASSERT_NO_FATAL_FAILURE(VertexArrays::SetUp());
+        memcpy(savedGL, __glsDefaultDispatchTable, sizeof savedGL);
+        __glsDefaultDispatchTable[__GLS_OP_glGetString] = (__GLSfunc)fakeGetString;
+        __glsDefaultDispatchTable[__GLS_OP_glGetIntegerv] = (__GLSfunc)fakeGetIntegerv;
+        __glsDefaultDispatchTable[__GLS_OP_glIsEnabled] = (__GLSfunc)fakeIsEnabled;
+        __glsDefaultDispatchTable[__GLS_OP_glGetPointerv] = (__GLSfunc)fakeGetPointerv;
+        for (GLSopcode op : draws) ctx()->captureFlags[op] |= __GLS_CAPTURE_WRITE;
+        ctx()->captureFlags[__GLS_OP_glBegin] = 0;
+        ctx()->writeFunc = Sink::write;
+        ctx()->writer = __glsWriterCreate((const GLubyte *)"", GLS_TEXT, __GLS_WRITE_NO_FRAMING);
+    }
+    void TearDown() override {
+        ctx()->writer = __glsWriterDestroy(ctx()->writer);
+        memcpy(__glsDefaultDispatchTable, savedGL, sizeof savedGL);
+        VertexArrays::TearDown();
+    }
+    __GLSfunc savedGL[GLS_OP_COUNT];
+};
+
+}  // namespace
+
+// Indices or vertices in a buffer object are not in client memory: the
+// draw is executed as the application made it and captured unexpanded, a
+// glDrawElements record holding the offset it was given. A GL without
+// buffer objects is not asked about them.
+TEST_F(BufferObjects, DrawsFromBuffersAreCapturedAsTheyStand) {
+    static const void *const offset = (const void *)(uintptr_t)16;
+    static const GLushort indices[] = {0, 1, 2};
+    const struct {
+        const char *what, *version, *extensions;
+        bool asks;  // the GL has buffer objects to ask about
+        GLint elementBuffer, vertexBuffer;
+        void (*call)();
+        Log want;
+        const char *record;
+    } cases[] = {
+        {"indices in a buffer, GL 1.5", "1.5 Fake", "", true, 1, 0,
+         [] { drawElements(GL_LINES, 3, GL_UNSIGNED_SHORT, offset); },
+         {"entry 340", "exec glDrawElements 1 3 5123!", "exit 340"},
+         "glDrawElements(GL_LINES, 3, GL_UNSIGNED_SHORT, 0x10);"},
+        {"indices in a buffer, the extension", "1.1", "GL_ARB_vertex_buffer_object", true, 1, 0,
+         [] { drawElements(GL_LINES, 3, GL_UNSIGNED_SHORT, offset); },
+         {"entry 340", "exec glDrawElements 1 3 5123!", "exit 340"},
+         "glDrawElements(GL_LINES, 3, GL_UNSIGNED_SHORT, 0x10);"},
+        {"vertices in a buffer", "2.1", "", true, 0, 1,
+         [] { drawElements(GL_LINES, 3, GL_UNSIGNED_SHORT, indices); },
+         {"entry 340", "exec glDrawElements 1 3 5123!", "exit 340"},
+         "glDrawElements(GL_LINES, 3, GL_UNSIGNED_SHORT, {0, 1, 2});"},
+        {"a run of vertices in a buffer", "1.5", "", true, 0, 1, [] { drawArrays(GL_TRIANGLES, 0, 3); },
+         {"entry 320", "exec glDrawArrays 4 0 3!", "exit 320"}, "glDrawArrays(GL_TRIANGLES, 0, 3);"},
+        {"an element of vertices in a buffer", "1.5", "", true, 0, 1, [] { arrayElement(2); },
+         {"entry 318", "exec glArrayElement 2!", "exit 318"}, "glArrayElement(2);"},
+        {"no buffer objects to ask about", "1.4", "GL_ARB_multitexture", false, 1, 1,
+         [] { arrayElement(2); }, {"glVertex3fv@24"}, ""},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.what);
+        gl.version = c.version;
+        gl.extensions = c.extensions;
+        gl.elementBuffer = c.elementBuffer;
+        gl.vertexBuffer = c.vertexBuffer;
+        gl.vertexPointer = c.vertexBuffer && c.asks ? nullptr : arena;
+        gl.asked.clear();
+        __glsGLInfoReset(&ctx()->glInfo);
+        calls.clear();
+        Sink::out.clear();
+        c.call();
+        __glsWriterFlush(ctx()->writer);
+        EXPECT_EQ(c.want, calls);
+        EXPECT_EQ(c.record, Sink::out.substr(0, Sink::out.find('\n')));
+        bool asked = false;
+        for (GLenum pname : gl.asked) {
+            asked |= pname >= GL_ELEMENT_ARRAY_BUFFER_BINDING && pname <= GL_EDGE_FLAG_ARRAY_BUFFER_BINDING;
+        }
+        EXPECT_EQ(c.asks, asked);
+    }
+    // Without vertex-array capture the draw's own record is all there is.
+    __glsDisableAttrib(GLS_CAPTURE_VERTEX_ARRAYS);
+    gl.version = "1.5";
+    gl.elementBuffer = 1;
+    __glsGLInfoReset(&ctx()->glInfo);
+    Sink::out.clear();
+    drawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, offset);
+    __glsWriterFlush(ctx()->writer);
+    EXPECT_EQ("glDrawElements(GL_TRIANGLES, 6, GL_UNSIGNED_INT, 0x10);\n", Sink::out);
+}
+
+// glArrayElement draws from the arrays the GL had at glBegin, not from a
+// mirror that missed the application's array commands while no capture
+// was open; an array command after glBegin leaves the element unexpanded.
+TEST_F(BufferObjects, AnElementDrawsFromTheArraysTheGLHadAtBegin) {
+    gl.version = "1.1";
+    gl.vertexPointer = arena;
+    __glsGLInfoReset(&ctx()->glInfo);
+    use({{VERTEX, 3, GL_FLOAT, 0, 4096}});
+    calls.clear();
+    arrayElement(2);
+    EXPECT_EQ(Log{"glVertex3fv@24"}, calls);
+    calls.clear();
+    __GLS_SLOT(__glsDefaultCaptureTable, glBegin)(GL_POINTS);
+    __gls_client_glDisableClientState(GL_NORMAL_ARRAY);
+    __gls_client_glEnableClientState(GL_NORMAL_ARRAY);
+    __gls_capture_dispatch_glArrayElement(1);
+    EXPECT_EQ((Log{"entry 318", "exec glArrayElement 1!", "exit 318"}), calls);
 }

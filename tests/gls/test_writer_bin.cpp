@@ -87,7 +87,7 @@ TEST_P(BinaryWriter, OutputPointersComeFromTheStreamWhileACallRuns) {
     EXPECT_EQ(field("1122334455667788") + field("AABBCCDDEEFF0011"), s.substr(4));
     // With an override for the opcode the client addresses are written.
     ctx()->callOverride[__GLS_OP_glGetDoublev] = (__GLSfunc)__gls_null_glGetDoublev;
-    WriterSink::out.clear();
+    Sink::out.clear();
     open(GetParam().type, __GLS_WRITE_NO_FRAMING);
     ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glGetDoublev, 8));
     w->put.putOutArg(w, 1, nullptr);
@@ -108,7 +108,7 @@ TEST_P(BinaryWriter, ShortAndLongHeadersMeetAt65531ArgumentBytes) {
     };
     for (const HeaderCase &c : cases) {
         SCOPED_TRACE(c.argBytes);
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GetParam().type, __GLS_WRITE_NO_FRAMING);
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, c.argBytes));
         w->put.padInCommand(w, (GLint)c.argBytes);
@@ -137,7 +137,7 @@ TEST_P(BinaryWriter, AlignCommandGrowsThePreviousRecordOrWritesAPad) {
     const GLulong bigArgs = 100004;  // a long record of 100016 bytes: phase unchanged
     for (const Case &c : cases) {
         SCOPED_TRACE(c.prevArgs);
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GetParam().type);  // phase 1 after the start record
         // A buffer large enough that the records below stay in it.
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, bigArgs));
@@ -165,13 +165,22 @@ TEST_P(BinaryWriter, AlignCommandGrowsThePreviousRecordOrWritesAPad) {
 
 TEST_P(BinaryWriter, ARecordThatLeftTheBufferIsNotGrown) {
     open(GetParam().type);
-    ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 65524));  // replaces the buffer
-    w->put.padInCommand(w, 65524);
-    w->put.endCommand(w);
-    ASSERT_TRUE(w->put.alignCommand(w, 1));  // no room: flushed, so a pad
+    // Records of 65528 bytes, and a last one of the rest, fill the buffer
+    // from its fifth byte to the limit.
+    size_t left = __GLS_WRITER_LIMIT - 4, last = 0;
+    for (; left; left -= last) {
+        last = left >= 65528 + 4 ? 65528 : left;
+        ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, last - 4));
+        w->put.padInCommand(w, (GLint)(last - 4));
+        w->put.endCommand(w);
+    }
+    ASSERT_TRUE(w->put.alignCommand(w, w->wordPhase));  // no room: flushed, so a pad
     std::string s = close();
-    EXPECT_EQ(field("002B") + field("0004"), s.substr(20 + 65528, 4));
-    EXPECT_EQ(field("FFF8"), s.substr(22, 2));
+    const size_t end = 20 + __GLS_WRITER_LIMIT - 4;
+    EXPECT_EQ(field("002B") + field("0004"), s.substr(end, 4));
+    char count[8];
+    snprintf(count, sizeof count, "%04zX", last);
+    EXPECT_EQ(field(count), s.substr(end - last + 2, 2));
 }
 
 TEST_P(BinaryWriter, AlignCommandAtTheOtherPhaseAddsNothing) {
@@ -204,8 +213,8 @@ TEST_P(BinaryWriter, StringsAreCountedUtf8WithTheSevenBitMark) {
         {GLS_UCS1, {0xE9}, 8, "00000008", "C3A90000"},
         {GLS_UCS2, {0x20AC}, 8, "00000008", "E282AC00"},
         {GLS_UCS4, {0x10348}, 12, "0000000C", "F0908D88 00000000"},
-        // A negative 32-bit code is its low byte, and never 7-bit.
-        {GLS_UCS4, {0x800000E9u}, 8, "00000008", "E9000000"},
+        // A negative 32-bit code, which UTF-8 cannot carry, is U+FFFD.
+        {GLS_UCS4, {0x800000E9u}, 8, "00000008", "EFBFBD00"},
         // A field too small for the text keeps its terminator.
         {GLS_UCS1, {'a', 'b', 'c', 'd', 'e'}, 8, "00000009", "61626300"},
     };
@@ -221,7 +230,7 @@ TEST_P(BinaryWriter, StringsAreCountedUtf8WithTheSevenBitMark) {
             if (c.type == GLS_UCS4) text.insert(text.end(), unit, unit + 4);
         }
         text.resize(text.size() + 4, 0);
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GetParam().type, __GLS_WRITE_NO_FRAMING);
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glsComment, c.size));
         w->put.putString(w, c.size, text.data());
@@ -241,7 +250,7 @@ TEST_P(BinaryWriter, ImageDataIsGatheredAndOrdered) {
         {1, "0201 0403 0605 0807", "0102 0304 0506 0708"},
     };
     for (const Case &c : cases) {
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GetParam().type, __GLS_WRITE_NO_FRAMING);
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 8));
         w->put.putGLushortImage(w, c.swap, 2, 2, 2, 0, 1, 0, 1, data);
@@ -271,11 +280,11 @@ TEST_P(BinaryWriter, BitmapRowsAreWholeBytesMostSignificantBitFirst) {
         // Exactly sized, so that a read past the row is caught.
         GLubyte *data = (GLubyte *)malloc(c.data.size());
         memcpy(data, c.data.data(), c.data.size());
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GetParam().type, __GLS_WRITE_NO_FRAMING);
         GLulong bytes = (GLulong)((c.rowBits + 7) / 8) * c.rows;
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, bytes));
-        w->put.putBitmapBits(w, c.lsbFirst, c.offset, c.rowBits, c.skipBits, c.rows, data);
+        w->put.putBitmapBits(w, c.lsbFirst, c.offset, c.rowBits, c.skipBits, c.rows, 1, 0, data);
         w->put.padInCommand(w, (GLint)((4 - bytes % 4) % 4));
         w->put.endCommand(w);
         std::string expect = hex(c.out);
@@ -327,34 +336,35 @@ INSTANTIATE_TEST_SUITE_P(ByteOrders, BinaryWriter, ::testing::ValuesIn(orders),
 
 TEST_F(WriterTest, BufferedRecordsGoOutOnlyWhenTheNextDoesNotFit) {
     open(GLS_BINARY_LSB_FIRST);
-    ASSERT_EQ(std::vector<size_t>{20}, WriterSink::calls);
-    // From the buffer's fifth byte to its limit: 16124 bytes of glEnd.
-    for (int i = 0; i < 4031; ++i) {
+    ASSERT_EQ(std::vector<size_t>{20}, Sink::calls);
+    // From the buffer's fifth byte to its limit: records of glEnd.
+    const size_t full = __GLS_WRITER_LIMIT - 4;
+    for (size_t i = 0; i < full / 4; ++i) {
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 0));
         w->put.endCommand(w);
     }
-    EXPECT_EQ(1u, WriterSink::calls.size());
+    EXPECT_EQ(1u, Sink::calls.size());
     ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 0));
     w->put.endCommand(w);
-    EXPECT_EQ((std::vector<size_t>{20, 16124}), WriterSink::calls);
+    EXPECT_EQ((std::vector<size_t>{20, full}), Sink::calls);
     close();
-    EXPECT_EQ((std::vector<size_t>{20, 16124, 16}), WriterSink::calls);
+    EXPECT_EQ((std::vector<size_t>{20, full, 16}), Sink::calls);
 }
 
 TEST_F(WriterTest, ARecordLargerThanTheBufferGetsABufferOfItsOwn) {
     open(GLS_BINARY_LSB_FIRST, __GLS_WRITE_NO_FRAMING);
-    std::vector<GLubyte> big(100000, 7);
+    std::vector<GLubyte> big(__GLS_WRITER_BUFFER_SIZE + 100000, 7);
     ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, big.size()));
     w->put.putGLubytev(w, (GLlong)big.size(), big.data());
     w->put.endCommand(w);
     std::string s = close();
-    ASSERT_EQ(100012u, s.size());
+    ASSERT_EQ(big.size() + 12, s.size());
     EXPECT_EQ(std::string(big.begin(), big.end()), s.substr(12));
 }
 
 TEST_F(WriterTest, AShortWriteFailsTheWriterForGood) {
     open(GLS_BINARY_LSB_FIRST);
-    WriterSink::shortBy = 1;
+    Sink::shortBy = 1;
     ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 0));
     w->put.endCommand(w);
     EXPECT_FALSE(__glsWriterFlush(w));
@@ -364,14 +374,14 @@ TEST_F(WriterTest, AShortWriteFailsTheWriterForGood) {
     EXPECT_FALSE(__glsWriterFlush(w));
     close();
     EXPECT_EQ(0u, glsGetError());  // raised once
-    EXPECT_EQ(2u, WriterSink::calls.size());
+    EXPECT_EQ(2u, Sink::calls.size());
 }
 
 TEST_F(WriterTest, AnEmptyFlushCallsNothing) {
     open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
     EXPECT_TRUE(__glsWriterFlush(w));
     close();
-    EXPECT_TRUE(WriterSink::calls.empty());
+    EXPECT_TRUE(Sink::calls.empty());
 }
 
 std::string readFile(const std::string &path) {
@@ -401,7 +411,7 @@ TEST_F(WriterTest, FilesAreNamedByThePrefixAndReplacedOrAppended) {
         w = __glsWriterDestroy(w);
         EXPECT_EQ(step.size, readFile(path).size());
     }
-    EXPECT_TRUE(WriterSink::calls.empty());
+    EXPECT_TRUE(Sink::calls.empty());
     remove(path.c_str());
 }
 
@@ -442,7 +452,7 @@ TEST_F(WriterTest, IndexAndListArraysGoThroughTheirTypesArrayPut) {
         {true, GL_BYTE, 2, bytes, ""},
     };
     for (const Case &c : cases) {
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GLS_BINARY_MSB_FIRST, __GLS_WRITE_NO_FRAMING);
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, 0));
         GLubyte *before = w->writePtr;
@@ -472,7 +482,11 @@ TEST_F(WriterTest, PixelRowsFollowTheUnpackModes) {
         state.rowLength = c.rowLength;
         __GLSpixelRowInfo info;
         ASSERT_TRUE(__glsPixelRowSize(c.format, c.type, c.width, &state, &info));
-        EXPECT_EQ(0, memcmp(&c.info, &info, sizeof info)) << c.width << " " << c.rowLength;
+        auto fields = [](const __GLSpixelRowInfo &i) {
+            return std::vector<GLlong>{i.bitsPerComponent, i.components, i.padBytes,
+                                       i.rowBytes,         i.elementsPerRow, i.strideBytes};
+        };
+        EXPECT_EQ(fields(c.info), fields(info)) << c.width << " " << c.rowLength;
     }
     __GLSpixelStore state{};
     state.alignment = 4;
@@ -492,6 +506,31 @@ TEST_F(WriterTest, BitmapPixelsStartAtTheSkippedPixelsBit) {
     __glsWriterPutPixels(w, GL_COLOR_INDEX, GL_BITMAP, 6, 1, 0, 0, data);
     w->put.endCommand(w);
     EXPECT_EQ(hex("B4000000"), close().substr(4));
+}
+
+// A row length that makes the distance between rows pass 32 bits: the one
+// row there is read from where it starts, and no distance wraps on the way.
+TEST_F(WriterTest, RowsFartherApartThan32BitsReadTheirOwnRow) {
+    struct Case {
+        GLenum format, type;
+        GLint width;
+        GLulong size;
+        const char *bytes;
+    } cases[] = {
+        {GL_COLOR_INDEX, GL_BITMAP, 8, 1, "A5000000"},
+        {GL_RGBA, GL_FLOAT, 1, 16, "A55A0FF0 01020304 05060708 090A0B0C"},
+    };
+    __gls_client_glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    __gls_client_glPixelStorei(GL_UNPACK_ROW_LENGTH, 0x7FFFFFFF);
+    const GLubyte data[16] = {0xA5, 0x5A, 0x0F, 0xF0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+    for (const Case &c : cases) {
+        Sink::out.clear();
+        open(GLS_BINARY_LSB_FIRST, __GLS_WRITE_NO_FRAMING);
+        ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glEnd, c.size));
+        __glsWriterPutPixels(w, c.format, c.type, c.width, 1, 0, 0, data);
+        w->put.endCommand(w);
+        EXPECT_EQ(hex(c.bytes), close().substr(4)) << c.bytes;
+    }
 }
 
 TEST_F(WriterTest, ThreeDImagesSkipWholeImages) {

@@ -1,6 +1,10 @@
 // The text writer: command framing, numbers, strings, arrays, images,
 // matrices, enumerant names and bitfields, and its flushing.
 #include <stdio.h>
+#include <stdlib.h>
+
+#include <string>
+#include <vector>
 
 #include "write/text_numbers.h"
 #include "writer_fixture.h"
@@ -145,45 +149,122 @@ struct NumberCase {
 GLulong f(float v) { return floatBits(v); }
 GLulong d(double v) { return doubleBits(v); }
 
+const NumberCase kFixedForms[] = {
+    {false, f(1.0f), "1"},
+    {false, f(0.1f), "0.1"},
+    {false, f(3.14159265f), "3.141593"},
+    {false, f(123456789.0f), "1.234568E+08"},
+    {false, f(0.00001f), "1E-05"},
+    {false, f(100000.0f), "100000"},
+    {false, f(1e7f), "1E+07"},
+    {false, f(-3.0f), "-3"},
+    {false, f(12345665.0f), "1.234566E+07"},  // a tie goes to the even digit
+    {false, f(12345675.0f), "1.234568E+07"},
+    {false, f(0.0001f), "0.0001"},
+    {false, f(3.4028235e38f), "3.402823E+38"},
+    {false, 0x00000001, "1.401298E-45"},
+    {false, 0x80000000, "-0"},
+    {false, 0x7F800000, "GLS_INF"},
+    {false, 0xFF800000, "-GLS_INF"},
+    {false, 0x7FC00000, "0x7FC00000"},
+    {false, 0xFF800001, "0xFF800001"},
+    {true, d(1e10), "10000000000"},
+    {true, d(-0.0), "-0"},
+    {true, d(0.1), "0.1"},
+    {true, d(1.0 / 3), "0.3333333333333333"},
+    {true, d(1e16), "1E+16"},
+    {true, d(1.5e100), "1.5E+100"},
+    {true, d(2.5e-300), "2.5E-300"},
+    {true, 0x7FEFFFFFFFFFFFFFull, "1.797693134862316E+308"},
+    {true, 0x0000000000000001ull, "4.940656458412465E-324"},
+    {true, 0x7FF0000000000000ull, "GLS_INF"},
+    {true, 0xFFF0000000000000ull, "-GLS_INF"},
+    {true, 0x7FF0000000000001ull, "0x7FF0000000000001"},
+};
+
 TEST(TextNumbers, FormsAreFixed) {
-    const NumberCase cases[] = {
-        {false, f(1.0f), "1"},
-        {false, f(0.1f), "0.1"},
-        {false, f(3.14159265f), "3.141593"},
-        {false, f(123456789.0f), "1.234568E+08"},
-        {false, f(0.00001f), "1E-05"},
-        {false, f(100000.0f), "100000"},
-        {false, f(1e7f), "1E+07"},
-        {false, f(-3.0f), "-3"},
-        {false, f(12345665.0f), "1.234566E+07"},  // a tie goes to the even digit
-        {false, f(12345675.0f), "1.234568E+07"},
-        {false, f(0.0001f), "0.0001"},
-        {false, f(3.4028235e38f), "3.402823E+38"},
-        {false, 0x00000001, "1.401298E-45"},
-        {false, 0x80000000, "-0"},
-        {false, 0x7F800000, "GLS_INF"},
-        {false, 0xFF800000, "-GLS_INF"},
-        {false, 0x7FC00000, "0x7FC00000"},
-        {false, 0xFF800001, "0xFF800001"},
-        {true, d(1e10), "10000000000"},
-        {true, d(-0.0), "-0"},
-        {true, d(0.1), "0.1"},
-        {true, d(1.0 / 3), "0.3333333333333333"},
-        {true, d(1e16), "1E+16"},
-        {true, d(1.5e100), "1.5E+100"},
-        {true, d(2.5e-300), "2.5E-300"},
-        {true, 0x7FEFFFFFFFFFFFFFull, "1.797693134862316E+308"},
-        {true, 0x0000000000000001ull, "4.940656458412465E-324"},
-        {true, 0x7FF0000000000000ull, "GLS_INF"},
-        {true, 0xFFF0000000000000ull, "-GLS_INF"},
-        {true, 0x7FF0000000000001ull, "0x7FF0000000000001"},
-    };
-    for (const NumberCase &c : cases) {
+    for (const NumberCase &c : kFixedForms) {
         char out[40];
         size_t n = c.isDouble ? __glsFormatDouble(c.bits, 0, out)
                               : __glsFormatFloat((GLuint)c.bits, 0, out);
         EXPECT_EQ(c.text, std::string(out, n)) << std::hex << c.bits;
     }
+}
+
+// The fast road must give the exact road's bytes wherever it decides, and
+// decide nearly everywhere: on random bit patterns, subnormals, the values
+// of the capture benchmark, the fixed forms above, values on and beside
+// rounding ties, and powers of ten and their neighbours.
+TEST(TextNumbers, FastAndExactRoadsAgree) {
+    GLulong state = 0x9E3779B97F4A7C15ull;
+    auto next = [&] { return state = state * 6364136223846793005ull + 1442695040888963407ull; };
+    std::vector<GLuint> floats;
+    std::vector<GLulong> doubles;
+    for (int i = 0; i < 500000; ++i) floats.push_back((GLuint)(next() >> 32));
+    for (int i = 0; i < 60000; ++i) doubles.push_back(next());
+    // Doubles of everyday size, whose exact road is cheap enough to try often.
+    for (int i = 0; i < 250000; ++i) {
+        GLulong r = next();
+        const GLulong exponent = 1023 - 40 + (r >> 52) % 80;
+        doubles.push_back((r & 0x800FFFFFFFFFFFFFull) | exponent << 52);
+    }
+    for (int i = 0; i < 200000; ++i) floats.push_back((GLuint)(next() >> 32) & 0x807FFFFF);
+    for (int i = 0; i < 20000; ++i) doubles.push_back(next() & 0x800FFFFFFFFFFFFFull);
+    for (GLuint b = 0; b < 64; ++b) floats.push_back(b), doubles.push_back(b);
+    for (int i = 0; i < 1024; ++i) {
+        const float v = (float)i;
+        for (float x : {v * 0.0009765625f, v, v * 0.5f, -v, 0.5f, 0.25f, 1.0f}) {
+            floats.push_back(floatBits(x));
+        }
+    }
+    for (const NumberCase &c : kFixedForms) {
+        if (c.isDouble) {
+            doubles.push_back(c.bits);
+        } else {
+            floats.push_back((GLuint)c.bits);
+        }
+    }
+    // Every float integer that is a tie at seven digits, and decimal ties of
+    // eight and seventeen digits at every scale with their neighbours.
+    for (GLuint n = 10000005; n < (1u << 24); n += 10) floats.push_back(floatBits((float)n));
+    for (int i = 0; i < 40000; ++i) {
+        char text[48];
+        GLulong r = next();
+        snprintf(text, sizeof text, "%llu5e%d", (unsigned long long)(1000000 + r % 9000000),
+                 (int)((r >> 40) % 84) - 52);
+        GLuint fb = floatBits(strtof(text, nullptr));
+        snprintf(text, sizeof text, "%llu5e%d",
+                 (unsigned long long)(1000000000000000ull + r % 9000000000000000ull),
+                 (int)((r >> 40) % 640) - 340);
+        GLulong db = doubleBits(strtod(text, nullptr));
+        for (int k = -1; k <= 1; ++k) floats.push_back(fb + k), doubles.push_back(db + k);
+    }
+    for (int e = -330; e <= 310; ++e) {
+        char text[32];
+        snprintf(text, sizeof text, "1e%d", e);
+        GLulong db = doubleBits(strtod(text, nullptr));
+        GLuint fb = floatBits(strtof(text, nullptr));
+        for (int k = -2; k <= 2; ++k) floats.push_back(fb + k), doubles.push_back(db + k);
+    }
+
+    // What the writer prints must be the exact road's bytes; the fast road
+    // alone must decide all but a handful.
+    size_t floatFallbacks = 0, doubleFallbacks = 0;
+    char mine[40], fast[40], exact[40];
+    for (GLuint b : floats) {
+        size_t e = __glsFormatFloatBy(__GLS_EXACT_ONLY, b, 0, exact);
+        ASSERT_EQ(std::string(exact, e), std::string(mine, __glsFormatFloat(b, 0, mine)))
+            << "float " << std::hex << b;
+        floatFallbacks += !__glsFormatFloatBy(__GLS_FAST_ONLY, b, 0, fast);
+    }
+    for (GLulong b : doubles) {
+        size_t e = __glsFormatDoubleBy(__GLS_EXACT_ONLY, b, 0, exact);
+        ASSERT_EQ(std::string(exact, e), std::string(mine, __glsFormatDouble(b, 0, mine)))
+            << "double " << std::hex << b;
+        doubleFallbacks += !__glsFormatDoubleBy(__GLS_FAST_ONLY, b, 0, fast);
+    }
+    EXPECT_LE(floatFallbacks, 10u);
+    EXPECT_LE(doubleFallbacks, 10u);
 }
 
 #if !defined(_WIN32)
@@ -258,7 +339,7 @@ TEST_F(TextWriter, ArraysBreakLinesPastFourElements) {
     for (const Case &c : cases) {
         begin(__GLS_OP_glsNumiv), p().putGLintv(w, c.n, v), end();
         EXPECT_EQ(std::string("glsNumiv(") + c.text + ");\n", close()) << c.n;
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
     }
 }
@@ -304,8 +385,8 @@ TEST_F(TextWriter, ImageFormsCountAcrossRowsAndSwapElements) {
 TEST_F(TextWriter, BitmapBytesAreTwoUpperCaseDigits) {
     const GLubyte data[] = {0x0F, 0xC3, 0xFF, 0x80};
     begin(__GLS_OP_glBitmap);
-    p().putBitmapBits(w, 0, 0, 10, 6, 2, data);
-    p().putBitmapBits(w, 1, 0, 8, 0, 1, data);
+    p().putBitmapBits(w, 0, 0, 10, 6, 2, 1, 0, data);
+    p().putBitmapBits(w, 1, 0, 8, 0, 1, 1, 0, data);
     end();
     EXPECT_EQ("glBitmap({0x0F, 0xC0, 0xFF, 0x80}, {0xF0});\n", close());
 }
@@ -361,7 +442,7 @@ TEST_F(TextWriter, BitfieldsNameRowsInTableOrder) {
     for (const Case &c : cases) {
         begin(__GLS_OP_glPushAttrib), (p().*c.slot)(w, c.mask), end();
         EXPECT_EQ(std::string("glPushAttrib(") + c.text + ");\n", close());
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
     }
 }
@@ -409,16 +490,18 @@ TEST_F(TextWriter, StringsKeepPrintableCharactersAndEscapeTheRest) {
                                                 : (const void *)u1.data();
         begin(__GLS_OP_glsComment), p().putString(w, 0, text), end();
         EXPECT_EQ(std::string("glsComment(") + c.text + ");\n", close());
-        WriterSink::out.clear();
+        Sink::out.clear();
         open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
     }
 }
 
 TEST_F(WriterTest, TextStreamsAreFramedAndFlushedAtTheLimit) {
     open(GLS_TEXT);
-    EXPECT_EQ("glsBeginGLS(1, 0);\n", WriterSink::out);
-    std::string expect = WriterSink::out;
-    for (int i = 0; i < 5000; ++i) {
+    EXPECT_EQ("glsBeginGLS(1, 0);\n", Sink::out);
+    std::string expect = Sink::out;
+    // Enough commands of about 17 bytes to fill the buffer three times.
+    const int commands = 3 * __GLS_WRITER_LIMIT / 17;
+    for (int i = 0; i < commands; ++i) {
         ASSERT_TRUE(w->put.beginCommand(w, __GLS_OP_glCallList, 0));
         w->put.putGLuint(w, (GLuint)i);
         w->put.endCommand(w);
@@ -426,29 +509,30 @@ TEST_F(WriterTest, TextStreamsAreFramedAndFlushedAtTheLimit) {
     }
     expect += "glsEndGLS();\n";
     EXPECT_EQ(expect, close());
-    ASSERT_GE(WriterSink::calls.size(), 4u);
-    for (size_t i = 1; i + 1 < WriterSink::calls.size(); ++i) {
+    ASSERT_GE(Sink::calls.size(), 4u);
+    for (size_t i = 1; i + 1 < Sink::calls.size(); ++i) {
         // Each put checks the limit once, then writes one short element.
-        EXPECT_GE(WriterSink::calls[i], 16128u);
-        EXPECT_LT(WriterSink::calls[i], 16128u + 32);
+        EXPECT_GE(Sink::calls[i], (size_t)__GLS_WRITER_LIMIT);
+        EXPECT_LT(Sink::calls[i], (size_t)__GLS_WRITER_LIMIT + 32);
     }
 }
 
 TEST_F(WriterTest, AFailedTextFlushStopsTheStream) {
     open(GLS_TEXT);
-    WriterSink::shortBy = 1;
+    Sink::shortBy = 1;
     int begun = 0;
-    for (int i = 0; i < 5000; ++i) {
+    const int commands = 3 * __GLS_WRITER_LIMIT / 17;  // about 17 bytes each
+    for (int i = 0; i < commands; ++i) {
         if (!w->put.beginCommand(w, __GLS_OP_glCallList, 0)) continue;
         ++begun;
         w->put.putGLuint(w, (GLuint)i);
         w->put.endCommand(w);
     }
-    EXPECT_LT(begun, 5000);
+    EXPECT_LT(begun, commands);
     EXPECT_EQ(GLS_IO_ERROR, glsGetError());
-    size_t calls = WriterSink::calls.size();
+    size_t calls = Sink::calls.size();
     close();
-    EXPECT_EQ(calls, WriterSink::calls.size());
+    EXPECT_EQ(calls, Sink::calls.size());
     EXPECT_EQ(0u, glsGetError());
 }
 

@@ -10,29 +10,15 @@
 
 #include "api/api.h"
 #include "context_test.h"
+#include "sink.h"
 #include "write/writer.h"
 #include "write/writer_context.h"
-
-struct WriterSink {
-    static inline std::string out;
-    static inline std::vector<size_t> calls;  // byte count of every call
-    static inline size_t shortBy = 0;         // the function takes this many fewer
-    static size_t GLSAPI write(size_t n, const GLubyte *bytes) {
-        calls.push_back(n);
-        size_t taken = n > shortBy ? n - shortBy : 0;
-        out.append((const char *)bytes, taken);
-        return taken;
-    }
-};
 
 class WriterTest : public GlsContextTest {
 protected:
     void SetUp() override {
         ASSERT_NO_FATAL_FAILURE(GlsContextTest::SetUp());
-        ctx()->writeFunc = WriterSink::write;
-        WriterSink::out.clear();
-        WriterSink::calls.clear();
-        WriterSink::shortBy = 0;
+        ctx()->writeFunc = Sink::write;
         glsGetError();
     }
     void TearDown() override {
@@ -47,7 +33,7 @@ protected:
     // Ends the capture and gives what reached the write function.
     std::string close() {
         w = __glsWriterDestroy(w);
-        return WriterSink::out;
+        return Sink::out;
     }
     __GLSwriter *w = nullptr;
 };

@@ -18,6 +18,7 @@
 
 #include "api/api.h"
 #include "read_file.h"
+#include "sink.h"
 
 // The frame whose text is compared: the second, the first with a rotation.
 static const int kGoldenFrame = 1;
@@ -25,13 +26,6 @@ static const int kGoldenFrame = 1;
 // The core is not a DLL here: nothing calls the debugger's process hook for
 // us, and nothing but this program needs it.
 extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
-
-static std::string captured;
-
-static size_t GLSAPI collect(size_t byteCount, const GLubyte *bytes) {
-    captured.append((const char *)bytes, byteCount);
-    return byteCount;
-}
 
 static int failures = 0;
 
@@ -53,7 +47,7 @@ static bool drawSample(HDC dc, bool capture, unsigned char *pixels, size_t *fram
     if (capture) {
         gls = glsGenContext();
         glsContext(gls);
-        glsWriteFunc(collect);
+        glsWriteFunc(Sink::write);
         // Non-client commands are only written by default; the sample must
         // still draw, so every GL command is executed as well.
         const GLSopcode *opcodes = glsGetOpcodes(GLS_API_GL);
@@ -65,13 +59,13 @@ static bool drawSample(HDC dc, bool capture, unsigned char *pixels, size_t *fram
     unsigned backdrop = sampleSetUp();
     if (capture) {
         glsFlush();
-        frameEnds[0] = captured.size();
+        frameEnds[0] = Sink::out.size();
     }
     for (int frame = 0; frame < kSampleFrames; ++frame) {
         sampleDrawFrame(backdrop, frame);
         if (capture) {
             glsFlush();
-            frameEnds[frame + 1] = captured.size();
+            frameEnds[frame + 1] = Sink::out.size();
         }
         if (frame + 1 < kSampleFrames) SwapBuffers(dc);
     }
@@ -140,8 +134,8 @@ int main(int argc, char **argv) {
     if (lit == 0) fail("the plain run drew nothing");
     if (plain != traced) fail("the captured run read back other pixels than the plain run");
 
-    writeFile("capture_sample.gls", captured);
-    std::string frame = maskPointers(captured.substr(
+    writeFile("capture_sample.gls", Sink::out);
+    std::string frame = maskPointers(Sink::out.substr(
         frameEnds[kGoldenFrame], frameEnds[kGoldenFrame + 1] - frameEnds[kGoldenFrame]));
     writeFile("capture_sample_frame.gls", frame);
     std::string golden;
@@ -152,7 +146,7 @@ int main(int argc, char **argv) {
         fprintf(stderr, "--- captured frame\n%s--- golden\n%s", frame.c_str(), golden.c_str());
     }
     printf("capture_sample: %zu non-zero bytes, %zu bytes of text, frame %d has %zu bytes\n", lit,
-           captured.size(), kGoldenFrame, frame.size());
+           Sink::out.size(), kGoldenFrame, frame.size());
 
     ReleaseDC(wnd, dc);
     DestroyWindow(wnd);

@@ -12,17 +12,10 @@
 #include <stdio.h>
 #include <string.h>
 
+#include "gl_window.h"
+
 static HGLRC makeCurrent(HWND *wnd, HDC *dc) {
-    *wnd = CreateWindowA("STATIC", "debugger_program", WS_POPUP, 0, 0, 32, 32, nullptr, nullptr,
-                         nullptr, nullptr);
-    *dc = GetDC(*wnd);
-    PIXELFORMATDESCRIPTOR pfd = {};
-    pfd.nSize = sizeof pfd;
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
-    SetPixelFormat(*dc, ChoosePixelFormat(*dc, &pfd), &pfd);
+    *wnd = gl_window("debugger_program", dc, PFD_DOUBLEBUFFER);
     HGLRC rc = wglCreateContext(*dc);
     wglMakeCurrent(*dc, rc);
     return rc;

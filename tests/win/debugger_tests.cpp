@@ -15,7 +15,8 @@
 #include "debugger/debugger_tables.h"
 #include "debugger/engine.h"
 #include "debugger/gdi.h"
-#include "gl_prototypes.h"
+#include "gl_window.h"
+#include "gls_entry.h"
 #include "panel.h"
 #include "read_file.h"
 #include "ui/ui.h"
@@ -28,6 +29,13 @@ extern "C" BOOL WINAPI wglSwapBuffers(HDC dc);
 namespace {
 
 const double kWait = 30;
+
+void join_thread(HANDLE &thread) {
+    if (!thread) return;
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    thread = nullptr;
+}
 
 // A GL thread with a window and a GL context of its own; `body` runs on it
 // once the context is current. The debugger takes the thread over at its
@@ -51,16 +59,7 @@ struct GLThread {
 
     static DWORD WINAPI main(void *arg) {
         GLThread *self = (GLThread *)arg;
-        self->window = CreateWindowA("STATIC", "gl", WS_POPUP, 0, 0, 32, 32, nullptr,
-                                     nullptr, nullptr, nullptr);
-        self->dc = GetDC(self->window);
-        PIXELFORMATDESCRIPTOR pfd = {};
-        pfd.nSize = sizeof pfd;
-        pfd.nVersion = 1;
-        pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-        pfd.iPixelType = PFD_TYPE_RGBA;
-        pfd.cColorBits = 24;
-        SetPixelFormat(self->dc, ChoosePixelFormat(self->dc, &pfd), &pfd);
+        self->window = gl_window("gl", &self->dc, PFD_DOUBLEBUFFER);
         self->rc = wglCreateContext(self->dc);
         if (self->make_current) wglMakeCurrent(self->dc, self->rc);
         self->history_path = self->context()->gl_context->history_path;
@@ -72,12 +71,7 @@ struct GLThread {
         return 0;
     }
 
-    void join() {
-        if (!thread) return;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
+    void join() { join_thread(thread); }
     bool done() { return WaitForSingleObject(thread, 0) == WAIT_OBJECT_0; }
 
     HWND panel() {
@@ -387,12 +381,7 @@ struct WarningCloser {
         PostMessageA(box, WM_COMMAND, IDOK, 0);
         return 0;
     }
-    void join() {
-        if (!thread) return;
-        WaitForSingleObject(thread, INFINITE);
-        CloseHandle(thread);
-        thread = nullptr;
-    }
+    void join() { join_thread(thread); }
     ~WarningCloser() { join(); }
 };
 

@@ -5,6 +5,8 @@
 #include <GL/gl.h>
 #include <gtest/gtest.h>
 
+#include "gl_window.h"
+
 namespace {
 
 HMODULE systemOpenGL() {
@@ -31,16 +33,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(real);
         ASSERT_TRUE(ours);
-        wnd = CreateWindowA("STATIC", "dll_tests", WS_POPUP, 0, 0, 16, 16, nullptr, nullptr,
-                            nullptr, nullptr);
-        dc = GetDC(wnd);
-        PIXELFORMATDESCRIPTOR pfd = {};
-        pfd.nSize = sizeof pfd;
-        pfd.nVersion = 1;
-        pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-        pfd.iPixelType = PFD_TYPE_RGBA;
-        pfd.cColorBits = 24;
-        SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd);
+        wnd = gl_window("dll_tests", &dc);
         rc = realProc<HGLRC(WINAPI *)(HDC)>("wglCreateContext")(dc);
         ASSERT_TRUE(rc);
         ASSERT_TRUE(realProc<BOOL(WINAPI *)(HDC, HGLRC)>("wglMakeCurrent")(dc, rc));

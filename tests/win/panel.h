@@ -29,27 +29,29 @@ enum Control {
     SKIP_CALLS = 121,
 };
 
+struct Search {
+    DWORD pid;
+    std::vector<HWND> found;
+};
+
+inline BOOL CALLBACK visit(HWND window, LPARAM arg) {
+    Search *s = (Search *)arg;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[32] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (pid != s->pid || lstrcmpA(cls, "#32770")) return TRUE;
+    // Read without a message: the window's thread may be a halted
+    // application thread that answers none.
+    WCHAR title[32] = L"";
+    InternalGetWindowText(window, title, 32);
+    if (!lstrcmpW(title, L"palisade")) s->found.push_back(window);
+    return TRUE;
+}
+
 inline std::vector<HWND> find(DWORD process_id) {
-    struct Search {
-        DWORD pid;
-        std::vector<HWND> found;
-    } search{process_id, {}};
-    EnumWindows(
-        [](HWND window, LPARAM arg) WINAPI -> BOOL {
-            Search *s = (Search *)arg;
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            char cls[32] = "";
-            GetClassNameA(window, cls, sizeof cls);
-            if (pid != s->pid || lstrcmpA(cls, "#32770")) return TRUE;
-            // Read without a message: the window's thread may be a halted
-            // application thread that answers none.
-            WCHAR title[32] = L"";
-            InternalGetWindowText(window, title, 32);
-            if (!lstrcmpW(title, L"palisade")) s->found.push_back(window);
-            return TRUE;
-        },
-        (LPARAM)&search);
+    Search search{process_id, {}};
+    EnumWindows(visit, (LPARAM)&search);
     return search.found;
 }
 

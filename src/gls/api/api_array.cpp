@@ -10,7 +10,9 @@
 
 extern "C" {
 
-// Reports a record whose opcode no decoder takes, by the opcode's number.
+// Reports a record whose opcode no decoder takes (an opcode of 496 or more
+// among them) by the opcode's number, as "0x%X"; the walk then goes on with
+// the next record. Only a malformed header ends it.
 static void __glsUnsupportedOpcode(GLuint opcode) {
     char text[16];
     snprintf(text, sizeof text, "0x%X", opcode);
@@ -66,6 +68,7 @@ static void __glsCallArrayNative(__GLScontext *ctx, size_t byteCount, const GLub
         size_t header = __glsReadHeader(cursor, (size_t)(end - cursor), GL_FALSE, &opcode, &size);
         if (!header || (header == 12 && ctx->abortCall)) break;
         if (opcode >= 16 && opcode < GLS_OP_COUNT && ctx->decodeFuncs[opcode]) {
+            __glsSetRecord(ctx, cursor + header, size - header);
             ctx->decodeFuncs[opcode](cursor + header);
         } else {
             __glsUnsupportedOpcode(opcode);
@@ -99,6 +102,7 @@ static void __glsCallArraySwapped(__GLScontext *ctx, size_t byteCount, const GLu
             }
             if (work) {
                 memcpy(work + phase, cursor, size);
+                __glsSetRecord(ctx, work + phase + header, size - header);
                 decode(work + phase + header);
             } else {
                 __glsCallErrorFunc((GLSopcode)opcode, GLS_RESOURCE_ERROR);

@@ -27,8 +27,8 @@ GLint glsGetCommandi(GLSopcode opcode, GLSenum attrib) {
     if (!__glsValidOpcode(opcode)) return 0;
     switch (attrib) {
     case GLS_API: return opcode < 48 ? GLS_API_GLS : GLS_API_GL;
-    case GLS_IS_CLIENT_COMMAND: return (__glsOpAttributes[opcode] >> 1) & 1;
-    case GLS_IS_GET_COMMAND: return (__glsOpAttributes[opcode] >> 2) & 1;
+    case GLS_IS_CLIENT_COMMAND: return (__glsOpAttributes[opcode] & __GLS_ATTRIB_CLIENT) != 0;
+    case GLS_IS_GET_COMMAND: return (__glsOpAttributes[opcode] & __GLS_ATTRIB_GET) != 0;
     }
     __glsRaiseError(GLS_PARAMETER_ERROR);
     return 0;

@@ -22,6 +22,8 @@ void __glsStreamCallBegin(__GLScontext *ctx, __GLSstreamCall *saved) {
     saved->readBase = ctx->readBase;
     saved->readStart = ctx->readStart;
     saved->readCursor = ctx->readCursor;
+    saved->recordArgs = ctx->recordArgs;
+    saved->recordArgBytes = ctx->recordArgBytes;
     ++ctx->callNesting;
 }
 
@@ -30,6 +32,7 @@ void __glsStreamCallEnd(__GLScontext *ctx, const __GLSstreamCall *saved) {
     ctx->readBase = saved->readBase;
     ctx->readStart = saved->readStart;
     ctx->readCursor = saved->readCursor;
+    __glsSetRecord(ctx, saved->recordArgs, saved->recordArgBytes);
     if (ctx->abortCall && ctx->callNesting == 0) __glsDisableAttrib(GLS_ABORT_CALL);
 }
 
@@ -89,6 +92,7 @@ static void executeRecords(__GLScontext *ctx, __GLScontextStream *stream) {
         // function takes effect at once.
         __GLSdecodeFunc decode = ctx->decodeFuncs[opcode];
         if (!decode) break;
+        __glsSetRecord(ctx, p + headerSize, length - headerSize);
         decode(p + headerSize);
         p += length;
     }

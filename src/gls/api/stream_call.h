@@ -11,6 +11,8 @@ struct __GLSstreamCall {
     GLint readBase;
     GLubyte *readStart;
     GLubyte **readCursor;
+    const GLubyte *recordArgs;
+    GLulong recordArgBytes;
 };
 
 extern "C" {

@@ -9,10 +9,12 @@
 extern "C" {
 
 // count is one more than the highest index that has a name, 0 for an empty
-// page; names[i] is null where a value has no name.
+// page; names[i] is null where a value has no name, and lengths[i] is the
+// length of names[i].
 struct __GLSnamePage {
     GLint count;
     const char *const *names;
+    const GLubyte *lengths;
 };
 
 // A further name under which a value is read; never written.
@@ -21,14 +23,8 @@ struct __GLSnameAlias {
     const char *name;
 };
 
-enum {
-    __GLS_ENUM_PAGE_COUNT = 33,     // GLS value = group * 16 + index
-    __GLS_GL_ENUM_PAGE_COUNT = 133, // GL value = page * 256 + index
-    __GLS_ENUM_ALIAS_COUNT = 2,
-    __GLS_GL_ATTRIB_MASK_COUNT = 23,
-    __GLS_GL_CLIENT_ATTRIB_MASK_COUNT = 4,
-    __GLS_IMAGE_FLAG_COUNT = 2,
-};
+// The counts of the tables (__GLS_ENUM_PAGE_COUNT, ...) are generated with
+// the GLS enumerants in gls_enums.h.
 
 extern const __GLSnamePage __glsEnumPages[__GLS_ENUM_PAGE_COUNT];
 extern const __GLSnameAlias __glsEnumAliases[__GLS_ENUM_ALIAS_COUNT];
@@ -51,3 +47,23 @@ const char *__glsEnumName(GLint value);
 const char *__glsGLEnumName(GLuint value);
 
 }  // extern "C"
+
+// The same two lookups with the name's length, for the text writer, which
+// writes names on every call.
+static inline const char *__glsPageNameLength(const __GLSnamePage *pages, GLuint pageCount,
+                                              GLuint page, GLuint index, size_t *length) {
+    if (page >= pageCount || index >= (GLuint)pages[page].count) return nullptr;
+    *length = pages[page].lengths[index];
+    return pages[page].names[index];
+}
+
+static inline const char *__glsEnumNameLength(GLint value, size_t *length) {
+    if (value < 0) return nullptr;
+    return __glsPageNameLength(__glsEnumPages, __GLS_ENUM_PAGE_COUNT, (GLuint)value / 16,
+                               (GLuint)value % 16, length);
+}
+
+static inline const char *__glsGLEnumNameLength(GLuint value, size_t *length) {
+    return __glsPageNameLength(__glsGLEnumPages, __GLS_GL_ENUM_PAGE_COUNT, value >> 8,
+                               value & 255, length);
+}

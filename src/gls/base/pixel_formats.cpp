@@ -23,36 +23,63 @@ static GLint formatComponents(GLenum format) {
     }
 }
 
+// Every pixel type of OpenGL 1.2 and of the extensions the command table
+// holds: bits per element, the components one packed element holds (0 for
+// a plain type), and what an element is.
+struct __GLSpixelType {
+    GLenum type;
+    GLint bits, packed, kind;
+};
+
+static const __GLSpixelType __glsPixelTypes[] = {
+    {GL_BITMAP, 1, 0, __GLS_ELEMENT_BITS},
+    {GL_BYTE, 8, 0, __GLS_ELEMENT_SIGNED},
+    {GL_UNSIGNED_BYTE, 8, 0, __GLS_ELEMENT_UNSIGNED},
+    {GL_SHORT, 16, 0, __GLS_ELEMENT_SIGNED},
+    {GL_UNSIGNED_SHORT, 16, 0, __GLS_ELEMENT_UNSIGNED},
+    {GL_INT, 32, 0, __GLS_ELEMENT_SIGNED},
+    {GL_UNSIGNED_INT, 32, 0, __GLS_ELEMENT_UNSIGNED},
+    {GL_FLOAT, 32, 0, __GLS_ELEMENT_FLOAT},
+    {GL_UNSIGNED_BYTE_3_3_2, 8, 3, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_BYTE_2_3_3_REV, 8, 3, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_SHORT_5_6_5, 16, 3, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_SHORT_5_6_5_REV, 16, 3, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_SHORT_4_4_4_4, 16, 4, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_SHORT_4_4_4_4_REV, 16, 4, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_SHORT_5_5_5_1, 16, 4, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_SHORT_1_5_5_5_REV, 16, 4, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_INT_8_8_8_8, 32, 4, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_INT_8_8_8_8_REV, 32, 4, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_INT_10_10_10_2, 32, 4, __GLS_ELEMENT_UNSIGNED},
+    {GL_UNSIGNED_INT_2_10_10_10_REV, 32, 4, __GLS_ELEMENT_UNSIGNED},
+};
+
+static const __GLSpixelType *__glsFindPixelType(GLenum type) {
+    for (const __GLSpixelType &t : __glsPixelTypes) {
+        if (t.type == type) return &t;
+    }
+    return nullptr;
+}
+
+GLint __glsPixelTypeBits(GLenum type, GLint *outKind) {
+    const __GLSpixelType *t = __glsFindPixelType(type);
+    if (!t) return 0;
+    if (outKind) *outKind = t->kind;
+    return t->bits;
+}
+
 GLboolean __glsPixelLayout(GLenum format, GLenum type, GLint *outElements, GLint *outBits) {
     GLint components = formatComponents(format);
-    if (!components) return 0;
-    // packed: the components a packed element holds, 0 for a plain type.
-    GLint bits, packed = 0;
-    switch (type) {
-    case GL_BITMAP:
-        if (format != GL_COLOR_INDEX && format != GL_STENCIL_INDEX) return 0;
-        bits = 1;
-        break;
-    case GL_BYTE:
-    case GL_UNSIGNED_BYTE: bits = 8; break;
-    case GL_UNSIGNED_BYTE_3_3_2_EXT: bits = 8; packed = 3; break;
-    case GL_SHORT:
-    case GL_UNSIGNED_SHORT: bits = 16; break;
-    case GL_UNSIGNED_SHORT_4_4_4_4_EXT:
-    case GL_UNSIGNED_SHORT_5_5_5_1_EXT: bits = 16; packed = 4; break;
-    case GL_INT:
-    case GL_UNSIGNED_INT:
-    case GL_FLOAT: bits = 32; break;
-    case GL_UNSIGNED_INT_8_8_8_8_EXT:
-    case GL_UNSIGNED_INT_10_10_10_2_EXT: bits = 32; packed = 4; break;
-    default: return 0;
-    }
-    if (packed) {
-        if (components != packed) return 0;
+    const __GLSpixelType *t = __glsFindPixelType(type);
+    if (!components || !t) return 0;
+    if (type == GL_BITMAP && format != GL_COLOR_INDEX && format != GL_STENCIL_INDEX) return 0;
+    // A packed element holds a whole pixel.
+    if (t->packed) {
+        if (components != t->packed) return 0;
         components = 1;
     }
     *outElements = components;
-    *outBits = bits;
+    *outBits = t->bits;
     return 1;
 }
 

@@ -6,6 +6,23 @@
 
 #include "base/gls.h"
 
+// What the elements of a pixel type are: bits of GL_BITMAP rows, or whole
+// signed, unsigned or floating-point values.
+enum {
+    __GLS_ELEMENT_BITS,
+    __GLS_ELEMENT_SIGNED,
+    __GLS_ELEMENT_UNSIGNED,
+    __GLS_ELEMENT_FLOAT,
+};
+
+// The bits of one element of a pixel type (1 for GL_BITMAP, else 8, 16 or
+// 32), and its kind when outKind is not null; 0 for a type no pixel takes.
+GLint __glsPixelTypeBits(GLenum type, GLint *outKind);
+
+// No pixel of any format and type takes more bytes: the table's largest is
+// 20 (GL_CMYKA_EXT floats), the widest of later GLs 16.
+enum { __GLS_MAX_PIXEL_BYTES = 32 };
+
 // How one pixel of format and type is stored: elements per pixel (a packed
 // type holds a whole pixel in one element) and bits per element. 1 when the
 // pair is valid; 0, outputs untouched, for an unknown format or type, a

@@ -2,6 +2,14 @@
 
 #if defined(_WIN32)
 #include <windows.h>
+#include <winternl.h>
+
+#include <stddef.h>
+
+// The inline slot read finds the slots where the platform's own view of the
+// environment block has them.
+static_assert(offsetof(NT_TIB, Self) == __GLS_TEB_SELF, "TEB Self");
+static_assert(offsetof(TEB, TlsSlots) == __GLS_TEB_TLS_SLOTS, "TEB TlsSlots");
 
 const char __glsPathSeparator = '\\';
 
@@ -9,6 +17,21 @@ __GLStlsIndex __glsTlsAlloc(void) { return (__GLStlsIndex)(LONG)TlsAlloc(); }
 void __glsTlsFree(__GLStlsIndex index) { TlsFree((DWORD)index); }
 void *__glsTlsGet(__GLStlsIndex index) { return TlsGetValue((DWORD)index); }
 void __glsTlsSet(__GLStlsIndex index, void *value) { TlsSetValue((DWORD)index, value); }
+
+void *__glsPageAlloc(size_t byteCount) {
+    return VirtualAlloc(nullptr, byteCount, MEM_RESERVE | MEM_COMMIT, PAGE_READWRITE);
+}
+
+void __glsPageShrink(void *pages, size_t byteCount, size_t keep) {
+    SYSTEM_INFO info;
+    GetSystemInfo(&info);
+    const size_t page = info.dwPageSize, from = (keep + page - 1) / page * page;
+    if (from < byteCount) VirtualFree((char *)pages + from, byteCount - from, MEM_DECOMMIT);
+}
+
+void __glsPageFree(void *pages, size_t byteCount) {
+    if (pages) VirtualFree(pages, 0, MEM_RELEASE);
+}
 
 static CRITICAL_SECTION lockSection;
 void __glsLockSectionInit(void) { InitializeCriticalSection(&lockSection); }
@@ -34,6 +57,8 @@ size_t __glsSystemDirectory(char *buffer, size_t size) {
 #include <pthread.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/mman.h>
+#include <unistd.h>
 
 const char __glsPathSeparator = '/';
 
@@ -47,6 +72,23 @@ void __glsTlsFree(__GLStlsIndex index) { pthread_key_delete((pthread_key_t)index
 void *__glsTlsGet(__GLStlsIndex index) { return pthread_getspecific((pthread_key_t)index); }
 void __glsTlsSet(__GLStlsIndex index, void *value) {
     pthread_setspecific((pthread_key_t)index, value);
+}
+
+void *__glsPageAlloc(size_t byteCount) {
+    void *pages =
+        mmap(nullptr, byteCount, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    return pages == MAP_FAILED ? nullptr : pages;
+}
+
+// The tail stays mapped, so that nothing else can be placed there before
+// the whole area goes; only its memory is given back.
+void __glsPageShrink(void *pages, size_t byteCount, size_t keep) {
+    const size_t page = (size_t)sysconf(_SC_PAGESIZE), from = (keep + page - 1) / page * page;
+    if (from < byteCount) madvise((char *)pages + from, byteCount - from, MADV_DONTNEED);
+}
+
+void __glsPageFree(void *pages, size_t byteCount) {
+    if (pages) munmap(pages, byteCount);
 }
 
 static pthread_mutex_t lockSection;

@@ -10,13 +10,13 @@ static GLboolean reserve(__GLSstring *buffer, size_t need) {
     return __glsStringBufferGrow(buffer, need - 1);
 }
 
-// A code below 128, a negative one included, is written as its low byte.
-static GLint putUtf8(GLubyte *w, GLint code) {
+static GLint putUtf8(GLubyte *w, GLuint code) {
+    code = __glsUtf8Code(code);
     if (code < 0x80) {
         *w = (GLubyte)code;
         return 1;
     }
-    return __glsUtf8EncodeChar((GLuint)code, w);
+    return __glsUtf8EncodeChar(code, w);
 }
 
 __GLSstring *__glsStringBufferInit(__GLSstring *buffer) {
@@ -67,7 +67,7 @@ GLboolean __glsStringAppendUtf8(__GLSstring *buffer, GLSenum charType, const voi
     } else if (charType == GLS_UCS2) {
         for (const GLushort *p = (const GLushort *)string; *p; ++p) w += putUtf8(w, *p);
     } else {
-        for (const GLint *p = (const GLint *)string; *p; ++p) w += putUtf8(w, *p);
+        for (const GLint *p = (const GLint *)string; *p; ++p) w += putUtf8(w, (GLuint)*p);
     }
     *w = 0;
     buffer->write = w;

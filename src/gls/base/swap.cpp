@@ -34,22 +34,11 @@ GLuint __glsSwap4Value(GLuint v) {
 }
 
 void __glsSwapTypedArray(GLenum type, GLint byteCount, void *p) {
-    switch (type) {
-    case GL_SHORT:
-    case GL_UNSIGNED_SHORT:
-    case GL_UNSIGNED_SHORT_4_4_4_4:
-    case GL_UNSIGNED_SHORT_5_5_5_1:
-        __glsSwap2v(byteCount / 2, p);
-        break;
-    case GL_INT:
-    case GL_UNSIGNED_INT:
-    case GL_FLOAT:
-    case GL_UNSIGNED_INT_8_8_8_8:
-    case GL_UNSIGNED_INT_10_10_10_2:
-        __glsSwap4v(byteCount / 4, p);
-        break;
-    default:
-        break;
+    // The pixel types hold the list and index types of 2 and 4 bytes too.
+    switch (__glsPixelTypeBits(type, nullptr)) {
+    case 16: __glsSwap2v(byteCount / 2, p); break;
+    case 32: __glsSwap4v(byteCount / 4, p); break;
+    default: break;
     }
 }
 

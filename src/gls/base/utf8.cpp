@@ -79,11 +79,15 @@ GLint __glsUtf8DecodeChar(const GLubyte *utf8, GLuint *outCode) {
     if (!len) return 0;
     GLuint code = utf8[0];
     for (GLint i = 1; i < len; ++i) {
-        // The terminator ends the string: never read past it.
-        if (!utf8[i]) return 0;
+        // Only a continuation byte continues a sequence; the terminator
+        // is none, so nothing past it is read.
+        if ((utf8[i] & 0xC0) != 0x80) return 0;
         code = (code << 6) | (utf8[i] & 0x3F);
     }
-    *outCode = code & codeMask[len];
+    code &= codeMask[len];
+    // An overlong code 0 would end the string where its text goes on.
+    if (!code) return 0;
+    *outCode = code;
     return len;
 }
 
@@ -98,9 +102,8 @@ size_t __glsUtf8Length(GLSenum charType, const void *string) {
             n += *p < 0x80 ? 1 : *p < 0x800 ? 2 : 3;
         break;
     case GLS_UCS4:
-        // A negative code is written as its low byte alone.
         for (const GLint *p = (const GLint *)string; *p; ++p)
-            n += *p < 0x80 ? 1 : (size_t)encodedLength((GLuint)*p);
+            n += (size_t)encodedLength(__glsUtf8Code((GLuint)*p));
         break;
     default:
         break;

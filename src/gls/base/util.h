@@ -11,6 +11,16 @@
 void *__glsCalloc(size_t count, size_t size);
 void *__glsMalloc(size_t size);
 
+// A block whose size a stream decides (a decoder's buffer, a feedback
+// buffer): a small one from the heap, a large one of pages that cost
+// nothing until the GL writes into them, so that the size a record asks
+// for costs only what is used. Aligned to 16 bytes; null with
+// GLS_RESOURCE_ERROR when none can be had. Released with __glsBlockFree
+// (null accepted); __glsBlockSize reads back the size asked for.
+void *__glsBlockAlloc(size_t size);
+void __glsBlockFree(void *block);
+size_t __glsBlockSize(const void *block);
+
 // Integer base-2 logarithm; 0 for n < 2.
 size_t __glsLog2(size_t n);
 // Smallest power of two not below n (1 for n <= 1); 0 when none fits.
@@ -63,8 +73,12 @@ size_t __glsCharWidth(GLSenum charType);
 // Writes the sequence of code AND 0x7FFFFFFF; returns its length, 1 to 6.
 GLint __glsUtf8EncodeChar(GLuint code, GLubyte *out);
 // Returns the length of the sequence at utf8, or 0 (outCode untouched) for
-// an invalid first byte or a sequence cut short by the terminator.
+// an invalid first byte, a following byte that is no continuation byte (the
+// terminator among them) or an overlong code 0.
 GLint __glsUtf8DecodeChar(const GLubyte *utf8, GLuint *outCode);
+// The code a 32-bit character is written with: a negative one, which the
+// 31 bits of UTF-8 cannot carry, becomes U+FFFD.
+static inline GLuint __glsUtf8Code(GLuint code) { return (GLint)code < 0 ? 0xFFFDu : code; }
 // UTF-8 bytes of a zero-terminated string of charType, terminator not
 // counted; 0 for an unknown type.
 size_t __glsUtf8Length(GLSenum charType, const void *string);
@@ -78,7 +92,8 @@ GLboolean __glsIs7BitString(const GLubyte *string);
 size_t __glsPutChar(GLSenum charType, GLuint code, void *out);
 // Converts utf8 into zero-terminated characters of charType; returns the
 // bytes written, terminator not counted. Invalid UTF-8 gives the empty
-// string and 0; an unknown type writes nothing.
+// string and 0, as the empty string does: a caller tells the two apart by
+// the text; an unknown type writes nothing.
 size_t __glsUtf8ToChars(const GLubyte *utf8, GLSenum charType, void *out);
 // Bytes to provide for converting byteCount UTF-8 bytes, the terminator
 // among them; bit 0 of flags marks text that is all below 128.

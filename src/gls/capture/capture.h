@@ -1,7 +1,7 @@
 // The capture functions' shared steps and what they call outside the
 // capture layer: the size rules of the arrays they write and the
 // vertex-array expanders. The functions themselves are generated from the
-// command table (gls_capture.cpp) or, for the few irregular commands,
+// command table (gls_capture.cpp), the few steps the table cannot say
 // written in capture_special.cpp; all are reached through
 // __glsDefaultCaptureTable.
 #pragma once
@@ -14,14 +14,6 @@
 #include "core/seam.h"
 #include "core/startup.h"
 #include "write/writer.h"
-
-enum {
-    __GLS_CAPTURE_EXECUTE = 1,
-    __GLS_CAPTURE_WRITE = 2,
-    __GLS_CAPTURE_CALLBACKS = 4,
-    // The image-flags bit of a texture image given no pixels.
-    __GLS_IMAGE_NULL_BIT = 1,
-};
 
 // The flags of this call. The entry callback may change them for the very
 // call it announces, so they are read again after it.
@@ -60,6 +52,14 @@ static inline GLulong __glsStringBytes(const __GLScontext *ctx, const GLubyte *t
     return ((GLulong)__glsUtf8Length(ctx->stringType, text) + 8) & ~(GLulong)3;
 }
 
+// One image of a record, bytes as its size rule counted them; none hands
+// the pixel put no pointer.
+static inline void __glsCapturePutImage(__GLSwriter *w, GLenum format, GLenum type, GLint width,
+                                        GLint height, GLint depth, GLulong bytes,
+                                        const GLvoid *pixels) {
+    __glsWriterPutPixels(w, format, type, width, height, depth, 0, bytes ? pixels : nullptr);
+}
+
 extern "C" {
 
 // The vertex-array expanders: with GLS_CAPTURE_VERTEX_ARRAYS set, a draw is
@@ -69,6 +69,9 @@ extern "C" {
 // array enabled): the caller then captures the call as the application made
 // it, so that it is still executed and recorded, GL error included.
 GLboolean __glsCaptureArrayElement(GLint i);
+// Asks the GL, before glBegin, for the arrays glArrayElement will draw from
+// until glEnd; glBegin itself is never taken over (0).
+GLboolean __glsCaptureBegin(GLenum mode);
 GLboolean __glsCaptureDrawArrays(GLenum mode, GLint first, GLsizei count);
 GLboolean __glsCaptureDrawElements(GLenum mode, GLsizei count, GLenum type, const GLvoid *indices);
 

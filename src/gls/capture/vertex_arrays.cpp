@@ -23,22 +23,14 @@ const GLvoid *elementAddress(const GLvoid *pointer, GLint stride, GLlong index) 
                             (uintptr_t)((GLulong)index * (GLulong)(GLlong)stride));
 }
 
-// The bytes of one element, for an array whose stride is 0.
-GLint tightStride(const __GLSvertexArrayState *s, GLint slot) {
-    switch (slot) {
-    case __GLS_ARRAY_COLOR:
-        return s->size[__GLS_SIZE_COLOR] * __glsTypeSize(s->type[__GLS_TYPE_COLOR]);
-    case __GLS_ARRAY_EDGE_FLAG: return 1;
-    case __GLS_ARRAY_INDEX: return __glsTypeSize(s->type[__GLS_TYPE_INDEX]);
-    case __GLS_ARRAY_NORMAL: return 3 * __glsTypeSize(s->type[__GLS_TYPE_NORMAL]);
-    case __GLS_ARRAY_VERTEX:
-        return s->size[__GLS_SIZE_VERTEX] * __glsTypeSize(s->type[__GLS_TYPE_VERTEX]);
-    default: {
-        const GLint unit = slot - __GLS_ARRAY_TEXCOORD;
-        return s->size[__GLS_SIZE_TEXCOORD + unit] *
-               __glsTypeSize(s->type[__GLS_TYPE_TEXCOORD + unit]);
-    }
-    }
+// Whether two descriptions of the arrays agree field by field.
+bool sameArrays(const __GLSvertexArrayState *a, const __GLSvertexArrayState *b) {
+    return a->activeTexture == b->activeTexture &&
+           !memcmp(a->enabled, b->enabled, sizeof a->enabled) &&
+           !memcmp(a->size, b->size, sizeof a->size) &&
+           !memcmp(a->type, b->type, sizeof a->type) &&
+           !memcmp(a->stride, b->stride, sizeof a->stride) &&
+           !memcmp(a->pointer, b->pointer, sizeof a->pointer);
 }
 
 GLboolean anyEnabled(const __GLSvertexArrayState *s) {
@@ -268,9 +260,15 @@ void issueRepacked(const __GLSvertexArrayState *s, const __GLSinterleavedFormat 
 // 0 when the arrays give nothing to draw, so that the caller captures the
 // draw as the application made it.
 GLboolean expandDraw(GLenum mode, GLsizei count, const ElementSource *src) {
+    // Indices or arrays in buffer objects are no memory of the client's:
+    // such a draw is captured as it stands.
+    if (src->indexType &&
+        __glsBoundBuffer(&__glsGetContext()->glInfo, GL_ELEMENT_ARRAY_BUFFER_BINDING)) {
+        return GL_FALSE;
+    }
     __GLSvertexArrayState s;
     __glsArrayStateInit(&s);
-    if (!__glsQueryArrayState(&s)) return GL_FALSE;
+    if (!__glsQueryArrayState(&s) || __glsArraysFromBuffers(&s)) return GL_FALSE;
     const __GLSinterleavedFormat *format = __glsMatchInterleaved(&s);
     if (format) {
         issueRepacked(&s, format, mode, count, src);
@@ -351,15 +349,35 @@ void __glsEmitArrayElement(const __GLSvertexArrayState *s, GLlong i) {
     }
 }
 
-GLboolean __glsCaptureArrayElement(GLint i) {
-    // The mirror is read as it stands: an element inside glBegin/glEnd must
-    // not cost GL queries.
-    __GLSvertexArrayState s = __glsGetContext()->clientState.arrays;
-    if (!anyEnabled(&s)) return GL_FALSE;
-    for (GLint slot = 0; slot < __GLS_ARRAY_SLOTS; ++slot) {
-        if (s.enabled[slot] && s.stride[slot] == 0) s.stride[slot] = tightStride(&s, slot);
+GLboolean __glsCaptureBegin(GLenum mode) {
+    __GLScontext *ctx = __glsGetContext();
+    __GLSvertexArrayState *s = &ctx->elementArrays;
+    ctx->elementArraysSet = 0;
+    __glsArrayStateInit(s);
+    __glsQueryArrayState(s);
+    // The GL is asked about texture-coordinate set 0 only; the arrays of
+    // the other sets are known from the mirror alone.
+    for (GLint set = 1; set < __GLS_TEXTURE_COORD_SETS; ++set) {
+        s->enabled[__GLS_ARRAY_TEXCOORD + set] =
+            ctx->clientState.arrays.enabled[__GLS_ARRAY_TEXCOORD + set];
     }
-    __glsEmitArrayElement(&s, i);
+    if (anyEnabled(s) && !__glsArraysFromBuffers(s)) {
+        ctx->elementMirror = ctx->clientState.arrays;
+        ctx->elementArraysSet = 1;
+    }
+    // glBegin itself is captured as it stands.
+    return GL_FALSE;
+}
+
+GLboolean __glsCaptureArrayElement(GLint i) {
+    // An element inside glBegin/glEnd may not ask the GL: it draws from the
+    // arrays asked at glBegin, unless an array command has changed them
+    // since. Without them the element is captured as it stands.
+    __GLScontext *ctx = __glsGetContext();
+    if (!ctx->elementArraysSet || !sameArrays(&ctx->elementMirror, &ctx->clientState.arrays)) {
+        return GL_FALSE;
+    }
+    __glsEmitArrayElement(&ctx->elementArrays, i);
     return GL_TRUE;
 }
 

@@ -31,21 +31,26 @@ GLint __glsPixelsSize(GLenum format, GLenum type, GLint width, GLint height) {
     return fitCount(pixelsSize64(format, type, width, height));
 }
 
-static GLlong imageSize64(GLenum format, GLenum type, GLint width, GLint height) {
-    if (format == GL_COLOR_INDEX || format == GL_STENCIL_INDEX || format == GL_DEPTH_COMPONENT ||
-        type == GL_BITMAP) {
-        return 0;
-    }
-    return pixelsSize64(format, type, width, height);
-}
-
-GLint __glsImageSize(GLenum format, GLenum type, GLint width, GLint height) {
-    return fitCount(imageSize64(format, type, width, height));
-}
-
+// Index, stencil and depth images and bitmaps count like any other: a
+// texture, filter or table given one reads its pixels as well.
 static GLint imageSize3D(GLenum format, GLenum type, GLint width, GLint height, GLint depth) {
     if (depth < 0) return 0;
-    return fitCount(product(imageSize64(format, type, width, height), depth));
+    return fitCount(product(pixelsSize64(format, type, width, height), depth));
+}
+
+// What the GL may write for an image query: the image's bytes, or, for a
+// format or type the table does not know, as many bytes as the largest
+// pixel takes, since a GL that knows more writes them all the same. A size
+// past 31 bits is held at the largest count instead of 0, so that the
+// decoder refuses the buffer rather than hand the GL too small a one.
+static GLint outputImageSize(GLenum format, GLenum type, GLint width, GLint height, GLint depth) {
+    if (width < 0 || height < 0 || depth < 0) return 0;
+    GLint elements, bits;
+    const GLlong row = __glsPixelLayout(format, type, &elements, &bits)
+                           ? ((GLlong)elements * width * bits + 7) / 8
+                           : (GLlong)width * __GLS_MAX_PIXEL_BYTES;
+    const GLlong bytes = product(product(row, height), depth);
+    return bytes > maxCount ? (GLint)maxCount : (GLint)bytes;
 }
 
 GLint __glsSize_glBitmap(GLsizei width, GLsizei height, const GLubyte *bitmap) {
@@ -66,16 +71,16 @@ GLint __glsSize_glDrawPixels(GLenum format, GLenum type, GLsizei width, GLsizei 
 }
 
 GLint __glsSize_glReadPixels(GLenum format, GLenum type, GLsizei width, GLsizei height) {
-    return __glsPixelsSize(format, type, width, height);
+    return outputImageSize(format, type, width, height, 1);
 }
 
 GLint __glsSize_glTexImage1D(GLenum format, GLenum type, GLsizei width, const GLvoid *pixels) {
-    return pixels ? __glsImageSize(format, type, width, 1) : 0;
+    return pixels ? __glsPixelsSize(format, type, width, 1) : 0;
 }
 
 GLint __glsSize_glTexImage2D(GLenum format, GLenum type, GLsizei width, GLsizei height,
                              const GLvoid *pixels) {
-    return pixels ? __glsImageSize(format, type, width, height) : 0;
+    return pixels ? __glsPixelsSize(format, type, width, height) : 0;
 }
 
 GLint __glsSize_glTexImage3D(GLenum format, GLenum type, GLsizei width, GLsizei height,
@@ -108,14 +113,14 @@ GLint __glsSize_glConvolutionFilter2D(GLenum format, GLenum type, GLsizei width,
     return __glsSize_glTexImage2D(format, type, width, height, image);
 }
 
-GLint __glsSize_glSeparableFilter2D_row(GLenum, GLenum format, GLenum type, GLsizei width,
+GLint __glsSize_glSeparableFilter2D_row(GLenum format, GLenum type, GLsizei width,
                                         const GLvoid *row) {
     return __glsSize_glTexImage1D(format, type, width, row);
 }
 
-GLint __glsSize_glSeparableFilter2D_column(GLenum, GLenum format, GLenum type, GLsizei height,
+GLint __glsSize_glSeparableFilter2D_column(GLenum format, GLenum type, GLsizei height,
                                            const GLvoid *column) {
-    return column ? __glsImageSize(format, type, 1, height) : 0;
+    return column ? __glsPixelsSize(format, type, 1, height) : 0;
 }
 
 GLint __glsSize_glColorTable(GLenum format, GLenum type, GLsizei width, const GLvoid *table) {
@@ -123,7 +128,7 @@ GLint __glsSize_glColorTable(GLenum format, GLenum type, GLsizei width, const GL
 }
 
 GLint __glsSize_glGetMinmax(GLenum, GLenum format, GLenum type) {
-    return __glsImageSize(format, type, 2, 1);
+    return outputImageSize(format, type, 2, 1, 1);
 }
 
 // ------------------------------------------------- dimensions from the GL
@@ -161,7 +166,7 @@ GLint __glsSize_glGetTexImage(GLenum target, GLint level, GLenum format, GLenum 
     GLint width = askTexLevel(target, level, GL_TEXTURE_WIDTH, 0);
     GLint height = askTexLevel(target, level, GL_TEXTURE_HEIGHT, 0);
     GLint depth = is3D ? askTexLevel(target, level, GL_TEXTURE_DEPTH, 1) : 1;
-    return imageSize3D(format, type, width, height, depth);
+    return outputImageSize(format, type, width, height, depth);
 }
 
 GLint __glsSize_glGetConvolutionFilter(GLenum target, GLenum format, GLenum type) {
@@ -170,17 +175,17 @@ GLint __glsSize_glGetConvolutionFilter(GLenum target, GLenum format, GLenum type
     }
     GLint width = askConvolution(target, GL_CONVOLUTION_WIDTH);
     GLint height = target == GL_CONVOLUTION_2D ? askConvolution(target, GL_CONVOLUTION_HEIGHT) : 1;
-    return __glsImageSize(format, type, width, height);
+    return outputImageSize(format, type, width, height, 1);
 }
 
 GLint __glsSize_glGetSeparableFilter_row(GLenum target, GLenum format, GLenum type) {
     if (!__glsGetContext() || target != GL_SEPARABLE_2D) return 0;
-    return __glsImageSize(format, type, askConvolution(target, GL_CONVOLUTION_WIDTH), 1);
+    return outputImageSize(format, type, askConvolution(target, GL_CONVOLUTION_WIDTH), 1, 1);
 }
 
 GLint __glsSize_glGetSeparableFilter_column(GLenum target, GLenum format, GLenum type) {
     if (!__glsGetContext() || target != GL_SEPARABLE_2D) return 0;
-    return __glsImageSize(format, type, 1, askConvolution(target, GL_CONVOLUTION_HEIGHT));
+    return outputImageSize(format, type, 1, askConvolution(target, GL_CONVOLUTION_HEIGHT), 1);
 }
 
 // The span of a separable filter is unused by OpenGL and carries nothing.
@@ -193,7 +198,7 @@ GLint __glsSize_glGetHistogram(GLenum target, GLenum format, GLenum type) {
     __GLS_SLOT(__glsDefaultDispatchTable, glGetHistogramParameteriv)(target, GL_HISTOGRAM_WIDTH,
                                                                      &width);
     __glsEndCaptureExec(__GLS_OP_glGetHistogramParameteriv, token);
-    return __glsImageSize(format, type, width, 1);
+    return outputImageSize(format, type, width, 1, 1);
 }
 
 GLint __glsSize_glGetColorTable(GLenum target, GLenum format, GLenum type) {
@@ -207,7 +212,7 @@ GLint __glsSize_glGetColorTable(GLenum target, GLenum format, GLenum type) {
     __GLS_SLOT(__glsDefaultDispatchTable, glGetColorTableParameteriv)(
         target, GL_COLOR_TABLE_WIDTH, &width);
     __glsEndCaptureExec(__GLS_OP_glGetColorTableParameteriv, token);
-    return __glsImageSize(format, type, width, 1);
+    return outputImageSize(format, type, width, 1, 1);
 }
 
 // ---------------------------------------------------------------- evaluators
@@ -234,6 +239,14 @@ GLint __glsMapComponents(GLenum target) {
     case GL_MAP2_VERTEX_4: return 4;
     default: return 0;
     }
+}
+
+GLulong __glsMapExtent(GLenum target, GLint stride1, GLint order1, GLint stride2, GLint order2) {
+    const GLint k = __glsMapComponents(target);
+    if (k <= 0 || stride1 < k || order1 <= 0 || stride2 < k || order2 <= 0) return 0;
+    // Each product is below 2 to the 62nd: the sum cannot wrap.
+    return (GLulong)(order1 - 1) * (GLulong)stride1 + (GLulong)(order2 - 1) * (GLulong)stride2 +
+           (GLulong)k;
 }
 
 static GLboolean isMap2(GLenum target) {
@@ -324,234 +337,4 @@ GLint __glsSize_glsDrawVertexArray(GLenum format, GLint count) {
     const __GLSinterleavedFormat *row = __glsInterleavedFormat(format);
     if (!row) return 0;
     return count < 0 ? 0 : fitCount((GLlong)count * row->stride);
-}
-
-// ------------------------------------------ parameter vectors that set state
-
-GLint __glsSize_glFogfv(GLenum pname) {
-    switch (pname) {
-    case GL_FOG_INDEX:
-    case GL_FOG_DENSITY:
-    case GL_FOG_START:
-    case GL_FOG_END:
-    case GL_FOG_MODE: return 1;
-    case GL_FOG_COLOR: return 4;
-    default: return 0;
-    }
-}
-GLint __glsSize_glFogiv(GLenum pname) { return __glsSize_glFogfv(pname); }
-
-GLint __glsSize_glLightfv(GLenum pname) {
-    switch (pname) {
-    case GL_AMBIENT:
-    case GL_DIFFUSE:
-    case GL_SPECULAR:
-    case GL_POSITION: return 4;
-    case GL_SPOT_DIRECTION: return 3;
-    case GL_SPOT_EXPONENT:
-    case GL_SPOT_CUTOFF:
-    case GL_CONSTANT_ATTENUATION:
-    case GL_LINEAR_ATTENUATION:
-    case GL_QUADRATIC_ATTENUATION: return 1;
-    default: return 0;
-    }
-}
-GLint __glsSize_glLightiv(GLenum pname) { return __glsSize_glLightfv(pname); }
-
-GLint __glsSize_glLightModelfv(GLenum pname) {
-    switch (pname) {
-    case GL_LIGHT_MODEL_AMBIENT: return 4;
-    case GL_LIGHT_MODEL_LOCAL_VIEWER:
-    case GL_LIGHT_MODEL_TWO_SIDE:
-    case GL_LIGHT_MODEL_COLOR_CONTROL: return 1;
-    default: return 0;
-    }
-}
-GLint __glsSize_glLightModeliv(GLenum pname) { return __glsSize_glLightModelfv(pname); }
-
-GLint __glsSize_glMaterialfv(GLenum pname) {
-    switch (pname) {
-    case GL_AMBIENT:
-    case GL_DIFFUSE:
-    case GL_SPECULAR:
-    case GL_EMISSION:
-    case GL_AMBIENT_AND_DIFFUSE: return 4;
-    case GL_COLOR_INDEXES: return 3;
-    case GL_SHININESS: return 1;
-    default: return 0;
-    }
-}
-GLint __glsSize_glMaterialiv(GLenum pname) { return __glsSize_glMaterialfv(pname); }
-
-GLint __glsSize_glTexEnvfv(GLenum pname) {
-    switch (pname) {
-    case GL_TEXTURE_ENV_MODE: return 1;
-    case GL_TEXTURE_ENV_COLOR: return 4;
-    default: return 0;
-    }
-}
-GLint __glsSize_glTexEnviv(GLenum pname) { return __glsSize_glTexEnvfv(pname); }
-
-GLint __glsSize_glTexGendv(GLenum pname) {
-    switch (pname) {
-    case GL_TEXTURE_GEN_MODE: return 1;
-    case GL_OBJECT_PLANE:
-    case GL_EYE_PLANE: return 4;
-    default: return 0;
-    }
-}
-GLint __glsSize_glTexGenfv(GLenum pname) { return __glsSize_glTexGendv(pname); }
-GLint __glsSize_glTexGeniv(GLenum pname) { return __glsSize_glTexGendv(pname); }
-
-GLint __glsSize_glTexParameterfv(GLenum pname) {
-    switch (pname) {
-    case GL_TEXTURE_MAG_FILTER:
-    case GL_TEXTURE_MIN_FILTER:
-    case GL_TEXTURE_WRAP_S:
-    case GL_TEXTURE_WRAP_T:
-    case GL_TEXTURE_PRIORITY:
-    case GL_TEXTURE_WRAP_R: return 1;
-    case GL_TEXTURE_BORDER_COLOR: return 4;
-    default: return 0;
-    }
-}
-GLint __glsSize_glTexParameteriv(GLenum pname) { return __glsSize_glTexParameterfv(pname); }
-
-GLint __glsSize_glConvolutionParameterfv(GLenum pname) {
-    switch (pname) {
-    case GL_CONVOLUTION_BORDER_MODE: return 1;
-    case GL_CONVOLUTION_FILTER_SCALE:
-    case GL_CONVOLUTION_FILTER_BIAS: return 4;
-    default: return 0;
-    }
-}
-GLint __glsSize_glConvolutionParameteriv(GLenum pname) {
-    return __glsSize_glConvolutionParameterfv(pname);
-}
-
-// Scale and bias are RGBA vectors; every other colour-table parameter is
-// one value.
-GLint __glsSize_glColorTableParameterfv(GLenum pname) {
-    return pname == GL_COLOR_TABLE_SCALE || pname == GL_COLOR_TABLE_BIAS ? 4 : 1;
-}
-GLint __glsSize_glColorTableParameteriv(GLenum pname) {
-    return __glsSize_glColorTableParameterfv(pname);
-}
-
-// The distance attenuation is a vector of three coefficients; every other
-// point parameter is one value.
-GLint __glsSize_glPointParameterfvEXT(GLenum pname) {
-    return pname == GL_DISTANCE_ATTENUATION_EXT ? 3 : 1;
-}
-
-GLint __glsSize_glsHeaderfv(GLSenum attrib) {
-    switch (attrib) {
-    case GLS_GAMMA: return 4;
-    case GLS_RED_POINT:
-    case GLS_GREEN_POINT:
-    case GLS_BLUE_POINT:
-    case GLS_WHITE_POINT: return 2;
-    default: return 0;
-    }
-}
-
-GLint __glsSize_glsHeaderiv(GLSenum attrib) { return attrib == GLS_CREATE_TIME ? 6 : 0; }
-
-// --------------------------------------- parameter vectors of the queries
-// A name not listed is answered with one value.
-
-GLint __glsGetCount(GLenum pname) {
-    switch (pname) {
-    case GL_MODELVIEW_MATRIX:
-    case GL_PROJECTION_MATRIX:
-    case GL_TEXTURE_MATRIX: return 16;
-    case GL_CURRENT_COLOR:
-    case GL_CURRENT_TEXTURE_COORDS:
-    case GL_CURRENT_RASTER_COLOR:
-    case GL_CURRENT_RASTER_TEXTURE_COORDS:
-    case GL_CURRENT_RASTER_POSITION:
-    case GL_LIGHT_MODEL_AMBIENT:
-    case GL_FOG_COLOR:
-    case GL_ACCUM_CLEAR_VALUE:
-    case GL_VIEWPORT:
-    case GL_SCISSOR_BOX:
-    case GL_COLOR_CLEAR_VALUE:
-    case GL_COLOR_WRITEMASK:
-    case GL_MAP2_GRID_DOMAIN:
-    case GL_BLEND_COLOR: return 4;
-    case GL_CURRENT_NORMAL: return 3;
-    case GL_POINT_SIZE_RANGE:
-    case GL_LINE_WIDTH_RANGE:
-    case GL_POLYGON_MODE:
-    case GL_DEPTH_RANGE:
-    case GL_MAX_VIEWPORT_DIMS:
-    case GL_MAP1_GRID_DOMAIN:
-    case GL_MAP2_GRID_SEGMENTS: return 2;
-    default: return 1;
-    }
-}
-GLint __glsSize_glGetBooleanv(GLenum pname) { return __glsGetCount(pname); }
-GLint __glsSize_glGetDoublev(GLenum pname) { return __glsGetCount(pname); }
-GLint __glsSize_glGetFloatv(GLenum pname) { return __glsGetCount(pname); }
-GLint __glsSize_glGetIntegerv(GLenum pname) { return __glsGetCount(pname); }
-
-GLint __glsSize_glGetLightfv(GLenum pname) {
-    switch (pname) {
-    case GL_AMBIENT:
-    case GL_DIFFUSE:
-    case GL_SPECULAR:
-    case GL_POSITION: return 4;
-    case GL_SPOT_DIRECTION: return 3;
-    default: return 1;
-    }
-}
-GLint __glsSize_glGetLightiv(GLenum pname) { return __glsSize_glGetLightfv(pname); }
-
-// GL_AMBIENT_AND_DIFFUSE sets two colours but cannot be queried.
-GLint __glsSize_glGetMaterialfv(GLenum pname) {
-    switch (pname) {
-    case GL_AMBIENT:
-    case GL_DIFFUSE:
-    case GL_SPECULAR:
-    case GL_EMISSION: return 4;
-    case GL_COLOR_INDEXES: return 3;
-    default: return 1;
-    }
-}
-GLint __glsSize_glGetMaterialiv(GLenum pname) { return __glsSize_glGetMaterialfv(pname); }
-
-GLint __glsSize_glGetTexEnvfv(GLenum pname) { return pname == GL_TEXTURE_ENV_COLOR ? 4 : 1; }
-GLint __glsSize_glGetTexEnviv(GLenum pname) { return __glsSize_glGetTexEnvfv(pname); }
-
-GLint __glsSize_glGetTexGendv(GLenum pname) {
-    return pname == GL_OBJECT_PLANE || pname == GL_EYE_PLANE ? 4 : 1;
-}
-GLint __glsSize_glGetTexGenfv(GLenum pname) { return __glsSize_glGetTexGendv(pname); }
-GLint __glsSize_glGetTexGeniv(GLenum pname) { return __glsSize_glGetTexGendv(pname); }
-
-GLint __glsSize_glGetTexParameterfv(GLenum pname) {
-    return pname == GL_TEXTURE_BORDER_COLOR ? 4 : 1;
-}
-GLint __glsSize_glGetTexParameteriv(GLenum pname) { return __glsSize_glGetTexParameterfv(pname); }
-
-GLint __glsSize_glGetTexLevelParameterfv(GLenum) { return 1; }
-GLint __glsSize_glGetTexLevelParameteriv(GLenum) { return 1; }
-
-GLint __glsSize_glGetConvolutionParameterfv(GLenum pname) {
-    return pname == GL_CONVOLUTION_FILTER_SCALE || pname == GL_CONVOLUTION_FILTER_BIAS ? 4 : 1;
-}
-GLint __glsSize_glGetConvolutionParameteriv(GLenum pname) {
-    return __glsSize_glGetConvolutionParameterfv(pname);
-}
-
-GLint __glsSize_glGetHistogramParameterfv(GLenum) { return 1; }
-GLint __glsSize_glGetHistogramParameteriv(GLenum) { return 1; }
-GLint __glsSize_glGetMinmaxParameterfv(GLenum) { return 1; }
-GLint __glsSize_glGetMinmaxParameteriv(GLenum) { return 1; }
-
-GLint __glsSize_glGetColorTableParameterfv(GLenum pname) {
-    return __glsSize_glColorTableParameterfv(pname);
-}
-GLint __glsSize_glGetColorTableParameteriv(GLenum pname) {
-    return __glsSize_glColorTableParameterfv(pname);
 }

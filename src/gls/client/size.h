@@ -17,77 +17,42 @@
 #pragma once
 
 #include "base/gls.h"
+#include "gls_pname_sizes.h"
 
 // The length an array takes for a count or size argument: a negative one
 // gives an empty array, in capture and decoding alike.
 static inline GLulong __glsCount(GLint count) { return count > 0 ? (GLulong)count : 0; }
 
+// The bytes of an image argument by its size rule: none for a null pointer,
+// so that a record never announces bytes that the pixel put cannot write.
+static inline GLulong __glsImageBytes(const GLvoid *pixels, GLint size) {
+    return pixels ? __glsCount(size) : 0;
+}
+
 // ---------------------------------------------------------- shared rules
 // Bytes of a tightly packed image: rows not aligned, no skips.
 GLint __glsPixelsSize(GLenum format, GLenum type, GLint width, GLint height);
-// A texture, filter, table, histogram or minmax image: as __glsPixelsSize,
-// but 0 for the colour-index, stencil and depth formats and for GL_BITMAP.
-GLint __glsImageSize(GLenum format, GLenum type, GLint width, GLint height);
 // Values per evaluator control point; 0 for a target that is not a map.
 GLint __glsMapComponents(GLenum target);
-// Values answered by glGetBooleanv, glGetDoublev, glGetFloatv, glGetIntegerv.
-GLint __glsGetCount(GLenum pname);
+// The control-point values the GL reads with these strides and orders, from
+// the first value of the first point to the last value of the last: 0 when
+// it reads none (no map target, a stride below the components of a point,
+// an order below 1). A one-dimensional map passes stride2 = its components
+// and order2 = 1.
+GLulong __glsMapExtent(GLenum target, GLint stride1, GLint order1, GLint stride2, GLint order2);
 // Values answered by glGetMapdv, glGetMapfv, glGetMapiv; asks the GL.
 GLint __glsSize_glGetMap(GLenum target, GLenum query);
 // Values answered by glGetPixelMapfv, glGetPixelMapuiv, glGetPixelMapusv;
 // asks the GL.
 GLint __glsSize_glGetPixelMap(GLenum map);
 
-// --------------------------------- parameter vectors that set state (values)
-GLint __glsSize_glFogfv(GLenum pname);
-GLint __glsSize_glFogiv(GLenum pname);
-GLint __glsSize_glLightfv(GLenum pname);
-GLint __glsSize_glLightiv(GLenum pname);
-GLint __glsSize_glLightModelfv(GLenum pname);
-GLint __glsSize_glLightModeliv(GLenum pname);
-GLint __glsSize_glMaterialfv(GLenum pname);
-GLint __glsSize_glMaterialiv(GLenum pname);
-GLint __glsSize_glTexEnvfv(GLenum pname);
-GLint __glsSize_glTexEnviv(GLenum pname);
-GLint __glsSize_glTexGendv(GLenum pname);
-GLint __glsSize_glTexGenfv(GLenum pname);
-GLint __glsSize_glTexGeniv(GLenum pname);
-GLint __glsSize_glTexParameterfv(GLenum pname);
-GLint __glsSize_glTexParameteriv(GLenum pname);
-GLint __glsSize_glConvolutionParameterfv(GLenum pname);
-GLint __glsSize_glConvolutionParameteriv(GLenum pname);
-GLint __glsSize_glColorTableParameterfv(GLenum pname);
-GLint __glsSize_glColorTableParameteriv(GLenum pname);
-GLint __glsSize_glPointParameterfvEXT(GLenum pname);
-GLint __glsSize_glsHeaderfv(GLSenum attrib);
-GLint __glsSize_glsHeaderiv(GLSenum attrib);
+// ------------------------------------------- parameter vectors (values)
+// The rules that depend only on a parameter name, __glsSize_<command>(pname),
+// and per family __gls<family>Count(pname) (__glsGetCount answers for
+// glGetBooleanv, glGetDoublev, glGetFloatv and glGetIntegerv), are generated
+// from the table of parameter counts into gls_pname_sizes.h.
 
-// ------------------------ parameter vectors of the query commands (values)
-GLint __glsSize_glGetBooleanv(GLenum pname);
-GLint __glsSize_glGetDoublev(GLenum pname);
-GLint __glsSize_glGetFloatv(GLenum pname);
-GLint __glsSize_glGetIntegerv(GLenum pname);
-GLint __glsSize_glGetLightfv(GLenum pname);
-GLint __glsSize_glGetLightiv(GLenum pname);
-GLint __glsSize_glGetMaterialfv(GLenum pname);
-GLint __glsSize_glGetMaterialiv(GLenum pname);
-GLint __glsSize_glGetTexEnvfv(GLenum pname);
-GLint __glsSize_glGetTexEnviv(GLenum pname);
-GLint __glsSize_glGetTexGendv(GLenum pname);
-GLint __glsSize_glGetTexGenfv(GLenum pname);
-GLint __glsSize_glGetTexGeniv(GLenum pname);
-GLint __glsSize_glGetTexParameterfv(GLenum pname);
-GLint __glsSize_glGetTexParameteriv(GLenum pname);
-GLint __glsSize_glGetTexLevelParameterfv(GLenum pname);
-GLint __glsSize_glGetTexLevelParameteriv(GLenum pname);
-GLint __glsSize_glGetConvolutionParameterfv(GLenum pname);
-GLint __glsSize_glGetConvolutionParameteriv(GLenum pname);
-GLint __glsSize_glGetHistogramParameterfv(GLenum pname);
-GLint __glsSize_glGetHistogramParameteriv(GLenum pname);
-GLint __glsSize_glGetMinmaxParameterfv(GLenum pname);
-GLint __glsSize_glGetMinmaxParameteriv(GLenum pname);
-GLint __glsSize_glGetColorTableParameterfv(GLenum pname);
-GLint __glsSize_glGetColorTableParameteriv(GLenum pname);
+// Values answered by the map and pixel-map queries; they ask the GL.
 GLint __glsSize_glGetMapdv(GLenum target, GLenum query);
 GLint __glsSize_glGetMapfv(GLenum target, GLenum query);
 GLint __glsSize_glGetMapiv(GLenum target, GLenum query);
@@ -125,10 +90,10 @@ GLint __glsSize_glConvolutionFilter1D(GLenum format, GLenum type, GLsizei width,
                                       const GLvoid *image);
 GLint __glsSize_glConvolutionFilter2D(GLenum format, GLenum type, GLsizei width, GLsizei height,
                                       const GLvoid *image);
-GLint __glsSize_glSeparableFilter2D_row(GLenum target, GLenum format, GLenum type,
-                                        GLsizei width, const GLvoid *row);
-GLint __glsSize_glSeparableFilter2D_column(GLenum target, GLenum format, GLenum type,
-                                           GLsizei height, const GLvoid *column);
+GLint __glsSize_glSeparableFilter2D_row(GLenum format, GLenum type, GLsizei width,
+                                        const GLvoid *row);
+GLint __glsSize_glSeparableFilter2D_column(GLenum format, GLenum type, GLsizei height,
+                                           const GLvoid *column);
 GLint __glsSize_glColorTable(GLenum format, GLenum type, GLsizei width, const GLvoid *table);
 
 // Output images of the query commands; the decoder provides the buffer.

@@ -38,27 +38,30 @@ enum {
 // One client array: its slots in the description (texture-coordinate slots
 // are those of set 0, the active set added), the sizes its pointer command
 // takes, its components when the size is fixed, and the names it is asked
-// by. -1 or 0: the array has no such field.
+// by, its buffer binding among them. -1 or 0: the array has no such field.
 struct __GLSarrayKind {
     GLint arraySlot, sizeSlot, typeSlot;
     GLint minSize, maxSize, components;
-    GLenum cap, sizeName, typeName, strideName, pointerName;
+    GLenum cap, sizeName, typeName, strideName, pointerName, bufferName;
 };
 
 static const __GLSarrayKind __glsArrayKinds[__GLS_KINDS] = {
     {__GLS_ARRAY_COLOR, __GLS_SIZE_COLOR, __GLS_TYPE_COLOR, 3, 4, 0, GL_COLOR_ARRAY,
-     GL_COLOR_ARRAY_SIZE, GL_COLOR_ARRAY_TYPE, GL_COLOR_ARRAY_STRIDE, GL_COLOR_ARRAY_POINTER},
+     GL_COLOR_ARRAY_SIZE, GL_COLOR_ARRAY_TYPE, GL_COLOR_ARRAY_STRIDE, GL_COLOR_ARRAY_POINTER,
+     GL_COLOR_ARRAY_BUFFER_BINDING},
     {__GLS_ARRAY_EDGE_FLAG, -1, -1, 0, 0, 1, GL_EDGE_FLAG_ARRAY, 0, 0, GL_EDGE_FLAG_ARRAY_STRIDE,
-     GL_EDGE_FLAG_ARRAY_POINTER},
+     GL_EDGE_FLAG_ARRAY_POINTER, GL_EDGE_FLAG_ARRAY_BUFFER_BINDING},
     {__GLS_ARRAY_INDEX, -1, __GLS_TYPE_INDEX, 0, 0, 1, GL_INDEX_ARRAY, 0, GL_INDEX_ARRAY_TYPE,
-     GL_INDEX_ARRAY_STRIDE, GL_INDEX_ARRAY_POINTER},
+     GL_INDEX_ARRAY_STRIDE, GL_INDEX_ARRAY_POINTER, GL_INDEX_ARRAY_BUFFER_BINDING},
     {__GLS_ARRAY_NORMAL, -1, __GLS_TYPE_NORMAL, 0, 0, 3, GL_NORMAL_ARRAY, 0, GL_NORMAL_ARRAY_TYPE,
-     GL_NORMAL_ARRAY_STRIDE, GL_NORMAL_ARRAY_POINTER},
+     GL_NORMAL_ARRAY_STRIDE, GL_NORMAL_ARRAY_POINTER, GL_NORMAL_ARRAY_BUFFER_BINDING},
     {__GLS_ARRAY_TEXCOORD, __GLS_SIZE_TEXCOORD, __GLS_TYPE_TEXCOORD, 1, 4, 0,
      GL_TEXTURE_COORD_ARRAY, GL_TEXTURE_COORD_ARRAY_SIZE, GL_TEXTURE_COORD_ARRAY_TYPE,
-     GL_TEXTURE_COORD_ARRAY_STRIDE, GL_TEXTURE_COORD_ARRAY_POINTER},
+     GL_TEXTURE_COORD_ARRAY_STRIDE, GL_TEXTURE_COORD_ARRAY_POINTER,
+     GL_TEXTURE_COORD_ARRAY_BUFFER_BINDING},
     {__GLS_ARRAY_VERTEX, __GLS_SIZE_VERTEX, __GLS_TYPE_VERTEX, 2, 4, 0, GL_VERTEX_ARRAY,
-     GL_VERTEX_ARRAY_SIZE, GL_VERTEX_ARRAY_TYPE, GL_VERTEX_ARRAY_STRIDE, GL_VERTEX_ARRAY_POINTER},
+     GL_VERTEX_ARRAY_SIZE, GL_VERTEX_ARRAY_TYPE, GL_VERTEX_ARRAY_STRIDE, GL_VERTEX_ARRAY_POINTER,
+     GL_VERTEX_ARRAY_BUFFER_BINDING},
 };
 
 // Sets of element types, one bit per type from GL_BYTE (0x1400) to
@@ -302,6 +305,15 @@ GLboolean __glsQueryArrayState(__GLSvertexArrayState *state) {
     __glsEndCaptureExec(__GLS_OP_glGetPointerv, tokenPointer);
     __glsEndCaptureExec(__GLS_OP_glIsEnabled, tokenEnabled);
     return any;
+}
+
+GLboolean __glsArraysFromBuffers(const __GLSvertexArrayState *state) {
+    __GLSglInfo *info = &__glsGetContext()->glInfo;
+    for (GLint kind = 0; kind < __GLS_KINDS; ++kind) {
+        const __GLSarrayKind *k = &__glsArrayKinds[kind];
+        if (state->enabled[k->arraySlot] && __glsBoundBuffer(info, k->bufferName)) return GL_TRUE;
+    }
+    return GL_FALSE;
 }
 
 }  // extern "C"

@@ -24,6 +24,12 @@ void __glsPixelStoreInit(__GLSpixelStore *store) {
     store->alignment = 4;
 }
 
+static void __glsBufferHolderFree(__GLSbufferHolder *holder) {
+    __glsBlockFree(holder->buffer);
+    for (GLint i = 0; i < holder->retiredCount; ++i) __glsBlockFree(holder->retired[i]);
+    memset(holder, 0, sizeof *holder);
+}
+
 void __glsClientStateInit(__GLSclientState *state) {
     memset(state, 0, sizeof *state);
     state->feedbackType = GL_2D;
@@ -33,12 +39,8 @@ void __glsClientStateInit(__GLSclientState *state) {
 }
 
 void __glsClientStateFree(__GLSclientState *state) {
-    free(state->feedbackHolder.buffer);
-    free(state->selectHolder.buffer);
-    state->feedbackHolder.buffer = nullptr;
-    state->feedbackHolder.byteSize = 0;
-    state->selectHolder.buffer = nullptr;
-    state->selectHolder.byteSize = 0;
+    __glsBufferHolderFree(&state->feedbackHolder);
+    __glsBufferHolderFree(&state->selectHolder);
 }
 
 // -------------------------------------------------- feedback and selection
@@ -68,11 +70,23 @@ void GLSAPI __gls_client_glSelectBuffer(GLsizei size, GLuint *buffer) {
 
 GLvoid *__glsGrowBuffer(__GLSbufferHolder *holder, size_t byteCount) {
     if (holder->buffer && holder->byteSize >= byteCount) return holder->buffer;
-    GLvoid *buffer = __glsMalloc(byteCount);
+    const size_t doubled = holder->byteSize <= SIZE_MAX / 2 ? 2 * holder->byteSize : SIZE_MAX;
+    size_t size = byteCount > doubled ? byteCount : doubled;
+    GLvoid *buffer = __glsBlockAlloc(size);
+    if (!buffer && size > byteCount) buffer = __glsBlockAlloc(size = byteCount);
     if (!buffer) return nullptr;
-    free(holder->buffer);
+    if (holder->buffer) {
+        // Without doubling the count is not bounded: the oldest goes.
+        if (holder->retiredCount == (GLint)(sizeof holder->retired / sizeof holder->retired[0])) {
+            __glsBlockFree(holder->retired[0]);
+            memmove(holder->retired, holder->retired + 1,
+                    sizeof holder->retired - sizeof holder->retired[0]);
+            --holder->retiredCount;
+        }
+        holder->retired[holder->retiredCount++] = holder->buffer;
+    }
     holder->buffer = buffer;
-    holder->byteSize = byteCount;
+    holder->byteSize = size;
     return buffer;
 }
 

@@ -74,10 +74,19 @@ struct __GLSclientAttrib {
     __GLSvertexArrayState arrays;
 };
 
-// Storage owned by the mirror, handed to GL by the decoders; it only grows.
+// Storage owned by the mirror, handed to GL by the decoders; it only grows,
+// each new buffer at least twice the last.
 struct __GLSbufferHolder {
     GLvoid *buffer;
     size_t byteSize;
+    // The buffers it grew out of. The GL keeps the buffer of the last
+    // glFeedbackBuffer or glSelectBuffer it accepted and writes into it in
+    // feedback or selection mode; a call it refuses (in that mode, or with
+    // a bad argument) leaves the old one in place. They are freed with the
+    // context; doubling keeps them fewer than the bits of a size and
+    // smaller together than the newest.
+    GLvoid *retired[8 * sizeof(size_t)];
+    GLint retiredCount;
 };
 
 struct __GLSclientState {
@@ -179,5 +188,8 @@ GLvoid *__glsGrowBuffer(__GLSbufferHolder *holder, size_t byteCount);
 // so callers start from __glsArrayStateInit. Texture coordinates are those
 // of set 0; sets 1 to 3 are reported disabled. 1 when any array is enabled.
 GLboolean __glsQueryArrayState(__GLSvertexArrayState *state);
+// 1 when an enabled array of state (texture coordinates of set 0) draws
+// from a buffer object of the real GL, so that its pointer is an offset.
+GLboolean __glsArraysFromBuffers(const __GLSvertexArrayState *state);
 
 }  // extern "C"

@@ -117,7 +117,8 @@ __GLScontext *__glsContextCreate(GLuint name) {
     // written; the framing commands are the writer's own business.
     for (GLSopcode op = 0; op < GLS_OP_COUNT; ++op) {
         GLubyte attributes = __glsOpAttributes[op];
-        ctx->captureFlags[op] = (attributes & 2) && !(attributes & 4) ? 3 : 2;
+        const bool execute = (attributes & __GLS_ATTRIB_CLIENT) && !(attributes & __GLS_ATTRIB_GET);
+        ctx->captureFlags[op] = __GLS_CAPTURE_WRITE | (execute ? __GLS_CAPTURE_EXECUTE : 0);
     }
     ctx->captureFlags[__GLS_OP_glsBeginGLS] = 0;
     ctx->captureFlags[__GLS_OP_glsEndGLS] = 0;
@@ -200,6 +201,7 @@ void __glsGLInfoReset(__GLSglInfo *info) {
     info->texture4D = -1;
     info->versionMajor = -1;
     info->versionMinor = -1;
+    info->bufferObjects = -1;
     info->packDefaultsSet = 0;
     info->unpackDefaultsSet = 0;
 }
@@ -253,6 +255,26 @@ void __glsGLVersion(__GLSglInfo *info, GLint *outMajor, GLint *outMinor) {
     }
     *outMajor = info->versionMajor;
     *outMinor = info->versionMinor;
+}
+
+GLuint __glsBoundBuffer(__GLSglInfo *info, GLenum binding) {
+    if (info->bufferObjects < 0) {
+        GLint major, minor;
+        __glsGLVersion(info, &major, &minor);
+        info->bufferObjects = major > 1 || (major == 1 && minor >= 5);
+        if (!info->bufferObjects && __glsHaveGLContext(info)) {
+            const char *extensions = (const char *)__glsRealGetString(GL_EXTENSIONS);
+            info->bufferObjects =
+                extensions && strstr(extensions, "GL_ARB_vertex_buffer_object") != nullptr;
+        }
+    }
+    // A GL without them would raise an error the application would see.
+    if (!info->bufferObjects) return 0;
+    GLint name = 0;
+    const GLint token = __glsBeginCaptureExec(__GLS_OP_glGetIntegerv);
+    __GLS_SLOT(__glsDefaultDispatchTable, glGetIntegerv)(binding, &name);
+    __glsEndCaptureExec(__GLS_OP_glGetIntegerv, token);
+    return (GLuint)name;
 }
 
 GLint __glsDecimalPoint(__GLSglInfo *info) {

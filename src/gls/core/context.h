@@ -26,6 +26,13 @@ enum {
     __GLS_MAX_CALL_NESTING = 64,
 };
 
+// The bits of a command's capture flags (captureFlags).
+enum {
+    __GLS_CAPTURE_EXECUTE = 1,
+    __GLS_CAPTURE_WRITE = 2,
+    __GLS_CAPTURE_CALLBACKS = 4,
+};
+
 // Facts about the real OpenGL, each -1 until first asked.
 struct __GLSglInfo {
     GLint decimalPoint;  // 0 when the locale's decimal point is '.'
@@ -34,6 +41,7 @@ struct __GLSglInfo {
     GLint texture4D;
     GLint versionMajor;
     GLint versionMinor;
+    GLint bufferObjects;  // GL 1.5 or GL_ARB_vertex_buffer_object
     GLint packDefaultsSet;
     GLint unpackDefaultsSet;
 };
@@ -97,9 +105,23 @@ struct __GLScontext {
     GLubyte captureFlags[GLS_OP_COUNT];
     GLint captureNesting;
     GLint captureVertexArrays;
+    // The arrays glArrayElement draws from inside glBegin and glEnd, where
+    // the GL may not be asked: asked when glBegin was captured, with the
+    // mirror as it stood then. They hold while the mirror is unchanged.
+    GLint elementArraysSet;
+    __GLSvertexArrayState elementArrays;
+    __GLSvertexArrayState elementMirror;
+    // The bytes of the decoders' buffers in use, all nesting levels together.
+    GLulong decodeLiveBytes;
     GLint readBase;
     GLubyte *readStart;
     GLubyte **readCursor;
+    // The record a walker is decoding: its argument block and the argument
+    // bytes its header gives. Every walk sets them before it calls a
+    // decoder, which reads nothing beyond them and takes them from here
+    // only: the bytes in front of an argument block are no header to guess.
+    const GLubyte *recordArgs;
+    GLulong recordArgBytes;
     __GLSdict *contextStreamDict;
     __GLScountedList contextStreams;
     GLint isCurrent;
@@ -126,9 +148,23 @@ struct __GLScontext {
     __GLSprefix *writePrefix;
 };
 
+// Read in place where the platform allows: every GL call of a capturing
+// thread asks for it.
 static inline __GLScontext *__glsGetContext(void) {
-    return (__GLScontext *)__glsTlsGet(__glsContextTLS);
+    return (__GLScontext *)__glsTlsGetInline(__glsContextTLS);
 }
+
+// Publishes the record whose argument block a walker hands to a decoder.
+static inline void __glsSetRecord(__GLScontext *ctx, const GLubyte *args, GLulong argBytes) {
+    ctx->recordArgs = args;
+    ctx->recordArgBytes = argBytes;
+}
+
+// The capture-exec guard (__glsBeginCaptureExec and __glsEndCaptureExec) on
+// a context already at hand, for the code on every GL call's path, which
+// has read the thread's context once.
+static inline void __glsCaptureExecEnter(__GLScontext *ctx) { ++ctx->captureExecDepth; }
+static inline void __glsCaptureExecLeave(__GLScontext *ctx) { --ctx->captureExecDepth; }
 
 extern "C" {
 extern __GLSlist __glsContextList;
@@ -156,6 +192,12 @@ GLboolean __glsHaveGLContext(__GLSglInfo *info);
 // which: 0 GL_EXT_texture3D, 1 GL_EXT_texture4D.
 GLboolean __glsGLExtensionPresent(__GLSglInfo *info, GLint which);
 void __glsGLVersion(__GLSglInfo *info, GLint *outMajor, GLint *outMinor);
+// The name of the buffer object bound at `binding` (GL_ELEMENT_ARRAY_BUFFER_
+// BINDING, GL_VERTEX_ARRAY_BUFFER_BINDING, ...), asked of the real GL where
+// it has buffer objects; 0 where it has none. While one is bound, the
+// pointer a draw or an array command gets is an offset into it, and no
+// client memory lies behind it.
+GLuint __glsBoundBuffer(__GLSglInfo *info, GLenum binding);
 GLint __glsDecimalPoint(__GLSglInfo *info);
 void __glsGLInfoReset(__GLSglInfo *info);
 GLint __glsTextureUnitCount(__GLScontext *ctx);

@@ -66,7 +66,7 @@ int __glsProcessAttach(void *instance, unsigned long reason, void *reserved) {
     // A command without arguments has nothing to swap: its swapped decoder
     // serves both byte orders.
     for (GLSopcode op = 0; op < GLS_OP_COUNT; ++op) {
-        if (__glsOpAttributes[op] & 1) {
+        if (__glsOpAttributes[op] & __GLS_ATTRIB_NOARGS) {
             __glsDispatchDecode_bin_default[op] = __glsDispatchDecode_bin_swap[op];
         }
     }

@@ -50,10 +50,32 @@ static size_t room(const __GLScontextBlock *block) {
 
 // --------------------------------------------------------------- blocks
 
+// A data area of byteCount bytes, from pages when it is large; null, with
+// GLS_RESOURCE_ERROR raised, when memory runs out.
+static GLubyte *areaAlloc(size_t byteCount, size_t *outPageBytes) {
+    *outPageBytes = 0;
+    if (byteCount < __GLS_CONTEXT_PAGE_AREA) return (GLubyte *)__glsMalloc(byteCount);
+    GLubyte *area = (GLubyte *)__glsPageAlloc(byteCount);
+    if (!area) {
+        __glsRaiseError(GLS_RESOURCE_ERROR);
+        return nullptr;
+    }
+    *outPageBytes = byteCount;
+    return area;
+}
+
+static void areaFree(GLubyte *area, size_t pageBytes) {
+    if (pageBytes) {
+        __glsPageFree(area, pageBytes);
+    } else {
+        free(area);
+    }
+}
+
 __GLScontextBlock *__glsContextBlockCreate(size_t byteCount) {
     __GLScontextBlock *block = (__GLScontextBlock *)__glsCalloc(1, sizeof(__GLScontextBlock));
     if (!block) return nullptr;
-    block->data = (GLubyte *)__glsMalloc(byteCount);
+    block->data = areaAlloc(byteCount, &block->pageBytes);
     if (!block->data) {
         free(block);
         return nullptr;
@@ -65,10 +87,24 @@ __GLScontextBlock *__glsContextBlockCreate(size_t byteCount) {
 
 __GLScontextBlock *__glsContextBlockDestroy(__GLScontextBlock *block) {
     if (block) {
-        free(block->data);
+        areaFree(block->data, block->pageBytes);
         free(block);
     }
     return nullptr;
+}
+
+GLboolean __glsContextBlockMove(__GLScontextBlock *block, size_t byteCount) {
+    size_t pageBytes;
+    GLubyte *area = areaAlloc(byteCount, &pageBytes);
+    if (!area) return 0;
+    const size_t size = used(block);
+    memcpy(area, block->data, size);
+    areaFree(block->data, block->pageBytes);
+    block->data = area;
+    block->pageBytes = pageBytes;
+    block->end = area + byteCount;
+    block->writePtr = area + size;
+    return 1;
 }
 
 GLboolean __glsContextStreamPutPad(__GLScontextBlock *block) {
@@ -190,20 +226,18 @@ void __glsContextStreamTrim(__GLScontextStream *stream, __GLScontextBlock *block
     block->writePtr = block->data + (byteCount < capacity ? byteCount : capacity);
     __glsContextStreamPutLink(block, nullptr);
 
-    // A finished recording keeps no slack.
+    // A finished recording keeps no slack. Pages give back their unused tail
+    // where they are; a heap area moves to one of the used size, and the
+    // link before it follows.
     if (block->writePtr < block->end) {
-        size_t size = used(block);
-        GLubyte *moved = (GLubyte *)__glsMalloc(size);
-        if (moved) {
-            memcpy(moved, block->data, size);
-            free(block->data);
-            block->data = moved;
-            block->end = block->writePtr = moved + size;
-            if (&block->link != stream->blocks) {
-                __GLScontextBlock *prev = (__GLScontextBlock *)block->link.prev;
-                __glsContextStreamUnlink(prev);
-                __glsContextStreamPutLink(prev, moved);
-            }
+        if (block->pageBytes) {
+            __glsPageShrink(block->data, block->pageBytes, used(block));
+            block->end = block->writePtr;
+        } else if (__glsContextBlockMove(block, used(block)) &&
+                   &block->link != stream->blocks) {
+            __GLScontextBlock *prev = (__GLScontextBlock *)block->link.prev;
+            __glsContextStreamUnlink(prev);
+            __glsContextStreamPutLink(prev, block->data);
         }
     }
 

@@ -22,6 +22,13 @@ enum {
     // What a writer keeps free at the end of every block: room for a glsPad
     // and a link.
     __GLS_CONTEXT_BLOCK_RESERVE = 4 + __GLS_CONTEXT_LINK_SIZE,
+    // Data areas of this size or more are whole pages of the system's,
+    // taken apart from the C heap, whose own blocks (the GL's growing
+    // buffers among them) they would otherwise sit between.
+    __GLS_CONTEXT_PAGE_AREA = 65536,
+    // The smallest block a writer chains: large pieces, few page faults per
+    // piece of the system's and few links.
+    __GLS_CONTEXT_BLOCK_SIZE = 1 << 20,
 };
 
 struct __GLScontextBlock {
@@ -29,6 +36,7 @@ struct __GLScontextBlock {
     GLubyte *data;       // owned
     GLubyte *end;        // one past the data area
     GLubyte *writePtr;   // data <= writePtr <= end
+    size_t pageBytes;    // the size the pages were taken with; 0 for a heap area
 };
 
 struct __GLScontextStream {
@@ -69,6 +77,10 @@ void __glsContextStreamTrim(__GLScontextStream *stream, __GLScontextBlock *block
                             size_t byteCount);
 
 __GLScontextBlock *__glsContextBlockCreate(size_t byteCount);
+// Moves the block's used bytes to a new data area of byteCount bytes (at
+// least the used ones) and frees the old area; 0, the block unchanged,
+// when memory runs out. The caller relinks the block before it.
+GLboolean __glsContextBlockMove(__GLScontextBlock *block, size_t byteCount);
 // Accepts null; always returns null.
 __GLScontextBlock *__glsContextBlockDestroy(__GLScontextBlock *block);
 

@@ -44,8 +44,27 @@ inline void put(__GLSwriter *w, GLulong v) {
     w->writePtr += N;
 }
 
+// The stream's order is the host's own: arrays go as they lie.
+template <bool Msb>
+constexpr bool hostOrder() {
+    return Msb == (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__);
+}
+
 template <bool Msb, int N>
 void putElements(__GLSwriter *w, __GLScount count, const void *values) {
+    if (count <= 0) return;
+    if (hostOrder<Msb>() || N == 1) {
+        // A vertex's few values are copied in line, a call costing more.
+        if (count <= 16) {
+            for (__GLScount i = 0; i < count; ++i) {
+                memcpy(w->writePtr + i * N, (const GLubyte *)values + i * N, N);
+            }
+        } else {
+            memcpy(w->writePtr, values, (size_t)count * N);
+        }
+        w->writePtr += (size_t)count * N;
+        return;
+    }
     const GLubyte *src = (const GLubyte *)values;
     for (__GLScount i = 0; i < count; ++i) put<Msb, N>(w, hostElement<N>(src + i * N, false));
 }
@@ -94,7 +113,7 @@ void GLSAPI endCommand(__GLSwriter *w) {
         // The record is broken: drop it and keep everything after it out of
         // the stream, but let the application run on.
         w->writePtr = w->lastHeader ? w->lastHeader : w->writePtr;
-        w->failed = 1;
+        __glsWriterMarkFailed(w);
         __glsRaiseError(GLS_PARAMETER_ERROR);
     }
 }
@@ -134,14 +153,14 @@ GLboolean GLSAPI makeRoomFile(__GLSwriter *w, GLulong n) {
     GLulong size = n + (w->wordPhase ? 4 : 0);
     if (size > (GLulong)(SIZE_MAX - 8)) {
         __glsRaiseError(GLS_RESOURCE_ERROR);
-        w->failed = 1;
+        __glsWriterMarkFailed(w);
         return 0;
     }
     // The new buffer is had before the old one goes, so a writer that
     // cannot grow keeps a buffer it may still point into.
     GLubyte *buffer = (GLubyte *)__glsMalloc((size_t)size);
     if (!buffer) {
-        w->failed = 1;
+        __glsWriterMarkFailed(w);
         return 0;
     }
     free(w->buffer);
@@ -201,24 +220,27 @@ void GLSAPI putImage(__GLS_IMAGE_ARGS) {
                 for (GLint e = 0; e < elements; ++e, src += N) {
                     put<Msb, N>(w, hostElement<N>(src, N > 1 && swap));
                 }
-                src += rowSkip;
+                src = __glsSkipBytes(src, rowSkip);
             }
-            src += imageSkip;
+            src = __glsSkipBytes(src, imageSkip);
         }
-        src += groupSkip;
+        src = __glsSkipBytes(src, groupSkip);
     }
 }
 
 void GLSAPI putBitmapBits(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset, GLint rowBits,
-                          GLint skipBits, GLint rows, const GLubyte *data) {
+                          GLlong skipBits, GLint rows, GLint images, GLlong imageSkip,
+                          const GLubyte *data) {
     if (rowBits <= 0 || rows <= 0) return;
     GLint bytesPerRow = (GLint)(((GLlong)rowBits + 7) / 8);
     const GLubyte *row = data;
-    for (GLint r = 0; r < rows; ++r) {
-        for (GLint i = 0; i < bytesPerRow; ++i) {
-            *w->writePtr++ = __glsBitmapByte(row, lsbFirst, bitOffset, rowBits, i);
+    for (GLint m = 0; m < images; ++m, row = __glsSkipBytes(row, imageSkip)) {
+        for (GLint r = 0; r < rows; ++r) {
+            for (GLint i = 0; i < bytesPerRow; ++i) {
+                *w->writePtr++ = __glsBitmapByte(row, lsbFirst, bitOffset, rowBits, i);
+            }
+            row = __glsBitmapNextRow(row, rowBits, skipBits);
         }
-        row = __glsBitmapNextRow(row, rowBits, skipBits);
     }
 }
 
@@ -235,12 +257,11 @@ void GLSAPI putString(__GLSwriter *w, GLulong byteCount, const GLvoid *string) {
     const size_t width = __glsWriterCharWidth();
     const GLubyte *s = (const GLubyte *)string;
     for (; width; s += width) {
-        const GLuint code = __glsWriterCharAt(s, width);
+        const GLuint code = __glsUtf8Code(__glsWriterCharAt(s, width));
         if (!code) break;
         GLubyte seq[6];
         GLint n = 1;
-        // A negative 32-bit code stays one byte, as its length was counted.
-        if ((GLint)code < 128) {
+        if (code < 128) {
             seq[0] = (GLubyte)code;
         } else {
             n = __glsUtf8EncodeChar(code, seq);
@@ -366,8 +387,10 @@ void fillTable(__GLSputTable *t) {
 void __glsBinaryWriterInit(__GLSwriter *writer, GLSenum streamType) {
     if (streamType == GLS_BINARY_MSB_FIRST) {
         fillTable<true>(&writer->put);
+        writer->nativeRecords = hostOrder<true>();
     } else {
         fillTable<false>(&writer->put);
+        writer->nativeRecords = hostOrder<false>();
     }
     if (streamType == GLS_CONTEXT) writer->put.makeRoom = nullptr;
 }

@@ -19,7 +19,6 @@ namespace {
 const size_t RESERVE = __GLS_CONTEXT_BLOCK_RESERVE;
 // What a block needs beyond a record: the reserve and a glsPad at its start.
 const size_t EXTRA = __GLS_CONTEXT_BLOCK_RESERVE + 4;
-const size_t MIN_BLOCK = 65536;
 
 // The writer may fill its block up to the reserve. A block that the stream
 // was trimmed to has only its link's room left, less than the reserve; its
@@ -30,7 +29,7 @@ void setLimit(__GLSwriter *w, __GLScontextBlock *block) {
 }
 
 GLboolean fail(__GLSwriter *w) {
-    w->failed = 1;
+    __glsWriterMarkFailed(w);
     return 0;
 }
 
@@ -54,25 +53,19 @@ GLboolean GLSAPI makeRoomContext(__GLSwriter *w, GLulong n) {
         // Room is still cheap to copy: the block moves to a larger area. The
         // new area is had before the old one goes, so that a writer that
         // cannot grow keeps a block it may still point into.
-        GLubyte *data = (GLubyte *)__glsMalloc(used + needed);
-        if (!data) return fail(w);
-        memcpy(data, block->data, used);
-        free(block->data);
-        block->data = data;
-        block->end = data + used + needed;
-        block->writePtr = data + used;
+        if (!__glsContextBlockMove(block, used + needed)) return fail(w);
         w->writePtr = block->writePtr;
         setLimit(w, block);
         if (&block->link != stream->blocks) {
             __GLScontextBlock *prev = (__GLScontextBlock *)block->link.prev;
             __glsContextStreamUnlink(prev);
-            __glsContextStreamPutLink(prev, data);
+            __glsContextStreamPutLink(prev, block->data);
         }
         return 1;
     }
 
-    __GLScontextBlock *next =
-        __glsContextStreamAddBlock(stream, needed > MIN_BLOCK ? needed : MIN_BLOCK);
+    const size_t piece = __GLS_CONTEXT_BLOCK_SIZE;
+    __GLScontextBlock *next = __glsContextStreamAddBlock(stream, needed > piece ? needed : piece);
     if (!next) return fail(w);
     // Blocks start 8-byte aligned; with an odd word count written the next
     // 8-byte value must land 4 bytes into the block, as it does in the

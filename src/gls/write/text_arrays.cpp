@@ -30,9 +30,9 @@ void floatText(__GLSwriter *w, const GLubyte *p) { __glsTextFloat(w, load<GLuint
 void doubleText(__GLSwriter *w, const GLubyte *p) { __glsTextDouble(w, load<GLulong>(p)); }
 
 void booleanText(__GLSwriter *w, const GLubyte *p) {
-    const char *name = __glsTextBooleanName(*p);
-    if (name) {
-        __glsTextToken(w, name);
+    const __GLStextName name = __glsTextBooleanName(*p);
+    if (name.text) {
+        __glsTextName(w, name);
     } else {
         __glsTextUnsigned(w, *p);
     }
@@ -61,9 +61,9 @@ void GLSAPI putImage(__GLS_IMAGE_ARGS) {
     }
     const GLubyte *src = (const GLubyte *)data;
     GLlong i = 0;
-    for (GLint g = 0; n && g < groups; ++g, src += groupSkip) {
-        for (GLint m = 0; m < images; ++m, src += imageSkip) {
-            for (GLint r = 0; r < rows; ++r, src += rowSkip) {
+    for (GLint g = 0; n && g < groups; ++g, src = __glsSkipBytes(src, groupSkip)) {
+        for (GLint m = 0; m < images; ++m, src = __glsSkipBytes(src, imageSkip)) {
+            for (GLint r = 0; r < rows; ++r, src = __glsSkipBytes(src, rowSkip)) {
                 for (GLint e = 0; e < elements; ++e, ++i, src += N) {
                     if (!__glsTextArrayStep(w, i, n)) return;
                     GLubyte element[8];
@@ -77,23 +77,26 @@ void GLSAPI putImage(__GLS_IMAGE_ARGS) {
 }
 
 void GLSAPI putBitmapBits(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset, GLint rowBits,
-                          GLint skipBits, GLint rows, const GLubyte *data) {
+                          GLlong skipBits, GLint rows, GLint images, GLlong imageSkip,
+                          const GLubyte *data) {
     if (!__glsTextSeparator(w)) return;
     *w->writePtr++ = '{';
     // The line breaks follow the bit count; every row is whole bytes.
-    GLlong n = rowBits > 0 && rows > 0 ? (GLlong)rowBits * rows / 8 : 0;
+    GLlong n = rowBits > 0 && rows > 0 && images > 0 ? (GLlong)rowBits * rows * images / 8 : 0;
     GLint bytesPerRow = rowBits > 0 ? (GLint)(((GLlong)rowBits + 7) / 8) : 0;
     const GLubyte *row = data;
     GLlong i = 0;
-    for (GLint r = 0; bytesPerRow && r < rows; ++r) {
-        for (GLint b = 0; b < bytesPerRow; ++b, ++i) {
-            if (!__glsTextArrayStep(w, i, n)) return;
-            static const char hex[] = "0123456789ABCDEF";
-            GLubyte v = __glsBitmapByte(row, lsbFirst, bitOffset, rowBits, b);
-            const char text[4] = {'0', 'x', hex[v >> 4], hex[v & 15]};
-            __glsTextBytes(w, text, 4);
+    for (GLint m = 0; bytesPerRow && m < images; ++m, row = __glsSkipBytes(row, imageSkip)) {
+        for (GLint r = 0; r < rows; ++r) {
+            for (GLint b = 0; b < bytesPerRow; ++b, ++i) {
+                if (!__glsTextArrayStep(w, i, n)) return;
+                static const char hex[] = "0123456789ABCDEF";
+                GLubyte v = __glsBitmapByte(row, lsbFirst, bitOffset, rowBits, b);
+                const char text[4] = {'0', 'x', hex[v >> 4], hex[v & 15]};
+                __glsTextBytes(w, text, 4);
+            }
+            row = __glsBitmapNextRow(row, rowBits, skipBits);
         }
-        row = __glsBitmapNextRow(row, rowBits, skipBits);
     }
     __glsTextArrayEnd(w, n);
 }
@@ -106,7 +109,7 @@ void matrix(__GLSwriter *w, const void *values) {
     for (int row = 0; row < 4; ++row) {
         if (!__glsTextRoom(w)) return;
         if (row) *w->writePtr++ = ',';
-        __glsTextToken(w, "\n    ");
+        __glsTextLiteral(w, "\n    ");
         for (int col = 0; col < 4; ++col, p += N) {
             if (col) __glsTextBytes(w, ", ", 2);
             if (N == 4) {
@@ -146,7 +149,7 @@ void GLSAPI putVertexArrayData(__GLSwriter *w, GLenum format, __GLScount byteCou
             if (!__glsTextRoom(w)) return;
             if (i > 0) *w->writePtr++ = ',';
             if (i % 8 == 0) {
-                __glsTextToken(w, "\n    ");
+                __glsTextLiteral(w, "\n    ");
             } else if (i > 0) {
                 *w->writePtr++ = ' ';
             }

@@ -7,6 +7,8 @@
 
 namespace {
 
+const __GLStextName NO_NAME = {nullptr, 0};
+
 // A set of bit names with their values, from the generated name tables.
 struct BitNames {
     const char *const *names;
@@ -21,11 +23,15 @@ const BitNames clientAttribBits = {__glsGLClientAttribMaskNames, __glsGLClientAt
 const BitNames imageFlagBits = {__glsImageFlagNames, __glsImageFlagValues,
                                 __GLS_IMAGE_FLAG_COUNT};
 
+__GLStextName bitName(const BitNames &table, int i) {
+    return {table.names[i], strlen(table.names[i])};
+}
+
 void bitfield(__GLSwriter *w, const BitNames &table, GLuint value) {
     if (!__glsTextSeparator(w)) return;
     for (int i = 0; i < table.count; ++i) {
         if (table.values[i] == value) {
-            __glsTextToken(w, table.names[i]);
+            __glsTextName(w, bitName(table, i));
             return;
         }
     }
@@ -34,14 +40,14 @@ void bitfield(__GLSwriter *w, const BitNames &table, GLuint value) {
     for (int i = 0; i < table.count; ++i) {
         if (!(table.values[i] & rest)) continue;
         if (!__glsTextRoom(w)) return;
-        if (named) __glsTextToken(w, " | ");
-        __glsTextToken(w, table.names[i]);
+        if (named) __glsTextLiteral(w, " | ");
+        __glsTextName(w, bitName(table, i));
         named = true;
         rest &= ~table.values[i];
     }
     if (rest) {
         if (!__glsTextRoom(w)) return;
-        if (named) __glsTextToken(w, " | ");
+        if (named) __glsTextLiteral(w, " | ");
         __glsTextHex(w, rest);
     }
 }
@@ -55,9 +61,9 @@ void GLSAPI putGLSimageFlags(__GLSwriter *w, GLSimageFlags flags) {
 }
 
 // A name, or the fallback number.
-void nameOrDecimal(__GLSwriter *w, const char *name, GLlong value) {
-    if (name) {
-        __glsTextToken(w, name);
+void nameOrDecimal(__GLSwriter *w, __GLStextName name, GLlong value) {
+    if (name.text) {
+        __glsTextName(w, name);
     } else {
         __glsTextDecimal(w, value);
     }
@@ -73,37 +79,41 @@ void GLSAPI putGLSenum(__GLSwriter *w, GLSenum value) {
 
 void GLSAPI putBlendFactor(__GLSwriter *w, GLenum value) {
     if (!__glsTextSeparator(w)) return;
-    const char *name = value == 0 ? "GL_ZERO" : value == 1 ? "GL_ONE" : __glsTextGLName(value);
+    const __GLStextName name = value == 0   ? __glsTextFixedName("GL_ZERO")
+                               : value == 1 ? __glsTextFixedName("GL_ONE")
+                                            : __glsTextGLName(value);
     nameOrDecimal(w, name, (GLint)value);
 }
 
 void GLSAPI putDrawBuffer(__GLSwriter *w, GLenum value) {
     if (!__glsTextSeparator(w)) return;
-    nameOrDecimal(w, value == 0 ? "GL_NONE" : __glsTextGLName(value), (GLint)value);
+    nameOrDecimal(w, value == 0 ? __glsTextFixedName("GL_NONE") : __glsTextGLName(value),
+                  (GLint)value);
 }
 
 void GLSAPI putStencilOp(__GLSwriter *w, GLenum value) {
     if (!__glsTextSeparator(w)) return;
-    nameOrDecimal(w, value == 0 ? "GL_ZERO" : __glsTextGLName(value), (GLint)value);
+    nameOrDecimal(w, value == 0 ? __glsTextFixedName("GL_ZERO") : __glsTextGLName(value),
+                  (GLint)value);
 }
 
 void GLSAPI putTexComponents(__GLSwriter *w, GLint value) {
     if (!__glsTextSeparator(w)) return;
-    nameOrDecimal(w, (GLuint)value < 5 ? nullptr : __glsTextGLName((GLuint)value), value);
+    nameOrDecimal(w, (GLuint)value < 5 ? NO_NAME : __glsTextGLName((GLuint)value), value);
 }
 
 void GLSAPI putGLboolean(__GLSwriter *w, GLboolean value) {
     if (!__glsTextSeparator(w)) return;
-    const char *name = __glsTextBooleanName(value);
-    if (name) {
-        __glsTextToken(w, name);
+    const __GLStextName name = __glsTextBooleanName(value);
+    if (name.text) {
+        __glsTextName(w, name);
     } else {
         __glsTextUnsigned(w, value);
     }
 }
 
-// The name a parameter's value carries, or null.
-const char *parameterName(GLenum pname, GLuint value) {
+// The name a parameter's value carries, or none.
+__GLStextName parameterName(GLenum pname, GLuint value) {
     switch (pname) {
     case GL_LIGHT_MODEL_LOCAL_VIEWER: case GL_LIGHT_MODEL_TWO_SIDE: case GL_UNPACK_SWAP_BYTES:
     case GL_UNPACK_LSB_FIRST: case GL_PACK_SWAP_BYTES: case GL_PACK_LSB_FIRST: case GL_MAP_COLOR:
@@ -115,14 +125,14 @@ const char *parameterName(GLenum pname, GLuint value) {
     case GL_LIGHT_MODEL_COLOR_CONTROL:
         return __glsTextGLName(value);
     default:
-        return nullptr;
+        return NO_NAME;
     }
 }
 
-// The name of a whole, non-negative value below 2^32, or null. A NaN is
+// The name of a whole, non-negative value below 2^32, or none. A NaN is
 // recognised by its bits before the value is looked at as a number.
-const char *realParameterName(GLenum pname, double value, bool isNaN) {
-    if (isNaN || value != floor(value) || value < 0 || value > 4294967295.0) return nullptr;
+__GLStextName realParameterName(GLenum pname, double value, bool isNaN) {
+    if (isNaN || value != floor(value) || value < 0 || value > 4294967295.0) return NO_NAME;
     return parameterName(pname, (GLuint)value);
 }
 
@@ -130,9 +140,9 @@ void floatParameter(__GLSwriter *w, GLenum pname, GLuint bits) {
     bool isNaN = (bits & 0x7F800000u) == 0x7F800000u && (bits & 0x7FFFFFu);
     float f;
     memcpy(&f, &bits, 4);
-    const char *name = realParameterName(pname, isNaN ? 0.0 : (double)f, isNaN);
-    if (name) {
-        __glsTextToken(w, name);
+    const __GLStextName name = realParameterName(pname, isNaN ? 0.0 : (double)f, isNaN);
+    if (name.text) {
+        __glsTextName(w, name);
     } else {
         __glsTextFloat(w, bits);
     }
@@ -143,16 +153,16 @@ void doubleParameter(__GLSwriter *w, GLenum pname, GLulong bits) {
                  (bits & 0xFFFFFFFFFFFFFull);
     double d;
     memcpy(&d, &bits, 8);
-    const char *name = realParameterName(pname, isNaN ? 0.0 : d, isNaN);
-    if (name) {
-        __glsTextToken(w, name);
+    const __GLStextName name = realParameterName(pname, isNaN ? 0.0 : d, isNaN);
+    if (name.text) {
+        __glsTextName(w, name);
     } else {
         __glsTextDouble(w, bits);
     }
 }
 
 void intParameter(__GLSwriter *w, GLenum pname, GLint value) {
-    nameOrDecimal(w, value >= 0 ? parameterName(pname, (GLuint)value) : nullptr, value);
+    nameOrDecimal(w, value >= 0 ? parameterName(pname, (GLuint)value) : NO_NAME, value);
 }
 
 void GLSAPI putGLfloatOrEnum(__GLSwriter *w, GLenum pname, GLuint bits) {
@@ -184,20 +194,11 @@ void GLSAPI putGLintOrGLSenum(__GLSwriter *w, GLSenum item, GLint value) {
     if (!__glsTextSeparator(w)) return;
     bool boolean = item == GLS_DOUBLEBUFFER || item == GLS_RGBA_MODE || item == GLS_STEREO ||
                    item == GLS_TILEABLE;
-    nameOrDecimal(w, boolean && value >= 0 ? __glsTextBooleanName((GLuint)value) : nullptr, value);
+    nameOrDecimal(w, boolean && value >= 0 ? __glsTextBooleanName((GLuint)value) : NO_NAME,
+                  value);
 }
 
 }  // namespace
-
-const char *__glsTextGLName(GLuint value) { return __glsGetGLEnumName(value); }
-
-const char *__glsTextGLSName(GLint value) {
-    return value >= 0 && value < 528 ? __glsGetGLSEnumName((GLSenum)value) : nullptr;
-}
-
-const char *__glsTextBooleanName(GLulong value) {
-    return value == 0 ? "GL_FALSE" : value == 1 ? "GL_TRUE" : nullptr;
-}
 
 void __glsTextEnumsInit(__GLSputTable *t) {
     t->putGLSenum = putGLSenum;

@@ -16,3 +16,12 @@ size_t __glsFormatHex(GLulong value, char *out);
 // spaces (width 0: none).
 size_t __glsFormatFloat(GLuint bits, GLint width, char *out);
 size_t __glsFormatDouble(GLulong bits, GLint width, char *out);
+
+// The two roads behind the float and double forms, which must give the same
+// bytes wherever both give any: the fast one gives nothing (0) for a value
+// it cannot tell from a rounding tie; the exact one is always right and
+// slow. The forms above take the fast one, and the exact one where it gives
+// nothing.
+enum __GLSnumberRoad { __GLS_FAST_OR_EXACT, __GLS_FAST_ONLY, __GLS_EXACT_ONLY };
+size_t __glsFormatFloatBy(__GLSnumberRoad road, GLuint bits, GLint width, char *out);
+size_t __glsFormatDoubleBy(__GLSnumberRoad road, GLulong bits, GLint width, char *out);

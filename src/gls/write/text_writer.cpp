@@ -6,13 +6,18 @@ namespace {
 
 GLboolean GLSAPI alignCommand(__GLSwriter *w, GLuint phase) { return 1; }
 
+__GLStextName opName(GLSopcode opcode) {
+    if (opcode < 0 || opcode >= GLS_OP_COUNT || !__glsOpNames[opcode]) return {nullptr, 0};
+    return {__glsOpNames[opcode], __glsOpNameLengths[opcode]};
+}
+
 GLboolean GLSAPI beginCommand(__GLSwriter *w, GLSopcode opcode, GLulong argBytes) {
     if (!w || w->failed || !__glsTextRoom(w)) return 0;
     w->openOpcode = opcode;
     w->argCount = 0;
-    const char *name = opcode >= 0 && opcode < GLS_OP_COUNT ? __glsOpNames[opcode] : nullptr;
-    if (name) {
-        __glsTextToken(w, name);
+    const __GLStextName name = opName(opcode);
+    if (name.text) {
+        __glsTextName(w, name);
     } else {
         __glsTextDecimal(w, opcode);
     }
@@ -80,10 +85,10 @@ void GLSAPI putString(__GLSwriter *w, GLulong byteCount, const GLvoid *string) {
 
 void GLSAPI putGLSopcode(__GLSwriter *w, GLSopcode opcode) {
     if (!__glsTextSeparator(w)) return;
-    const char *name = opcode >= 0 && opcode < GLS_OP_COUNT ? __glsOpNames[opcode] : nullptr;
-    if (name) {
-        __glsTextToken(w, "GLS_OP_");
-        __glsTextToken(w, name);
+    const __GLStextName name = opName(opcode);
+    if (name.text) {
+        __glsTextLiteral(w, "GLS_OP_");
+        __glsTextName(w, name);
     } else {
         __glsTextDecimal(w, opcode);
     }

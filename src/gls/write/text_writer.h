@@ -4,6 +4,7 @@
 
 #include <string.h>
 
+#include "base/names.h"
 #include "write/text_numbers.h"
 #include "write/writer.h"
 
@@ -22,12 +23,37 @@ inline void __glsTextLiteral(__GLSwriter *w, const char *text) {
     __glsTextBytes(w, text, strlen(text));
 }
 
-// Names and fixed tokens, a caret before every caret or double quote.
-inline void __glsTextToken(__GLSwriter *w, const char *token) {
-    for (; *token; ++token) {
-        if (*token == '^' || *token == '"') *w->writePtr++ = '^';
-        *w->writePtr++ = (GLubyte)*token;
+// A name to write and its length; text null for none.
+struct __GLStextName {
+    const char *text;
+    size_t length;
+};
+
+template <size_t N>
+constexpr __GLStextName __glsTextFixedName(const char (&text)[N]) {
+    return {text, N - 1};
+}
+
+// Names and fixed tokens. The token copy of GLS text puts a caret before
+// every caret or double quote; no name of the generated tables and no fixed
+// token holds either (the name tests check every table), so they are copied
+// whole, by length: in words, the last one overlapping the one before, so
+// that nothing past the name is read. The room rule leaves 256 bytes, and
+// no name is longer.
+inline void __glsTextName(__GLSwriter *w, __GLStextName name) {
+    GLubyte *const p = w->writePtr;
+    const char *const s = name.text;
+    const size_t n = name.length;
+    if (n >= 8) {
+        for (size_t i = 0; i + 8 < n; i += 8) memcpy(p + i, s + i, 8);
+        memcpy(p + n - 8, s + n - 8, 8);
+    } else if (n >= 4) {
+        memcpy(p, s, 4);
+        memcpy(p + n - 4, s + n - 4, 4);
+    } else {
+        for (size_t i = 0; i < n; ++i) p[i] = (GLubyte)s[i];
     }
+    w->writePtr = p + n;
 }
 
 // The room rule and ", " before every argument but the first of a group.
@@ -60,7 +86,7 @@ inline bool __glsTextArrayStep(__GLSwriter *w, GLlong i, GLlong n) {
     if (!__glsTextRoom(w)) return false;
     if (i > 0) *w->writePtr++ = ',';
     if (n > 4 && i % 8 == 0) {
-        __glsTextToken(w, "\n    ");
+        __glsTextLiteral(w, "\n    ");
     } else if (i > 0) {
         *w->writePtr++ = ' ';
     }
@@ -72,10 +98,24 @@ inline void __glsTextArrayEnd(__GLSwriter *w, GLlong n) {
 }
 
 // The name of a GL enumerant, of a GLS enumerant (only 0 to 527) and the
-// boolean names; null for none.
-const char *__glsTextGLName(GLuint value);
-const char *__glsTextGLSName(GLint value);
-const char *__glsTextBooleanName(GLulong value);
+// boolean names; text null for none.
+inline __GLStextName __glsTextGLName(GLuint value) {
+    __GLStextName name = {nullptr, 0};
+    name.text = __glsGLEnumNameLength(value, &name.length);
+    return name;
+}
+
+inline __GLStextName __glsTextGLSName(GLint value) {
+    __GLStextName name = {nullptr, 0};
+    if (value < 528) name.text = __glsEnumNameLength(value, &name.length);
+    return name;
+}
+
+inline __GLStextName __glsTextBooleanName(GLulong value) {
+    return value == 0   ? __glsTextFixedName("GL_FALSE")
+           : value == 1 ? __glsTextFixedName("GL_TRUE")
+                        : __GLStextName{nullptr, 0};
+}
 
 // The slots of arrays, image data, bitmaps, matrices, vertex data,
 // enumerants, parameter values and bitfields.

@@ -45,7 +45,7 @@ GLboolean __glsWriterReleaseFile(__GLSwriter *writer, const GLubyte *path) {
     fclose(stream->file);
     stream->file = nullptr;
     stream->ownsFile = 0;
-    writer->failed = 1;
+    __glsWriterMarkFailed(writer);
     return 1;
 }
 
@@ -98,7 +98,7 @@ GLboolean __glsWriterFlush(__GLSwriter *writer) {
     if (taken != n) {
         __glsRaiseError(GLS_IO_ERROR);
         if (stream->file) clearerr(stream->file);
-        writer->failed = 1;
+        __glsWriterMarkFailed(writer);
         return 0;
     }
     // Buffer addresses and stream positions agree modulo 8.

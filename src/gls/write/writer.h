@@ -3,6 +3,7 @@
 #pragma once
 
 #include <stdio.h>
+#include <string.h>
 
 #include "gls_functions.h"
 #include "base/util.h"
@@ -16,9 +17,11 @@ struct __GLScontextStream;
 // way can change a NaN. Sizes and counts are 64-bit.
 typedef GLlong __GLScount;
 
-#define __GLS_IMAGE_ARGS                                                                    \
-    __GLSwriter *w, GLboolean swap, GLint elements, GLint rowSkip, GLint rows, GLint imageSkip, \
-        GLint images, GLint groupSkip, GLint groups, const GLvoid *data
+// The skips are byte distances in client memory: the pixel-store modes and
+// the map strides can make them pass 32 bits.
+#define __GLS_IMAGE_ARGS                                                                      \
+    __GLSwriter *w, GLboolean swap, GLint elements, GLlong rowSkip, GLint rows, GLlong imageSkip, \
+        GLint images, GLlong groupSkip, GLint groups, const GLvoid *data
 
 // The put table, slots 0 to 62 in this order.
 struct __GLSputTable {
@@ -36,7 +39,8 @@ struct __GLSputTable {
     void(GLSAPI *putGLSopcode)(__GLSwriter *w, GLSopcode opcode);
     void(GLSAPI *putAttribMask)(__GLSwriter *w, GLbitfield mask);
     void(GLSAPI *putBitmapBits)(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset,
-                                GLint rowBits, GLint skipBits, GLint rows, const GLubyte *data);
+                                GLint rowBits, GLlong skipBits, GLint rows, GLint images,
+                                GLlong imageSkip, const GLubyte *data);
     void(GLSAPI *putBlendFactor)(__GLSwriter *w, GLenum value);
     void(GLSAPI *putGLboolean)(__GLSwriter *w, GLboolean value);
     void(GLSAPI *putGLbooleanv)(__GLSwriter *w, __GLScount count, const GLboolean *values);
@@ -116,23 +120,60 @@ struct __GLSwriter {
     GLubyte *lastHeader;    // header of the last record still in the buffer
     GLSenum streamType;     // 0 while the writer is being built
     GLuint writeFlags;      // bit 0 append, bit 1 no framing
+    // Capture functions may store records of fixed size whole: the stream's
+    // byte order is the host's, and the writer has not failed.
+    GLint nativeRecords;
 };
 
+// Marks the writer failed for good.
+static inline void __glsWriterMarkFailed(__GLSwriter *w) {
+    w->failed = 1;
+    w->nativeRecords = 0;
+}
+
+// The start of a record of count bytes (a short header and its arguments,
+// padded to whole words) stored whole by the caller in the host's order:
+// its header is written and the writer moved past it, as beginCommand and
+// the puts would have; the caller stores the arguments at the address
+// returned. Null, nothing done, where the writer cannot take it so (text,
+// the other byte order, a failed writer, no room left): the put table then
+// writes the record, making room first.
+static inline GLubyte *__glsWriterNativeRecord(__GLSwriter *w, GLSopcode opcode, GLuint count) {
+    GLubyte *const p = w->writePtr;
+    if (!w->nativeRecords || (size_t)(w->limit - p) < count) return nullptr;
+    const GLushort header[2] = {(GLushort)opcode, (GLushort)count};
+    memcpy(p, header, sizeof header);
+    w->openOpcode = opcode;
+    w->lastHeader = p;
+    w->writePtr = w->commandEnd = p + count;
+    w->wordPhase ^= (count >> 2) & 1;
+    return p + 4;
+}
+
+static inline void __glsStoreNative1(GLubyte *p, GLubyte v) { *p = v; }
+static inline void __glsStoreNative2(GLubyte *p, GLushort v) { memcpy(p, &v, 2); }
+static inline void __glsStoreNative4(GLubyte *p, GLuint v) { memcpy(p, &v, 4); }
+static inline void __glsStoreNative8(GLubyte *p, GLulong v) { memcpy(p, &v, 8); }
+
 enum {
-    __GLS_WRITER_BUFFER_SIZE = 16384,
-    __GLS_WRITER_LIMIT = 16128,
+    // A file writer's buffer: large, so that a stream of small records
+    // reaches the system in few calls; the text writer's puts may write up
+    // to 256 bytes past the limit.
+    __GLS_WRITER_BUFFER_SIZE = 1 << 18,
+    __GLS_WRITER_LIMIT = __GLS_WRITER_BUFFER_SIZE - 256,
     __GLS_WRITE_APPEND = 1,
     __GLS_WRITE_NO_FRAMING = 2,
 };
 
-// One pixel row's layout in client memory.
+// One pixel row's layout in client memory. A row length set by the
+// pixel-store modes may make the stride pass 32 bits.
 struct __GLSpixelRowInfo {
     GLint bitsPerComponent;
     GLint components;
     GLint padBytes;
-    GLint rowBytes;
+    GLlong rowBytes;
     GLint elementsPerRow;
-    GLint strideBytes;
+    GLlong strideBytes;
 };
 
 extern "C" {
@@ -169,6 +210,16 @@ void __glsWriterPutIndexArray(__GLSwriter *writer, GLenum type, GLint count, con
 GLubyte __glsBitmapByte(const GLubyte *row, GLboolean lsbFirst, GLint bitOffset, GLint rowBits,
                         GLint i);
 // Where the next row starts.
-const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLint skipBits);
+const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLlong skipBits);
+
+}  // extern "C"
+
+// p moved by n bytes on the integers, as the GL moves through client
+// memory: a distance that leaves the caller's array is not undefined here.
+static inline const GLubyte *__glsSkipBytes(const GLubyte *p, GLlong n) {
+    return (const GLubyte *)((uintptr_t)p + (uintptr_t)n);
+}
+
+extern "C" {
 
 }  // extern "C"

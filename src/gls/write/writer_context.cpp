@@ -5,7 +5,6 @@
 
 #include <string.h>
 
-#include "base/names.h"
 #include "base/util.h"
 
 GLSenum __glsWriterStringType(void) {
@@ -84,7 +83,3 @@ void __glsWriterPixelUnpackState(__GLSpixelStore *state) {
         __glsPixelStoreInit(state);
     }
 }
-
-const char *__glsGetGLEnumName(GLenum value) { return __glsGLEnumName(value); }
-
-const char *__glsGetGLSEnumName(GLSenum value) { return __glsEnumName((GLint)value); }

@@ -53,12 +53,6 @@ GLboolean __glsWriterPrefixedName(const GLubyte *name, __GLSstring *buffer);
 // answer them (imageHeight and skipImages 0 without GL_EXT_texture3D).
 void __glsWriterPixelUnpackState(__GLSpixelStore *state);
 
-// The name of a GL enumerant value, or null when it has none.
-const char *__glsGetGLEnumName(GLenum value);
-
-// The name of a GLS enumerant value, or null when it has none.
-const char *__glsGetGLSEnumName(GLSenum value);
-
 // In-memory GLS_CONTEXT streams: a writer into the context's stream of that
 // name (null on failure), and the end of such a writer (writes the
 // stream's end link where the writer stopped and clears its being-written

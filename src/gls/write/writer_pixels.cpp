@@ -29,9 +29,9 @@ GLubyte __glsBitmapByte(const GLubyte *row, GLboolean lsbFirst, GLint bitOffset,
     return (GLubyte)v;
 }
 
-const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLint skipBits) {
-    GLlong skipBytes = skipBits >= 0 ? skipBits / 8 : -((7 - (GLlong)skipBits) / 8);
-    return row + ((GLlong)rowBits + 7) / 8 + skipBytes;
+const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLlong skipBits) {
+    GLlong skipBytes = skipBits >= 0 ? skipBits / 8 : -((7 - skipBits) / 8);
+    return __glsSkipBytes(row, ((GLlong)rowBits + 7) / 8 + skipBytes);
 }
 
 GLboolean __glsPixelRowSize(GLenum format, GLenum type, GLint width,
@@ -42,11 +42,11 @@ GLboolean __glsPixelRowSize(GLenum format, GLenum type, GLint width,
     info->bitsPerComponent = bits;
     info->components = components;
     info->elementsPerRow = components * width;
-    info->rowBytes = (GLint)(((GLlong)info->elementsPerRow * bits + 7) / 8);
-    info->strideBytes =
-        state->rowLength ? (GLint)(((GLlong)components * state->rowLength * bits + 7) / 8)
-                         : info->rowBytes;
-    GLint r = info->strideBytes & (state->alignment - 1);
+    info->rowBytes = ((GLlong)info->elementsPerRow * bits + 7) / 8;
+    info->strideBytes = state->rowLength
+                            ? ((GLlong)components * state->rowLength * bits + 7) / 8
+                            : info->rowBytes;
+    GLint r = (GLint)(info->strideBytes & (state->alignment - 1));
     if (r) {
         info->padBytes = state->alignment - r;
         info->strideBytes += info->padBytes;
@@ -63,38 +63,47 @@ void __glsWriterPutPixels(__GLSwriter *w, GLenum format, GLenum type, GLint widt
         w->put.putGLbytev(w, 0, nullptr);
         return;
     }
-    GLlong images = 1, imageSkip = 0, skipRows = state.skipRows;
+    // Distances in client memory wrap as the GL's own address arithmetic
+    // would: the modes are the application's, whatever their sizes.
+    GLlong imageSkip = 0, skipRows = state.skipRows;
     if (depth) {
         GLlong imageHeight = state.imageHeight ? state.imageHeight : height;
         skipRows += imageHeight * state.skipImages;
-        images = depth;
-        imageSkip = (GLlong)info.strideBytes * (imageHeight - height);
+        imageSkip = (GLlong)((GLulong)info.strideBytes * (GLulong)(imageHeight - height));
     }
-    const GLubyte *start = (const GLubyte *)pixels +
-                           (GLlong)state.skipPixels * info.components * info.bitsPerComponent / 8 +
-                           skipRows * info.strideBytes;
-    GLint rowSkip = info.strideBytes - info.rowBytes;
+    const GLubyte *start = __glsSkipBytes(
+        (const GLubyte *)pixels,
+        (GLlong)((GLulong)state.skipPixels * info.components * info.bitsPerComponent / 8 +
+                 (GLulong)skipRows * (GLulong)info.strideBytes));
+    const GLlong rowSkip = info.strideBytes - info.rowBytes;
     GLboolean swap = state.swapBytes != 0;
     auto image = [&](decltype(w->put.putGLbyteImage) put, GLboolean swapIt) {
-        put(w, swapIt, info.elementsPerRow, rowSkip, height, (GLint)imageSkip, (GLint)images, 0,
-            1, start);
+        put(w, swapIt, info.elementsPerRow, rowSkip, height, imageSkip, depth ? depth : 1, 0, 1,
+            start);
     };
-    switch (type) {
-    case GL_BITMAP:
+    // The image put of the type's elements, by the one table of types.
+    GLint kind = 0;
+    switch (__glsPixelTypeBits(type, &kind)) {
+    case 1:
+        // Each image's rows start skipImages bytes after the last one's.
         w->put.putBitmapBits(w, (GLboolean)(state.lsbFirst != 0),
                              (GLint)(((GLlong)state.skipPixels * info.components) % 8),
-                             info.elementsPerRow,
-                             info.strideBytes * 8 - info.elementsPerRow, height, start);
+                             info.elementsPerRow, info.strideBytes * 8 - info.elementsPerRow,
+                             height, depth ? depth : 1, imageSkip, start);
         break;
-    case GL_BYTE: image(w->put.putGLbyteImage, 0); break;
-    case GL_UNSIGNED_BYTE: case GL_UNSIGNED_BYTE_3_3_2_EXT: image(w->put.putGLubyteImage, 0); break;
-    case GL_SHORT: image(w->put.putGLshortImage, swap); break;
-    case GL_UNSIGNED_SHORT: case GL_UNSIGNED_SHORT_4_4_4_4_EXT:
-    case GL_UNSIGNED_SHORT_5_5_5_1_EXT: image(w->put.putGLushortImage, swap); break;
-    case GL_INT: image(w->put.putGLintImage, swap); break;
-    case GL_UNSIGNED_INT: case GL_UNSIGNED_INT_8_8_8_8_EXT:
-    case GL_UNSIGNED_INT_10_10_10_2_EXT: image(w->put.putGLuintImage, swap); break;
-    case GL_FLOAT: image(w->put.putGLfloatImage, swap); break;
+    case 8:
+        image(kind == __GLS_ELEMENT_SIGNED ? w->put.putGLbyteImage : w->put.putGLubyteImage, 0);
+        break;
+    case 16:
+        image(kind == __GLS_ELEMENT_SIGNED ? w->put.putGLshortImage : w->put.putGLushortImage,
+              swap);
+        break;
+    case 32:
+        image(kind == __GLS_ELEMENT_FLOAT    ? w->put.putGLfloatImage
+              : kind == __GLS_ELEMENT_SIGNED ? w->put.putGLintImage
+                                             : w->put.putGLuintImage,
+              swap);
+        break;
     default: w->put.putGLbytev(w, 0, nullptr); break;
     }
 }

@@ -11,6 +11,6 @@ FILE *__glsWriterOutputFile(__GLSwriter *writer) {
     return writer->stream ? writer->stream->file : nullptr;
 }
 
-void __glsWriterSetFailed(__GLSwriter *writer) { writer->failed = 1; }
+void __glsWriterSetFailed(__GLSwriter *writer) { __glsWriterMarkFailed(writer); }
 
 }  // extern "C"

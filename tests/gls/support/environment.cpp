@@ -5,6 +5,7 @@
 
 #include "context_test.h"
 #include "core/startup.h"
+#include "sink.h"
 #include "support.h"
 
 int hookCalls = 0;
@@ -41,6 +42,7 @@ void runOnOtherThread(const std::function<void()> &fn) {
 #endif
 
 void GlsContextTest::SetUp() {
+    Sink::reset();
     glsGetError();  // an error left pending before the test is not its own
     name = glsGenContext();
     ASSERT_NE(0u, name);
