@@ -14,25 +14,9 @@
 #include "debugger/engine.h"
 #include "debugger_hooks.h"
 #include "spinning_quads_draw.h"
+#include "timing.h"
 
 #include <GL/gl.h>
-
-static double seconds_now(void) {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
-template <typename Run>
-static double nanoseconds_per_run(Run run) {
-    const int n = 200000;
-    for (int i = 0; i < n / 10; ++i) run();
-    double start = seconds_now();
-    for (int i = 0; i < n; ++i) run();
-    return (seconds_now() - start) * 1e9 / n;
-}
 
 int main(void) {
     if (!__glsProcessAttach(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH, nullptr)) return 2;
@@ -73,7 +57,7 @@ int main(void) {
     printf("%-22s %8s\n", "check", "ns");
     double frame = 0;
     for (const Check &check : checks) {
-        double ns = nanoseconds_per_run([&] { check.run(ctx); });
+        double ns = nanosecondsPerCall([&](int) { check.run(ctx); }, 200000);
         frame += ns;
         printf("%-22s %8.1f\n", check.name, ns);
     }

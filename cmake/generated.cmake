@@ -59,9 +59,6 @@ set(DEBUGGER_GENERATED_SOURCES
 
 # The analyses' tables: each check's body, the state items, the enumerant
 # names and the GLU wrappers, each from its table beside the command table.
-list(APPEND GLS_TABLE_DEPS ${CMAKE_SOURCE_DIR}/tools/hooks.py ${CMAKE_SOURCE_DIR}/tools/state_items.py
-  ${CMAKE_SOURCE_DIR}/tools/pnames.py ${CMAKE_SOURCE_DIR}/tools/enumerants.py
-  ${CMAKE_SOURCE_DIR}/tools/glu.py)
 gls_generate(gen_checks.py debugger_checks.cpp)
 gls_generate(gen_state_items.py debugger_state_items.cpp)
 gls_generate(gen_enumerants.py debugger_enumerants.cpp)

@@ -4,9 +4,9 @@ command's own arguments to its body (tools/hooks.py, src/debugger/analyses.h).""
 
 import sys
 
-import model
 import emit
 import hooks
+import model
 
 
 def main(out):
@@ -14,7 +14,7 @@ def main(out):
     bad = hooks.check([r.name for r in rows])
     if bad:
         sys.exit("hooks: " + "; ".join(bad))
-    L = [emit.header(__file__), '#include "debugger/analyses.h"', '#include "debugger_hooks.h"', "",
+    L = [emit.header(__file__, "tools/commands.py, tools/hooks.py"), '#include "debugger/analyses.h"', '#include "debugger_hooks.h"', "",
          'extern "C" {', ""]
     for r in rows:
         args = ", ".join(["ctx"] + [p.name for p in r.proto.params])

@@ -8,8 +8,8 @@ import sys
 
 import commands
 import emit
-import registry
 import glu
+import registry
 
 
 def load():
@@ -31,7 +31,7 @@ def load():
 
 
 def main(out):
-    L = [emit.header(__file__), '#include "debugger/glu_wrapper.h"', "", 'extern "C" {', ""]
+    L = [emit.header(__file__, "tools/glu.py"), '#include "debugger/glu_wrapper.h"', "", 'extern "C" {', ""]
     for p in load():
         L.append("%s {" % p.decl("wrap_" + p.name))
         L.append("    return glu_body<GLU_%s, decltype(&wrap_%s)>(%s);" % (

@@ -35,7 +35,7 @@ def main(out):
     enums = registry.registry()["enums"]
     rows = state_items.items()
     check(rows, enums)
-    L = [emit.header(__file__), '#include "debugger/debugger_tables.h"', "",
+    L = [emit.header(__file__, "tools/state_items.py"), '#include "debugger/debugger_tables.h"', "",
          "const StateItemDesc state_item_table[STATE_ITEMS] = {"]
     for i, r in enumerate(rows):
         args = [int(enums[a], 0) for a in r.args] + [END]

@@ -22,7 +22,7 @@
 
 #include "debugger/analyses.h"
 #include "debugger/debugger_tables.h"
-#include "gl_prototypes.h"
+#include "gls_entry.h"
 #include "panel.h"
 #include "spinning_quads_draw.h"
 
