@@ -61,3 +61,13 @@ gls_generate(gen_wrappers.py debugger_wrappers.cpp)
 set(DEBUGGER_GENERATED_SOURCES
   ${GLS_GENERATED_DIR}/debugger_ids.h ${GLS_GENERATED_DIR}/debugger_hooks.h
   ${GLS_GENERATED_DIR}/debugger_names.cpp ${GLS_GENERATED_DIR}/debugger_wrappers.cpp)
+
+# The analyses' tables: each check's body, the state items, the enumerant
+# names and the GLU wrappers, each from its table beside the command table.
+gls_generate(gen_checks.py debugger_checks.cpp)
+gls_generate(gen_state_items.py debugger_state_items.cpp)
+gls_generate(gen_enumerants.py debugger_enumerants.cpp)
+gls_generate(gen_glu_wrappers.py debugger_glu.cpp)
+list(APPEND DEBUGGER_GENERATED_SOURCES
+  ${GLS_GENERATED_DIR}/debugger_checks.cpp ${GLS_GENERATED_DIR}/debugger_state_items.cpp
+  ${GLS_GENERATED_DIR}/debugger_enumerants.cpp ${GLS_GENERATED_DIR}/debugger_glu.cpp)

@@ -107,6 +107,7 @@ def registry():
                 continue
             enums.setdefault(e.get("name"), e.get("value"))
     features = {}
+    required_enums = {}
     for f in root.findall("feature"):
         if f.get("api") != "gl":
             continue
@@ -114,13 +115,19 @@ def registry():
         for req in f.findall("require"):
             names += [c.get("name") for c in req.findall("command")]
         features[f.get("name")] = names
+        required_enums[f.get("name")] = [e.get("name") for req in f.findall("require")
+                                         for e in req.findall("enum")]
+    for x in root.find("extensions"):
+        required_enums[x.get("name")] = [e.get("name") for req in x.findall("require")
+                                         for e in req.findall("enum")]
     types = []
     for t in root.find("types"):
         name = t.find("name")
         if name is None or t.get("api"):
             continue
         types.append((name.text, _text(t)))
-    _cache.update(commands=cmds, enums=enums, features=features, types=types)
+    _cache.update(commands=cmds, enums=enums, features=features, types=types,
+                  required_enums=required_enums)
     return _cache
 
 
@@ -136,3 +143,12 @@ def gl11_names():
     """The commands of OpenGL 1.0 and 1.1: the library's exported gl names."""
     f = registry()["features"]
     return f["GL_VERSION_1_0"] + f["GL_VERSION_1_1"]
+
+
+def required_enums(names):
+    """The enumerant names the named GL versions and extensions require."""
+    required = registry()["required_enums"]
+    missing = [n for n in names if n not in required]
+    if missing:
+        sys.exit("registry: %s not in the registry %s" % (", ".join(missing), REGISTRY))
+    return {e for n in names for e in required[n]}

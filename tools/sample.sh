@@ -4,9 +4,10 @@
 # (palisade.dll beside it as opengl32.dll), driven from outside as a person
 # would: it halts at its first GL call, is let run until it halts at its first
 # buffer swap (Break on SwapBuffers), steps a few calls showing each call and
-# the status, and runs to its end. Then it shows the head of the call history,
-# checks both runs read back the same pixels, and saves a picture of the
-# control panel as it stood halted.
+# the status, opens the Call History window of its GL context and the State
+# window of its clear colour, and runs to its end. Then it shows the head of
+# the call history, checks both runs read back the same pixels, and leaves
+# pictures of the control panel and of the two windows as they stood halted.
 set -e
 cd "$(dirname "$0")/.."
 sh tools/setup.sh
@@ -28,7 +29,13 @@ echo "== under the debugger, driven from outside"
     start spinning_quads.exe palisade.ppm -- \
     wait-status Halted print-ids print-call print-status \
     check 120 on continue wait-status "Halted (Break on SwapBuffers)" print-call print-status \
-    check 120 off step 3 screenshot panel.bmp continue wait-exit 0) | tr -d '\r'
+    check 120 off step 3 screenshot panel.png \
+    choose 6 window "Select GL Context" 902 select-item 902 "GL context 1" \
+    window "Call History" 804 screenshot history.png \
+    window-panel choose 9 window "Select State" 1506 screenshot state_select.png \
+    select-item 1506 "glGet(GL_COLOR_CLEAR_VALUE)" window State 1606 screenshot state.png \
+    print-text 1605 print-text 1606 print-text 1608 \
+    window-panel continue wait-exit 0) | tr -d '\r'
 if cmp -s "$run/plain.ppm" "$run/palisade.ppm"; then
     echo "== the same pixels both ways ($run/plain.ppm, $run/palisade.ppm)"
 else
@@ -38,5 +45,6 @@ history=$(ls -d "$run"/temp/PALISADE_*/history)
 echo "== the call history ($history), the head of its GL context's file:"
 head -n 24 "$(ls "$history"/*.gls | grep -v '/0\.gls$' | head -n 1)" | tr -d '\r'
 echo "..."
-python3 tools/bmp_to_png.py "$run/panel.bmp" "$run/panel.png"
-echo "== the control panel, halted after the steps: $run/panel.png"
+echo "== pictures of the control panel halted after the steps ($run/panel.png), of the"
+echo "   Call History window ($run/history.png), and of Select State ($run/state_select.png)"
+echo "   and the State window of the clear colour ($run/state.png)"

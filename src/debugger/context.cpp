@@ -262,9 +262,7 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
         MasterRecord *master = ctx->master;
         record->number = handle ? master->next_gl_context_number++ : 0;
         record->handle = handle;
-        record->dither_enabled = 1;
-        record->primitive_mode = 0xFFFFFFFFu;
-        record->vertex_array_enabled = 1;
+        mirrors_init(record);
         mmaps_path_history(ctx->temp_dir, handle, record->history_path);
         if (reused_handle) {
             _snprintf_s(record->history_path, PATH_CHARS, _TRUNCATE, "%s\\history\\%lld-%u.gls",
@@ -290,13 +288,8 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
         history_open(ctx, 0);
     }
     if (handle) {
+        lists_attach(ctx, record);
         char path[PATH_CHARS];
-        mmaps_path_list_info(ctx->temp_dir, path);
-        ListInfoRecord *lists = mmaps_open_list_info(path, record->list_count);
-        if (!lists) lists = mmaps_create_list_info(path, record->list_count);
-        if (!lists) ExitProcess(1);
-        record->lists = lists;
-        record->current_list = nullptr;
         mmaps_path_list_calls(ctx->temp_dir, path);
         FILE *calls = debugger_open_file(path, "a+b");
         if (!calls) {
@@ -314,6 +307,7 @@ void context_retire_gl(DebugThreadContext *ctx, uintptr_t handle) {
     char name[PATH_CHARS];
     mmaps_path_per_gl(ctx->temp_dir, handle, name);
     mmaps_retire(name);
+    lists_forget(handle);
 }
 
 static DebugThreadContext *context_setup(DebugThreadContext *ctx, uint32_t thread_id) {

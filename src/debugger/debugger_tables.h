@@ -1,10 +1,12 @@
 // The generated tables of the debugger's commands: their names by command id,
 // the GLS opcode of each GL command id, and the wrappers in the order they
-// are installed as capture functions.
+// are installed as capture functions; and the tables the analyses read: the
+// state items and the enumerant names.
 #pragma once
 
 #include "debugger_ids.h"
 #include "gls_functions.h"
+#include "records.h"
 
 struct WrapperEntry {
     unsigned opcode;
@@ -16,3 +18,7 @@ struct WrapperEntry {
 extern const char *const command_name_table[COMMAND_NAME_COUNT];
 extern const unsigned command_opcode_table[GL_COMMAND_IDS];
 extern const WrapperEntry wrapper_table[GL_COMMAND_IDS];
+
+extern const StateItemDesc state_item_table[STATE_ITEMS];
+extern const EnumerantRow enumerant_table[];
+extern const uint32_t enumerant_table_rows;

@@ -8,10 +8,9 @@
 #include <windows.h>
 #include <stdint.h>
 
+#include "api/api.h"
 #include "gls_functions.h"
 #include "records.h"
-
-enum { STATE_ITEMS = 411 };
 
 enum HaltAnswer : int { HALT_PROCEED = 1, HALT_WAIT = 2, HALT_SKIP = 3 };
 
@@ -56,9 +55,6 @@ struct DebugThreadContext {
     DWORD ui_thread_id;
     HANDLE ui_thread;
     HANDLE ui_done;  // set when the interface thread has left its loop
-    // The menu marks of the Call Count and Select State windows that the
-    // configuration file keeps.
-    uint8_t call_count_nonzero, state_nondefault, state_snapdiff;
     char temp_dir[PATH_CHARS];
     CallTextState call_text_state;
     // The status a break halted the thread with, shown again once the halt
@@ -147,13 +143,37 @@ void history_annotate(DebugThreadContext *ctx, const char *tag, const char *text
 size_t call_text_convert(CallTextState *state, const char *text, size_t count, char *out,
                          size_t used, size_t capacity);
 
-// ---------------------------------------------- the analyses (checks.cpp)
-// Kept in one place for the checks, hints, state scan and drawable
-// description that follow; empty until they are built.
+// --------------------------------- the analyses the engine calls (analyses.h)
+// The state scan: the defaults and current values of a newly attached real
+// context, and the current values at each halt (state.cpp).
 void state_scan(DebugThreadContext *ctx);
 void state_init_defaults(DebugThreadContext *ctx);
+// The buffer configuration of a newly attached real context's drawable and
+// the "Visual Info" and "Viewport Info" annotations (drawable.cpp).
 void drawable_describe(DebugThreadContext *ctx);
+// The state-item and enumerant tables of a new master record (state.cpp).
+void master_fill_tables(MasterRecord *master);
+// The mirrors of GL state in a new GL-context record (mirrors.cpp).
+void mirrors_init(GLContextRecord *record);
+// The display-list table of a newly attached real context; the sharing of
+// lists after a successful wglShareLists(a, b); a deleted context shares
+// nothing any more (lists.cpp).
+void lists_attach(DebugThreadContext *ctx, GLContextRecord *record);
+void lists_share(DebugThreadContext *ctx, uintptr_t a, uintptr_t b);
+void lists_forget(uintptr_t handle);
 }  // extern "C"
+
+// The capture flags of `op`, set to execute only for a call the debugger
+// makes itself and restored after it, so the history keeps what the trace
+// selection says about the application's own calls of the command.
+struct OwnCall {
+    GLSopcode op;
+    GLbitfield saved;
+    explicit OwnCall(GLSopcode opcode) : op(opcode), saved(glsGetCaptureFlags(opcode)) {
+        glsCaptureFlags(op, 1);
+    }
+    ~OwnCall() { glsCaptureFlags(op, saved); }
+};
 
 // -------------------------------------------------- inline fast tests
 // The tests every wrapper makes on a running thread with nothing waiting;

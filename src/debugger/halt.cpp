@@ -121,18 +121,6 @@ void skip_mark(DebugThreadContext *ctx) {
 
 // ------------------------------------------------ the debugger's own calls
 
-// The capture flags of `op`, set to execute only for a call the debugger
-// makes itself and restored after it, so the history keeps what the trace
-// selection says about the application's own calls of the command.
-struct OwnCall {
-    GLSopcode op;
-    GLbitfield saved;
-    explicit OwnCall(GLSopcode opcode) : op(opcode), saved(glsGetCaptureFlags(opcode)) {
-        glsCaptureFlags(op, 1);
-    }
-    ~OwnCall() { glsCaptureFlags(op, saved); }
-};
-
 void front_buffer_apply(DebugThreadContext *ctx) {
     ProcessRecord *process = ctx->process;
     GLContextRecord *record = ctx->gl_context;

@@ -226,6 +226,7 @@ MasterRecord *master_create(const char *temp_dir, uint32_t creator_thread_id) {
     for (int i = 0; i < WGL_COUNT; ++i) {
         lstrcpynA(master->wgl_names[i], command_name_table[WGL_ID_BASE + i], COMMAND_NAME_CHARS);
     }
+    master_fill_tables(master);
     master->next_gl_context_number = 1;
     master->thread_count = 0;
     for (uint32_t &slot : master->threads) slot = 0xFFFFFFFFu;

@@ -76,6 +76,25 @@ struct EnumerantRow {
     char name[COMMAND_NAME_CHARS];
 };
 
+// The OpenGL state the debugger scans: one row per state item (state.cpp).
+enum { STATE_ITEMS = 411, STATE_VALUES = 1536 };
+
+struct StateItemDesc {
+    uint32_t fetch_kind;      // the getter (StateFetchKind)
+    uint32_t getter_args[3];  // its enumerant arguments, then 0xFFFFFFFF
+    uint32_t display_type;    // how the State windows show the values
+    int32_t value_count;      // the values copied, compared and shown
+    char name[COMMAND_NAME_CHARS];
+};
+
+// An item's values at the context's first attachment, at the last scan and
+// at the user's last snapshot, each stored as floats.
+struct StateSlot {
+    float default_values[STATE_VALUES];
+    float current_values[STATE_VALUES];
+    float snapshot_values[STATE_VALUES];
+};
+
 struct CommandSlot {
     uint32_t code;
     char text[RING_TEXT_CHARS];  // never filled or read
@@ -117,6 +136,7 @@ struct MasterRecord {
     EnumerantRow enumerants[ENUMERANT_ROWS];
     uint32_t enumerant_count;
     uint32_t command_opcodes[GL_COMMAND_IDS];
+    StateItemDesc state_items[STATE_ITEMS];
     uint32_t next_gl_context_number;
     uint32_t thread_count;
     uint32_t threads[MASTER_THREAD_SLOTS];
@@ -193,6 +213,21 @@ struct GLContextRecord {
     // The history file of this record: "<handle>.gls", or "<handle>-<number>.gls"
     // for a context that got the handle of one deleted before it.
     char history_path[PATH_CHARS];
+    // The record whose display-list table this context uses: itself, or the
+    // first attached context of those that share lists with it (lists.cpp).
+    GLContextRecord *list_owner;
+    StateSlot state_slots[STATE_ITEMS];
+    // The buffer configuration of the context's drawable (drawable.cpp).
+    uint8_t direct_render;
+    uint8_t double_buffer;
+    uint8_t stereo;
+    int32_t aux_buffers;
+    uint32_t color_mode;
+    int32_t accum_red_bits, accum_green_bits, accum_blue_bits, accum_alpha_bits;
+    int32_t index_bits;
+    int32_t red_bits, green_bits, blue_bits, alpha_bits;
+    int32_t stencil_bits;
+    int32_t depth_bits;
 };
 
 // ------------------------------------------------------------ the registry

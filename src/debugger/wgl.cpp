@@ -116,7 +116,10 @@ int WINAPI wglSetLayerPaletteEntries(HDC dc, int layer, int start, int count,
         dc, layer, start, count, entries);
 }
 BOOL WINAPI wglShareLists(HGLRC a, HGLRC b) {
-    return wgl_entry<WGL_wglShareLists, decltype(&wglShareLists)>(a, b);
+    DebugThreadContext *ctx = context_get();
+    BOOL shared = wgl_call<WGL_wglShareLists, decltype(&wglShareLists)>(ctx, a, b);
+    if (shared) lists_share(ctx, (uintptr_t)a, (uintptr_t)b);
+    return shared;
 }
 BOOL WINAPI wglSwapLayerBuffers(HDC dc, UINT planes) {
     return wgl_entry<WGL_wglSwapLayerBuffers, decltype(&wglSwapLayerBuffers)>(dc, planes);

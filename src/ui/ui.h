@@ -41,6 +41,8 @@ void ui_panel_set_status(DebugThreadContext *ctx, const char *text);
 void ui_panel_show_call(DebugThreadContext *ctx);
 void ui_refresh_all(DebugThreadContext *ctx);
 void ui_history_refresh(DebugThreadContext *ctx);
+void ui_dl_refresh(DebugThreadContext *ctx);
+void ui_state_refresh(DebugThreadContext *ctx);
 
 // Shared by the windows of the interface thread.
 void ui_show_window(DebugThreadContext *ctx, void *window, int index);

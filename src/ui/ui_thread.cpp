@@ -1,6 +1,6 @@
 // The interface thread of an application thread: its control panel, its
 // message loop, and the refresh functions the application thread calls.
-#include "ui.h"
+#include "ui_windows.h"
 
 #include "debugger/engine.h"
 
@@ -20,6 +20,16 @@ static DebugThreadContext *served(DebugThreadContext *ctx) {
     DebugThreadContext *now = ctx->process->context.load(std::memory_order_acquire);
     return now ? now : ctx;
 }
+
+DebugThreadContext *ui_served(DebugThreadContext *ctx) { return served(ctx); }
+
+DebugThreadContext *ui_context(void) { return served(context_current()); }
+
+// Set by the message loop while it hands a dialog a key that the dialog turns
+// into a command: such a command is never taken for a menu item.
+static thread_local bool key_command;
+
+bool ui_menu_command(WPARAM wp, LPARAM lp) { return HIWORD(wp) == 0 && lp == 0 && !key_command; }
 
 static HWND *fixed_window(DebugThreadContext *ctx, int index) {
     switch (index) {
@@ -89,16 +99,6 @@ void ui_warning_box(const char *format, ...) {
     MessageBoxA(nullptr, text, "Warning", MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
 }
 
-static int file_dialog(HWND owner, char *name, bool save) {
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFile = name;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    return save ? GetSaveFileNameA(&dialog) != 0 : GetOpenFileNameA(&dialog) != 0;
-}
-
 // --------------------------------------------------- the application's side
 
 void ui_panel_set_status(DebugThreadContext *ctx, const char *text) {
@@ -131,8 +131,6 @@ void ui_panel_show_ids(DebugThreadContext *ctx) {
     SendDlgItemMessageA(panel, IDC_PANEL_CONTEXT, WM_SETTEXT, 0, (LPARAM)text);
 }
 
-void ui_history_refresh(DebugThreadContext *) {}
-
 void ui_refresh_all(DebugThreadContext *ctx) {
     ui_panel_show_call(ctx);
     DebugThreadContext *now = served(ctx);
@@ -145,13 +143,11 @@ void ui_refresh_all(DebugThreadContext *ctx) {
         }
     }
     ui_history_refresh(ctx);
+    ui_dl_refresh(ctx);
+    ui_state_refresh(ctx);
 }
 
 // ---------------------------------------------------------------- the panel
-
-// Set by the message loop while it hands the panel a key that a dialog turns
-// into a command: such a command is never taken for a menu item.
-static thread_local bool key_command;
 
 static void set_switch(std::atomic<uint32_t> &word, HWND panel, int box) {
     word.store(IsDlgButtonChecked(panel, box) == BST_CHECKED ? 1 : 0, std::memory_order_release);
@@ -164,7 +160,7 @@ static void post_command(DebugThreadContext *ctx, HWND panel, const char *status
 
 static void save_configuration(DebugThreadContext *ctx, HWND panel) {
     char name[MAX_PATH] = "palisade.cfg";
-    if (!file_dialog(panel, name, true)) return;
+    if (!ui_save_file_dialog(panel, name)) return;
     FILE *file = fopen(name, "w");
     if (!file) return;
     ui_config_write(ctx, file);
@@ -173,7 +169,7 @@ static void save_configuration(DebugThreadContext *ctx, HWND panel) {
 
 static void load_configuration(DebugThreadContext *ctx, HWND panel) {
     char name[MAX_PATH] = "palisade.cfg";
-    if (!file_dialog(panel, name, false)) return;
+    if (!ui_open_file_dialog(panel, name)) return;
     FILE *file = fopen(name, "r");
     if (!file) return;
     ui_config_read(ctx, file, name);
@@ -185,7 +181,7 @@ static bool stopping;
 static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM lp) {
     ProcessRecord *process = ctx->process;
     bool halted = process->run_state.load(std::memory_order_acquire) == RUN_STATE_HALTED;
-    bool from_menu = HIWORD(wp) == 0 && lp == 0 && !key_command;
+    bool from_menu = ui_menu_command(wp, lp);
     switch (LOWORD(wp)) {
     case IDC_PANEL_HALT:
         post_command(ctx, panel, "Halt requested", CMD_HALT);
@@ -288,6 +284,11 @@ static INT_PTR CALLBACK panel_proc(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
 
 // ------------------------------------------------------------ the thread
 
+static BOOL CALLBACK destroy_window(HWND window, LPARAM) {
+    DestroyWindow(window);
+    return TRUE;
+}
+
 // Text layout keeps a cache per font, which an edit control gives back each
 // time its text changes, and the last one out frees it. Wine's layout leaves
 // its cache lock taken when two threads make the cache of one font at once,
@@ -318,10 +319,32 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
     // The library's own module, whatever name it was loaded under.
     ctx->ui.module = debugger_module;
     if (!ctx->ui.module) ExitProcess(1);
-    ctx->ui.window_panel =
-        CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(IDD_PANEL), nullptr, panel_proc, (LPARAM)ctx);
-    if (!ctx->ui.window_panel) ExitProcess(1);
-    keep_font_cache(ctx->ui.window_panel);
+    struct FixedWindow {
+        int dialog;
+        DLGPROC proc;
+        int index;
+    };
+    static const FixedWindow fixed[] = {
+        {IDD_ABOUT, ui_about_proc, WINDOW_ABOUT},
+        {IDD_CALL_COUNT, ui_callcount_proc, WINDOW_CALL_COUNT},
+        {IDD_PRIMITIVE_COUNT, ui_primcount_proc, WINDOW_PRIMITIVE_COUNT},
+        {IDD_ENUMERANTS, ui_enum_proc, WINDOW_ENUMERANTS},
+        {IDD_HISTORY_CONTEXT, ui_history_context_proc, WINDOW_HISTORY_SELECT},
+        {IDD_DL_CONTEXT, ui_dl_context_proc, WINDOW_LIST_CONTEXT_SELECT},
+        {IDD_PANEL, panel_proc, WINDOW_PANEL},
+        {IDD_BREAK_SELECT, ui_break_select_proc, WINDOW_BREAK_SELECT},
+        {IDD_TRACE_SELECT, ui_trace_select_proc, WINDOW_TRACE_SELECT},
+        {IDD_SKIP_SELECT, ui_skip_select_proc, WINDOW_SKIP_SELECT},
+        {IDD_STATE_SELECT, ui_state_select_proc, WINDOW_STATE_SELECT},
+        {IDD_WINDOW_INFO, ui_windinfo_proc, WINDOW_INFO},
+    };
+    for (const FixedWindow &w : fixed) {
+        HWND window = CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(w.dialog), nullptr, w.proc, (LPARAM)ctx);
+        if (!window) ExitProcess(1);
+        *fixed_window(ctx, w.index) = window;
+        // Before the first window with a text box: all have the panels' font.
+        if (w.index == WINDOW_ABOUT) keep_font_cache(window);
+    }
     FILE *config = fopen("palisade.cfg", "r");
     if (config) {
         ui_config_read(ctx, config, "palisade.cfg");
@@ -370,6 +393,10 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
         if (window && *window) DestroyWindow(*window);
         if (window) *window = nullptr;
     }
+    // And the windows made on demand (Call History, the display-list windows,
+    // State).
+    EnumThreadWindows(GetCurrentThreadId(), destroy_window, 0);
+    memset(ctx->ui.state_windows, 0, sizeof ctx->ui.state_windows);
     if (ctx->ui_done) SetEvent(ctx->ui_done);
     return 0;
 }

@@ -20,6 +20,7 @@
 #include "panel.h"
 #include "read_file.h"
 #include "ui/ui.h"
+#include "ui/ui_windows.h"
 
 #include <shellapi.h>
 
@@ -365,6 +366,18 @@ TEST(History, RenderingAndTheDebuggersOwnCallsLeaveTheHistoryAsTraced) {
 
 // --------------------------------------------------------- configuration
 
+// A dialog of this process with that caption: other programs on the same
+// display (tests that run beside this one) show boxes of the same names.
+HWND own_dialog(const char *caption) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, "#32770", caption); w;
+         w = FindWindowExA(nullptr, w, "#32770", caption)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == GetCurrentProcessId()) return w;
+    }
+    return nullptr;
+}
+
 // Closes the warning box the configuration reader shows and keeps its text.
 struct WarningCloser {
     std::string text;
@@ -373,7 +386,7 @@ struct WarningCloser {
     static DWORD WINAPI run(void *arg) {
         WarningCloser *self = (WarningCloser *)arg;
         HWND box = nullptr;
-        panel::wait([&] { return (box = FindWindowA("#32770", "Warning")) != nullptr; }, kWait);
+        panel::wait([&] { return (box = own_dialog("Warning")) != nullptr; }, kWait);
         if (!box) return 0;
         char text[512] = "";
         GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
@@ -384,6 +397,23 @@ struct WarningCloser {
     void join() { join_thread(thread); }
     ~WarningCloser() { join(); }
 };
+
+// The Call Count window's "Non-zero calls" mark, its menu item 1.
+static bool nonzero_mark(DebugThreadContext *ctx) {
+    return (GetMenuState(GetMenu(ctx->ui.window_call_count), 1, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+static void set_nonzero_mark(DebugThreadContext *ctx, bool on) {
+    CheckMenuItem(GetMenu(ctx->ui.window_call_count), 1, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+// The selection windows show the records, as the panel's Setup buttons have
+// them do: the configuration keeps what the windows' lists select.
+static void show_selections(DebugThreadContext *ctx) {
+    for (HWND window : {ctx->ui.window_break_select, ctx->ui.window_trace_select, ctx->ui.window_skip_select}) {
+        SendMessageA(window, 0x8001, 0, 0);
+    }
+}
 
 TEST(Config, SaveLoadAndFilesThatAreNotWhole) {
     GLThread t([](GLThread &) { glFinish(); });
@@ -397,10 +427,11 @@ TEST(Config, SaveLoadAndFilesThatAreNotWhole) {
     panel::set_check(p, panel::GL_ERRORS, true);
     panel::set_check(p, panel::HISTORY, false);
     panel::set_check(p, panel::BREAK_SWAP, true);
-    ctx->call_count_nonzero = 1;
+    set_nonzero_mark(ctx, false);
     process->commands[ID_glAccum].break_on = 1;
     process->commands[ID_glBegin].trace = 0;
     process->commands[ID_glViewport].skip = 1;
+    show_selections(ctx);
     FILE *file = fopen("saved.cfg", "w");
     ASSERT_TRUE(ui_config_write(ctx, file));
     fclose(file);
@@ -411,7 +442,7 @@ TEST(Config, SaveLoadAndFilesThatAreNotWhole) {
     panel::set_check(p, panel::GL_ERRORS, false);
     panel::set_check(p, panel::HISTORY, true);
     panel::set_check(p, panel::BREAK_SWAP, false);
-    ctx->call_count_nonzero = 0;
+    set_nonzero_mark(ctx, true);
     process->commands[ID_glAccum].break_on = 0;
     process->commands[ID_glBegin].trace = 1;
     process->commands[ID_glViewport].skip = 0;
@@ -423,7 +454,7 @@ TEST(Config, SaveLoadAndFilesThatAreNotWhole) {
     EXPECT_EQ(1u, process->Break_on_SwapBuffers.load());
     EXPECT_TRUE(panel::checked(p, panel::GL_ERRORS));
     EXPECT_FALSE(panel::checked(p, panel::HISTORY));
-    EXPECT_EQ(1, ctx->call_count_nonzero);
+    EXPECT_FALSE(nonzero_mark(ctx));
     EXPECT_EQ(1, process->commands[ID_glAccum].break_on.load());
     EXPECT_EQ(1, process->commands[ID_glFlush].break_on.load());
     EXPECT_EQ(0, process->commands[ID_glBitmap].break_on.load());
@@ -564,7 +595,7 @@ TEST(Panel, EscapeAndEnterAreNoMenuCommands) {
         PostMessageA(call_box, WM_KEYUP, key, 0);
     }
     Sleep(300);
-    EXPECT_EQ(nullptr, FindWindowA("#32770", "Save As"));
+    EXPECT_EQ(nullptr, own_dialog("Save As"));
     EXPECT_TRUE(IsWindowVisible(p));
     EXPECT_EQ("Halted", status(p));
     panel::click(p, panel::CONTINUE);
@@ -661,6 +692,55 @@ TEST(Ring, SixtyThreeCommandsWaitAndTheNextIsDropped) {
         ++taken;
     }
     EXPECT_EQ(63, taken);
+}
+
+// ---------------------------------------------------------- state values
+
+TEST(Windows, StateValuesShowByTheirDisplayType) {
+    MasterRecord *master = (MasterRecord *)calloc(1, sizeof(MasterRecord));
+    master->enumerants[0] = {0x0404, "GL_FRONT"};
+    master->enumerants[1] = {0x0404, "GL_FRONT_LATER"};
+    master->enumerants[2] = {0x1D00, "GL_FLAT"};
+    master->enumerant_count = 3;
+    std::vector<float> stipple(128), many(STATE_VALUES, 0.5f);
+    for (int i = 0; i < 128; ++i) stipple[i] = (float)(i * 2);
+    std::string stipple_text = "Current Value: 0x0 0x2 0x4 0x6\r\n";
+    for (int i = 4; i < 128; i += 4) {
+        char line[64];
+        snprintf(line, sizeof line, "               0x%X 0x%X 0x%X 0x%X\r\n", (i * 2) & 0xFF, (i * 2 + 2) & 0xFF,
+                 (i * 2 + 4) & 0xFF, (i * 2 + 6) & 0xFF);
+        stipple_text += line;
+    }
+    std::string many_text;
+    for (int i = 0; i < STATE_VALUES; ++i) many_text += "0.5000 ";
+    many_text += "\r\n";
+    const float matrix[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0.5f, -2, 3.25f, 1};
+    struct Row {
+        const char *label;
+        uint32_t type;
+        std::vector<float> values;
+        std::string text;
+    } rows[] = {
+        {"", 1, {1, 0, 2}, "GL_TRUE GL_FALSE 0x0002 \r\n"},
+        {"", 2, {1028, 7424, 5}, "GL_FRONT GL_FLAT 0x0005 \r\n"},
+        {"", 3, {(float)0x12345, 255}, "0x2345 0xFF \r\n"},
+        {"Default Value: ", 4, std::vector<float>(matrix, matrix + 16),
+         "Default Value: 1.0000 0.0000 0.0000 0.0000\r\n"
+         "               0.0000 1.0000 0.0000 0.0000\r\n"
+         "               0.0000 0.0000 1.0000 0.0000\r\n"
+         "               0.5000 -2.0000 3.2500 1.0000\r\n"},
+        {"", 5, {0.25f, 1e6f}, "0.2500 1000000.0000 \r\n"},
+        {"Current Value: ", 6, stipple, stipple_text},
+        {"", 5, many, many_text},
+        {"", 7, {1}, ""},
+    };
+    for (const Row &row : rows) {
+        std::vector<float> values(STATE_VALUES, 0.0f);
+        std::copy(row.values.begin(), row.values.end(), values.begin());
+        EXPECT_EQ(row.text, ui_state_format(master, row.label, row.type, (int)row.values.size(), values.data()))
+            << "display type " << row.type;
+    }
+    free(master);
 }
 
 }  // namespace

@@ -6,7 +6,12 @@
 //
 //   palisade_driver [--timeout SECONDS] [--temp DIRECTORY] COMMAND...
 //
-// --temp gives the programs that TEMP, where the debugger keeps its files.
+// --temp gives the programs that TEMP, where the debugger keeps its files
+// (made when missing).
+//
+// "--script FILE" among the commands stands for the commands in FILE:
+// tokens separated by blanks, a token in double quotes may hold blanks, a
+// line starting with # is a comment.
 //
 // Commands (the current panel is the first one found until `panel` says):
 //   start PROGRAM [ARGS...] --   start a program (the one before has ended)
@@ -20,9 +25,38 @@
 //   menu ID              choose the menu item ID
 //   close                close the panel from its system menu
 //   print-call | print-status | print-ids
-//   screenshot FILE.bmp  save a picture of the panel
 //   sleep MS
 //   wait-exit [STATUS]   wait for the program to end (with that status)
+// The other windows (the current window is the panel until `window`):
+//   wait-halt TEXT       wait until the status reads TEXT and the halt's
+//                        refresh is over (TEXT stays a quarter second)
+//   window CAPTION ID    make the visible window CAPTION with control ID current
+//   window-panel         make the panel current again
+//   click ID | post-click ID     press a button (and wait for its handling, or not)
+//   choose ID | post-choose ID   choose a menu item of the current window
+//   set-text ID TEXT     put TEXT into an edit control
+//   expect-text ID TEXT | expect-contains ID TEXT | expect-lacks ID TEXT
+//   expect-text-file ID FILE | expect-contains-file ID FILE
+//                        the control reads (or holds) what FILE holds
+//   print-text ID
+//   expect-count LIST N | expect-item LIST TEXT | expect-no-item LIST TEXT
+//   expect-items LIST A,B,...    every item, in list order ("-": none)
+//   select-item LIST TEXT | add-item LIST TEXT  click an item (with Ctrl)
+//   expect-selection LIST A,B,...   the selected items, sorted ("-": none)
+//   expect-edit-selection ID TEXT   the selected text of an edit control
+//   file-dialog NAME     fill in the open or save dialog and confirm it
+//   warning TEXT         a warning box holding TEXT: read and closed with OK
+//   delete FILE | expect-file FILE TEXT | expect-file-lacks FILE TEXT
+//   expect-same-files A B
+//   expect-history-file FILE     FILE equals the panel thread's history file
+//   wait-history-size N  wait until that history file has N bytes
+//   expect-history-tail ID       the edit control shows the history's last
+//                        part, not all of it
+//   resize-check W H [line=ID] [fields=ID,...] [fill=ID] [buttons=ID,...] end
+//                        resize the window, check its layout
+//   close-window | expect-hidden
+//   screenshot FILE      a picture of the current window (.png or .bmp)
+// Texts take the escapes \r, \n, \t, \\ and \".
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -30,6 +64,7 @@
 #include <string>
 #include <vector>
 
+#include "driver_windows.h"
 #include "panel.h"
 
 static double timeout_seconds = 60;
@@ -78,39 +113,48 @@ static void print_control(const char *label, int control) {
     fflush(stdout);
 }
 
-// Writes the panel's pixels, as the screen shows them, as a 24-bit BMP file.
-static void screenshot(const char *path) {
-    HWND p = current_panel();
-    RECT r;
-    GetWindowRect(p, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
-    HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
-    SelectObject(memory, old);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = h;
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    int stride = (w * 3 + 3) & ~3;
-    std::vector<unsigned char> pixels((size_t)stride * h);
-    GetDIBits(memory, bitmap, 0, h, pixels.data(), (BITMAPINFO *)&info, DIB_RGB_COLORS);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    BITMAPFILEHEADER file = {};
-    file.bfType = 0x4D42;
-    file.bfOffBits = sizeof file + sizeof info;
-    file.bfSize = file.bfOffBits + (DWORD)pixels.size();
-    FILE *out = fopen(path, "wb");
-    if (!out) fail(std::string("cannot write ") + path);
-    fwrite(&file, sizeof file, 1, out);
-    fwrite(&info, sizeof info, 1, out);
-    fwrite(pixels.data(), 1, pixels.size(), out);
-    fclose(out);
+// Under Wine there is no window manager beside Xvfb to draw the windows'
+// captions and frames: Wine is asked to draw them itself, so that the
+// pictures show them. Programs started after this read it.
+static void wine_draws_frames() {
+    HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+    if (!ntdll || !GetProcAddress(ntdll, "wine_get_version")) return;
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\X11 Driver", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) == ERROR_SUCCESS) {
+        RegSetValueExA(key, "Decorated", 0, REG_SZ, (const BYTE *)"N", 2);
+        RegCloseKey(key);
+    }
+}
+
+// The commands of a script file.
+static std::vector<std::string> read_script(const char *path) {
+    FILE *file = fopen(path, "rb");
+    if (!file) fail(std::string("cannot read ") + path);
+    std::vector<std::string> tokens;
+    char line[4096];
+    while (fgets(line, sizeof line, file)) {
+        const char *p = line;
+        while (*p == ' ' || *p == '\t') ++p;
+        if (*p == '#') continue;
+        while (*p) {
+            while (*p == ' ' || *p == '\t' || *p == '\r' || *p == '\n') ++p;
+            if (!*p) break;
+            std::string token;
+            if (*p == '"') {
+                for (++p; *p && *p != '"'; ++p) {
+                    if (*p == '\\' && p[1]) token += *p++;
+                    token += *p;
+                }
+                if (*p == '"') ++p;
+            } else {
+                while (*p && *p != ' ' && *p != '\t' && *p != '\r' && *p != '\n') token += *p++;
+            }
+            tokens.push_back(token);
+        }
+    }
+    fclose(file);
+    return tokens;
 }
 
 static void start(char **argv, int first, int last) {
@@ -133,6 +177,7 @@ static void start(char **argv, int first, int last) {
     program_id = info.dwProcessId;
     panels.clear();
     current = 0;
+    driven::forget_windows();
 }
 
 static DWORD wait_exit() {
@@ -151,10 +196,27 @@ int main(int argc, char **argv) {
             timeout_seconds = atof(argv[first + 1]);
         } else if (!strcmp(argv[first], "--temp")) {
             SetEnvironmentVariableA("TEMP", argv[first + 1]);
+            CreateDirectoryA(argv[first + 1], nullptr);
         } else {
             fail(std::string("unknown option ") + argv[first]);
         }
     }
+    // The commands, each script file's in its place.
+    std::vector<std::string> commands;
+    for (int k = first; k < argc; ++k) {
+        if (!strcmp(argv[k], "--script") && k + 1 < argc) {
+            for (std::string &token : read_script(argv[++k])) commands.push_back(token);
+        } else {
+            commands.push_back(argv[k]);
+        }
+    }
+    std::vector<char *> all = {argv[0]};
+    for (std::string &command : commands) all.push_back(&command[0]);
+    argc = (int)all.size();
+    argv = all.data();
+    first = 1;
+    wine_draws_frames();
+    driven::Driver windows{&program_id, timeout_seconds, current_panel, [](const std::string &why) { fail(why); }};
     auto arg = [&](int &k) -> const char * {
         if (k + 1 >= argc) fail(std::string(argv[k]) + " needs an argument");
         return argv[++k];
@@ -206,8 +268,6 @@ int main(int argc, char **argv) {
         } else if (c == "print-ids") {
             print_control("ids", panel::IDS);
             print_control("context", panel::CONTEXT);
-        } else if (c == "screenshot") {
-            screenshot(arg(k));
         } else if (c == "sleep") {
             Sleep((DWORD)atoi(arg(k)));
         } else if (c == "wait-exit") {
@@ -218,7 +278,7 @@ int main(int argc, char **argv) {
                 DWORD want = strtoul(argv[++k], nullptr, 0);
                 if (status != want) fail("exit status " + std::to_string(status) + ", not " + std::to_string(want));
             }
-        } else {
+        } else if (!driven::command(windows, c, [&]() -> std::string { return arg(k); })) {
             fail("unknown command " + c);
         }
     }

@@ -1,0 +1,218 @@
+// The state scan: the 411 state items of the thread's current GL context read
+// through the GL getters into the context's record: the defaults once, when
+// the debugger first attaches the context, and the current values each time
+// the thread halts. The scan's own calls are executed only (never written to
+// the history), and every capture flag and pixel-pack mode it changes is
+// given back, so neither the history nor the application sees the scan.
+#include <stdlib.h>
+#include <string.h>
+
+#include "analyses.h"
+#include "debugger_tables.h"
+
+enum StateFetchKind : uint32_t {
+    FETCH_FLOAT = 1,
+    FETCH_CLIP_PLANE = 2,
+    FETCH_LIGHT = 3,
+    FETCH_MAP = 4,
+    FETCH_MATERIAL = 5,
+    FETCH_PIXEL_MAP = 6,
+    FETCH_POLYGON_STIPPLE = 7,
+    FETCH_TEX_ENV = 8,
+    FETCH_TEX_GEN = 9,
+    FETCH_TEX_PARAMETER = 10,
+};
+
+enum {
+    GL_COEFF_QUERY = 0x0A00,
+    GL_ORDER_QUERY = 0x0A01,
+    // A map's size is its map's name plus this.
+    PIXEL_MAP_SIZE_OFFSET = 0x40,
+    // A getter that would write more values than this is not read: no GL
+    // has evaluator maps or pixel maps this large.
+    MAX_SCRATCH_VALUES = 1 << 20,
+    // Read on the stack up to this many values, from the heap beyond.
+    STACK_SCRATCH_VALUES = 4096,
+    MAX_ERRORS_DRAINED = 64,
+};
+
+// The pack modes, in the order they are saved, set and restored, with the
+// values the scan reads under: the stipple as 128 tightly packed bytes in
+// the standard bit order.
+static const GLenum kPackModes[6] = {0x0D05, 0x0D01, 0x0D02, 0x0D04, 0x0D03, 0x0D00};
+static const GLint kScanPackModes[6] = {4, 0, 0, 0, 0, 0};
+
+// Reads a getter that may write `count` values, `count` known from the GL,
+// and keeps the first STATE_VALUES of them in `values`. A count the GL
+// cannot mean leaves the values as they were.
+template <typename Get>
+static void fetch_sized(int64_t count, float *values, Get get) {
+    if (count <= 0 || count > MAX_SCRATCH_VALUES) return;
+    if (count <= STATE_VALUES) {
+        get(values);
+        return;
+    }
+    float stack[STACK_SCRATCH_VALUES];
+    float *scratch = count <= STACK_SCRATCH_VALUES ? stack : (float *)malloc((size_t)count * sizeof(float));
+    if (!scratch) return;
+    get(scratch);
+    memcpy(values, scratch, STATE_VALUES * sizeof(float));
+    if (scratch != stack) free(scratch);
+}
+
+// How many values glGetMapfv writes for GL_COEFF: the components of one
+// control point (the item's own value count) times the order, or both orders
+// of a two-dimensional map.
+static int64_t map_coefficients(GLenum target, int32_t components) {
+    GLint order[2] = {0, 0};
+    __gls_checked_capture_glGetMapiv(target, GL_ORDER_QUERY, order);
+    bool two_dimensional = target >= 0x0DB0;  // GL_MAP2_COLOR_4 on
+    if (order[0] < 0 || (two_dimensional && order[1] < 0)) return -1;
+    int64_t points = order[0];
+    if (two_dimensional) points *= order[1];
+    return points * components;
+}
+
+void state_fetch_item(DebugThreadContext *ctx, uint32_t item) {
+    const StateItemDesc &d = ctx->master->state_items[item];
+    GLenum a1 = d.getter_args[0], a2 = d.getter_args[1];
+    float *v = ctx->gl_context->state_slots[item].current_values;
+    switch (d.fetch_kind) {
+    case FETCH_FLOAT:
+        __gls_checked_capture_glGetFloatv(a1, v);
+        break;
+    case FETCH_CLIP_PLANE: {
+        GLdouble e[4] = {0, 0, 0, 0};
+        __gls_checked_capture_glGetClipPlane(a1, e);
+        for (int i = 0; i < 4; ++i) v[i] = (float)e[i];
+        break;
+    }
+    case FETCH_LIGHT:
+        __gls_checked_capture_glGetLightfv(a1, a2, v);
+        break;
+    case FETCH_MAP:
+        if (a2 == GL_COEFF_QUERY) {
+            fetch_sized(map_coefficients(a1, d.value_count), v,
+                        [&](float *out) { __gls_checked_capture_glGetMapfv(a1, a2, out); });
+        } else {
+            __gls_checked_capture_glGetMapfv(a1, a2, v);
+        }
+        break;
+    case FETCH_MATERIAL:
+        __gls_checked_capture_glGetMaterialfv(a1, a2, v);
+        break;
+    case FETCH_PIXEL_MAP: {
+        GLint size = 0;
+        __gls_checked_capture_glGetIntegerv(a1 + PIXEL_MAP_SIZE_OFFSET, &size);
+        fetch_sized(size, v, [&](float *out) { __gls_checked_capture_glGetPixelMapfv(a1, out); });
+        break;
+    }
+    case FETCH_POLYGON_STIPPLE: {
+        // Read under the scan's pack modes, the application's put back
+        // after: the pack-mode items show the application's.
+        GLint saved[6];
+        for (int i = 0; i < 6; ++i) {
+            saved[i] = kScanPackModes[i];
+            __gls_checked_capture_glGetIntegerv(kPackModes[i], &saved[i]);
+        }
+        for (int i = 0; i < 6; ++i) __gls_checked_capture_glPixelStorei(kPackModes[i], kScanPackModes[i]);
+        GLubyte p[128];
+        memset(p, 0, sizeof p);
+        __gls_checked_capture_glGetPolygonStipple(p);
+        for (int i = 0; i < 128; ++i) v[i] = (float)p[i];
+        for (int i = 0; i < 6; ++i) __gls_checked_capture_glPixelStorei(kPackModes[i], saved[i]);
+        break;
+    }
+    case FETCH_TEX_ENV:
+        __gls_checked_capture_glGetTexEnvfv(a1, a2, v);
+        break;
+    case FETCH_TEX_GEN:
+        __gls_checked_capture_glGetTexGenfv(a1, a2, v);
+        break;
+    case FETCH_TEX_PARAMETER:
+        __gls_checked_capture_glGetTexParameterfv(a1, a2, v);
+        break;
+    default:
+        fatal_error_box("state", __LINE__, "Unknown state.");
+        ExitProcess(1);
+    }
+}
+
+// Raises `error` again by a call that raises it and does nothing else, and
+// that the GL performs at once also while a display list is compiled. An
+// error no such call can raise (GL_OUT_OF_MEMORY, a stack underflow while
+// the client stack holds anything) is not raised.
+static void raise_gl_error(GLenum error) {
+    enum { LIST_INDEX = 0x0B33, CLIENT_DEPTH = 0x0BB1, MAX_CLIENT_DEPTH = 0x0D3B, ALL_CLIENT = -1 };
+    OwnCall get_integer(__GLS_OP_glGetIntegerv), gen_lists(__GLS_OP_glGenLists),
+        new_list(__GLS_OP_glNewList), end_list(__GLS_OP_glEndList),
+        push(__GLS_OP_glPushClientAttrib), pop(__GLS_OP_glPopClientAttrib);
+    GLint value = 0, depth = 0, max_depth = 0;
+    switch (error) {
+    case 0x0500:  // GL_INVALID_ENUM
+        __gls_checked_capture_glGetIntegerv(0, &value);
+        break;
+    case 0x0501:  // GL_INVALID_VALUE
+        __gls_checked_capture_glGenLists(-1);
+        break;
+    case 0x0502:  // GL_INVALID_OPERATION
+        __gls_checked_capture_glGetIntegerv(LIST_INDEX, &value);
+        if (value != 0) {
+            __gls_checked_capture_glNewList(1, 0x1300);  // GL_COMPILE
+        } else {
+            __gls_checked_capture_glEndList();
+        }
+        break;
+    case 0x0503:  // GL_STACK_OVERFLOW: the client stack filled, one more, then as it was
+        __gls_checked_capture_glGetIntegerv(CLIENT_DEPTH, &depth);
+        __gls_checked_capture_glGetIntegerv(MAX_CLIENT_DEPTH, &max_depth);
+        for (GLint i = depth; i <= max_depth; ++i) __gls_checked_capture_glPushClientAttrib((GLbitfield)ALL_CLIENT);
+        for (GLint i = depth; i < max_depth; ++i) __gls_checked_capture_glPopClientAttrib();
+        break;
+    case 0x0504:  // GL_STACK_UNDERFLOW
+        __gls_checked_capture_glGetIntegerv(CLIENT_DEPTH, &depth);
+        if (depth == 0) __gls_checked_capture_glPopClientAttrib();
+        break;
+    default:
+        break;
+    }
+}
+
+// Reads every item into its current values: the getters executed only, and
+// the GL errors they raise drained. The flags are given back, and an error
+// the application left pending is pending again after, for its own
+// glGetError and the debugger's error check to find.
+static void scan_items(DebugThreadContext *ctx) {
+    OwnCall get_float(__GLS_OP_glGetFloatv), get_clip_plane(__GLS_OP_glGetClipPlane),
+        get_light(__GLS_OP_glGetLightfv), get_map(__GLS_OP_glGetMapfv),
+        get_material(__GLS_OP_glGetMaterialfv), get_pixel_map(__GLS_OP_glGetPixelMapfv),
+        get_stipple(__GLS_OP_glGetPolygonStipple), get_tex_env(__GLS_OP_glGetTexEnvfv),
+        get_tex_gen(__GLS_OP_glGetTexGenfv), get_tex_parameter(__GLS_OP_glGetTexParameterfv),
+        get_map_order(__GLS_OP_glGetMapiv), get_integer(__GLS_OP_glGetIntegerv),
+        pixel_store(__GLS_OP_glPixelStorei), get_error(__GLS_OP_glGetError);
+    GLenum pending = __gls_checked_capture_glGetError();
+    for (uint32_t item = 0; item < STATE_ITEMS; ++item) state_fetch_item(ctx, item);
+    for (int i = 0; i < MAX_ERRORS_DRAINED && __gls_checked_capture_glGetError() != 0; ++i) {
+    }
+    if (pending != 0) raise_gl_error(pending);
+}
+
+void state_init_defaults(DebugThreadContext *ctx) {
+    scan_items(ctx);
+    const StateItemDesc *items = ctx->master->state_items;
+    for (uint32_t item = 0; item < STATE_ITEMS; ++item) {
+        StateSlot &slot = ctx->gl_context->state_slots[item];
+        size_t bytes = (size_t)items[item].value_count * sizeof(float);
+        memcpy(slot.default_values, slot.current_values, bytes);
+        memset(slot.snapshot_values, 0, bytes);
+    }
+}
+
+void state_scan(DebugThreadContext *ctx) { scan_items(ctx); }
+
+void master_fill_tables(MasterRecord *master) {
+    memcpy(master->state_items, state_item_table, sizeof master->state_items);
+    uint32_t rows = enumerant_table_rows < ENUMERANT_ROWS ? enumerant_table_rows : (uint32_t)ENUMERANT_ROWS;
+    memcpy(master->enumerants, enumerant_table, rows * sizeof(EnumerantRow));
+    master->enumerant_count = rows;
+}

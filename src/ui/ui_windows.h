@@ -1,0 +1,133 @@
+// What the interface's windows share: the context they serve, the layout
+// rule of the resizable windows, the search and save helpers, reading a
+// whole file, finding a GL context's record, and the window procedures that
+// the interface thread creates. Everything here runs on the interface thread
+// unless it says so.
+#pragma once
+
+#include <stdint.h>
+#include <stdio.h>
+
+#include <string>
+
+#include "debugger/engine.h"
+#include "ui.h"
+
+// The context the interface thread serves (the thread that took the
+// application thread's record over, when one did).
+DebugThreadContext *ui_context(void);
+// The context whose interface `ctx`'s interface thread is now: `ctx`, or the
+// thread that took its record over.
+DebugThreadContext *ui_served(DebugThreadContext *ctx);
+
+// True when a WM_COMMAND came from a menu item: not from a control, and not
+// a key that a dialog turned into a command (Escape arrives as id 2).
+bool ui_menu_command(WPARAM wp, LPARAM lp);
+
+// The controls a resizable window lays out (0: none of that kind). The
+// separator line keeps its place and spans the width; the fields along the
+// top reach to 4 pixels from the right edge; the buttons stand 4 pixels above
+// the bottom edge (one: centred; two: left and right; three: left, centred
+// and right; four: spread evenly); the main list or text fills the rest.
+struct UiLayout {
+    int line;
+    int fields[2];
+    int fill;
+    int buttons[4];
+};
+// Lays the window out after WM_SIZE (only SIZE_RESTORED).
+void ui_layout(HWND window, const UiLayout &layout, WPARAM type, LPARAM size);
+// A control's rectangle in its dialog's client coordinates; the control.
+HWND ui_get_child_rect(HWND window, int control, RECT *rect);
+
+// The three searches: the field's text (at most 255 characters) in a
+// single-selection list, an extended-selection list and a multi-line edit
+// control; without a match the field reads "%s - not found".
+void ui_listbox_search(HWND window, int list, int field);
+void ui_multilist_search(HWND window, int list, int field);
+void ui_edit_search(HWND window, int edit, int field);
+
+// Writers of a window's contents to a text-mode stream: a list's items one
+// a line, an edit control's text as it reads (its CR LF line ends reach the
+// file as CR LF).
+void ui_listbox_dump(HWND window, int list, FILE *file);
+void ui_edit_dump(HWND window, int edit, FILE *file);
+void ui_text_dump(const char *text, FILE *file);
+
+// A file read in binary with its real size, zero-terminated, in memory the
+// caller frees with free(); `length` gets the bytes read. With a `limit`
+// (0: none) a longer file gives only its last `limit` bytes and sets `cut`.
+// Null when the file cannot be opened; the fatal box when memory runs out.
+char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, const char *source);
+
+// The common dialogs, on a name buffer of MAX_PATH characters pre-filled with
+// the default name; 1 when the user confirmed a name.
+int ui_open_file_dialog(HWND owner, char *name);
+int ui_save_file_dialog(HWND owner, char *name);
+// The save procedure of every window: the save dialog with `default_name`,
+// then `write` on the chosen file opened as text; a cancelled dialog or a
+// file that cannot be opened ends it silently.
+void ui_save_contents(HWND owner, const char *default_name, void (*write)(HWND, FILE *), HWND from);
+
+// Puts a text into a list, an edit control or read from it.
+void ui_set_text(HWND window, int control, const char *text);
+// Sets a list's horizontal scrolling to the widest of its items.
+void ui_listbox_fit(HWND window, int list);
+
+// A window made on demand: made from `dialog` when `slot` holds none, shown,
+// then sent the refresh message with `wp` and `lp`.
+void ui_open_window(DebugThreadContext *ctx, HWND *slot, int dialog, DLGPROC proc, WPARAM wp, LPARAM lp);
+// Sends the refresh message to a window made on demand when it is shown.
+void ui_refresh_shown(HWND window, WPARAM wp, LPARAM lp);
+// The number the selected entry of a single-selection list carries; false
+// when none is selected.
+bool ui_selected_data(HWND list, uint32_t *data);
+
+// The two Select GL Context windows (for the call history and for the
+// display lists): one design, the ids, the window index and what choosing a
+// context opens as its parameters.
+struct UiContextSelect {
+    int list, close, index;
+    void (*open)(DebugThreadContext *ctx, uint32_t context);
+};
+INT_PTR ui_context_select_proc(const UiContextSelect &kind, HWND window, UINT msg, WPARAM wp, LPARAM lp);
+
+// The fatal box with `source` and the line, then the process ends with
+// status 1.
+[[noreturn]] void ui_fatal(const char *source, int line, const char *text);
+
+// The GL contexts listed in the master (it has room for 32).
+uint32_t ui_gl_context_count(const MasterRecord *master);
+// The record of the GL context at `index` of the master's `gl_contexts`;
+// the fatal box "Could not open perGL." when it is missing.
+GLContextRecord *ui_gl_context_record(DebugThreadContext *ctx, uint32_t index, const char *source);
+// Fills a list with "GL context %d" for each context of the application
+// thread, each entry carrying the context's index.
+void ui_context_list_fill(DebugThreadContext *ctx, HWND window, int list);
+
+// The window procedures.
+INT_PTR CALLBACK ui_about_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ui_callcount_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ui_primcount_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ui_enum_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ui_history_context_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ui_dl_context_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ui_break_select_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ui_trace_select_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ui_skip_select_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ui_state_select_proc(HWND, UINT, WPARAM, LPARAM);
+INT_PTR CALLBACK ui_windinfo_proc(HWND, UINT, WPARAM, LPARAM);
+
+// The values of a state item after `label`, shown by its display type (1
+// boolean, 2 enumerant name, 3 hexadecimal, 4 matrix, 5 number, 6 stipple),
+// the lines after the first indented as far as the label is long.
+std::string ui_state_format(const MasterRecord *master, const char *label, uint32_t type, int count,
+                            const float *values);
+
+// The configuration file's lines of the windows, in the file's order.
+void ui_callcount_write_config(DebugThreadContext *ctx, FILE *file);
+bool ui_callcount_read_config(DebugThreadContext *ctx, FILE *file);
+void ui_state_write_config(DebugThreadContext *ctx, FILE *file);
+bool ui_state_read_config(DebugThreadContext *ctx, FILE *file);
+void ui_select_write_configs(DebugThreadContext *ctx, FILE *file);
+void ui_select_read_configs(DebugThreadContext *ctx, FILE *file);
