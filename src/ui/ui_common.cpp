@@ -352,16 +352,23 @@ GLContextRecord *ui_gl_context_record(DebugThreadContext *ctx, uint32_t index, c
     return search.found;
 }
 
-void ui_context_list_fill(DebugThreadContext *ctx, HWND window, int list) {
+uint32_t ui_thread_contexts(DebugThreadContext *ctx, uint32_t indexes[MASTER_GL_CONTEXT_SLOTS]) {
     MasterRecord *master = ctx->master;
+    uint32_t n = 0;
+    for (uint32_t i = 0; i < ui_gl_context_count(master); ++i) {
+        if (master->gl_contexts[i].thread_id == ctx->process->thread_id) indexes[n++] = i;
+    }
+    return n;
+}
+
+void ui_context_list_fill(DebugThreadContext *ctx, HWND window, int list) {
     HWND control = GetDlgItem(window, list);
     SendMessageA(control, LB_RESETCONTENT, 0, 0);
-    for (uint32_t i = 0; i < ui_gl_context_count(master); ++i) {
-        const GLContextEntry &entry = master->gl_contexts[i];
-        if (entry.thread_id != ctx->process->thread_id) continue;
+    uint32_t at[MASTER_GL_CONTEXT_SLOTS];
+    for (uint32_t k = 0, n = ui_thread_contexts(ctx, at); k < n; ++k) {
         char text[64];
-        _snprintf_s(text, sizeof text, _TRUNCATE, "GL context %d", (int)entry.number);
-        LRESULT at = SendMessageA(control, LB_ADDSTRING, 0, (LPARAM)text);
-        if (at >= 0) SendMessageA(control, LB_SETITEMDATA, at, (LPARAM)i);
+        _snprintf_s(text, sizeof text, _TRUNCATE, "GL context %d", (int)ctx->master->gl_contexts[at[k]].number);
+        LRESULT row = SendMessageA(control, LB_ADDSTRING, 0, (LPARAM)text);
+        if (row >= 0) SendMessageA(control, LB_SETITEMDATA, row, (LPARAM)at[k]);
     }
 }

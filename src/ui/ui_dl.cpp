@@ -161,10 +161,9 @@ INT_PTR CALLBACK ui_dl_context_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp)
 // On the application thread: the shown Display List windows of the thread's
 // contexts read their lists again.
 void ui_dl_refresh(DebugThreadContext *ctx) {
-    MasterRecord *master = ctx->master;
-    for (uint32_t i = 0; i < ui_gl_context_count(master); ++i) {
-        if (master->gl_contexts[i].thread_id != ctx->process->thread_id) continue;
-        GLContextRecord *record = ui_gl_context_record(ctx, i, kSource);
+    uint32_t at[MASTER_GL_CONTEXT_SLOTS];
+    for (uint32_t k = 0, n = ui_thread_contexts(ctx, at); k < n; ++k) {
+        GLContextRecord *record = ui_gl_context_record(ctx, at[k], kSource);
         uint32_t count;
         ListInfoRecord *lists = dl_records(record, &count);
         for (uint32_t j = 0; j < count; ++j) ui_refresh_shown(lists[j].window, 0, (LPARAM)&lists[j]);

@@ -73,9 +73,8 @@ INT_PTR CALLBACK ui_history_context_proc(HWND window, UINT msg, WPARAM wp, LPARA
 // On the application thread: the shown Call History windows read their files
 // again.
 void ui_history_refresh(DebugThreadContext *ctx) {
-    MasterRecord *master = ctx->master;
-    for (uint32_t i = 0; i < ui_gl_context_count(master); ++i) {
-        if (master->gl_contexts[i].thread_id != ctx->process->thread_id) continue;
-        ui_refresh_shown(ui_gl_context_record(ctx, i, kSource)->history_window, 0, i);
+    uint32_t at[MASTER_GL_CONTEXT_SLOTS];
+    for (uint32_t k = 0, n = ui_thread_contexts(ctx, at); k < n; ++k) {
+        ui_refresh_shown(ui_gl_context_record(ctx, at[k], kSource)->history_window, 0, at[k]);
     }
 }

@@ -101,6 +101,9 @@ uint32_t ui_gl_context_count(const MasterRecord *master);
 // The record of the GL context at `index` of the master's `gl_contexts`;
 // the fatal box "Could not open perGL." when it is missing.
 GLContextRecord *ui_gl_context_record(DebugThreadContext *ctx, uint32_t index, const char *source);
+// The indexes in the master's `gl_contexts` of the application thread's own
+// contexts, in order; returns how many there are.
+uint32_t ui_thread_contexts(DebugThreadContext *ctx, uint32_t indexes[MASTER_GL_CONTEXT_SLOTS]);
 // Fills a list with "GL context %d" for each context of the application
 // thread, each entry carrying the context's index.
 void ui_context_list_fill(DebugThreadContext *ctx, HWND window, int list);
