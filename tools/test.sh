@@ -5,8 +5,8 @@
 # its own Xvfb display and Wine prefix, the three suites at once. i686 Windows
 # programs run as tools/i686-road.sh says this machine can: natively, under
 # qemu-user (slow: a time-out per test program, and the tests that race
-# threads left out), or not at all (the i686 build and its static checks
-# still run). Prints how long each stage took and fails when anything that
+# threads or open the common file dialog left out), or not at all (the i686
+# build and its static checks still run). Prints how long each stage took and fails when anything that
 # ran failed.
 set -e
 cd "$(dirname "$0")/.."
@@ -52,12 +52,15 @@ case "$road" in
 native)
     i686_args="-j 4 --timeout 600" ;;
 emulated)
-    # Threads racing each other are not to be trusted under qemu-user: one
-    # such test hung there for good. Every other test runs.
+    # What 32-bit Wine under qemu-user cannot be trusted with is left out:
+    # threads racing each other (one such test hung there for good; a GL call
+    # beside the debugger's starting interface thread crashed in the 32-bit
+    # GLX, as does a thread still sleeping when the program ends) and the
+    # common file dialog (which never opened there). Every other test runs.
     i686_filter="-Names.RacingFirstUsersBuildOneSet"
-    echo "left out under qemu-user: $i686_filter and the tests labelled threads (racing threads hang under the emulation)" \
+    echo "left out under qemu-user: $i686_filter and the tests labelled threads or dialogs ($(cd build/i686 && ctest -N -L 'threads|dialogs' | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ' | sed 's/ $//'))" \
         >"$logs/i686.note"
-    i686_args="-j 4 --timeout 1800 -LE threads" ;;
+    i686_args="-j 4 --timeout 1800 -LE threads|dialogs" ;;
 none)
     i686_args="-L static"
     skipped=$(cd build/i686 && ctest -N -LE static | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ') ;;

@@ -105,14 +105,18 @@ static bool draw(HMODULE gl, unsigned char *pixels) {
 static bool sameFile(const char *a, const char *b) { return lstrcmpiA(a, b) == 0; }
 
 // The person at the debugger's panels: lets each new panel's thread run on
-// from the halt at its first call.
+// from the halt at its first call, until the cycles are done. The thread is
+// ended before the program is: Wine under qemu-user can crash when it has to
+// end a thread that sleeps at process exit.
+static volatile LONG cyclesDone = 0;
 static DWORD WINAPI letRun(LPVOID) {
-    for (;;) {
+    while (!cyclesDone) {
         for (HWND p : panel::find(GetCurrentProcessId())) {
             if (panel::text(p, panel::STATUS) == "Halted") panel::click(p, panel::CONTINUE);
         }
         Sleep(10);
     }
+    return 0;
 }
 
 int main() {
@@ -134,7 +138,7 @@ int main() {
     for (unsigned char byte : expected) lit += byte != 0;
     CHECK(lit > 0, "the system library drew nothing");
 
-    CloseHandle(CreateThread(nullptr, 0, letRun, nullptr, 0, nullptr));
+    HANDLE person = CreateThread(nullptr, 0, letRun, nullptr, 0, nullptr);
     int modules = 0, threads = 0;
     for (int cycle = 1; cycle <= 10; ++cycle) {
         HMODULE gl = LoadLibraryA("opengl32.dll");
@@ -169,6 +173,9 @@ int main() {
             CHECK(t <= threads, "cycle %d: %d threads, %d after the first cycle", cycle, t, threads);
         }
     }
+    InterlockedExchange(&cyclesDone, 1);
+    WaitForSingleObject(person, INFINITE);
+    CloseHandle(person);
     printf("reload: %s (%d modules, %d threads after each cycle)\n",
            failures ? "FAILED" : "ten load, draw and free cycles of palisade as opengl32.dll",
            modules, threads);
