@@ -108,6 +108,9 @@ void skip_mark(DebugThreadContext *ctx);
 void front_buffer_apply(DebugThreadContext *ctx);
 void warn_no_gl_context(DebugThreadContext *ctx);
 void gl_error_check(DebugThreadContext *ctx);
+// Reads the GL errors still pending away, a bounded number of them; the
+// caller holds an OwnCall of glGetError.
+void gl_errors_drain(void);
 int halt_process_command(DebugThreadContext *ctx);
 void halt_refresh_ui(DebugThreadContext *ctx);
 // Adds the message text (the warnings and GL errors of the call) to the

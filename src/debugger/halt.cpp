@@ -21,6 +21,11 @@ GLenum GLSAPI __gls_checked_capture_glGetError(void);
 // asked for ever.
 enum { MAX_ERRORS_DRAINED = 64 };
 
+void gl_errors_drain(void) {
+    for (int i = 0; i < MAX_ERRORS_DRAINED && __gls_checked_capture_glGetError() != 0; ++i) {
+    }
+}
+
 void text_append(char *text, size_t capacity, const char *more) {
     static const char mark[] = "...";
     if (capacity < sizeof mark) return;
@@ -164,8 +169,7 @@ void gl_error_check(DebugThreadContext *ctx) {
     char message[257];
     _snprintf_s(message, sizeof message, _TRUNCATE, "\nGL Error: %s.", text);
     text_append(ctx->process->message_text, MESSAGE_TEXT_CHARS, message);
-    for (int i = 0; i < MAX_ERRORS_DRAINED && __gls_checked_capture_glGetError() != 0; ++i) {
-    }
+    gl_errors_drain();
 }
 
 // ----------------------------------------------------------------- waiting

@@ -33,7 +33,6 @@ enum {
     MAX_SCRATCH_VALUES = 1 << 20,
     // Read on the stack up to this many values, from the heap beyond.
     STACK_SCRATCH_VALUES = 4096,
-    MAX_ERRORS_DRAINED = 64,
 };
 
 // The pack modes, in the order they are saved, set and restored, with the
@@ -192,8 +191,7 @@ static void scan_items(DebugThreadContext *ctx) {
         pixel_store(__GLS_OP_glPixelStorei), get_error(__GLS_OP_glGetError);
     GLenum pending = __gls_checked_capture_glGetError();
     for (uint32_t item = 0; item < STATE_ITEMS; ++item) state_fetch_item(ctx, item);
-    for (int i = 0; i < MAX_ERRORS_DRAINED && __gls_checked_capture_glGetError() != 0; ++i) {
-    }
+    gl_errors_drain();
     if (pending != 0) raise_gl_error(pending);
 }
 
