@@ -145,15 +145,20 @@ static BOOL CALLBACK load_glu(PINIT_ONCE, PVOID, PVOID *) {
     return TRUE;
 }
 
+// The table's GLU entry points, from its glu32 (none while it has none).
+static void glu_procs_resolve(RealLibraryTable *table, const MasterRecord *master) {
+    for (int i = 0; table->glu32 && i < GLU_COUNT; ++i) {
+        table->glu_procs[i] = (__GLSfunc)GetProcAddress(table->glu32, master->glu_names[i]);
+    }
+}
+
 void glu_library_load(DebugThreadContext *ctx) {
     RealLibraryTable *table = ctx->libraries;
     if (table->glu32) return;
     InitOnceExecuteOnce(&glu_once, load_glu, nullptr, nullptr);
     table->glu32 = system_libraries.glu32.load(std::memory_order_acquire);
     if (!table->glu32) ExitProcess(1);
-    for (int i = 0; i < GLU_COUNT; ++i) {
-        table->glu_procs[i] = (__GLSfunc)GetProcAddress(table->glu32, ctx->master->glu_names[i]);
-    }
+    glu_procs_resolve(table, ctx->master);
 }
 
 int glu_error_text(DebugThreadContext *ctx, unsigned error, char *out, size_t capacity) {
@@ -193,9 +198,7 @@ static void context_load_libraries(DebugThreadContext *ctx) {
         table->wgl_procs[i] = (__GLSfunc)GetProcAddress(table->opengl32, master->wgl_names[i]);
         if (!table->wgl_procs[i]) ExitProcess(1);
     }
-    for (int i = 0; table->glu32 && i < GLU_COUNT; ++i) {
-        table->glu_procs[i] = (__GLSfunc)GetProcAddress(table->glu32, master->glu_names[i]);
-    }
+    glu_procs_resolve(table, master);
     table->history_indent = 0;
     table->debugger_gls_context = 0xFFFFFFFFu;
     table->current_gls_context = 0xFFFFFFFFu;
