@@ -349,18 +349,22 @@ void context_release(DebugThreadContext *) {}
 
 // ---------------------------------------------------------------- clean-up
 
-void context_cleanup(DebugThreadContext *ctx) {
+// Closes the history and calls files of the thread's current GL context.
+// On quitting this runs on an interface thread while the application thread
+// may still write: each stream is taken away before it closes.
+static void close_files(DebugThreadContext *ctx) {
     GLContextRecord *record = ctx->gl_context;
-    if (record) {
-        // On quitting this runs on an interface thread while the application
-        // thread may still write: the stream is taken away before it closes.
-        FILE *history = record->history_file;
-        record->history_file = nullptr;
-        if (history) fclose(history);
-        FILE *calls = record->list_calls_file;
-        record->list_calls_file = nullptr;
-        if (calls) fclose(calls);
-    }
+    if (!record) return;
+    FILE *history = record->history_file;
+    record->history_file = nullptr;
+    if (history) fclose(history);
+    FILE *calls = record->list_calls_file;
+    record->list_calls_file = nullptr;
+    if (calls) fclose(calls);
+}
+
+void context_cleanup(DebugThreadContext *ctx) {
+    close_files(ctx);
     // The GLS context is current on the application thread, which may still
     // make calls: its deletion waits, and the thread keeps taking it for its
     // own (it would make itself another, writing where no file takes it).
@@ -398,13 +402,7 @@ std::atomic<bool> debugger_unloading;
 
 static void stop_interface(void *block, void *) { ui_thread_stop((DebugThreadContext *)block); }
 
-static void close_files(void *block, void *) {
-    GLContextRecord *record = ((DebugThreadContext *)block)->gl_context;
-    if (!record) return;
-    if (record->history_file) fclose(record->history_file);
-    if (record->list_calls_file) fclose(record->list_calls_file);
-    record->history_file = record->list_calls_file = nullptr;
-}
+static void close_thread_files(void *block, void *) { close_files((DebugThreadContext *)block); }
 
 static void free_library_table(void *block, void *) {
     DebugThreadContext *ctx = (DebugThreadContext *)block;
@@ -428,7 +426,7 @@ int dll_process_hook(void *module, unsigned long reason, void *reserved) {
         // functions take the text and keep none of it.
         debugger_unloading.store(true, std::memory_order_release);
         mmaps_for_each(BLOCK_THREAD_CONTEXT, stop_interface, nullptr);
-        mmaps_for_each(BLOCK_THREAD_CONTEXT, close_files, nullptr);
+        mmaps_for_each(BLOCK_THREAD_CONTEXT, close_thread_files, nullptr);
         mmaps_for_each(BLOCK_THREAD_CONTEXT, free_library_table, nullptr);
         mmaps_free_all();
         HMODULE glu32 = system_libraries.glu32.exchange(nullptr);
