@@ -113,6 +113,9 @@ void gl_error_check(DebugThreadContext *ctx);
 void gl_errors_drain(void);
 int halt_process_command(DebugThreadContext *ctx);
 void halt_refresh_ui(DebugThreadContext *ctx);
+// Flushes the record's history file and calls file, each when open; the
+// calls file first when `calls_first`.
+void record_files_flush(GLContextRecord *record, bool calls_first);
 // Adds the message text (the warnings and GL errors of the call) to the
 // current-call text, one line each.
 void halt_show_message(DebugThreadContext *ctx);

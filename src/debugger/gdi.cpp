@@ -48,9 +48,7 @@ BOOL swap_buffers(DebugThreadContext *ctx, unsigned id, HDC dc) {
     history_annotate(ctx, "Info", name);
     ++(gdi ? ctx->process->gdi_call_counts[GDI_SwapBuffers]
            : ctx->process->wgl_call_counts[WGL_wglSwapBuffers]);
-    GLContextRecord *record = ctx->gl_context;
-    if (record->history_file) fflush(record->history_file);
-    if (record->list_calls_file) fflush(record->list_calls_file);
+    record_files_flush(ctx->gl_context, false);
     return result;
 }
 

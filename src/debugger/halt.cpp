@@ -217,6 +217,13 @@ int halt_process_command(DebugThreadContext *ctx) {
     }
 }
 
+void record_files_flush(GLContextRecord *record, bool calls_first) {
+    FILE *first = calls_first ? record->list_calls_file : record->history_file;
+    FILE *second = calls_first ? record->history_file : record->list_calls_file;
+    if (first) fflush(first);
+    if (second) fflush(second);
+}
+
 void halt_show_message(DebugThreadContext *ctx) {
     ProcessRecord *process = ctx->process;
     char lines[2 * MESSAGE_TEXT_CHARS];
@@ -232,8 +239,7 @@ void halt_show_message(DebugThreadContext *ctx) {
 void halt_refresh_ui(DebugThreadContext *ctx) {
     status_printf(ctx, "Updating ...");
     GLContextRecord *record = ctx->gl_context;
-    if (record->history_file) fflush(record->history_file);
-    if (record->list_calls_file) fflush(record->list_calls_file);
+    record_files_flush(record, false);
     glsFlush();
     if (!record->in_begin_end && record->handle != 0) state_scan(ctx);
     ui_refresh_all(ctx);

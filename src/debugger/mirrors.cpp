@@ -112,10 +112,7 @@ void hook_clear(DebugThreadContext *ctx, GLbitfield) {
 static void flush_files(DebugThreadContext *ctx, bool calls_first) {
     GLContextRecord *record = ctx->gl_context;
     ++record->flushes_since_clear;
-    FILE *first = calls_first ? record->list_calls_file : record->history_file;
-    FILE *second = calls_first ? record->history_file : record->list_calls_file;
-    if (first) fflush(first);
-    if (second) fflush(second);
+    record_files_flush(record, calls_first);
     glsFlush();
     hint_flush(ctx, record->clear_count);
     record->clear_count = 0;
