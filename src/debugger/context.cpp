@@ -266,11 +266,8 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
         record->number = handle ? master->next_gl_context_number++ : 0;
         record->handle = handle;
         mirrors_init(record);
-        mmaps_path_history(ctx->temp_dir, handle, record->history_path);
-        if (reused_handle) {
-            _snprintf_s(record->history_path, PATH_CHARS, _TRUNCATE, "%s\\history\\%lld-%u.gls",
-                        ctx->temp_dir, (long long)(intptr_t)handle, record->number);
-        }
+        mmaps_path_history(ctx->temp_dir, handle, reused_handle ? record->number : 0,
+                           record->history_path);
         ctx->gl_context = record;
         history_open(ctx, 0);
         if (handle) {

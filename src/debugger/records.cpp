@@ -141,9 +141,14 @@ void mmaps_path_per_gl(const char *temp_dir, uintptr_t handle, char *out) {
     }
 }
 
-void mmaps_path_history(const char *temp_dir, uintptr_t handle, char *out) {
-    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\history\\%lld.gls", temp_dir,
-                (long long)(intptr_t)handle);
+void mmaps_path_history(const char *temp_dir, uintptr_t handle, uint32_t reuse_number, char *out) {
+    if (reuse_number == 0) {
+        _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\history\\%lld.gls", temp_dir,
+                    (long long)(intptr_t)handle);
+    } else {
+        _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\history\\%lld-%u.gls", temp_dir,
+                    (long long)(intptr_t)handle, reuse_number);
+    }
 }
 
 void mmaps_path_list_info(const char *temp_dir, char *out) {

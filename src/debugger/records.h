@@ -265,7 +265,9 @@ void mmaps_for_each(uint32_t kind, void (*visit)(void *block, void *arg), void *
 void mmaps_path_master(const char *temp_dir, char *out);
 void mmaps_path_process(const char *temp_dir, uint32_t thread_id, char *out);
 void mmaps_path_per_gl(const char *temp_dir, uintptr_t handle, char *out);
-void mmaps_path_history(const char *temp_dir, uintptr_t handle, char *out);
+// The history of a context that got the handle of one deleted before it
+// is named with its `reuse_number` too (0 for none).
+void mmaps_path_history(const char *temp_dir, uintptr_t handle, uint32_t reuse_number, char *out);
 void mmaps_path_list_info(const char *temp_dir, char *out);
 void mmaps_path_list_calls(const char *temp_dir, char *out);
 
