@@ -198,6 +198,12 @@ static inline bool ring_not_empty(const CommandRing *ring) {
            ring->write_index.load(std::memory_order_acquire);
 }
 
+// Whether the debugger may make GL calls of its own on the record's context:
+// a real one, not between glBegin and glEnd.
+static inline bool own_calls_allowed(const GLContextRecord *record) {
+    return !record->in_begin_end && record->handle != 0;
+}
+
 static inline void front_buffer_update(DebugThreadContext *ctx) {
     if (ctx->process->front_buffer_request != 0) front_buffer_apply(ctx);
 }

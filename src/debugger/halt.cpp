@@ -130,7 +130,7 @@ void front_buffer_apply(DebugThreadContext *ctx) {
     ProcessRecord *process = ctx->process;
     GLContextRecord *record = ctx->gl_context;
     uint32_t request = process->front_buffer_request;
-    if (request == 0 || record->in_begin_end || record->handle == 0) return;
+    if (request == 0 || !own_calls_allowed(record)) return;
     OwnCall draw(__GLS_OP_glDrawBuffer), read(__GLS_OP_glReadBuffer);
     if (request == 2) {
         OwnCall get(__GLS_OP_glGetIntegerv);
@@ -158,7 +158,7 @@ void warn_no_gl_context(DebugThreadContext *ctx) {
 
 void gl_error_check(DebugThreadContext *ctx) {
     GLContextRecord *record = ctx->gl_context;
-    if (record->in_begin_end || record->handle == 0) return;
+    if (!own_calls_allowed(record)) return;
     OwnCall get_error(__GLS_OP_glGetError);
     GLenum error = __gls_checked_capture_glGetError();
     if (error == 0) return;
@@ -241,7 +241,7 @@ void halt_refresh_ui(DebugThreadContext *ctx) {
     GLContextRecord *record = ctx->gl_context;
     record_files_flush(record, false);
     glsFlush();
-    if (!record->in_begin_end && record->handle != 0) state_scan(ctx);
+    if (own_calls_allowed(record)) state_scan(ctx);
     ui_refresh_all(ctx);
     status_printf(ctx, "%s", ctx->halt_status[0] ? ctx->halt_status : "Halted");
     ctx->halt_status[0] = 0;
