@@ -104,14 +104,14 @@ size_t __glsUtf8ToCharsSize(size_t byteCount, GLuint flags, GLSenum charType);
 void __glsSwap2(void *p);
 void __glsSwap4(void *p);
 void __glsSwap8(void *p);
-void __glsSwap2v(GLint count, void *p);
-void __glsSwap4v(GLint count, void *p);
-void __glsSwap8v(GLint count, void *p);
+void __glsSwap2v(GLlong count, void *p);
+void __glsSwap4v(GLlong count, void *p);
+void __glsSwap8v(GLlong count, void *p);
 GLushort __glsSwap2Value(GLushort v);
 GLuint __glsSwap4Value(GLuint v);
 // Data of a type or format that is not known is left unchanged.
-void __glsSwapTypedArray(GLenum type, GLint byteCount, void *p);
-void __glsSwapInterleavedArray(GLenum format, GLint byteCount, void *p);
+void __glsSwapTypedArray(GLenum type, GLlong byteCount, void *p);
+void __glsSwapInterleavedArray(GLenum format, GLlong byteCount, void *p);
 
 // GLS_BINARY_LSB_FIRST or GLS_BINARY_MSB_FIRST when the 20 bytes are a
 // glsBeginGLS of major version 0 or 1 in that byte order, storing
