@@ -3,6 +3,8 @@
 // writers and the stream readers stand on.
 #pragma once
 
+#include <stdint.h>
+
 #include "base/gls.h"
 
 // ------------------------------------------------------------ memory
@@ -20,6 +22,14 @@ void *__glsMalloc(size_t size);
 void *__glsBlockAlloc(size_t size);
 void __glsBlockFree(void *block);
 size_t __glsBlockSize(const void *block);
+
+// p moved by n bytes on the integers, as the GL moves through client
+// memory: a distance that leaves the caller's array, or a null or foreign
+// pointer an application gives, is not undefined here.
+template <typename T>
+static inline T *__glsSkipBytes(T *p, GLlong n) {
+    return (T *)((uintptr_t)p + (uintptr_t)n);
+}
 
 // Integer base-2 logarithm; 0 for n < 2.
 size_t __glsLog2(size_t n);
