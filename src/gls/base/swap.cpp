@@ -16,35 +16,27 @@ void __glsSwap2(void *p) { reverse((GLubyte *)p, 2); }
 void __glsSwap4(void *p) { reverse((GLubyte *)p, 4); }
 void __glsSwap8(void *p) { reverse((GLubyte *)p, 8); }
 
-void __glsSwap2v(GLlong count, void *p) {
+// count values of T's width at p, each reversed in place.
+template <typename T>
+static void swapRun(GLlong count, void *p) {
     GLubyte *b = (GLubyte *)p;
-    for (GLlong i = 0; i < count; ++i, b += 2) {
-        GLushort v;
-        memcpy(&v, b, 2);
-        v = __builtin_bswap16(v);
-        memcpy(b, &v, 2);
+    for (GLlong i = 0; i < count; ++i, b += sizeof(T)) {
+        T v;
+        memcpy(&v, b, sizeof v);
+        if constexpr (sizeof(T) == 2) {
+            v = __builtin_bswap16(v);
+        } else if constexpr (sizeof(T) == 4) {
+            v = __builtin_bswap32(v);
+        } else {
+            v = __builtin_bswap64(v);
+        }
+        memcpy(b, &v, sizeof v);
     }
 }
 
-void __glsSwap4v(GLlong count, void *p) {
-    GLubyte *b = (GLubyte *)p;
-    for (GLlong i = 0; i < count; ++i, b += 4) {
-        GLuint v;
-        memcpy(&v, b, 4);
-        v = __builtin_bswap32(v);
-        memcpy(b, &v, 4);
-    }
-}
-
-void __glsSwap8v(GLlong count, void *p) {
-    GLubyte *b = (GLubyte *)p;
-    for (GLlong i = 0; i < count; ++i, b += 8) {
-        GLulong v;
-        memcpy(&v, b, 8);
-        v = __builtin_bswap64(v);
-        memcpy(b, &v, 8);
-    }
-}
+void __glsSwap2v(GLlong count, void *p) { swapRun<GLushort>(count, p); }
+void __glsSwap4v(GLlong count, void *p) { swapRun<GLuint>(count, p); }
+void __glsSwap8v(GLlong count, void *p) { swapRun<GLulong>(count, p); }
 
 GLushort __glsSwap2Value(GLushort v) { return (GLushort)((v >> 8) | (v << 8)); }
 
