@@ -124,13 +124,7 @@ static void context_attach_master(DebugThreadContext *ctx, uint32_t thread_id) {
     if (!ctx->master) ctx->master = master_create(ctx->temp_dir, thread_id);
 }
 
-static HMODULE load_system_library(const char *file) {
-    char path[PATH_CHARS];
-    UINT n = GetSystemDirectoryA(path, PATH_CHARS);
-    if (n == 0 || n + strlen(file) + 2 > sizeof path) return nullptr;
-    _snprintf_s(path + n, sizeof path - n, _TRUNCATE, "\\%s", file);
-    return LoadLibraryA(path);
-}
+static HMODULE load_system_library(const char *file) { return (HMODULE)__glsLoadSystemLibrary(file); }
 
 static BOOL CALLBACK load_system_libraries(PINIT_ONCE, PVOID, PVOID *) {
     SystemLibraries &libs = system_libraries;

@@ -37,21 +37,21 @@ int __glsCreateContextDict(void) {
     return __glsContextDict != nullptr;
 }
 
-// Loads the system OpenGL library by its full path. A system directory that
-// the platform does not give, or that does not fit, is a failed load: a
-// relative or truncated path could load some other library.
-static void *__glsLoadSystemLibrary(void) {
+// A system directory that the platform does not give, or that does not fit,
+// is a failed load: a relative or truncated path could load some other
+// library.
+void *__glsLoadSystemLibrary(const char *file) {
     char path[261];
     size_t n = __glsSystemDirectory(path, sizeof path);
-    size_t name = strlen(__glsSystemLibraryName);
+    size_t name = strlen(file);
     if (n == 0 || n + 1 + name + 1 > sizeof path) return nullptr;
     path[n] = __glsPathSeparator;
-    memcpy(path + n + 1, __glsSystemLibraryName, name + 1);
+    memcpy(path + n + 1, file, name + 1);
     return __glsLoadLibrary(path);
 }
 
 int __glsProcessAttach(void *instance, unsigned long reason, void *reserved) {
-    void *library = __glsLoadSystemLibrary();
+    void *library = __glsLoadSystemLibrary(__glsSystemLibraryName);
     if (!library) {
         fprintf(stderr, "GLS fatal: LoadLibrary failed on %s\n", __glsSystemLibraryName);
         return 0;

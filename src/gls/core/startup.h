@@ -27,6 +27,10 @@ extern const char *__glsSystemLibraryName;
 // module of that name mapped past the library's own unload.
 extern void *__glsSystemLibrary;
 
+// Loads a library of the system directory by its full path; null when it
+// fails.
+void *__glsLoadSystemLibrary(const char *file);
+
 int __glsProcessAttach(void *instance, unsigned long reason, void *reserved);
 int __glsProcessDetach(void *instance, unsigned long reason, void *reserved);
 void __glsDeleteAllContexts(void);
