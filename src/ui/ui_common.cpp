@@ -62,6 +62,22 @@ void ui_layout(HWND window, const UiLayout &layout, WPARAM type, LPARAM size) {
     }
 }
 
+// ------------------------------------------------------------------ menus
+
+bool ui_menu_checked(HWND window, int item) {
+    return (GetMenuState(GetMenu(window), item, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void ui_menu_check(HWND window, int item, bool on) {
+    CheckMenuItem(GetMenu(window), item, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool ui_menu_toggle(HWND window, int item) {
+    bool on = !ui_menu_checked(window, item);
+    ui_menu_check(window, item, on);
+    return on;
+}
+
 // ------------------------------------------------------------------ texts
 
 static std::string list_item(HWND list, int index) {

@@ -112,10 +112,7 @@ static void ui_select_recall(HWND window, int kind, int set) {
 // ------------------------------------------------------------------ options
 
 static void toggle_switch(HWND window, int item, std::atomic<uint32_t> &word) {
-    HMENU menu = GetMenu(window);
-    bool on = !(GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED);
-    CheckMenuItem(menu, item, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-    word.store(on ? 1 : 0, std::memory_order_release);
+    word.store(ui_menu_toggle(window, item) ? 1 : 0, std::memory_order_release);
 }
 
 static void trace_option(DebugThreadContext *ctx, HWND window, int item) {
@@ -125,14 +122,10 @@ static void trace_option(DebugThreadContext *ctx, HWND window, int item) {
     case IDM_SHOW_HINTS: toggle_switch(window, item, process->Show_performance_hints); break;
     case IDM_LIMIT_DUMPS: toggle_switch(window, item, process->Limit_data_dumps); break;
     case IDM_SHOW_ADDRESS: toggle_switch(window, item, process->Show_data_memory_address); break;
-    case IDM_VERTEX_ARRAYS: {
+    case IDM_VERTEX_ARRAYS:
         // Checked: the vertex-array calls themselves are recorded.
-        HMENU menu = GetMenu(window);
-        bool checked = (GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED) != 0;
-        CheckMenuItem(menu, item, MF_BYCOMMAND | (checked ? MF_UNCHECKED : MF_CHECKED));
-        ring_post(&process->ui_commands, checked ? CMD_VERTEX_ARRAYS_ON : CMD_VERTEX_ARRAYS_OFF);
+        ring_post(&process->ui_commands, ui_menu_toggle(window, item) ? CMD_VERTEX_ARRAYS_OFF : CMD_VERTEX_ARRAYS_ON);
         break;
-    }
     }
 }
 

@@ -24,6 +24,13 @@ DebugThreadContext *ui_served(DebugThreadContext *ctx);
 // a key that a dialog turned into a command (Escape arrives as id 2).
 bool ui_menu_command(WPARAM wp, LPARAM lp);
 
+// The check mark of an item of a window's menu; the windows keep their
+// options in these marks. ui_menu_toggle turns the mark over and returns
+// whether it is now set.
+bool ui_menu_checked(HWND window, int item);
+void ui_menu_check(HWND window, int item, bool on);
+bool ui_menu_toggle(HWND window, int item);
+
 // The controls a resizable window lays out (0: none of that kind). The
 // separator line keeps its place and spans the width; the fields along the
 // top reach to 4 pixels from the right edge; the buttons stand 4 pixels above
