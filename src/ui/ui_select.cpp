@@ -72,12 +72,17 @@ static void selection_add(HWND window, int kind, const uint8_t selected[GL_COMMA
     }
 }
 
-// The refresh: the list shows the records' selection.
-static void ui_select_load(DebugThreadContext *ctx, HWND window, int kind) {
-    uint8_t selected[GL_COMMAND_IDS];
+// The records' selection as one flag per command id.
+static void records_read(DebugThreadContext *ctx, int kind, uint8_t selected[GL_COMMAND_IDS]) {
     for (int id = 0; id < GL_COMMAND_IDS; ++id) {
         selected[id] = (ctx->process->commands[id].*kKinds[kind].byte).load(std::memory_order_relaxed) == 1;
     }
+}
+
+// The refresh: the list shows the records' selection.
+static void ui_select_load(DebugThreadContext *ctx, HWND window, int kind) {
+    uint8_t selected[GL_COMMAND_IDS];
+    records_read(ctx, kind, selected);
     selection_add(window, kind, selected, true);
 }
 
@@ -198,13 +203,8 @@ static void ui_select_write_config(DebugThreadContext *ctx, FILE *file, int kind
     const SelectKind &k = kKinds[kind];
     uint8_t selected[GL_COMMAND_IDS];
     HWND window = ctx->ui.*k.window;
-    if (window) {
-        selection_read(window, kind, selected);
-    } else {
-        for (int id = 0; id < GL_COMMAND_IDS; ++id) {
-            selected[id] = (ctx->process->commands[id].*k.byte).load(std::memory_order_relaxed) == 1;
-        }
-    }
+    if (window) selection_read(window, kind, selected);
+    else records_read(ctx, kind, selected);
     fprintf(file, "%s\n", k.header);
     for (int id = 0; id < GL_COMMAND_IDS; ++id) {
         const uint8_t *sets = selection_sets[kind][id];
@@ -234,9 +234,9 @@ static bool ui_select_read_config(DebugThreadContext *ctx, FILE *file, int kind)
         selection_add(window, kind, selected, false);
         ui_select_apply(ctx, window, kind);
     } else {
-        for (int id = 0; id < GL_COMMAND_IDS; ++id) {
-            selected[id] |= (ctx->process->commands[id].*k.byte).load(std::memory_order_relaxed) == 1;
-        }
+        uint8_t before[GL_COMMAND_IDS];
+        records_read(ctx, kind, before);
+        for (int id = 0; id < GL_COMMAND_IDS; ++id) selected[id] |= before[id];
         records_write(ctx, kind, selected);
     }
     return true;
