@@ -313,7 +313,10 @@ INT_PTR ui_context_select_proc(const UiContextSelect &kind, HWND window, UINT ms
         if (ui_menu_command(wp, lp)) return FALSE;
         uint32_t context;
         if (LOWORD(wp) == kind.list && HIWORD(wp) == LBN_SELCHANGE) {
-            if (ui_selected_data((HWND)lp, &context)) kind.open(ui_context(), context);
+            if (!ui_selected_data((HWND)lp, &context)) return TRUE;
+            DebugThreadContext *ctx = ui_context();
+            GLContextRecord *record = ui_gl_context_record(ctx, context, kind.source);
+            ui_open_window(ctx, &(record->*kind.window), kind.dialog, kind.proc, 0, context);
         } else if (LOWORD(wp) == kind.close && HIWORD(wp) == BN_CLICKED) {
             ui_hide_window(ui_context(), window, kind.index);
         }

@@ -147,14 +147,10 @@ static INT_PTR CALLBACK ui_dl_list_proc(HWND window, UINT msg, WPARAM wp, LPARAM
 
 // --------------------------------------------------------- Select GL Context
 
-static void ui_dl_select_context(DebugThreadContext *ctx, uint32_t context) {
-    GLContextRecord *record = ui_gl_context_record(ctx, context, kSource);
-    ui_open_window(ctx, &record->list_select_window, IDD_DL_SELECT, ui_dl_list_proc, 0, context);
-}
-
 INT_PTR CALLBACK ui_dl_context_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     static const UiContextSelect kind = {IDC_DL_CONTEXT_LIST, IDC_DL_CONTEXT_CLOSE, WINDOW_LIST_CONTEXT_SELECT,
-                                         ui_dl_select_context};
+                                         &GLContextRecord::list_select_window, IDD_DL_SELECT, ui_dl_list_proc,
+                                         kSource};
     return ui_context_select_proc(kind, window, msg, wp, lp);
 }
 

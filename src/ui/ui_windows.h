@@ -91,11 +91,16 @@ void ui_refresh_shown(HWND window, WPARAM wp, LPARAM lp);
 bool ui_selected_data(HWND list, uint32_t *data);
 
 // The two Select GL Context windows (for the call history and for the
-// display lists): one design, the ids, the window index and what choosing a
-// context opens as its parameters.
+// display lists): one design, the ids and the window index as its
+// parameters. Choosing a context opens that context's own window, kept in
+// `window` of its record, made from `dialog` on first use and refreshed with
+// the context's index; `source` names the file in a fatal box.
 struct UiContextSelect {
     int list, close, index;
-    void (*open)(DebugThreadContext *ctx, uint32_t context);
+    HWND GLContextRecord::*window;
+    int dialog;
+    DLGPROC proc;
+    const char *source;
 };
 INT_PTR ui_context_select_proc(const UiContextSelect &kind, HWND window, UINT msg, WPARAM wp, LPARAM lp);
 
