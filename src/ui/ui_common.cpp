@@ -226,20 +226,14 @@ void ui_edit_dump(HWND window, int edit, FILE *file) {
     free(text);
 }
 
-char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, const char *source) {
-    *length = 0;
-    if (cut) *cut = false;
-    FILE *file = fopen(path, "rb");
-    if (!file) return nullptr;
+static long long file_size(FILE *file) {
     long long size = -1;
     if (_fseeki64(file, 0, SEEK_END) == 0) size = _ftelli64(file);
-    if (size < 0) size = 0;
-    long long from = 0;
-    if (limit && (unsigned long long)size > limit) {
-        from = size - (long long)limit;
-        size = (long long)limit;
-        if (cut) *cut = true;
-    }
+    return size < 0 ? 0 : size;
+}
+
+// `size` bytes from `from` of an open file, which it closes.
+static char *read_span(FILE *file, long long from, long long size, size_t *length, const char *source) {
     if ((unsigned long long)size >= (size_t)-1 || _fseeki64(file, from, SEEK_SET) != 0) size = 0;
     char *text = (char *)malloc((size_t)size + 1);
     if (!text) {
@@ -252,6 +246,31 @@ char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, co
     text[n] = 0;
     *length = n;
     return text;
+}
+
+char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, const char *source) {
+    *length = 0;
+    if (cut) *cut = false;
+    FILE *file = fopen(path, "rb");
+    if (!file) return nullptr;
+    long long size = file_size(file), from = 0;
+    if (limit && (unsigned long long)size > limit) {
+        from = size - (long long)limit;
+        size = (long long)limit;
+        if (cut) *cut = true;
+    }
+    return read_span(file, from, size, length, source);
+}
+
+char *ui_read_file_part(const char *path, unsigned long long from, unsigned long long to, size_t *length,
+                        const char *source) {
+    *length = 0;
+    FILE *file = fopen(path, "rb");
+    if (!file) return nullptr;
+    unsigned long long size = (unsigned long long)file_size(file);
+    if (to > size) to = size;
+    if (from > to) from = to;
+    return read_span(file, (long long)from, (long long)(to - from), length, source);
 }
 
 static int file_dialog(HWND owner, char *name, bool save) {

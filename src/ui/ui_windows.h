@@ -66,6 +66,10 @@ void ui_text_dump(const char *text, FILE *file);
 // (0: none) a longer file gives only its last `limit` bytes and sets `cut`.
 // Null when the file cannot be opened; the fatal box when memory runs out.
 char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, const char *source);
+// The same for the bytes from `from` up to `to` of a file, both taken no
+// further than its end: only that stretch is read.
+char *ui_read_file_part(const char *path, unsigned long long from, unsigned long long to, size_t *length,
+                        const char *source);
 
 // The common dialogs, on a name buffer of MAX_PATH characters pre-filled with
 // the default name; 1 when the user confirmed a name.
