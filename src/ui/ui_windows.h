@@ -143,6 +143,16 @@ INT_PTR CALLBACK ui_windinfo_proc(HWND, UINT, WPARAM, LPARAM);
 std::string ui_state_format(const MasterRecord *master, const char *label, uint32_t type, int count,
                             const float *values);
 
+// The panel's switches in the configuration file's order: the key, the
+// process record's word and the panel's check box that sets it.
+enum { UI_PANEL_SWITCHES = 6 };
+struct UiPanelSwitch {
+    const char *key;
+    std::atomic<uint32_t> ProcessRecord::*word;  // null: read and ignored
+    int box;
+};
+extern const UiPanelSwitch ui_panel_switches[UI_PANEL_SWITCHES];
+
 // The configuration file's lines of the windows, in the file's order.
 void ui_callcount_write_config(DebugThreadContext *ctx, FILE *file);
 bool ui_callcount_read_config(DebugThreadContext *ctx, FILE *file);
