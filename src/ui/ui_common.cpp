@@ -373,6 +373,10 @@ uint32_t ui_gl_context_count(const MasterRecord *master) {
                                                                         : (uint32_t)MASTER_GL_CONTEXT_SLOTS;
 }
 
+uint32_t ui_enumerant_count(const MasterRecord *master) {
+    return master->enumerant_count < (uint32_t)ENUMERANT_ROWS ? master->enumerant_count : (uint32_t)ENUMERANT_ROWS;
+}
+
 GLContextRecord *ui_gl_context_record(DebugThreadContext *ctx, uint32_t index, const char *source) {
     MasterRecord *master = ctx->master;
     if (index >= ui_gl_context_count(master)) {

@@ -258,8 +258,7 @@ static void enum_fill(DebugThreadContext *ctx, HWND window) {
     HWND list = GetDlgItem(window, IDC_ENUM_LIST);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     const MasterRecord *master = ctx->master;
-    uint32_t count = master->enumerant_count < (uint32_t)ENUMERANT_ROWS ? master->enumerant_count : (uint32_t)ENUMERANT_ROWS;
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0, count = ui_enumerant_count(master); i < count; ++i) {
         const EnumerantRow &row = master->enumerants[i];
         char line[COMMAND_NAME_CHARS + 40];
         _snprintf_s(line, sizeof line, _TRUNCATE, "%s - 0x%.*X, %.*d", row.name, 4, row.value, 4, (int)row.value);

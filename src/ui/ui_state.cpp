@@ -47,15 +47,12 @@ std::string ui_state_format(const MasterRecord *master, const char *label, uint3
         for (int i = 0; i < count; ++i) append(text, "%s ", value_name_lookup(integer(values[i]), kBooleanNames, 2));
         text += "\r\n";
         break;
-    case DISPLAY_ENUMERANT: {
-        uint32_t rows = master->enumerant_count < (uint32_t)ENUMERANT_ROWS ? master->enumerant_count
-                                                                           : (uint32_t)ENUMERANT_ROWS;
+    case DISPLAY_ENUMERANT:
         for (int i = 0; i < count; ++i) {
-            append(text, "%s ", value_name_lookup(integer(values[i]), master->enumerants, rows));
+            append(text, "%s ", value_name_lookup(integer(values[i]), master->enumerants, ui_enumerant_count(master)));
         }
         text += "\r\n";
         break;
-    }
     case DISPLAY_HEXADECIMAL:
         for (int i = 0; i < count; ++i) append(text, "0x%X ", integer(values[i]) & 0xFFFF);
         text += "\r\n";

@@ -114,6 +114,8 @@ INT_PTR ui_context_select_proc(const UiContextSelect &kind, HWND window, UINT ms
 
 // The GL contexts listed in the master (it has room for 32).
 uint32_t ui_gl_context_count(const MasterRecord *master);
+// The filled rows of the master's enumerant table.
+uint32_t ui_enumerant_count(const MasterRecord *master);
 // The record of the GL context at `index` of the master's `gl_contexts`;
 // the fatal box "Could not open perGL." when it is missing.
 GLContextRecord *ui_gl_context_record(DebugThreadContext *ctx, uint32_t index, const char *source);
