@@ -1,6 +1,5 @@
 // glsCallArray: executing a GLS stream held in memory, record by record,
 // through the context's decoders and call functions, or as GLS text.
-#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -10,15 +9,6 @@
 #include "read/text_reader.h"
 
 extern "C" {
-
-// Reports a record whose opcode no decoder takes (an opcode of 496 or more
-// among them) by the opcode's number, as "0x%X"; the walk then goes on with
-// the next record. Only a malformed header ends it.
-static void __glsUnsupportedOpcode(GLuint opcode) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%X", opcode);
-    __glsCallUnsupportedCommand((const GLubyte *)text);
-}
 
 static GLuint __glsRead16(const GLubyte *p, GLboolean swap) {
     GLushort v;
@@ -72,7 +62,7 @@ static void __glsCallArrayNative(__GLScontext *ctx, size_t byteCount, const GLub
             __glsSetRecord(ctx, cursor + header, size - header);
             ctx->decodeFuncs[opcode](cursor + header);
         } else {
-            __glsUnsupportedOpcode(opcode);
+            __glsCallUnsupportedOpcode(opcode);
         }
         cursor += size;
     }
@@ -109,7 +99,7 @@ static void __glsCallArraySwapped(__GLScontext *ctx, size_t byteCount, const GLu
                 __glsCallErrorFunc((GLSopcode)opcode, GLS_RESOURCE_ERROR);
             }
         } else {
-            __glsUnsupportedOpcode(opcode);
+            __glsCallUnsupportedOpcode(opcode);
         }
         cursor += size;
     }

@@ -1,4 +1,5 @@
 #include <stdint.h>
+#include <string.h>
 
 #include "base/pixel_formats.h"
 #include "base/util.h"
@@ -15,17 +16,27 @@ void __glsSwap2(void *p) { reverse((GLubyte *)p, 2); }
 void __glsSwap4(void *p) { reverse((GLubyte *)p, 4); }
 void __glsSwap8(void *p) { reverse((GLubyte *)p, 8); }
 
-void __glsSwap2v(GLint count, void *p) {
-    for (GLint i = 0; i < count; ++i) reverse((GLubyte *)p + 2 * (size_t)i, 2);
+// count values of T's width at p, each reversed in place.
+template <typename T>
+static void swapRun(GLlong count, void *p) {
+    GLubyte *b = (GLubyte *)p;
+    for (GLlong i = 0; i < count; ++i, b += sizeof(T)) {
+        T v;
+        memcpy(&v, b, sizeof v);
+        if constexpr (sizeof(T) == 2) {
+            v = __builtin_bswap16(v);
+        } else if constexpr (sizeof(T) == 4) {
+            v = __builtin_bswap32(v);
+        } else {
+            v = __builtin_bswap64(v);
+        }
+        memcpy(b, &v, sizeof v);
+    }
 }
 
-void __glsSwap4v(GLint count, void *p) {
-    for (GLint i = 0; i < count; ++i) reverse((GLubyte *)p + 4 * (size_t)i, 4);
-}
-
-void __glsSwap8v(GLint count, void *p) {
-    for (GLint i = 0; i < count; ++i) reverse((GLubyte *)p + 8 * (size_t)i, 8);
-}
+void __glsSwap2v(GLlong count, void *p) { swapRun<GLushort>(count, p); }
+void __glsSwap4v(GLlong count, void *p) { swapRun<GLuint>(count, p); }
+void __glsSwap8v(GLlong count, void *p) { swapRun<GLulong>(count, p); }
 
 GLushort __glsSwap2Value(GLushort v) { return (GLushort)((v >> 8) | (v << 8)); }
 
@@ -33,7 +44,7 @@ GLuint __glsSwap4Value(GLuint v) {
     return (v >> 24) | ((v >> 8) & 0xFF00) | ((v << 8) & 0xFF0000) | (v << 24);
 }
 
-void __glsSwapTypedArray(GLenum type, GLint byteCount, void *p) {
+void __glsSwapTypedArray(GLenum type, GLlong byteCount, void *p) {
     // The pixel types hold the list and index types of 2 and 4 bytes too.
     switch (__glsPixelTypeBits(type, nullptr)) {
     case 16: __glsSwap2v(byteCount / 2, p); break;
@@ -44,7 +55,7 @@ void __glsSwapTypedArray(GLenum type, GLint byteCount, void *p) {
 
 // Only the float components are swapped; the 4-byte colours of the C4UB
 // formats are single bytes already.
-void __glsSwapInterleavedArray(GLenum format, GLint byteCount, void *p) {
+void __glsSwapInterleavedArray(GLenum format, GLlong byteCount, void *p) {
     const __GLSinterleavedFormat *row = __glsInterleavedFormat(format);
     if (!row) return;
     if (row->colorType != GL_UNSIGNED_BYTE) {
@@ -55,7 +66,7 @@ void __glsSwapInterleavedArray(GLenum format, GLint byteCount, void *p) {
     // the vertex; no format pairs it with a normal.
     const GLint before = row->texCoordSize, after = row->vertexSize;
     GLubyte *vertex = (GLubyte *)p;
-    for (GLint v = 0; v < byteCount / row->stride; ++v, vertex += row->stride) {
+    for (GLlong v = 0; v < byteCount / row->stride; ++v, vertex += row->stride) {
         __glsSwap4v(before, vertex);
         __glsSwap4v(after, vertex + 4 * before + 4);
     }

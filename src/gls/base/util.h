@@ -3,6 +3,8 @@
 // writers and the stream readers stand on.
 #pragma once
 
+#include <stdint.h>
+
 #include "base/gls.h"
 
 // ------------------------------------------------------------ memory
@@ -20,6 +22,14 @@ void *__glsMalloc(size_t size);
 void *__glsBlockAlloc(size_t size);
 void __glsBlockFree(void *block);
 size_t __glsBlockSize(const void *block);
+
+// p moved by n bytes on the integers, as the GL moves through client
+// memory: a distance that leaves the caller's array, or a null or foreign
+// pointer an application gives, is not undefined here.
+template <typename T>
+static inline T *__glsSkipBytes(T *p, GLlong n) {
+    return (T *)((uintptr_t)p + (uintptr_t)n);
+}
 
 // Integer base-2 logarithm; 0 for n < 2.
 size_t __glsLog2(size_t n);
@@ -104,14 +114,14 @@ size_t __glsUtf8ToCharsSize(size_t byteCount, GLuint flags, GLSenum charType);
 void __glsSwap2(void *p);
 void __glsSwap4(void *p);
 void __glsSwap8(void *p);
-void __glsSwap2v(GLint count, void *p);
-void __glsSwap4v(GLint count, void *p);
-void __glsSwap8v(GLint count, void *p);
+void __glsSwap2v(GLlong count, void *p);
+void __glsSwap4v(GLlong count, void *p);
+void __glsSwap8v(GLlong count, void *p);
 GLushort __glsSwap2Value(GLushort v);
 GLuint __glsSwap4Value(GLuint v);
 // Data of a type or format that is not known is left unchanged.
-void __glsSwapTypedArray(GLenum type, GLint byteCount, void *p);
-void __glsSwapInterleavedArray(GLenum format, GLint byteCount, void *p);
+void __glsSwapTypedArray(GLenum type, GLlong byteCount, void *p);
+void __glsSwapInterleavedArray(GLenum format, GLlong byteCount, void *p);
 
 // GLS_BINARY_LSB_FIRST or GLS_BINARY_MSB_FIRST when the 20 bytes are a
 // glsBeginGLS of major version 0 or 1 in that byte order, storing

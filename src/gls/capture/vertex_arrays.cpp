@@ -19,8 +19,7 @@ const GLulong __GLS_STACK_BUFFER_BYTES = 4096;
 // integers, as the GL would make it, so that a wild index or pointer the
 // application gives cannot make it undefined.
 const GLvoid *elementAddress(const GLvoid *pointer, GLint stride, GLlong index) {
-    return (const GLvoid *)((uintptr_t)pointer +
-                            (uintptr_t)((GLulong)index * (GLulong)(GLlong)stride));
+    return __glsSkipBytes(pointer, (GLlong)((GLulong)index * (GLulong)(GLlong)stride));
 }
 
 // Whether two descriptions of the arrays agree field by field.

@@ -17,12 +17,6 @@ static __GLSvertexArrayState *__glsClientArrays(void) {
 
 static GLboolean __glsClientHaveGL(void) { return __glsHaveGLContext(&__glsGetContext()->glInfo); }
 
-// An address moved by a byte offset without pointer arithmetic, which would
-// be undefined on the null or foreign pointers applications may give.
-static GLvoid *__glsOffsetPointer(const void *pointer, GLint offset) {
-    return (GLvoid *)((uintptr_t)pointer + (uintptr_t)offset);
-}
-
 // ---------------------------------------------------------- the arrays
 
 enum {
@@ -244,12 +238,12 @@ void GLSAPI __gls_client_glInterleavedArrays(GLenum format, GLsizei stride, cons
         arrays->size[__GLS_SIZE_COLOR] = row->colorSize;
         arrays->type[__GLS_TYPE_COLOR] = row->colorType;
         arrays->stride[__GLS_ARRAY_COLOR] = stride;
-        arrays->pointer[__GLS_ARRAY_COLOR] = __glsOffsetPointer(pointer, row->colorOffset);
+        arrays->pointer[__GLS_ARRAY_COLOR] = __glsSkipBytes((GLvoid *)pointer, row->colorOffset);
     }
     if (row->hasNormal) {
         arrays->type[__GLS_TYPE_NORMAL] = GL_FLOAT;
         arrays->stride[__GLS_ARRAY_NORMAL] = stride;
-        arrays->pointer[__GLS_ARRAY_NORMAL] = __glsOffsetPointer(pointer, row->normalOffset);
+        arrays->pointer[__GLS_ARRAY_NORMAL] = __glsSkipBytes((GLvoid *)pointer, row->normalOffset);
     }
     if (row->hasTexCoord) {
         arrays->size[__GLS_SIZE_TEXCOORD + set] = row->texCoordSize;
@@ -260,7 +254,7 @@ void GLSAPI __gls_client_glInterleavedArrays(GLenum format, GLsizei stride, cons
     arrays->size[__GLS_SIZE_VERTEX] = row->vertexSize;
     arrays->type[__GLS_TYPE_VERTEX] = GL_FLOAT;
     arrays->stride[__GLS_ARRAY_VERTEX] = stride;
-    arrays->pointer[__GLS_ARRAY_VERTEX] = __glsOffsetPointer(pointer, row->vertexOffset);
+    arrays->pointer[__GLS_ARRAY_VERTEX] = __glsSkipBytes((GLvoid *)pointer, row->vertexOffset);
 }
 
 // ------------------------------------------------------------- queries

@@ -1,6 +1,7 @@
 #include "core/context.h"
 
 #include <locale.h>
+#include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
 
@@ -447,6 +448,12 @@ void __glsCallUnsupportedCommand(const GLubyte *name) {
     __glsUtf8ToChars(name, ctx->stringType, chars);
     __GLS_SLOT(ctx->callFuncs, glsUnsupportedCommand)(chars);
     free(chars);
+}
+
+void __glsCallUnsupportedOpcode(GLuint opcode) {
+    char text[16];
+    snprintf(text, sizeof text, "0x%X", opcode);
+    __glsCallUnsupportedCommand((const GLubyte *)text);
 }
 
 }  // extern "C"

@@ -222,4 +222,7 @@ GLboolean __glsRequireContext(void);
 GLboolean __glsRequireCapture(void);
 void __glsCallErrorFunc(GLSopcode opcode, GLSenum error);
 void __glsCallUnsupportedCommand(const GLubyte *name);
+// Reports a record whose opcode no decoder takes (one of 496 or more among
+// them) to the unsupported-command function by its number, as "0x%X".
+void __glsCallUnsupportedOpcode(GLuint opcode);
 }

@@ -3,7 +3,6 @@
 // argument block handed to the decoder of its opcode in place in the
 // reader's buffer.
 #include <stdint.h>
-#include <stdio.h>
 #include <string.h>
 
 #include "read/decode.h"
@@ -27,12 +26,6 @@ GLuint word32(const GLubyte *p) {
     GLuint v;
     memcpy(&v, p, 4);
     return swapped ? __builtin_bswap32(v) : v;
-}
-
-void reportUnsupported(GLuint opcode) {
-    char text[16];
-    snprintf(text, sizeof text, "0x%X", opcode);
-    __glsCallUnsupportedCommand((const GLubyte *)text);
 }
 
 template <bool swapped>
@@ -102,7 +95,7 @@ GLboolean decodeSection(__GLSreader *reader) {
             __glsSetRecord(ctx, p + header, size - header);
             decode(p + header);
         } else {
-            reportUnsupported(opcode);
+            __glsCallUnsupportedOpcode(opcode);
         }
         p += size;
     }

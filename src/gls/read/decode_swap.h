@@ -58,23 +58,12 @@ static inline void __glsSwapField8(__GLSswapCursor *s) {
 
 // n values of 2, 4 or 8 bytes from p, reversed in place.
 static inline void __glsSwapRun(GLubyte *p, int width, GLulong n) {
-    for (GLulong i = 0; i < n; ++i, p += width) {
-        if (width == 2) {
-            GLushort v;
-            memcpy(&v, p, 2);
-            v = __builtin_bswap16(v);
-            memcpy(p, &v, 2);
-        } else if (width == 4) {
-            GLuint v;
-            memcpy(&v, p, 4);
-            v = __builtin_bswap32(v);
-            memcpy(p, &v, 4);
-        } else {
-            GLulong v;
-            memcpy(&v, p, 8);
-            v = __builtin_bswap64(v);
-            memcpy(p, &v, 8);
-        }
+    if (width == 2) {
+        __glsSwap2v((GLlong)n, p);
+    } else if (width == 4) {
+        __glsSwap4v((GLlong)n, p);
+    } else {
+        __glsSwap8v((GLlong)n, p);
     }
 }
 

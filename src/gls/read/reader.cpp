@@ -176,7 +176,7 @@ GLuint __glsReadStreamCRC32(__GLSreadStream *stream) {
     GLubyte block[4096];
     size_t total = 0, n;
     while ((n = fread(block, 1, sizeof block, channel)) > 0) {
-        for (size_t i = 0; i < n; ++i) crc = (crc << 8) ^ __glsCRC32Table[(crc >> 24) ^ block[i]];
+        crc = __glsCRC32Update(crc, block, n);
         total += n;
     }
     const bool failed = ferror(channel) != 0;

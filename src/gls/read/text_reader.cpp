@@ -239,6 +239,18 @@ GLboolean scalar(__GLSreader *r, T *out, GLboolean (*parse)(const __GLStoken *, 
     return 1;
 }
 
+// A name of the dictionary or an integer; GLS_DECODE_ERROR for anything else.
+bool nameOrInteger(__GLSreader *r, __GLSdict *dict, const __GLStoken *t, GLuint *out) {
+    if (inDict(dict, t, out)) return true;
+    GLint v;
+    if (__glsParseGLint(t, &v)) {
+        *out = (GLuint)v;
+        return true;
+    }
+    raise(r, GLS_DECODE_ERROR);
+    return false;
+}
+
 // --------------------------------------------------------------- arrays
 
 const size_t elementBytes[] = {1, 1, 1, 2, 2, 4, 4, 4, 8, 8, 0};
@@ -567,15 +579,7 @@ GLboolean __glsReaderGetGLlong(__GLSreader *r, GLlong *out) {
 
 GLboolean __glsReaderGetEnum(__GLSreader *r, __GLSdict *dict, GLuint *out) {
     __GLStoken t;
-    if (!argument(r) || !token(r, &t)) return 0;
-    GLint v;
-    if (inDict(dict, &t, out)) return 1;
-    if (__glsParseGLint(&t, &v)) {
-        *out = (GLuint)v;
-        return 1;
-    }
-    raise(r, GLS_DECODE_ERROR);
-    return 0;
+    return argument(r) && token(r, &t) && nameOrInteger(r, dict, &t, out);
 }
 
 GLboolean __glsReaderGetGLenum(__GLSreader *r, GLenum *out) {
@@ -595,14 +599,7 @@ GLboolean __glsReaderGetBitfield(__GLSreader *r, __GLSdict *dict, GLuint *out) {
         __GLStoken t;
         if (!token(r, &t)) return 0;
         GLuint bits;
-        GLint v;
-        if (!inDict(dict, &t, &bits)) {
-            if (!__glsParseGLint(&t, &v)) {
-                raise(r, GLS_DECODE_ERROR);
-                return 0;
-            }
-            bits = (GLuint)v;
-        }
+        if (!nameOrInteger(r, dict, &t, &bits)) return 0;
         value |= bits;
     } while (__glsReaderExpect(r, '|', 0));
     *out = value;

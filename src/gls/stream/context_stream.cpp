@@ -21,12 +21,17 @@ static constexpr GLuint crcEntry(GLuint index) {
     __GLS_CRC16(i), __GLS_CRC16((i) + 16), __GLS_CRC16((i) + 32), __GLS_CRC16((i) + 48)
 
 // Built by the compiler, so that no thread ever sees it half made.
-const GLuint __glsCRC32Table[256] = {__GLS_CRC64(0), __GLS_CRC64(64), __GLS_CRC64(128),
-                                     __GLS_CRC64(192)};
+static const GLuint crcTable[256] = {__GLS_CRC64(0), __GLS_CRC64(64), __GLS_CRC64(128),
+                                    __GLS_CRC64(192)};
 
 #undef __GLS_CRC64
 #undef __GLS_CRC16
 #undef __GLS_CRC4
+
+GLuint __glsCRC32Update(GLuint crc, const GLubyte *p, size_t n) {
+    for (; n; --n, ++p) crc = (crc << 8) ^ crcTable[(crc >> 24) ^ *p];
+    return crc;
+}
 
 // ------------------------------------------------------- raw accessors
 
@@ -211,10 +216,7 @@ GLuint __glsContextStreamCRC(__GLScontextStream *stream) {
     __GLSlistIter iter;
     for (__glsListFirst(&stream->blocks, &iter); iter; __glsListNext(&stream->blocks, &iter)) {
         const __GLScontextBlock *block = (const __GLScontextBlock *)iter;
-        const GLubyte *p = block->data;
-        for (size_t n = contentBytes(block); n; --n, ++p) {
-            crc = (crc << 8) ^ __glsCRC32Table[(crc >> 24) ^ *p];
-        }
+        crc = __glsCRC32Update(crc, block->data, contentBytes(block));
     }
     return ~crc;
 }

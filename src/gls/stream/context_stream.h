@@ -50,9 +50,10 @@ struct __GLScontextStream {
 
 extern "C" {
 
-// The CRC-32 table (polynomial 0x04C11DB7, most significant bit first),
-// shared with the checksum of file streams.
-extern const GLuint __glsCRC32Table[256];
+// The CRC-32 (polynomial 0x04C11DB7, most significant bit first) carried
+// over n more bytes; shared with the checksum of file streams. A checksum
+// starts at 0xFFFFFFFF and is complemented at the end.
+GLuint __glsCRC32Update(GLuint crc, const GLubyte *p, size_t n);
 
 // A new stream holding only its end link; null when memory runs out.
 __GLScontextStream *__glsContextStreamCreate(const GLubyte *name);

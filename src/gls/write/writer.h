@@ -213,13 +213,3 @@ GLubyte __glsBitmapByte(const GLubyte *row, GLboolean lsbFirst, GLint bitOffset,
 const GLubyte *__glsBitmapNextRow(const GLubyte *row, GLint rowBits, GLlong skipBits);
 
 }  // extern "C"
-
-// p moved by n bytes on the integers, as the GL moves through client
-// memory: a distance that leaves the caller's array is not undefined here.
-static inline const GLubyte *__glsSkipBytes(const GLubyte *p, GLlong n) {
-    return (const GLubyte *)((uintptr_t)p + (uintptr_t)n);
-}
-
-extern "C" {
-
-}  // extern "C"
