@@ -10,13 +10,7 @@
 #include "resource.h"
 #include "ui_windows.h"
 
-struct PanelSwitch {
-    const char *key;
-    std::atomic<uint32_t> ProcessRecord::*word;  // null: read and ignored
-    int box;
-};
-
-static const PanelSwitch kPanelSwitches[] = {
+const UiPanelSwitch ui_panel_switches[UI_PANEL_SWITCHES] = {
     {"Check_for_GL_error", &ProcessRecord::Check_for_GL_error, IDC_PANEL_GL_ERRORS},
     {"Control_draw", nullptr, 0},
     {"History", &ProcessRecord::History, IDC_PANEL_HISTORY},
@@ -28,7 +22,7 @@ static const PanelSwitch kPanelSwitches[] = {
 int ui_config_write(DebugThreadContext *ctx, FILE *file) {
     ProcessRecord *process = ctx->process;
     fprintf(file, "palisade\n");
-    for (const PanelSwitch &s : kPanelSwitches) {
+    for (const UiPanelSwitch &s : ui_panel_switches) {
         int value = s.word ? (int)(process->*s.word).load(std::memory_order_acquire) : 0;
         fprintf(file, "%s: %d\n", s.key, value);
     }
@@ -47,7 +41,7 @@ int ui_config_read(DebugThreadContext *ctx, FILE *file, const char *name) {
     ProcessRecord *process = ctx->process;
     HWND panel = ctx->ui.window_panel;
     int value;
-    for (const PanelSwitch &s : kPanelSwitches) {
+    for (const UiPanelSwitch &s : ui_panel_switches) {
         if (fscanf(file, "%*255s%d", &value) != 1) return 1;
         if (!s.word) continue;
         (process->*s.word).store(value != 0, std::memory_order_release);

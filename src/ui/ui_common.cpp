@@ -62,6 +62,22 @@ void ui_layout(HWND window, const UiLayout &layout, WPARAM type, LPARAM size) {
     }
 }
 
+// ------------------------------------------------------------------ menus
+
+bool ui_menu_checked(HWND window, int item) {
+    return (GetMenuState(GetMenu(window), item, MF_BYCOMMAND) & MF_CHECKED) != 0;
+}
+
+void ui_menu_check(HWND window, int item, bool on) {
+    CheckMenuItem(GetMenu(window), item, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+}
+
+bool ui_menu_toggle(HWND window, int item) {
+    bool on = !ui_menu_checked(window, item);
+    ui_menu_check(window, item, on);
+    return on;
+}
+
 // ------------------------------------------------------------------ texts
 
 static std::string list_item(HWND list, int index) {
@@ -210,20 +226,14 @@ void ui_edit_dump(HWND window, int edit, FILE *file) {
     free(text);
 }
 
-char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, const char *source) {
-    *length = 0;
-    if (cut) *cut = false;
-    FILE *file = fopen(path, "rb");
-    if (!file) return nullptr;
+static long long file_size(FILE *file) {
     long long size = -1;
     if (_fseeki64(file, 0, SEEK_END) == 0) size = _ftelli64(file);
-    if (size < 0) size = 0;
-    long long from = 0;
-    if (limit && (unsigned long long)size > limit) {
-        from = size - (long long)limit;
-        size = (long long)limit;
-        if (cut) *cut = true;
-    }
+    return size < 0 ? 0 : size;
+}
+
+// `size` bytes from `from` of an open file, which it closes.
+static char *read_span(FILE *file, long long from, long long size, size_t *length, const char *source) {
     if ((unsigned long long)size >= (size_t)-1 || _fseeki64(file, from, SEEK_SET) != 0) size = 0;
     char *text = (char *)malloc((size_t)size + 1);
     if (!text) {
@@ -236,6 +246,31 @@ char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, co
     text[n] = 0;
     *length = n;
     return text;
+}
+
+char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, const char *source) {
+    *length = 0;
+    if (cut) *cut = false;
+    FILE *file = fopen(path, "rb");
+    if (!file) return nullptr;
+    long long size = file_size(file), from = 0;
+    if (limit && (unsigned long long)size > limit) {
+        from = size - (long long)limit;
+        size = (long long)limit;
+        if (cut) *cut = true;
+    }
+    return read_span(file, from, size, length, source);
+}
+
+char *ui_read_file_part(const char *path, unsigned long long from, unsigned long long to, size_t *length,
+                        const char *source) {
+    *length = 0;
+    FILE *file = fopen(path, "rb");
+    if (!file) return nullptr;
+    unsigned long long size = (unsigned long long)file_size(file);
+    if (to > size) to = size;
+    if (from > to) from = to;
+    return read_span(file, (long long)from, (long long)(to - from), length, source);
 }
 
 static int file_dialog(HWND owner, char *name, bool save) {
@@ -297,7 +332,10 @@ INT_PTR ui_context_select_proc(const UiContextSelect &kind, HWND window, UINT ms
         if (ui_menu_command(wp, lp)) return FALSE;
         uint32_t context;
         if (LOWORD(wp) == kind.list && HIWORD(wp) == LBN_SELCHANGE) {
-            if (ui_selected_data((HWND)lp, &context)) kind.open(ui_context(), context);
+            if (!ui_selected_data((HWND)lp, &context)) return TRUE;
+            DebugThreadContext *ctx = ui_context();
+            GLContextRecord *record = ui_gl_context_record(ctx, context, kind.source);
+            ui_open_window(ctx, &(record->*kind.window), kind.dialog, kind.proc, 0, context);
         } else if (LOWORD(wp) == kind.close && HIWORD(wp) == BN_CLICKED) {
             ui_hide_window(ui_context(), window, kind.index);
         }
@@ -333,6 +371,10 @@ static void match_record(void *block, void *arg) {
 uint32_t ui_gl_context_count(const MasterRecord *master) {
     return master->gl_context_count < (uint32_t)MASTER_GL_CONTEXT_SLOTS ? master->gl_context_count
                                                                         : (uint32_t)MASTER_GL_CONTEXT_SLOTS;
+}
+
+uint32_t ui_enumerant_count(const MasterRecord *master) {
+    return master->enumerant_count < (uint32_t)ENUMERANT_ROWS ? master->enumerant_count : (uint32_t)ENUMERANT_ROWS;
 }
 
 GLContextRecord *ui_gl_context_record(DebugThreadContext *ctx, uint32_t index, const char *source) {

@@ -27,14 +27,6 @@ INT_PTR CALLBACK ui_about_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 // -------------------------------------------------------------- Call Count
 
-static bool menu_checked(HWND window, int item) {
-    return (GetMenuState(GetMenu(window), item, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
-static void menu_check(HWND window, int item, bool on) {
-    CheckMenuItem(GetMenu(window), item, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-}
-
 static void add_count(HWND list, bool nonzero, const char *name, uint64_t count) {
     if (nonzero && count == 0) return;
     char line[COMMAND_NAME_CHARS + 40];
@@ -45,7 +37,7 @@ static void add_count(HWND list, bool nonzero, const char *name, uint64_t count)
 // GL, GLU and wgl counters in one list, sorted by the list.
 static void ui_callcount_fill(DebugThreadContext *ctx, HWND window) {
     HWND list = GetDlgItem(window, IDC_COUNT_LIST);
-    bool nonzero = menu_checked(window, IDM_COUNT_NONZERO);
+    bool nonzero = ui_menu_checked(window, IDM_COUNT_NONZERO);
     const MasterRecord *master = ctx->master;
     const ProcessRecord *process = ctx->process;
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
@@ -86,7 +78,7 @@ INT_PTR CALLBACK ui_callcount_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) 
         DebugThreadContext *ctx = ui_context();
         if (ui_menu_command(wp, lp)) {
             if (LOWORD(wp) == IDM_COUNT_NONZERO) {
-                menu_check(window, IDM_COUNT_NONZERO, !menu_checked(window, IDM_COUNT_NONZERO));
+                ui_menu_toggle(window, IDM_COUNT_NONZERO);
                 ui_callcount_fill(ctx, window);
             }
             return TRUE;
@@ -109,7 +101,7 @@ INT_PTR CALLBACK ui_callcount_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) 
 
 void ui_callcount_write_config(DebugThreadContext *ctx, FILE *file) {
     HWND window = ctx->ui.window_call_count;
-    bool nonzero = !window || menu_checked(window, IDM_COUNT_NONZERO);
+    bool nonzero = !window || ui_menu_checked(window, IDM_COUNT_NONZERO);
     fprintf(file, "Call_Count_Show: %s\n", nonzero ? "NON_ZERO" : "ALL");
 }
 
@@ -118,7 +110,7 @@ bool ui_callcount_read_config(DebugThreadContext *ctx, FILE *file) {
     if (fscanf(file, "%*255s%255s", word) != 1) return false;
     HWND window = ctx->ui.window_call_count;
     if (!window) return true;
-    menu_check(window, IDM_COUNT_NONZERO, strcmp(word, "ALL") != 0);
+    ui_menu_check(window, IDM_COUNT_NONZERO, strcmp(word, "ALL") != 0);
     if (ctx->process->window_visible[WINDOW_CALL_COUNT] == 1) ui_callcount_fill(ctx, window);
     return true;
 }

@@ -7,9 +7,6 @@
 #include "debugger/analyses.h"
 
 #include <stdlib.h>
-#include <string.h>
-
-#include <string>
 
 #include "resource.h"
 
@@ -43,18 +40,15 @@ static void ui_dl_describe(HWND window, const ListInfoRecord *list) {
 
 // The text of the calls file from the list's start up to its end; a list
 // still compiled (no end yet) reaches to the end of the file, and offsets
-// beyond the file are not followed.
+// beyond the file are not followed. Every halt refreshes each shown window,
+// so only the list's own stretch of the thread's calls file is read.
 static void ui_dl_show_calls(DebugThreadContext *ctx, HWND window, const ListInfoRecord *list) {
     char path[PATH_CHARS];
     mmaps_path_list_calls(ctx->temp_dir, path);
     size_t length = 0;
-    char *text = ui_read_file(path, 0, &length, nullptr, kSource);
-    size_t start = list->start_offset, end = list->end_offset;
-    if (end > length) end = length;
-    if (start > end) start = end;
-    std::string calls = text ? std::string(text + start, end - start) : std::string();
+    char *text = ui_read_file_part(path, list->start_offset, list->end_offset, &length, kSource);
+    ui_set_text(window, IDC_DL_CALLS, text ? text : "");
     free(text);
-    ui_set_text(window, IDC_DL_CALLS, calls.c_str());
 }
 
 static void dump_list(HWND window, FILE *file) {
@@ -147,14 +141,10 @@ static INT_PTR CALLBACK ui_dl_list_proc(HWND window, UINT msg, WPARAM wp, LPARAM
 
 // --------------------------------------------------------- Select GL Context
 
-static void ui_dl_select_context(DebugThreadContext *ctx, uint32_t context) {
-    GLContextRecord *record = ui_gl_context_record(ctx, context, kSource);
-    ui_open_window(ctx, &record->list_select_window, IDD_DL_SELECT, ui_dl_list_proc, 0, context);
-}
-
 INT_PTR CALLBACK ui_dl_context_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     static const UiContextSelect kind = {IDC_DL_CONTEXT_LIST, IDC_DL_CONTEXT_CLOSE, WINDOW_LIST_CONTEXT_SELECT,
-                                         ui_dl_select_context};
+                                         &GLContextRecord::list_select_window, IDD_DL_SELECT, ui_dl_list_proc,
+                                         kSource};
     return ui_context_select_proc(kind, window, msg, wp, lp);
 }
 

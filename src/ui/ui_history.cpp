@@ -58,15 +58,9 @@ static INT_PTR CALLBACK ui_history_proc(HWND window, UINT msg, WPARAM wp, LPARAM
     return FALSE;
 }
 
-// Shows the Call History window of the context at `index`, made on first use.
-static void ui_history_open(DebugThreadContext *ctx, uint32_t index) {
-    GLContextRecord *record = ui_gl_context_record(ctx, index, kSource);
-    ui_open_window(ctx, &record->history_window, IDD_HISTORY, ui_history_proc, 0, index);
-}
-
 INT_PTR CALLBACK ui_history_context_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     static const UiContextSelect kind = {IDC_HISTORY_CONTEXT_LIST, IDC_HISTORY_CONTEXT_CLOSE, WINDOW_HISTORY_SELECT,
-                                         ui_history_open};
+                                         &GLContextRecord::history_window, IDD_HISTORY, ui_history_proc, kSource};
     return ui_context_select_proc(kind, window, msg, wp, lp);
 }
 

@@ -72,12 +72,17 @@ static void selection_add(HWND window, int kind, const uint8_t selected[GL_COMMA
     }
 }
 
-// The refresh: the list shows the records' selection.
-static void ui_select_load(DebugThreadContext *ctx, HWND window, int kind) {
-    uint8_t selected[GL_COMMAND_IDS];
+// The records' selection as one flag per command id.
+static void records_read(DebugThreadContext *ctx, int kind, uint8_t selected[GL_COMMAND_IDS]) {
     for (int id = 0; id < GL_COMMAND_IDS; ++id) {
         selected[id] = (ctx->process->commands[id].*kKinds[kind].byte).load(std::memory_order_relaxed) == 1;
     }
+}
+
+// The refresh: the list shows the records' selection.
+static void ui_select_load(DebugThreadContext *ctx, HWND window, int kind) {
+    uint8_t selected[GL_COMMAND_IDS];
+    records_read(ctx, kind, selected);
     selection_add(window, kind, selected, true);
 }
 
@@ -112,10 +117,7 @@ static void ui_select_recall(HWND window, int kind, int set) {
 // ------------------------------------------------------------------ options
 
 static void toggle_switch(HWND window, int item, std::atomic<uint32_t> &word) {
-    HMENU menu = GetMenu(window);
-    bool on = !(GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED);
-    CheckMenuItem(menu, item, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
-    word.store(on ? 1 : 0, std::memory_order_release);
+    word.store(ui_menu_toggle(window, item) ? 1 : 0, std::memory_order_release);
 }
 
 static void trace_option(DebugThreadContext *ctx, HWND window, int item) {
@@ -125,14 +127,10 @@ static void trace_option(DebugThreadContext *ctx, HWND window, int item) {
     case IDM_SHOW_HINTS: toggle_switch(window, item, process->Show_performance_hints); break;
     case IDM_LIMIT_DUMPS: toggle_switch(window, item, process->Limit_data_dumps); break;
     case IDM_SHOW_ADDRESS: toggle_switch(window, item, process->Show_data_memory_address); break;
-    case IDM_VERTEX_ARRAYS: {
+    case IDM_VERTEX_ARRAYS:
         // Checked: the vertex-array calls themselves are recorded.
-        HMENU menu = GetMenu(window);
-        bool checked = (GetMenuState(menu, item, MF_BYCOMMAND) & MF_CHECKED) != 0;
-        CheckMenuItem(menu, item, MF_BYCOMMAND | (checked ? MF_UNCHECKED : MF_CHECKED));
-        ring_post(&process->ui_commands, checked ? CMD_VERTEX_ARRAYS_ON : CMD_VERTEX_ARRAYS_OFF);
+        ring_post(&process->ui_commands, ui_menu_toggle(window, item) ? CMD_VERTEX_ARRAYS_OFF : CMD_VERTEX_ARRAYS_ON);
         break;
-    }
     }
 }
 
@@ -205,13 +203,8 @@ static void ui_select_write_config(DebugThreadContext *ctx, FILE *file, int kind
     const SelectKind &k = kKinds[kind];
     uint8_t selected[GL_COMMAND_IDS];
     HWND window = ctx->ui.*k.window;
-    if (window) {
-        selection_read(window, kind, selected);
-    } else {
-        for (int id = 0; id < GL_COMMAND_IDS; ++id) {
-            selected[id] = (ctx->process->commands[id].*k.byte).load(std::memory_order_relaxed) == 1;
-        }
-    }
+    if (window) selection_read(window, kind, selected);
+    else records_read(ctx, kind, selected);
     fprintf(file, "%s\n", k.header);
     for (int id = 0; id < GL_COMMAND_IDS; ++id) {
         const uint8_t *sets = selection_sets[kind][id];
@@ -241,9 +234,9 @@ static bool ui_select_read_config(DebugThreadContext *ctx, FILE *file, int kind)
         selection_add(window, kind, selected, false);
         ui_select_apply(ctx, window, kind);
     } else {
-        for (int id = 0; id < GL_COMMAND_IDS; ++id) {
-            selected[id] |= (ctx->process->commands[id].*k.byte).load(std::memory_order_relaxed) == 1;
-        }
+        uint8_t before[GL_COMMAND_IDS];
+        records_read(ctx, kind, before);
+        for (int id = 0; id < GL_COMMAND_IDS; ++id) selected[id] |= before[id];
         records_write(ctx, kind, selected);
     }
     return true;
@@ -265,8 +258,7 @@ static void enum_fill(DebugThreadContext *ctx, HWND window) {
     HWND list = GetDlgItem(window, IDC_ENUM_LIST);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     const MasterRecord *master = ctx->master;
-    uint32_t count = master->enumerant_count < (uint32_t)ENUMERANT_ROWS ? master->enumerant_count : (uint32_t)ENUMERANT_ROWS;
-    for (uint32_t i = 0; i < count; ++i) {
+    for (uint32_t i = 0, count = ui_enumerant_count(master); i < count; ++i) {
         const EnumerantRow &row = master->enumerants[i];
         char line[COMMAND_NAME_CHARS + 40];
         _snprintf_s(line, sizeof line, _TRUNCATE, "%s - 0x%.*X, %.*d", row.name, 4, row.value, 4, (int)row.value);

@@ -47,15 +47,12 @@ std::string ui_state_format(const MasterRecord *master, const char *label, uint3
         for (int i = 0; i < count; ++i) append(text, "%s ", value_name_lookup(integer(values[i]), kBooleanNames, 2));
         text += "\r\n";
         break;
-    case DISPLAY_ENUMERANT: {
-        uint32_t rows = master->enumerant_count < (uint32_t)ENUMERANT_ROWS ? master->enumerant_count
-                                                                           : (uint32_t)ENUMERANT_ROWS;
+    case DISPLAY_ENUMERANT:
         for (int i = 0; i < count; ++i) {
-            append(text, "%s ", value_name_lookup(integer(values[i]), master->enumerants, rows));
+            append(text, "%s ", value_name_lookup(integer(values[i]), master->enumerants, ui_enumerant_count(master)));
         }
         text += "\r\n";
         break;
-    }
     case DISPLAY_HEXADECIMAL:
         for (int i = 0; i < count; ++i) append(text, "0x%X ", integer(values[i]) & 0xFFFF);
         text += "\r\n";
@@ -102,16 +99,12 @@ static int ui_state_can_scan(DebugThreadContext *ctx) {
 
 static bool differ(const float *a, const float *b, int count) { return memcmp(a, b, count * sizeof(float)) != 0; }
 
-static bool menu_checked(HWND window, int item) {
-    return (GetMenuState(GetMenu(window), item, MF_BYCOMMAND) & MF_CHECKED) != 0;
-}
-
 static void ui_state_fill(DebugThreadContext *ctx, HWND window) {
     HWND list = GetDlgItem(window, IDC_STATE_LIST);
     SendMessageA(list, LB_RESETCONTENT, 0, 0);
     if (!ui_state_can_scan(ctx)) return;
-    bool nondefault = menu_checked(window, IDM_STATE_NONDEFAULT);
-    bool snapdiff = menu_checked(window, IDM_STATE_SNAPDIFF);
+    bool nondefault = ui_menu_checked(window, IDM_STATE_NONDEFAULT);
+    bool snapdiff = ui_menu_checked(window, IDM_STATE_SNAPDIFF);
     const StateSlot *slots = ctx->gl_context->state_slots;
     for (int i = 0; i < STATE_ITEMS; ++i) {
         const StateItemDesc &item = ctx->master->state_items[i];
@@ -219,7 +212,7 @@ INT_PTR CALLBACK ui_state_select_proc(HWND window, UINT msg, WPARAM wp, LPARAM l
         int id = LOWORD(wp);
         if (ui_menu_command(wp, lp)) {
             if (id == IDM_STATE_NONDEFAULT || id == IDM_STATE_SNAPDIFF) {
-                CheckMenuItem(GetMenu(window), id, MF_BYCOMMAND | (menu_checked(window, id) ? MF_UNCHECKED : MF_CHECKED));
+                ui_menu_toggle(window, id);
                 ui_state_fill(ctx, window);
             }
             return TRUE;
@@ -253,8 +246,8 @@ void ui_state_refresh(DebugThreadContext *ctx) {
 
 void ui_state_write_config(DebugThreadContext *ctx, FILE *file) {
     HWND window = ctx->ui.window_state_select;
-    fprintf(file, "State_Show_NonDefault: %d\n", window ? menu_checked(window, IDM_STATE_NONDEFAULT) : 1);
-    fprintf(file, "State_Show_SnapDiff: %d\n", window ? menu_checked(window, IDM_STATE_SNAPDIFF) : 0);
+    fprintf(file, "State_Show_NonDefault: %d\n", window ? ui_menu_checked(window, IDM_STATE_NONDEFAULT) : 1);
+    fprintf(file, "State_Show_SnapDiff: %d\n", window ? ui_menu_checked(window, IDM_STATE_SNAPDIFF) : 0);
 }
 
 bool ui_state_read_config(DebugThreadContext *ctx, FILE *file) {
@@ -263,9 +256,8 @@ bool ui_state_read_config(DebugThreadContext *ctx, FILE *file) {
     if (fscanf(file, "%*255s%d", &snapdiff) != 1) return false;
     HWND window = ctx->ui.window_state_select;
     if (!window) return true;
-    HMENU menu = GetMenu(window);
-    CheckMenuItem(menu, IDM_STATE_NONDEFAULT, MF_BYCOMMAND | (nondefault ? MF_CHECKED : MF_UNCHECKED));
-    CheckMenuItem(menu, IDM_STATE_SNAPDIFF, MF_BYCOMMAND | (snapdiff ? MF_CHECKED : MF_UNCHECKED));
+    ui_menu_check(window, IDM_STATE_NONDEFAULT, nondefault != 0);
+    ui_menu_check(window, IDM_STATE_SNAPDIFF, snapdiff != 0);
     if (ctx->process->window_visible[WINDOW_STATE_SELECT] == 1) ui_state_fill(ctx, window);
     return true;
 }

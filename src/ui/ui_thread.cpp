@@ -197,27 +197,12 @@ static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM
         if (halted) post_command(ctx, panel, "Skip call requested", CMD_SKIP);
         else post_command(ctx, panel, "Halt requested", CMD_HALT);
         break;
-    case IDC_PANEL_GL_ERRORS:
-        set_switch(process->Check_for_GL_error, panel, IDC_PANEL_GL_ERRORS);
-        break;
     case IDC_PANEL_CONTROL_DRAW: {
         bool on = IsDlgButtonChecked(panel, IDC_PANEL_CONTROL_DRAW) == BST_CHECKED;
         process->Control_draw.store(on ? 1 : 0, std::memory_order_release);
         post_command(ctx, panel, nullptr, on ? CMD_FRONT_BUFFER_ON : CMD_FRONT_BUFFER_OFF);
         break;
     }
-    case IDC_PANEL_HISTORY:
-        set_switch(process->History, panel, IDC_PANEL_HISTORY);
-        break;
-    case IDC_PANEL_BREAK_CALLS:
-        set_switch(process->Break_on_GL_calls, panel, IDC_PANEL_BREAK_CALLS);
-        break;
-    case IDC_PANEL_BREAK_SWAP:
-        set_switch(process->Break_on_SwapBuffers, panel, IDC_PANEL_BREAK_SWAP);
-        break;
-    case IDC_PANEL_SKIP_CALLS:
-        set_switch(process->Skip_GL_calls, panel, IDC_PANEL_SKIP_CALLS);
-        break;
     case IDC_PANEL_TRACE_SETUP:
         refresh_and_show(ctx, WINDOW_TRACE_SELECT);
         break;
@@ -256,6 +241,11 @@ static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM
     case IDM_ENUMERANTS:
         ring_post(&process->ui_commands, CMD_HALT);
         ui_show_window(ctx, ctx->ui.window_enumerants, WINDOW_ENUMERANTS);
+        break;
+    default:
+        for (const UiPanelSwitch &s : ui_panel_switches) {
+            if (s.word && s.box == LOWORD(wp)) set_switch(process->*s.word, panel, s.box);
+        }
         break;
     }
 }

@@ -24,6 +24,13 @@ DebugThreadContext *ui_served(DebugThreadContext *ctx);
 // a key that a dialog turned into a command (Escape arrives as id 2).
 bool ui_menu_command(WPARAM wp, LPARAM lp);
 
+// The check mark of an item of a window's menu; the windows keep their
+// options in these marks. ui_menu_toggle turns the mark over and returns
+// whether it is now set.
+bool ui_menu_checked(HWND window, int item);
+void ui_menu_check(HWND window, int item, bool on);
+bool ui_menu_toggle(HWND window, int item);
+
 // The controls a resizable window lays out (0: none of that kind). The
 // separator line keeps its place and spans the width; the fields along the
 // top reach to 4 pixels from the right edge; the buttons stand 4 pixels above
@@ -59,6 +66,10 @@ void ui_text_dump(const char *text, FILE *file);
 // (0: none) a longer file gives only its last `limit` bytes and sets `cut`.
 // Null when the file cannot be opened; the fatal box when memory runs out.
 char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, const char *source);
+// The same for the bytes from `from` up to `to` of a file, both taken no
+// further than its end: only that stretch is read.
+char *ui_read_file_part(const char *path, unsigned long long from, unsigned long long to, size_t *length,
+                        const char *source);
 
 // The common dialogs, on a name buffer of MAX_PATH characters pre-filled with
 // the default name; 1 when the user confirmed a name.
@@ -84,11 +95,16 @@ void ui_refresh_shown(HWND window, WPARAM wp, LPARAM lp);
 bool ui_selected_data(HWND list, uint32_t *data);
 
 // The two Select GL Context windows (for the call history and for the
-// display lists): one design, the ids, the window index and what choosing a
-// context opens as its parameters.
+// display lists): one design, the ids and the window index as its
+// parameters. Choosing a context opens that context's own window, kept in
+// `window` of its record, made from `dialog` on first use and refreshed with
+// the context's index; `source` names the file in a fatal box.
 struct UiContextSelect {
     int list, close, index;
-    void (*open)(DebugThreadContext *ctx, uint32_t context);
+    HWND GLContextRecord::*window;
+    int dialog;
+    DLGPROC proc;
+    const char *source;
 };
 INT_PTR ui_context_select_proc(const UiContextSelect &kind, HWND window, UINT msg, WPARAM wp, LPARAM lp);
 
@@ -98,6 +114,8 @@ INT_PTR ui_context_select_proc(const UiContextSelect &kind, HWND window, UINT ms
 
 // The GL contexts listed in the master (it has room for 32).
 uint32_t ui_gl_context_count(const MasterRecord *master);
+// The filled rows of the master's enumerant table.
+uint32_t ui_enumerant_count(const MasterRecord *master);
 // The record of the GL context at `index` of the master's `gl_contexts`;
 // the fatal box "Could not open perGL." when it is missing.
 GLContextRecord *ui_gl_context_record(DebugThreadContext *ctx, uint32_t index, const char *source);
@@ -126,6 +144,16 @@ INT_PTR CALLBACK ui_windinfo_proc(HWND, UINT, WPARAM, LPARAM);
 // the lines after the first indented as far as the label is long.
 std::string ui_state_format(const MasterRecord *master, const char *label, uint32_t type, int count,
                             const float *values);
+
+// The panel's switches in the configuration file's order: the key, the
+// process record's word and the panel's check box that sets it.
+enum { UI_PANEL_SWITCHES = 6 };
+struct UiPanelSwitch {
+    const char *key;
+    std::atomic<uint32_t> ProcessRecord::*word;  // null: read and ignored
+    int box;
+};
+extern const UiPanelSwitch ui_panel_switches[UI_PANEL_SWITCHES];
 
 // The configuration file's lines of the windows, in the file's order.
 void ui_callcount_write_config(DebugThreadContext *ctx, FILE *file);
