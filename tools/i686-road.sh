@@ -11,6 +11,10 @@
 #   sh tools/i686-road.sh          prints the road: native, emulated or none
 #   sh tools/i686-road.sh setup    registers qemu-user when it is needed (as
 #                                  root; idempotent) and says the road in a line
+#   sh tools/i686-road.sh why      says in a line why the road is none
+#
+# When setup could not install the 32-bit Wine packages it leaves apt's reason
+# in build/i386-packages.failed; the road is then none.
 #
 # PALISADE_I686_ROAD=emulated forces the emulated road on a machine that could
 # run 32-bit programs natively (so both roads stay tested);
@@ -20,6 +24,7 @@ binfmt=/proc/sys/fs/binfmt_misc
 loader=/usr/lib/wine/wine
 qemu=/usr/bin/qemu-i386-static
 entry=palisade-qemu-i386
+failed_i386="$(cd "$(dirname "$0")/.." && pwd)/build/i386-packages.failed"
 # i386 ELF executables and shared objects, as Debian's qemu packages match them.
 magic='\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00'
 mask='\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff'
@@ -40,6 +45,7 @@ loader_runs() {
 }
 
 road() {
+    [ ! -f "$failed_i386" ] || { echo none; return; }
     case "${PALISADE_I686_ROAD:-}" in
     none) echo none; return ;;
     emulated)
@@ -66,6 +72,18 @@ register_qemu() {
     printf ':%s:M::%s:%s:%s:F\n' "$entry" "$magic" "$mask" "$qemu" >"$binfmt/register"
 }
 
+why() {
+    if [ -f "$failed_i386" ]; then
+        echo "no 32-bit Wine packages: $(head -n 1 "$failed_i386")"
+    elif [ "${PALISADE_I686_ROAD:-}" = none ]; then
+        echo "PALISADE_I686_ROAD=none"
+    elif [ ! -x "$loader" ]; then
+        echo "no 32-bit Wine packages: $loader is not installed"
+    else
+        echo "this kernel runs no 32-bit programs and qemu-user could not be registered"
+    fi
+}
+
 case "${1:-}" in
 "")
     road ;;
@@ -79,13 +97,10 @@ setup)
     case "$r" in
     native) echo "i686 Windows programs: run natively (this kernel runs 32-bit programs)" ;;
     emulated) echo "i686 Windows programs: run through qemu-user, registered with binfmt_misc (slow: about a minute per program start)" ;;
-    none)
-        if [ "${PALISADE_I686_ROAD:-}" = none ]; then
-            echo "i686 Windows programs: not run (PALISADE_I686_ROAD=none)"
-        else
-            echo "i686 Windows programs: cannot run (this kernel runs no 32-bit programs and qemu-user could not be registered)"
-        fi ;;
+    none) echo "i686 Windows programs: not run ($(why))" ;;
     esac ;;
+why)
+    why ;;
 *)
-    echo "usage: sh tools/i686-road.sh [setup]" >&2; exit 2 ;;
+    echo "usage: sh tools/i686-road.sh [setup|why]" >&2; exit 2 ;;
 esac

@@ -10,7 +10,7 @@
 # pictures of the control panel and of the two windows as they stood halted.
 set -e
 cd "$(dirname "$0")/.."
-sh tools/setup.sh
+sh tools/setup.sh x86_64
 export PALISADE_WINEPREFIX="$PWD/build/wineprefix"
 cmake -S . -B build/x86_64 -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-x86_64-w64-mingw32.cmake

@@ -80,6 +80,6 @@ done
 stage "tests (native, x86_64 and i686 at once)"
 [ $status -eq 0 ] && echo "all tests that ran passed" || echo "some tests failed"
 if [ -n "$skipped" ]; then
-    echo "NOT RUN: the i686 Windows tests $skipped(this machine runs no 32-bit programs, natively or under qemu-user; only the i686 build and its static checks ran)"
+    echo "NOT RUN: the i686 Windows tests $skipped(why: $(sh tools/i686-road.sh why); only the i686 build and its static checks ran)"
 fi
 exit $status
