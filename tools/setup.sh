@@ -2,7 +2,8 @@
 # Installs what building and testing Palisade needs on Debian 12, skipping
 # what is already there: the MinGW-w64 cross compilers, Wine for 64- and
 # 32-bit programs with Mesa's software OpenGL, Xvfb, the Khronos registry,
-# GoogleTest, and clang for the native fuzzers.
+# GoogleTest, and clang for the native fuzzers. tests/setup/setup_test.sh runs it against
+# a stand-in apt.
 #
 #   sh tools/setup.sh           everything: the native and x86-64 needs first,
 #                               then the 32-bit Wine packages, which may fail
