@@ -590,8 +590,9 @@ TEST_F(Analyses, ValuesShowByTheFirstOfTheirNames) {
         {0x0D17, "GL_ZOOM_Y"},     {0x8005, "GL_BLEND_COLOR"},   {0x0BF1, "GL_INDEX_LOGIC_OP"},
         {0x846E, "0x846E"},        {0x0123, "0x0123"},           {0x12345, "0x12345"},
     };
+    char name[COMMAND_NAME_CHARS];
     for (const auto &row : rows) {
-        EXPECT_STREQ(row.name, value_name_lookup(row.value, ctx->master->enumerants, ENUMERANT_ROWS));
+        EXPECT_STREQ(row.name, value_name_lookup(row.value, ctx->master->enumerants, ENUMERANT_ROWS, name));
     }
 }
 

@@ -7,11 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "api/api.h"
+#include "core/context.h"
+#include "debugger/analyses.h"
 #include "debugger/debugger_tables.h"
 #include "debugger/engine.h"
 #include "debugger/gdi.h"
@@ -19,6 +23,7 @@
 #include "gls_entry.h"
 #include "panel.h"
 #include "read_file.h"
+#include "ui/resource.h"
 #include "ui/ui.h"
 #include "ui/ui_windows.h"
 
@@ -669,16 +674,18 @@ TEST(Texts, BoundedTextsAndTheirRules) {
     EXPECT_EQ(0, history_shorten_data(11, "glFlush();\n", shortened, sizeof shortened));
 
     EnumerantRow rows[2] = {{0, "GL_FALSE"}, {0, "GL_NONE"}};
-    EXPECT_STREQ("GL_FALSE", value_name_lookup(0, rows, 2));
-    EXPECT_STREQ("0x0404", value_name_lookup(0x404, rows, 2));
-    EXPECT_STREQ("0x12345", value_name_lookup(0x12345, rows, 2));
+    char name[COMMAND_NAME_CHARS];
+    EXPECT_STREQ("GL_FALSE", value_name_lookup(0, rows, 2, name));
+    EXPECT_STREQ("0x0404", value_name_lookup(0x404, rows, 2, name));
+    EXPECT_STREQ("0x12345", value_name_lookup(0x12345, rows, 2, name));
 
     struct {
         unsigned long long n;
         const char *text;
     } counts[] = {{0, "0"}, {999, "999"}, {1000, "1,000"}, {1001, "1,001"},
                   {1234567, "1,234,567"}, {1000000, "1,000,000"}};
-    for (auto &c : counts) EXPECT_STREQ(c.text, ui_format_count(c.n));
+    char number[UI_COUNT_CHARS];
+    for (auto &c : counts) EXPECT_STREQ(c.text, ui_format_count(c.n, number));
 }
 
 TEST(Ring, SixtyThreeCommandsWaitAndTheNextIsDropped) {
@@ -741,6 +748,328 @@ TEST(Windows, StateValuesShowByTheirDisplayType) {
             << "display type " << row.type;
     }
     free(master);
+}
+
+
+// ---------------------------------------------------- helpers of the groups below
+
+// A manual-reset event between the test thread and a GL thread.
+struct Event {
+    HANDLE handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Event() = default;
+    Event(const Event &) = delete;
+    ~Event() { CloseHandle(handle); }
+    void set() { SetEvent(handle); }
+    void reset() { ResetEvent(handle); }
+    bool wait() { return WaitForSingleObject(handle, (DWORD)(kWait * 1000)) == WAIT_OBJECT_0; }
+};
+
+// Lets a new GL thread go on past the halt at its first GL call.
+void run_past_first_call(GLThread &t) {
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+    panel::click(p, panel::CONTINUE);
+}
+
+void compile_list(GLuint list) {
+    glNewList(list, GL_COMPILE);
+    glColor3f(1, 0, 0);
+    glEndList();
+}
+
+size_t count_of(const std::string &text, const std::string &part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+// ----------------------------------------------- display lists across threads
+
+// Lists belong to the GL context: a thread that has compiled lists of its
+// own finds those another thread compiled in a context that shares lists
+// with its own, or in the same context made current here after it.
+TEST(ListsAcrossThreads, ListsCompiledOnAnotherThreadAreFound) {
+    struct Row {
+        const char *what;
+        bool same_context;
+    } rows[] = {
+        {"a context sharing lists with another thread's", false},
+        {"another thread's context, made current here after it", true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        Event compiled, called;
+        std::string message_a = "-", message_b = "-";
+        GLContextRecord *table_a = nullptr, *table_b = nullptr;
+        GLThread a([&](GLThread &self) {
+            compile_list(1);
+            if (row.same_context) wglMakeCurrent(nullptr, nullptr);
+            compiled.set();
+            if (!called.wait()) return;
+            wglMakeCurrent(self.dc, self.rc);
+            glCallList(5);
+            message_a = self.context()->process->message_text;
+            table_a = lists_table(self.context()->gl_context);
+        });
+        GLThread b(
+            [&](GLThread &self) {
+                if (!compiled.wait()) return;
+                HGLRC rc = a.rc;
+                if (!row.same_context) {
+                    rc = wglCreateContext(self.dc);
+                    wglShareLists(a.rc, rc);
+                }
+                wglMakeCurrent(self.dc, rc);
+                compile_list(5);
+                glCallList(1);
+                message_b = self.context()->process->message_text;
+                table_b = lists_table(self.context()->gl_context);
+                wglMakeCurrent(nullptr, nullptr);
+                if (rc != a.rc) wglDeleteContext(rc);
+                called.set();
+            },
+            false);
+        run_past_first_call(a);
+        run_past_first_call(b);
+        a.join();
+        b.join();
+        EXPECT_EQ("", message_b);
+        EXPECT_EQ("", message_a);
+        ASSERT_TRUE(table_a);
+        EXPECT_EQ(table_a, table_b);
+        ASSERT_EQ(2u, table_a->list_count);
+        for (uint32_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(i ? 5u : 1u, table_a->lists[i].list_id);
+            EXPECT_EQ(1u, table_a->lists[i].times_called) << table_a->lists[i].list_id;
+            EXPECT_EQ(i ? b.id : a.id, table_a->lists[i].compiled_on);
+        }
+    }
+}
+
+// ------------------------------------------------ GL contexts across threads
+
+// Every thread that made a context current keeps a record of it; deleting
+// the context on any thread retires them all, so a context that gets the
+// handle again starts afresh on each. The handles are made up: the system
+// here never hands one out twice.
+TEST(ContextsAcrossThreads, ADeletedContextStartsAfreshOnEveryThread) {
+    struct Row {
+        const char *what;
+        uintptr_t handle;
+        bool deleted_elsewhere;
+        GLContextRecord *first, *second;
+    } rows[] = {
+        {"deleted on another thread", 0x7FFF1230, true, nullptr, nullptr},
+        {"deleted on the thread itself", 0x7FFF1240, false, nullptr, nullptr},
+    };
+    Event delete_now, deleted;
+    GLThread a([&](GLThread &self) {
+        glFinish();
+        DebugThreadContext *ctx = self.context();
+        for (Row &row : rows) {
+            context_attach_gl(ctx, row.handle);
+            row.first = ctx->gl_context;
+            context_attach_gl(ctx, (uintptr_t)self.rc);
+            if (row.deleted_elsewhere) {
+                delete_now.set();
+                if (!deleted.wait()) return;
+            } else {
+                context_retire_gl(ctx, row.handle);
+            }
+            context_attach_gl(ctx, row.handle);
+            row.second = ctx->gl_context;
+            context_attach_gl(ctx, (uintptr_t)self.rc);
+        }
+    });
+    GLThread b([&](GLThread &self) {
+        if (!delete_now.wait()) return;
+        context_retire_gl(self.context(), rows[0].handle);
+        deleted.set();
+    }, false);
+    run_past_first_call(a);
+    a.join();
+    b.join();
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(row.first && row.second);
+        EXPECT_NE(row.first, row.second);
+        EXPECT_EQ(row.handle, row.second->handle);
+        EXPECT_NE(row.first->number, row.second->number);
+        EXPECT_STRNE(row.first->history_path, row.second->history_path);
+    }
+}
+
+// --------------------------------------------------------- counters cleared
+
+struct Counts {
+    std::vector<uint64_t> gl, glu, wgl, gdi, primitives;
+    bool operator==(const Counts &o) const {
+        return gl == o.gl && glu == o.glu && wgl == o.wgl && gdi == o.gdi && primitives == o.primitives;
+    }
+};
+
+Counts counts_of(const ProcessRecord *p) {
+    Counts c;
+    for (const PerCommandRecord &command : p->commands) c.gl.push_back(command.calls);
+    c.glu.assign(p->glu_call_counts, p->glu_call_counts + GLU_COUNT);
+    c.wgl.assign(p->wgl_call_counts, p->wgl_call_counts + WGL_COUNT);
+    c.gdi.assign(p->gdi_call_counts, p->gdi_call_counts + GDI_COUNT);
+    c.primitives.assign(p->primitive_counts, p->primitive_counts + PRIMITIVE_COUNTERS);
+    return c;
+}
+
+// Call Count's and Primitive Count's Clear: the application thread counts,
+// and it clears its counters itself when it next takes commands (the
+// interface thread writes none of them); Call Count's leaves the GDI counters
+// and Primitive Count's the vertex sums.
+TEST(CountsClear, TheCountingThreadClearsItsOwnCounters) {
+    struct Row {
+        const char *what;
+        HWND InterfaceWindows::*window;
+        int button;
+        std::function<void(Counts &)> clear;
+    } rows[] = {
+        {"Call Count", &InterfaceWindows::window_call_count, IDC_COUNT_CLEAR,
+         [](Counts &c) {
+             std::fill(c.gl.begin(), c.gl.end(), 0);
+             std::fill(c.glu.begin(), c.glu.end(), 0);
+             std::fill(c.wgl.begin(), c.wgl.end(), 0);
+         }},
+        {"Primitive Count", &InterfaceWindows::window_primitive_count, IDC_PRIM_CLEAR,
+         [](Counts &c) {
+             for (int counter : {0, 1, 2, 3, 7, 8, 9, 12, 13, 15}) c.primitives[counter] = 0;
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        Event counted, go, cleared, end;
+        GLThread t([&](GLThread &self) {
+            glClearColor(0, 0, 0, 1);
+            glBegin(GL_LINE_LOOP);
+            for (int i = 0; i < 3; ++i) glVertex2f(0.1f * i, 0);
+            glEnd();
+            wrap_GetPixelFormat(self.dc);
+            wglGetCurrentContext();
+            counted.set();
+            if (!go.wait()) return;
+            glFinish();  // takes the Clear, then is counted
+            cleared.set();
+            end.wait();
+        });
+        run_past_first_call(t);
+        ASSERT_TRUE(counted.wait());
+        Counts before = counts_of(t.process());
+        ASSERT_EQ(1u, before.gdi[GDI_GetPixelFormat]);
+        ASSERT_EQ(1u, before.primitives[2]);
+        ASSERT_EQ(3u, before.primitives[4]);
+        HWND window = t.context()->ui.*row.window;
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(row.button, BN_CLICKED), (LPARAM)GetDlgItem(window, row.button));
+        EXPECT_TRUE(counts_of(t.process()) == before) << "the interface thread wrote the counters";
+        go.set();
+        ASSERT_TRUE(cleared.wait());
+        Counts want = before;
+        row.clear(want);
+        ++want.gl[ID_glFinish];
+        EXPECT_TRUE(counts_of(t.process()) == want);
+        EXPECT_EQ(1u, t.calls(ID_glFinish));
+        end.set();
+    }
+}
+
+// ------------------------------------------- texts of the interface threads
+
+// The panels of two threads format state values and counts at once, each
+// into its own buffers.
+TEST(InterfaceTexts, ThreadsFormattingAtOnceKeepTheirOwnTexts) {
+    MasterRecord *master = (MasterRecord *)calloc(1, sizeof(MasterRecord));
+    master->enumerants[0] = {0x0404, "GL_FRONT"};
+    master->enumerants[1] = {0x1D00, "GL_FLAT"};
+    master->enumerant_count = 2;
+    struct Row {
+        float value;
+        std::string text;
+        unsigned long long count;
+        std::string count_text;
+    } rows[] = {{1028, "GL_FRONT \r\n", 1234567, "1,234,567"}, {7424, "GL_FLAT \r\n", 999, "999"}};
+    std::atomic<int> wrong{0};
+    auto format = [&](const Row &row) {
+        char number[UI_COUNT_CHARS];
+        for (int i = 0; i < 20000; ++i) {
+            if (ui_state_format(master, "", 2, 1, &row.value) != row.text) ++wrong;
+            if (row.count_text != ui_format_count(row.count, number)) ++wrong;
+        }
+    };
+    std::thread first(format, rows[0]), second(format, rows[1]);
+    first.join();
+    second.join();
+    EXPECT_EQ(0, wrong.load());
+    free(master);
+}
+
+// ----------------------------------------------------------- the panel's keys
+
+// Ctrl+C in a text box of the panel copies its selected text, as it does in
+// the other windows.
+TEST(PanelKeys, CtrlCCopiesTheSelectedText) {
+    GLThread t([](GLThread &) { glFinish(); });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    struct Row {
+        int box;
+        const char *text;
+    } rows[] = {{panel::CALL, "glFinish();"}, {panel::STATUS, "Halted"}};
+    auto clipboard = [] {
+        std::string text;
+        if (!OpenClipboard(nullptr)) return text;
+        HANDLE data = GetClipboardData(CF_TEXT);
+        const char *bytes = data ? (const char *)GlobalLock(data) : nullptr;
+        if (bytes) text = bytes;
+        if (data) GlobalUnlock(data);
+        CloseClipboard();
+        return text;
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.text);
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        HWND box = GetDlgItem(p, row.box);
+        SendMessageA(box, EM_SETSEL, 0, -1);
+        PostMessageA(box, WM_KEYDOWN, 'C', 0);
+        PostMessageA(box, WM_CHAR, 3, 0);  // what Ctrl+C types
+        PostMessageA(box, WM_KEYUP, 'C', 0);
+        EXPECT_TRUE(panel::wait([&] { return clipboard() == row.text; }, 5)) << clipboard();
+    }
+    panel::click(p, panel::CONTINUE);
+}
+
+// ------------------------------------------------------- facts about the GL
+
+// The codec's facts about the GL (is there one, its version) are asked again
+// for the context wglMakeCurrent makes current.
+TEST(GLFacts, AskedAgainAfterMakeCurrent) {
+    struct Row {
+        const char *what;
+        bool from_current, to_current;
+    } rows[] = {{"none, then the thread's context", false, true}, {"the thread's context, then none", true, false}};
+    std::vector<int> had(2, -1), has(2, -1);
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        for (size_t i = 0; i < 2; ++i) {
+            wglMakeCurrent(rows[i].from_current ? self.dc : nullptr, rows[i].from_current ? self.rc : nullptr);
+            had[i] = __glsHaveGLContext(&__glsGetContext()->glInfo);
+            wglMakeCurrent(rows[i].to_current ? self.dc : nullptr, rows[i].to_current ? self.rc : nullptr);
+            has[i] = __glsHaveGLContext(&__glsGetContext()->glInfo);
+        }
+        wglMakeCurrent(self.dc, self.rc);
+    });
+    run_past_first_call(t);
+    t.join();
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(rows[i].from_current ? 1 : 0, had[i]) << rows[i].what;
+        EXPECT_EQ(rows[i].to_current ? 1 : 0, has[i]) << rows[i].what;
+    }
 }
 
 }  // namespace
