@@ -1072,6 +1072,317 @@ TEST(GLFacts, AskedAgainAfterMakeCurrent) {
     }
 }
 
+
+// ------------------------------------------- behaviours a user relies on
+
+// A command skipped by the Skip selection is not performed, not counted and
+// not written, and one that returns a value answers 0.
+TEST(Skips, SkippedCommandsThatReturnAValueAnswerZero) {
+    struct Row {
+        unsigned id;
+        const char *text;  // in the history
+        std::function<uintptr_t()> call;
+    } rows[] = {
+        {ID_glIsEnabled, "glIsEnabled(GL_DITHER)", [] { return (uintptr_t)glIsEnabled(GL_DITHER); }},
+        {ID_glGenLists, "glGenLists(1)", [] { return (uintptr_t)glGenLists(1); }},
+        {ID_glIsList, "glIsList(1)", [] { return (uintptr_t)glIsList(1); }},
+        {ID_glGetString, "glGetString(GL_VENDOR)", [] { return (uintptr_t)glGetString(GL_VENDOR); }},
+    };
+    std::vector<uintptr_t> skipped, performed;
+    std::vector<uint64_t> counted;
+    GLThread t([&](GLThread &self) {
+        compile_list(1);
+        ProcessRecord *process = self.process();
+        for (const Row &row : rows) {
+            process->Skip_GL_calls.store(1);
+            process->commands[row.id].skip.store(1);
+            skipped.push_back(row.call());
+            counted.push_back(process->commands[row.id].calls);
+            process->commands[row.id].skip.store(0);
+            process->Skip_GL_calls.store(0);
+            performed.push_back(row.call());
+        }
+    });
+    run_past_first_call(t);
+    t.join();
+    ASSERT_EQ(std::size(rows), skipped.size());
+    std::string text = history(t);
+    for (size_t i = 0; i < skipped.size(); ++i) {
+        SCOPED_TRACE(rows[i].text);
+        EXPECT_EQ(0u, skipped[i]);
+        EXPECT_NE(0u, performed[i]);
+        EXPECT_EQ(0u, counted[i]);
+        EXPECT_EQ(1u, t.calls(rows[i].id));
+        EXPECT_EQ(1u, count_of(text, rows[i].text));
+    }
+}
+
+// A wglMakeCurrent that fails attaches the record of no GL context, as a
+// null context does; the panel says so.
+TEST(MakeCurrent, AFailureAttachesTheRecordOfNoContext) {
+    struct Row {
+        const char *what;
+        bool dc, rc_real;
+        uintptr_t rc;
+        BOOL result;
+    } rows[] = {
+        {"a handle that names no context", true, false, 0x12340, FALSE},
+        {"the thread's context", true, true, 0, TRUE},
+        {"no context", false, false, 0, TRUE},
+        {"the thread's context again", true, true, 0, TRUE},
+    };
+    std::vector<BOOL> results;
+    std::vector<uintptr_t> attached;
+    std::vector<std::string> shown;
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        for (const Row &row : rows) {
+            results.push_back(
+                wglMakeCurrent(row.dc ? self.dc : nullptr, row.rc_real ? self.rc : (HGLRC)row.rc));
+            attached.push_back(self.context()->gl_context->handle);
+            shown.push_back(panel::text(self.context()->ui.window_panel, panel::CONTEXT));
+        }
+    });
+    run_past_first_call(t);
+    t.join();
+    ASSERT_EQ(std::size(rows), results.size());
+    for (size_t i = 0; i < results.size(); ++i) {
+        SCOPED_TRACE(rows[i].what);
+        EXPECT_EQ(rows[i].result, results[i]);
+        EXPECT_EQ(rows[i].rc_real ? (uintptr_t)t.rc : 0u, attached[i]);
+        EXPECT_EQ(rows[i].rc_real, shown[i] != "GL context = NULL") << shown[i];
+    }
+}
+
+// A buffer swap halted by Break on SwapBuffers, whether the application
+// called wglSwapBuffers or gdi32's SwapBuffers: Skip leaves it undone and
+// uncounted (FALSE), Continue does it.
+TEST(Swaps, SkipOrContinueAtEitherSwap) {
+    struct Row {
+        bool gdi;
+        int button;
+        BOOL result;
+    } rows[] = {{true, panel::SKIP, FALSE}, {true, panel::CONTINUE, TRUE}, {false, panel::CONTINUE, TRUE}};
+    std::vector<BOOL> results;
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        for (const Row &row : rows) {
+            results.push_back(row.gdi ? wrap_SwapBuffers(self.dc) : wglSwapBuffers(self.dc));
+            glFinish();
+        }
+    });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    panel::set_check(p, panel::BREAK_SWAP, true);
+    panel::click(p, panel::CONTINUE);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.gdi ? "SwapBuffers" : "wglSwapBuffers");
+        ASSERT_TRUE(panel::wait_status(p, "Halted (Break on SwapBuffers)", kWait)) << status(p);
+        EXPECT_EQ(row.gdi ? "SwapBuffers" : "wglSwapBuffers", call(p));
+        panel::click(p, row.button);
+        if (row.button == panel::SKIP) {
+            ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+            panel::click(p, panel::CONTINUE);
+        }
+    }
+    t.join();
+    ASSERT_EQ(std::size(rows), results.size());
+    for (size_t i = 0; i < results.size(); ++i) EXPECT_EQ(rows[i].result, results[i]) << i;
+    EXPECT_EQ(1u, t.process()->gdi_call_counts[GDI_SwapBuffers]);
+    EXPECT_EQ(1u, t.process()->wgl_call_counts[WGL_wglSwapBuffers]);
+}
+
+// Step and Skip pressed while the thread runs ask for a halt, and the
+// thread halts at its next call with nothing stepped or skipped.
+TEST(PanelWhileRunning, StepAndSkipRequestAHalt) {
+    const int buttons[] = {panel::STEP, panel::SKIP};
+    Event outside, go;
+    GLThread t([&](GLThread &) {
+        glFinish();
+        for (size_t i = 0; i < std::size(buttons); ++i) {
+            outside.set();
+            if (!go.wait()) return;
+            go.reset();
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+    });
+    HWND p = t.panel();
+    run_past_first_call(t);
+    for (int button : buttons) {
+        SCOPED_TRACE(button);
+        ASSERT_TRUE(outside.wait());
+        outside.reset();
+        ASSERT_TRUE(panel::wait_status(p, "Running", kWait)) << status(p);
+        panel::click(p, button);
+        EXPECT_EQ("Halt requested", status(p));
+        CommandRing &ring = t.process()->ui_commands;
+        uint32_t read = ring.read_index.load();
+        EXPECT_EQ((read + 1) % RING_SLOTS, ring.write_index.load());
+        EXPECT_EQ((uint32_t)CMD_HALT, ring.slots[read].code);
+        uint64_t clears = t.calls(ID_glClear);
+        go.set();
+        // "Halted" shows once before the halt's refresh shows the call.
+        ASSERT_TRUE(panel::wait([&] { return call(p) == "glClear(GL_COLOR_BUFFER_BIT);"; }, kWait)) << call(p);
+        ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+        EXPECT_EQ(clears, t.calls(ID_glClear));
+        panel::click(p, panel::CONTINUE);
+    }
+    t.join();
+    EXPECT_EQ(2u, t.calls(ID_glClear));
+}
+
+// Control drawing draws to the front buffer, and back; a switch that comes
+// between glBegin and glEnd waits for glEnd.
+TEST(FrontBuffer, TheSwitchChangesTheDrawBufferOutsideGlBeginGlEnd) {
+    struct Row {
+        bool on;
+        uint32_t request;  // pending inside glBegin/glEnd
+        GLint draw_buffer;
+    } rows[] = {{true, 2, GL_FRONT}, {false, 1, GL_BACK}};
+    std::vector<uint32_t> requests;
+    std::vector<GLint> buffers;
+    Event inside, go;
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        for (size_t i = 0; i < std::size(rows); ++i) {
+            glBegin(GL_POINTS);
+            inside.set();
+            if (!go.wait()) return;
+            go.reset();
+            glVertex2f(0, 0);  // takes the switch
+            requests.push_back(self.process()->front_buffer_request);
+            glEnd();
+            glFinish();
+            GLint buffer = 0;
+            glGetIntegerv(GL_DRAW_BUFFER, &buffer);
+            buffers.push_back(buffer);
+        }
+    });
+    HWND p = t.panel();
+    run_past_first_call(t);
+    for (const Row &row : rows) {
+        ASSERT_TRUE(inside.wait());
+        inside.reset();
+        panel::set_check(p, IDC_PANEL_CONTROL_DRAW, row.on);
+        go.set();
+    }
+    t.join();
+    ASSERT_EQ(std::size(rows), buffers.size());
+    for (size_t i = 0; i < buffers.size(); ++i) {
+        SCOPED_TRACE(rows[i].on ? "on" : "off");
+        EXPECT_EQ(rows[i].request, requests[i]);
+        EXPECT_EQ(rows[i].draw_buffer, buffers[i]);
+    }
+}
+
+// With History off the wgl calls are still counted, and not written.
+TEST(HistoryOff, WglCallsAreCountedNotWritten) {
+    const bool rows[] = {true, false};
+    Event outside, go;
+    GLThread t([&](GLThread &) {
+        glFinish();
+        for (size_t i = 0; i < std::size(rows); ++i) {
+            outside.set();
+            if (!go.wait()) return;
+            go.reset();
+            wglGetCurrentDC();
+            glFinish();
+        }
+    });
+    HWND p = t.panel();
+    run_past_first_call(t);
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(rows[i] ? "History on" : "History off");
+        ASSERT_TRUE(outside.wait());
+        outside.reset();
+        panel::set_check(p, panel::HISTORY, rows[i]);
+        size_t written = count_of(history(t), "glsString(\"Info\", \"wglGetCurrentDC\");");
+        uint64_t counted = t.process()->wgl_call_counts[WGL_wglGetCurrentDC];
+        go.set();
+        ASSERT_TRUE(panel::wait([&] { return t.calls(ID_glFinish) == i + 2; }, kWait));
+        EXPECT_EQ(counted + 1, t.process()->wgl_call_counts[WGL_wglGetCurrentDC]);
+        EXPECT_EQ(written + (rows[i] ? 1 : 0), count_of(history(t), "glsString(\"Info\", \"wglGetCurrentDC\");"));
+    }
+    t.join();
+}
+
+// The Options menu of Select GL Trace: each switch, turned on, shows in the
+// history what it adds, and turned off again, no more; "Capture Vertex
+// Arrays Calls" (on from the start) records a draw from arrays as the call
+// itself, and off, as the calls of its expansion.
+TEST(TraceOptions, EachSwitchShowsInTheHistory) {
+    static const GLfloat points[18] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
+    struct Row {
+        int item;
+        std::function<void()> calls;
+        std::string when_on, when_off;
+    } rows[] = {
+        {IDM_SHOW_PROBLEMS,
+         [] {
+             glBegin(GL_POINTS);
+             glBlendFunc(GL_ONE, GL_ZERO);
+             glEnd();
+         },
+         "- Should not be called between glBegin/glEnd.", ""},
+        {IDM_SHOW_HINTS,
+         [] {
+             glBegin(GL_POLYGON);
+             for (int i = 0; i < 3; ++i) glVertex2f((float)i, 0);
+             glEnd();
+         },
+         "- Use glBegin(GL_TRIANGLES) instead of glBegin(GL_POLYGON) followed by 3 vertices.", ""},
+        {IDM_LIMIT_DUMPS, [] { glMap1f(GL_MAP1_VERTEX_3, 0, 1, 3, 6, points); }, " 15, ...});",
+         "    16, 17\r\n});"},
+        {IDM_SHOW_ADDRESS, [] { glNormal3fv(points); }, "- data at memory location 0x", ""},
+        {IDM_VERTEX_ARRAYS,
+         [] {
+             glVertexPointer(3, GL_FLOAT, 0, points);
+             glEnableClientState(GL_VERTEX_ARRAY);
+             glDrawArrays(GL_POINTS, 0, 2);
+             glDisableClientState(GL_VERTEX_ARRAY);
+         },
+         "glDrawArrays(GL_POINTS, 0, 2);", "glsDrawVertexArray(GL_POINTS, GL_V3F, 2, {"},
+    };
+    Event outside, go;
+    std::vector<std::string> written;
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        for (size_t i = 0; i < 2 * std::size(rows); ++i) {
+            outside.set();
+            if (!go.wait()) return;
+            go.reset();
+            size_t mark = history(self).size();
+            rows[i / 2].calls();
+            glFinish();
+            written.push_back(history(self).substr(mark));
+        }
+    });
+    run_past_first_call(t);
+    HWND trace = t.context()->ui.window_trace_select;
+    for (const Row &row : rows) {
+        for (int turn = 0; turn < 2; ++turn) {
+            ASSERT_TRUE(outside.wait());
+            outside.reset();
+            SendMessageA(trace, WM_COMMAND, MAKEWPARAM(row.item, 0), 0);
+            go.set();
+        }
+    }
+    t.join();
+    ASSERT_EQ(2 * std::size(rows), written.size());
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const Row &row = rows[i];
+        SCOPED_TRACE(row.item);
+        // The vertex-array switch is turned off first: it starts on.
+        bool starts_on = row.item == IDM_VERTEX_ARRAYS;
+        const std::string &on = written[2 * i + (starts_on ? 1 : 0)], &off = written[2 * i + (starts_on ? 0 : 1)];
+        EXPECT_NE(std::string::npos, on.find(row.when_on)) << on;
+        EXPECT_EQ(std::string::npos, off.find(row.when_on)) << off;
+        if (!row.when_off.empty()) {
+            EXPECT_NE(std::string::npos, off.find(row.when_off)) << off;
+        }
+    }
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
