@@ -80,20 +80,16 @@ void *mmaps_find(const char *name) {
     return block;
 }
 
-int mmaps_retire(const char *name) {
-    AcquireSRWLockExclusive(&registry_lock);
-    BlockEntry *entry = find_entry(name);
-    if (entry) {
-        size_t n = strlen(entry->name);
-        if (n + 1 < PATH_CHARS) {
-            entry->name[n] = kRetiredMark;
-            entry->name[n + 1] = 0;
-        } else {
-            entry->name[0] = kRetiredMark;
-        }
+// Gives an entry the retired mark after its name (in place of its first
+// character when the name has no room left).
+static void mark_retired(BlockEntry &entry) {
+    size_t n = strlen(entry.name);
+    if (n + 1 < PATH_CHARS) {
+        entry.name[n] = kRetiredMark;
+        entry.name[n + 1] = 0;
+    } else {
+        entry.name[0] = kRetiredMark;
     }
-    ReleaseSRWLockExclusive(&registry_lock);
-    return entry != nullptr;
 }
 
 static bool entry_retired(const BlockEntry &entry) {
@@ -101,19 +97,20 @@ static bool entry_retired(const BlockEntry &entry) {
     return n > 0 && (entry.name[n - 1] == kRetiredMark || entry.name[0] == kRetiredMark);
 }
 
+int mmaps_retire(const char *name) {
+    AcquireSRWLockExclusive(&registry_lock);
+    BlockEntry *entry = find_entry(name);
+    if (entry) mark_retired(*entry);
+    ReleaseSRWLockExclusive(&registry_lock);
+    return entry != nullptr;
+}
+
 int mmaps_retire_block(const void *block) {
     AcquireSRWLockExclusive(&registry_lock);
     int retired = 0;
     for (uint32_t i = 0; i < registry_count; ++i) {
-        BlockEntry &entry = registry[i];
-        if (entry.block != block || entry_retired(entry)) continue;
-        size_t n = strlen(entry.name);
-        if (n + 1 < PATH_CHARS) {
-            entry.name[n] = kRetiredMark;
-            entry.name[n + 1] = 0;
-        } else {
-            entry.name[0] = kRetiredMark;
-        }
+        if (registry[i].block != block || entry_retired(registry[i])) continue;
+        mark_retired(registry[i]);
         retired = 1;
     }
     ReleaseSRWLockExclusive(&registry_lock);

@@ -8,7 +8,9 @@
 // the interface writes the switches and selections and posts commands; the
 // application thread takes the commands and keeps the run state. Those shared
 // words are atomics (release on write, acquire on read); everything else in a
-// record is touched by one thread only.
+// record is touched by one thread only, but for the display-list tables: the
+// application threads whose contexts share lists share a table, under the
+// lock of lists.cpp.
 #pragma once
 
 #define WIN32_LEAN_AND_MEAN
