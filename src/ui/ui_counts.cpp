@@ -50,7 +50,6 @@ static void ui_callcount_fill(DebugThreadContext *ctx, HWND window) {
     InvalidateRect(list, nullptr, TRUE);
 }
 
-
 static void dump_count_list(HWND window, FILE *file) { ui_listbox_dump(window, IDC_COUNT_LIST, file); }
 
 INT_PTR CALLBACK ui_callcount_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
