@@ -296,11 +296,15 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
     ui_panel_show_ids(ctx);
 }
 
-void context_retire_gl(DebugThreadContext *ctx, uintptr_t handle) {
+static void retire_record_of(void *block, void *handle) {
+    if (((GLContextRecord *)block)->handle == *(uintptr_t *)handle) mmaps_retire_block(block);
+}
+
+// Every thread that made the context current has a record of it, whichever
+// thread deletes it.
+void context_retire_gl(DebugThreadContext *, uintptr_t handle) {
     if (!handle) return;
-    char name[PATH_CHARS];
-    mmaps_path_per_gl(ctx->temp_dir, handle, name);
-    mmaps_retire(name);
+    mmaps_for_each_live(BLOCK_GL_CONTEXT, retire_record_of, &handle);
     lists_forget(handle);
 }
 

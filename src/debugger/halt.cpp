@@ -48,6 +48,7 @@ void ring_post(CommandRing *ring, uint32_t code) {
     case CMD_FRONT_BUFFER_OFF: case CMD_FRONT_BUFFER_ON: case CMD_HALT: case CMD_CLEAR_HISTORY:
     case CMD_APPLY_TRACE: case CMD_CONTINUE: case CMD_SKIP: case CMD_STEP:
     case CMD_VERTEX_ARRAYS_OFF: case CMD_VERTEX_ARRAYS_ON:
+    case CMD_CLEAR_CALL_COUNTS: case CMD_CLEAR_PRIMITIVE_COUNTS:
         break;
     default:
         return;
@@ -211,6 +212,11 @@ int halt_process_command(DebugThreadContext *ctx) {
         return HALT_WAIT;
     case CMD_VERTEX_ARRAYS_ON:
         __glsEnableAttrib(GLS_CAPTURE_VERTEX_ARRAYS);
+        return HALT_WAIT;
+    case CMD_CLEAR_CALL_COUNTS:
+    case CMD_CLEAR_PRIMITIVE_COUNTS:
+        process_counts_clear(process, slot.code);
+        ui_counts_refresh(ctx);
         return HALT_WAIT;
     default:
         return HALT_WAIT;

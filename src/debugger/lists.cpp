@@ -5,10 +5,13 @@
 //
 // Each GL context has a table of its own, in a block of its own ("list\info\"
 // and the context's number); contexts that share display lists through
-// wglShareLists share one table: that of the first of them attached on the
-// thread, whose record (the table's owner) holds the counts and the array.
-// A context's own record mirrors the owner's counts and array for the
-// windows. The records of no GL context keep no lists.
+// wglShareLists share one table: that of the first of them attached, whose
+// record (the table's owner) holds the counts and the array. Lists belong to
+// the GL context, not to a thread: the records that other threads keep of
+// the same context, or of the contexts sharing with it, use the same table,
+// and the hooks take one lock around every table. A context's own record
+// mirrors the owner's counts and array for the windows. The records of no GL
+// context keep no lists.
 #include <string.h>
 
 #include <vector>
@@ -50,11 +53,14 @@ static std::vector<uintptr_t> share_group(uintptr_t handle) {
     return group;
 }
 
-static GLContextRecord *attached_record(DebugThreadContext *ctx, uintptr_t handle) {
-    char name[PATH_CHARS];
-    mmaps_path_per_gl(ctx->temp_dir, handle, name);
-    return mmaps_open_per_gl(name);
-}
+// Every table is read and changed under this lock: the threads whose
+// contexts share one change it at once, and growing it moves its array.
+static SRWLOCK tables_lock = SRWLOCK_INIT;
+
+struct TablesHeld {
+    TablesHeld() { AcquireSRWLockExclusive(&tables_lock); }
+    ~TablesHeld() { ReleaseSRWLockExclusive(&tables_lock); }
+};
 
 GLContextRecord *lists_table(GLContextRecord *record) {
     return record->list_owner ? record->list_owner : record;
@@ -69,7 +75,55 @@ static void mirror_table(GLContextRecord *record) {
     record->lists = table->lists;
 }
 
-void lists_share(DebugThreadContext *ctx, uintptr_t a, uintptr_t b) {
+// The live records, of any thread, of the contexts `handles` names.
+struct RecordSearch {
+    const std::vector<uintptr_t> *handles;
+    const GLContextRecord *besides;
+    std::vector<GLContextRecord *> found;
+};
+
+static void match_record(void *block, void *arg) {
+    RecordSearch *search = (RecordSearch *)arg;
+    GLContextRecord *record = (GLContextRecord *)block;
+    if (record == search->besides || !record->is_real_context) return;
+    for (uintptr_t handle : *search->handles) {
+        if (record->handle == handle) search->found.push_back(record);
+    }
+}
+
+static std::vector<GLContextRecord *> records_of(const std::vector<uintptr_t> &handles,
+                                                 const GLContextRecord *besides = nullptr) {
+    RecordSearch search = {&handles, besides, {}};
+    mmaps_for_each_live(BLOCK_GL_CONTEXT, match_record, &search);
+    return search.found;
+}
+
+// The table that the records of `handles` use already, or null.
+static GLContextRecord *table_in_use(const std::vector<uintptr_t> &handles, const GLContextRecord *besides) {
+    for (GLContextRecord *found : records_of(handles, besides)) {
+        if (found->list_owner) return lists_table(found);
+    }
+    return nullptr;
+}
+
+struct Retarget {
+    GLContextRecord *to;
+    std::vector<GLContextRecord *> given_up;
+};
+
+static void retarget_record(void *block, void *arg) {
+    GLContextRecord *record = (GLContextRecord *)block;
+    Retarget *move = (Retarget *)arg;
+    if (!record->list_owner) return;
+    for (GLContextRecord *table : move->given_up) {
+        if (lists_table(record) != table) continue;
+        record->list_owner = move->to;
+        mirror_table(record);
+        return;
+    }
+}
+
+void lists_share(DebugThreadContext *, uintptr_t a, uintptr_t b) {
     if (!a || !b || a == b) return;
     AcquireSRWLockExclusive(&shares_lock);
     uintptr_t root = share_root(a);
@@ -83,12 +137,15 @@ void lists_share(DebugThreadContext *ctx, uintptr_t a, uintptr_t b) {
     if (!known) shares.push_back({b, root});
     ReleaseSRWLockExclusive(&shares_lock);
     // The GL shares only with a context that has no lists of its own yet,
-    // so b's table, if it has one on this thread, is empty and is given up.
-    GLContextRecord *ra = attached_record(ctx, a), *rb = attached_record(ctx, b);
-    if (ra && rb && lists_table(rb) != lists_table(ra)) {
-        rb->list_owner = lists_table(ra);
-        mirror_table(rb);
+    // so b's table, if any thread has one, is empty and is given up by
+    // every record using it.
+    TablesHeld held;
+    Retarget move = {table_in_use({a}, nullptr), {}};
+    if (!move.to) return;
+    for (GLContextRecord *rb : records_of({b})) {
+        if (rb->list_owner && lists_table(rb) != move.to) move.given_up.push_back(lists_table(rb));
     }
+    mmaps_for_each_live(BLOCK_GL_CONTEXT, retarget_record, &move);
 }
 
 void lists_forget(uintptr_t handle) {
@@ -118,28 +175,22 @@ void lists_forget(uintptr_t handle) {
 
 // ------------------------------------------------------------ the table
 
-static void table_path(DebugThreadContext *ctx, const GLContextRecord *table, char *out) {
-    char base[PATH_CHARS];
-    mmaps_path_list_info(ctx->temp_dir, base);
-    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\%u", base, table->number);
-}
-
 void lists_attach(DebugThreadContext *ctx, GLContextRecord *record) {
+    TablesHeld held;
     if (!record->list_owner) {
-        record->list_owner = record;
-        for (uintptr_t other : share_group(record->handle)) {
-            GLContextRecord *found = attached_record(ctx, other);
-            if (found && found != record && found->list_owner) {
-                record->list_owner = lists_table(found);
-                break;
-            }
-        }
+        std::vector<uintptr_t> group = share_group(record->handle);
+        group.push_back(record->handle);
+        GLContextRecord *table = table_in_use(group, record);
+        record->list_owner = table ? table : record;
     }
     GLContextRecord *table = lists_table(record);
-    char path[PATH_CHARS];
-    table_path(ctx, table, path);
-    ListInfoRecord *lists = mmaps_open_list_info(path, table->list_count);
-    if (!lists) lists = mmaps_create_list_info(path, table->list_count);
+    if (table == record && !record->list_info_name[0]) {
+        char base[PATH_CHARS];
+        mmaps_path_list_info(ctx->temp_dir, base);
+        _snprintf_s(record->list_info_name, PATH_CHARS, _TRUNCATE, "%s\\%u", base, record->number);
+    }
+    ListInfoRecord *lists = mmaps_open_list_info(table->list_info_name, table->list_count);
+    if (!lists) lists = mmaps_create_list_info(table->list_info_name, table->list_count);
     if (!lists) ExitProcess(1);
     table->lists = lists;
     mirror_table(record);
@@ -156,19 +207,19 @@ struct Rebase {
 static void rebase_current_list(void *block, void *arg) {
     GLContextRecord *record = (GLContextRecord *)block;
     Rebase *move = (Rebase *)arg;
-    if (lists_table(record) != move->table || !record->current_list) return;
+    if (lists_table(record) != move->table) return;
+    if (record->list_owner && record != move->table) record->lists = move->to;
+    if (!record->current_list) return;
     size_t index = ((uintptr_t)record->current_list - move->from) / sizeof(ListInfoRecord);
     record->current_list = move->to + index;
 }
 
-static void table_room(DebugThreadContext *ctx, GLContextRecord *table, uint32_t count) {
+static void table_room(GLContextRecord *table, uint32_t count) {
     uint32_t room = FIRST_ROOM;
     while (room < count && room < 0x80000000u) room *= 2;
     if (room < count) room = count;
-    char path[PATH_CHARS];
-    table_path(ctx, table, path);
     uintptr_t from = (uintptr_t)table->lists;
-    ListInfoRecord *lists = mmaps_open_list_info(path, room);
+    ListInfoRecord *lists = mmaps_open_list_info(table->list_info_name, room);
     if (!lists) ExitProcess(1);
     if ((uintptr_t)lists != from) {
         Rebase move = {table, from, lists};
@@ -191,22 +242,24 @@ static ListInfoRecord *live_record(GLContextRecord *table, uint32_t id) {
 void hook_gen_lists(DebugThreadContext *ctx, GLsizei range) {
     GLContextRecord *record = ctx->gl_context;
     if (record->handle == 0 || record->compiling_list == 1 || range <= 0) return;
+    TablesHeld held;
     GLContextRecord *table = lists_table(record);
     uint32_t free_count = table->free_list_count + (uint32_t)range;
     table->free_list_count = free_count < table->free_list_count ? 0xFFFFFFFFu : free_count;
     uint32_t ahead = table->free_list_count < RESERVE_AHEAD ? table->free_list_count : (uint32_t)RESERVE_AHEAD;
-    table_room(ctx, table, table->list_count + ahead);
+    table_room(table, table->list_count + ahead);
     mirror_table(record);
 }
 
 int list_open(DebugThreadContext *ctx, GLuint list) {
     GLContextRecord *record = ctx->gl_context;
     if (record->handle == 0 || record->current_list) return 0;
+    TablesHeld held;
     GLContextRecord *table = lists_table(record);
     ListInfoRecord *r = live_record(table, list);
     if (!r) {
         if (table->free_list_count > 0) --table->free_list_count;
-        table_room(ctx, table, table->list_count + 1);
+        table_room(table, table->list_count + 1);
         r = &table->lists[table->list_count++];
     }
     r->list_id = list;
@@ -216,6 +269,7 @@ int list_open(DebugThreadContext *ctx, GLuint list) {
     r->end_offset = 0xFFFFFFFFu;
     r->times_called = 0;
     r->window = nullptr;
+    r->compiled_on = ctx->thread_id;
     record->current_list = r;
     mirror_table(record);
     return 1;
@@ -223,8 +277,9 @@ int list_open(DebugThreadContext *ctx, GLuint list) {
 
 int list_close(DebugThreadContext *ctx) {
     GLContextRecord *record = ctx->gl_context;
+    if (!record->current_list) return 0;
+    TablesHeld held;
     ListInfoRecord *r = record->current_list;
-    if (!r) return 0;
     // The record may have been deleted while compiling: the GL makes the
     // list at glEndList all the same.
     r->end_offset = record->list_calls_file ? (uint32_t)ftell(record->list_calls_file) : 0;
@@ -236,6 +291,7 @@ int list_close(DebugThreadContext *ctx) {
 void hook_delete_lists(DebugThreadContext *ctx, GLuint list, GLsizei range) {
     GLContextRecord *record = ctx->gl_context;
     if (record->handle == 0 || range <= 0) return;
+    TablesHeld held;
     GLContextRecord *table = lists_table(record);
     for (uint32_t i = 0; i < table->list_count; ++i) {
         ListInfoRecord *r = &table->lists[i];
@@ -243,15 +299,22 @@ void hook_delete_lists(DebugThreadContext *ctx, GLuint list, GLsizei range) {
     }
 }
 
-void check_list_valid(DebugThreadContext *ctx, GLuint id) {
-    GLContextRecord *table = lists_table(ctx->gl_context);
-    if (table->list_count == 0) return;
+// Counts a call of list `id`; false when the table has no live record of it
+// (and is not empty). The caller holds the tables' lock.
+static bool count_list_call(GLContextRecord *table, GLuint id) {
+    if (table->list_count == 0) return true;
     ListInfoRecord *r = live_record(table, id);
-    if (r) {
-        ++r->times_called;
-    } else {
-        problem_warning(ctx, "Display list not valid.");
+    if (r) ++r->times_called;
+    return r != nullptr;
+}
+
+void check_list_valid(DebugThreadContext *ctx, GLuint id) {
+    bool valid;
+    {
+        TablesHeld held;
+        valid = count_list_call(lists_table(ctx->gl_context), id);
     }
+    if (!valid) problem_warning(ctx, "Display list not valid.");
 }
 
 void hook_call_list(DebugThreadContext *ctx, GLuint list) {

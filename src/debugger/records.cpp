@@ -80,20 +80,41 @@ void *mmaps_find(const char *name) {
     return block;
 }
 
+// Gives an entry the retired mark after its name (in place of its first
+// character when the name has no room left).
+static void mark_retired(BlockEntry &entry) {
+    size_t n = strlen(entry.name);
+    if (n + 1 < PATH_CHARS) {
+        entry.name[n] = kRetiredMark;
+        entry.name[n + 1] = 0;
+    } else {
+        entry.name[0] = kRetiredMark;
+    }
+}
+
+static bool entry_retired(const BlockEntry &entry) {
+    size_t n = strlen(entry.name);
+    return n > 0 && (entry.name[n - 1] == kRetiredMark || entry.name[0] == kRetiredMark);
+}
+
 int mmaps_retire(const char *name) {
     AcquireSRWLockExclusive(&registry_lock);
     BlockEntry *entry = find_entry(name);
-    if (entry) {
-        size_t n = strlen(entry->name);
-        if (n + 1 < PATH_CHARS) {
-            entry->name[n] = kRetiredMark;
-            entry->name[n + 1] = 0;
-        } else {
-            entry->name[0] = kRetiredMark;
-        }
-    }
+    if (entry) mark_retired(*entry);
     ReleaseSRWLockExclusive(&registry_lock);
     return entry != nullptr;
+}
+
+int mmaps_retire_block(const void *block) {
+    AcquireSRWLockExclusive(&registry_lock);
+    int retired = 0;
+    for (uint32_t i = 0; i < registry_count; ++i) {
+        if (registry[i].block != block || entry_retired(registry[i])) continue;
+        mark_retired(registry[i]);
+        retired = 1;
+    }
+    ReleaseSRWLockExclusive(&registry_lock);
+    return retired;
 }
 
 int mmaps_was_retired(const char *name) {
@@ -108,17 +129,25 @@ int mmaps_was_retired(const char *name) {
     return entry != nullptr;
 }
 
-void mmaps_for_each(uint32_t kind, void (*visit)(void *block, void *arg), void *arg) {
+static void for_each(uint32_t kind, bool live_only, void (*visit)(void *block, void *arg), void *arg) {
     // Visited from a copy: a visit may register blocks of its own.
     AcquireSRWLockShared(&registry_lock);
     uint32_t n = 0;
     void **blocks = (void **)mmaps_alloc((registry_count + 1) * sizeof(void *));
     for (uint32_t i = 0; blocks && i < registry_count; ++i) {
-        if (registry[i].kind == kind) blocks[n++] = registry[i].block;
+        if (registry[i].kind == kind && !(live_only && entry_retired(registry[i]))) blocks[n++] = registry[i].block;
     }
     ReleaseSRWLockShared(&registry_lock);
     for (uint32_t i = 0; i < n; ++i) visit(blocks[i], arg);
     mmaps_free(blocks);
+}
+
+void mmaps_for_each(uint32_t kind, void (*visit)(void *block, void *arg), void *arg) {
+    for_each(kind, false, visit, arg);
+}
+
+void mmaps_for_each_live(uint32_t kind, void (*visit)(void *block, void *arg), void *arg) {
+    for_each(kind, true, visit, arg);
 }
 
 // ------------------------------------------------------------ name builders
@@ -260,14 +289,48 @@ void process_record_init(ProcessRecord *record, uint32_t thread_id) {
     record->run_state.store(RUN_STATE_HALTED, std::memory_order_release);
 }
 
-const char *value_name_lookup(uint32_t value, const EnumerantRow *rows, uint32_t count) {
-    static char text[COMMAND_NAME_CHARS];
+void process_counts_clear(ProcessRecord *record, uint32_t code) {
+    if (code == CMD_CLEAR_CALL_COUNTS) {
+        for (PerCommandRecord &command : record->commands) command.calls = 0;
+        memset(record->glu_call_counts, 0, sizeof record->glu_call_counts);
+        memset(record->wgl_call_counts, 0, sizeof record->wgl_call_counts);
+    } else if (code == CMD_CLEAR_PRIMITIVE_COUNTS) {
+        // Points, lines, line loops and strips, triangles, fans and strips,
+        // quads, quad strips and polygons; the vertex sums stay.
+        static const int shown[] = {0, 1, 2, 3, 7, 8, 9, 12, 13, 15};
+        for (int counter : shown) record->primitive_counts[counter] = 0;
+    }
+}
+
+const char *value_name_lookup(uint32_t value, const EnumerantRow *rows, uint32_t count, char *out) {
     for (uint32_t i = 0; i < count; ++i) {
         if (rows[i].value == value) {
-            lstrcpynA(text, rows[i].name, sizeof text);
-            return text;
+            lstrcpynA(out, rows[i].name, COMMAND_NAME_CHARS);
+            return out;
         }
     }
-    _snprintf_s(text, sizeof text, _TRUNCATE, "0x%.*X", 4, value);
-    return text;
+    _snprintf_s(out, COMMAND_NAME_CHARS, _TRUNCATE, "0x%.*X", 4, value);
+    return out;
+}
+
+// A row that names no enumerant value: an attribute mask bit (or all of
+// them), or a boolean.
+static bool names_no_enumerant(const char *name) {
+    size_t n = strlen(name);
+    auto ends_with = [&](const char *tail) {
+        size_t m = strlen(tail);
+        return n >= m && strcmp(name + n - m, tail) == 0;
+    };
+    return ends_with("_BIT") || ends_with("_ATTRIB_BITS") || strcmp(name, "GL_FALSE") == 0 ||
+           strcmp(name, "GL_TRUE") == 0;
+}
+
+const char *enumerant_name_lookup(uint32_t value, const EnumerantRow *rows, uint32_t count, char *out) {
+    for (uint32_t i = 0; i < count; ++i) {
+        if (rows[i].value == value && !names_no_enumerant(rows[i].name)) {
+            lstrcpynA(out, rows[i].name, COMMAND_NAME_CHARS);
+            return out;
+        }
+    }
+    return value_name_lookup(value, rows, count, out);
 }

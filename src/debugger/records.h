@@ -8,7 +8,9 @@
 // the interface writes the switches and selections and posts commands; the
 // application thread takes the commands and keeps the run state. Those shared
 // words are atomics (release on write, acquire on read); everything else in a
-// record is touched by one thread only.
+// record is touched by one thread only, but for the display-list tables: the
+// application threads whose contexts share lists share a table, under the
+// lock of lists.cpp.
 #pragma once
 
 #define WIN32_LEAN_AND_MEAN
@@ -60,6 +62,9 @@ enum CommandCode : uint32_t {
     CMD_STEP = 15,
     CMD_VERTEX_ARRAYS_OFF = 16,
     CMD_VERTEX_ARRAYS_ON = 17,
+    // Call Count's and Primitive Count's Clear: the counters have one writer.
+    CMD_CLEAR_CALL_COUNTS = 18,
+    CMD_CLEAR_PRIMITIVE_COUNTS = 19,
     CMD_NONE = 0xFFFFFFFFu,
 };
 
@@ -113,7 +118,7 @@ struct CommandRing {
 };
 
 struct PerCommandRecord {
-    uint64_t calls;  // counted by the application thread alone
+    uint64_t calls;  // counted, and cleared, by the application thread alone
     std::atomic<uint8_t> break_on;
     std::atomic<uint8_t> trace;
     std::atomic<uint8_t> skip;
@@ -152,6 +157,9 @@ struct ListInfoRecord {
     uint32_t start_offset;
     uint32_t end_offset;
     HWND window;
+    // The thread whose list\calls file holds the calls: contexts of several
+    // threads may share a table.
+    uint32_t compiled_on;
 };
 
 struct ProcessRecord {
@@ -214,8 +222,10 @@ struct GLContextRecord {
     // for a context that got the handle of one deleted before it.
     char history_path[PATH_CHARS];
     // The record whose display-list table this context uses: itself, or the
-    // first attached context of those that share lists with it (lists.cpp).
+    // first attached context of those that share lists with it, on any
+    // thread (lists.cpp); the name of the table's block when it is its own.
     GLContextRecord *list_owner;
+    char list_info_name[PATH_CHARS];
     StateSlot state_slots[STATE_ITEMS];
     // The buffer configuration of the context's drawable (drawable.cpp).
     uint8_t direct_render;
@@ -256,10 +266,15 @@ void *mmaps_find(const char *name);
 // Gives the entry named `name` a name no lookup builds, so the next lookup
 // of `name` makes a new block. 1 when there was one.
 int mmaps_retire(const char *name);
+// Retires the entry of `block` as mmaps_retire does; 1 when it was not
+// retired before.
+int mmaps_retire_block(const void *block);
 // 1 when an entry retired from `name` exists.
 int mmaps_was_retired(const char *name);
-// Calls `visit` for every block of `kind` in registration order.
+// Calls `visit` for every block of `kind` in registration order; the second
+// leaves the retired ones out.
 void mmaps_for_each(uint32_t kind, void (*visit)(void *block, void *arg), void *arg);
+void mmaps_for_each_live(uint32_t kind, void (*visit)(void *block, void *arg), void *arg);
 
 // Name builders; each writes at most PATH_CHARS characters.
 void mmaps_path_master(const char *temp_dir, char *out);
@@ -283,7 +298,15 @@ ListInfoRecord *mmaps_open_list_info(const char *name, uint32_t count);
 MasterRecord *master_create(const char *temp_dir, uint32_t creator_thread_id);
 // Sets the initial values of a new process record.
 void process_record_init(ProcessRecord *record, uint32_t thread_id);
+// Carries out CMD_CLEAR_CALL_COUNTS (the GL, GLU and wgl counters; the GDI
+// ones stay) or CMD_CLEAR_PRIMITIVE_COUNTS (the primitives the Primitive
+// Count window shows), on the application thread.
+void process_counts_clear(ProcessRecord *record, uint32_t code);
 
 // The name of the first of `count` rows holding `value`, else "0x" and at
-// least four upper-case hexadecimal digits; in a buffer the next call reuses.
-const char *value_name_lookup(uint32_t value, const EnumerantRow *rows, uint32_t count);
+// least four upper-case hexadecimal digits; written into `out`, the caller's
+// COMMAND_NAME_CHARS bytes (interface threads format at once), and returned.
+const char *value_name_lookup(uint32_t value, const EnumerantRow *rows, uint32_t count, char *out);
+// The same for a value that is an enumerant: the rows of mask bits and of
+// GL_FALSE and GL_TRUE name it only when no other row holds it.
+const char *enumerant_name_lookup(uint32_t value, const EnumerantRow *rows, uint32_t count, char *out);

@@ -43,11 +43,16 @@ void ui_refresh_all(DebugThreadContext *ctx);
 void ui_history_refresh(DebugThreadContext *ctx);
 void ui_dl_refresh(DebugThreadContext *ctx);
 void ui_state_refresh(DebugThreadContext *ctx);
+// Call Count and Primitive Count, when shown, after a Clear.
+void ui_counts_refresh(DebugThreadContext *ctx);
 
 // Shared by the windows of the interface thread.
 void ui_show_window(DebugThreadContext *ctx, void *window, int index);
 void ui_hide_window(DebugThreadContext *ctx, void *window, int index);
-const char *ui_format_count(unsigned long long count);
+// A count with thousands separated by commas, in the caller's `out` of
+// UI_COUNT_CHARS bytes, which it returns.
+enum { UI_COUNT_CHARS = 40 };
+const char *ui_format_count(unsigned long long count, char *out);
 void ui_warning_box(const char *format, ...);
 
 // The configuration file: written and read in one fixed order; a file whose

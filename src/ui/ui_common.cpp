@@ -62,6 +62,12 @@ void ui_layout(HWND window, const UiLayout &layout, WPARAM type, LPARAM size) {
     }
 }
 
+void ui_layout_first(HWND window) {
+    RECT client;
+    GetClientRect(window, &client);
+    SendMessageA(window, WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.right, client.bottom));
+}
+
 // ------------------------------------------------------------------ menus
 
 bool ui_menu_checked(HWND window, int item) {
@@ -298,7 +304,10 @@ void ui_save_contents(HWND owner, const char *default_name, void (*write)(HWND, 
 }
 
 void ui_open_window(DebugThreadContext *ctx, HWND *slot, int dialog, DLGPROC proc, WPARAM wp, LPARAM lp) {
-    if (!IsWindow(*slot)) *slot = CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
+    if (!IsWindow(*slot)) {
+        *slot = CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
+        if (*slot) ui_layout_first(*slot);
+    }
     if (!*slot) return;
     ShowWindow(*slot, SW_SHOW);
     SendMessageA(*slot, UI_REFRESH_MESSAGE, wp, lp);

@@ -29,8 +29,8 @@ INT_PTR CALLBACK ui_about_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
 
 static void add_count(HWND list, bool nonzero, const char *name, uint64_t count) {
     if (nonzero && count == 0) return;
-    char line[COMMAND_NAME_CHARS + 40];
-    _snprintf_s(line, sizeof line, _TRUNCATE, "%s - %s", name, ui_format_count(count));
+    char line[COMMAND_NAME_CHARS + 40], number[UI_COUNT_CHARS];
+    _snprintf_s(line, sizeof line, _TRUNCATE, "%s - %s", name, ui_format_count(count, number));
     SendMessageA(list, LB_ADDSTRING, 0, (LPARAM)line);
 }
 
@@ -48,14 +48,6 @@ static void ui_callcount_fill(DebugThreadContext *ctx, HWND window) {
     SendMessageA(list, WM_SETREDRAW, TRUE, 0);
     ui_listbox_fit(window, IDC_COUNT_LIST);
     InvalidateRect(list, nullptr, TRUE);
-}
-
-// Clear leaves the GDI counters as they are.
-static void callcount_clear(DebugThreadContext *ctx) {
-    ProcessRecord *process = ctx->process;
-    for (int id = 0; id < GL_COMMAND_IDS; ++id) process->commands[id].calls = 0;
-    memset(process->glu_call_counts, 0, sizeof process->glu_call_counts);
-    memset(process->wgl_call_counts, 0, sizeof process->wgl_call_counts);
 }
 
 static void dump_count_list(HWND window, FILE *file) { ui_listbox_dump(window, IDC_COUNT_LIST, file); }
@@ -87,8 +79,9 @@ INT_PTR CALLBACK ui_callcount_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) 
         switch (LOWORD(wp)) {
         case IDC_COUNT_SEARCH: ui_listbox_search(window, IDC_COUNT_LIST, IDC_COUNT_FIELD); break;
         case IDC_COUNT_CLEAR:
-            callcount_clear(ctx);
-            ui_callcount_fill(ctx, window);
+            // The application thread counts: it clears the counters (the GDI
+            // ones stay) when it next takes commands, and refreshes the list.
+            ring_post(&ctx->process->ui_commands, CMD_CLEAR_CALL_COUNTS);
             break;
         case IDC_COUNT_SAVE: ui_save_contents(window, "callcount.txt", dump_count_list, window); break;
         case IDC_COUNT_CLOSE: ui_hide_window(ctx, window, WINDOW_CALL_COUNT); break;
@@ -151,8 +144,8 @@ static void ui_primcount_text(DebugThreadContext *ctx, HWND window) {
         for (int counter : line.counters) {
             if (counter >= 0) sum += counts[counter];
         }
-        char piece[96];
-        _snprintf_s(piece, sizeof piece, _TRUNCATE, line.format, ui_format_count(sum));
+        char piece[96], number[UI_COUNT_CHARS];
+        _snprintf_s(piece, sizeof piece, _TRUNCATE, line.format, ui_format_count(sum, number));
         text += piece;
     }
     ui_set_text(window, IDC_PRIM_TEXT, text.c_str());
@@ -177,14 +170,9 @@ INT_PTR CALLBACK ui_primcount_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) 
         if (ui_menu_command(wp, lp) || HIWORD(wp) != BN_CLICKED) return FALSE;
         DebugThreadContext *ctx = ui_context();
         switch (LOWORD(wp)) {
-        case IDC_PRIM_CLEAR: {
-            static const int shown[] = {PRIM_POINTS, PRIM_LINES, PRIM_LINE_LOOPS, PRIM_LINE_STRIPS,
-                                        PRIM_TRIANGLES, PRIM_TRIANGLE_FANS, PRIM_TRIANGLE_STRIPS,
-                                        PRIM_QUADS, PRIM_QUAD_STRIPS, PRIM_POLYGONS};
-            for (int counter : shown) ctx->process->primitive_counts[counter] = 0;
-            ui_primcount_text(ctx, window);
+        case IDC_PRIM_CLEAR:
+            ring_post(&ctx->process->ui_commands, CMD_CLEAR_PRIMITIVE_COUNTS);
             break;
-        }
         case IDC_PRIM_SAVE: ui_save_contents(window, "primcount.txt", dump_primitive_text, window); break;
         case IDC_PRIM_CLOSE: ui_hide_window(ctx, window, WINDOW_PRIMITIVE_COUNT); break;
         }
@@ -192,4 +180,11 @@ INT_PTR CALLBACK ui_primcount_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) 
     }
     }
     return FALSE;
+}
+
+// On the application thread, once it has cleared counters.
+void ui_counts_refresh(DebugThreadContext *ctx) {
+    DebugThreadContext *now = ui_served(ctx);
+    ui_refresh_shown(now->ui.window_call_count, 0, 0);
+    ui_refresh_shown(now->ui.window_primitive_count, 0, 0);
 }

@@ -41,10 +41,14 @@ static void ui_dl_describe(HWND window, const ListInfoRecord *list) {
 // The text of the calls file from the list's start up to its end; a list
 // still compiled (no end yet) reaches to the end of the file, and offsets
 // beyond the file are not followed. Every halt refreshes each shown window,
-// so only the list's own stretch of the thread's calls file is read.
+// so only the list's own stretch of the calls file is read: that of the
+// thread that compiled it, which a context sharing lists with another
+// thread's may not be.
 static void ui_dl_show_calls(DebugThreadContext *ctx, HWND window, const ListInfoRecord *list) {
-    char path[PATH_CHARS];
-    mmaps_path_list_calls(ctx->temp_dir, path);
+    char dir[PATH_CHARS], path[PATH_CHARS];
+    if (list->compiled_on) temp_dir_path(list->compiled_on, dir);
+    else lstrcpynA(dir, ctx->temp_dir, PATH_CHARS);
+    mmaps_path_list_calls(dir, path);
     size_t length = 0;
     char *text = ui_read_file_part(path, list->start_offset, list->end_offset, &length, kSource);
     ui_set_text(window, IDC_DL_CALLS, text ? text : "");

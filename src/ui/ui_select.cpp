@@ -79,11 +79,13 @@ static void records_read(DebugThreadContext *ctx, int kind, uint8_t selected[GL_
     }
 }
 
-// The refresh: the list shows the records' selection.
+// The refresh: the list shows the records' selection from its top (selecting
+// scrolls the list to the last entry selected).
 static void ui_select_load(DebugThreadContext *ctx, HWND window, int kind) {
     uint8_t selected[GL_COMMAND_IDS];
     records_read(ctx, kind, selected);
     selection_add(window, kind, selected, true);
+    SendMessageA(select_list(window, kind), LB_SETTOPINDEX, 0, 0);
 }
 
 static void records_write(DebugThreadContext *ctx, int kind, const uint8_t selected[GL_COMMAND_IDS]) {

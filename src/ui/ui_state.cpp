@@ -38,18 +38,41 @@ static int value_count(const StateItemDesc &item) {
 // Integers are shown truncated from the stored float.
 static uint32_t integer(float value) { return (uint32_t)(int64_t)value; }
 
+// The items whose values 0 and 1 are GL_ZERO and GL_ONE (blend factors and
+// stencil operations): by their glGet parameter. Every other enumerant item
+// that can hold 0 (the buffers, the list mode) means GL_NONE by it.
+static const uint32_t kFactorItems[] = {0x0BE1, 0x0BE0, 0x0B94, 0x0B95, 0x0B96};
+static const EnumerantRow kFactorNames[] = {{0, "GL_ZERO"}, {1, "GL_ONE"}};
+
+static bool factor_item(const StateItemDesc *item) {
+    if (!item || item->fetch_kind != 1) return false;
+    for (uint32_t pname : kFactorItems) {
+        if (item->getter_args[0] == pname) return true;
+    }
+    return false;
+}
+
 std::string ui_state_format(const MasterRecord *master, const char *label, uint32_t type, int count,
-                                   const float *values) {
+                            const float *values, const StateItemDesc *item) {
     std::string text = label;
     std::string indent(strlen(label), ' ');
+    char name[COMMAND_NAME_CHARS];
     switch (type) {
     case DISPLAY_BOOLEAN:
-        for (int i = 0; i < count; ++i) append(text, "%s ", value_name_lookup(integer(values[i]), kBooleanNames, 2));
+        for (int i = 0; i < count; ++i) {
+            append(text, "%s ", value_name_lookup(integer(values[i]), kBooleanNames, 2, name));
+        }
         text += "\r\n";
         break;
     case DISPLAY_ENUMERANT:
         for (int i = 0; i < count; ++i) {
-            append(text, "%s ", value_name_lookup(integer(values[i]), master->enumerants, ui_enumerant_count(master)));
+            uint32_t value = integer(values[i]);
+            if (factor_item(item) && value <= 1) {
+                value_name_lookup(value, kFactorNames, 2, name);
+            } else {
+                enumerant_name_lookup(value, master->enumerants, ui_enumerant_count(master), name);
+            }
+            append(text, "%s ", name);
         }
         text += "\r\n";
         break;
@@ -142,9 +165,9 @@ static void ui_state_save(HWND window, FILE *file) {
         const StateSlot &slot = record->state_slots[i];
         fprintf(file, "%s\n", item.name);
         ui_text_dump(ui_state_format(ctx->master, valid ? "Current Value: " : "Last Valid Value: ", item.display_type,
-                                     value_count(item), slot.current_values).c_str(), file);
+                                     value_count(item), slot.current_values, &item).c_str(), file);
         ui_text_dump(ui_state_format(ctx->master, "Default Value: ", item.display_type, value_count(item),
-                                     slot.default_values).c_str(), file);
+                                     slot.default_values, &item).c_str(), file);
         fputc('\n', file);
     }
 }
@@ -159,15 +182,17 @@ static void ui_state_show(DebugThreadContext *ctx, HWND window, int i) {
     int n = value_count(item);
     if (record && ui_state_can_scan(ctx)) {
         ui_set_text(window, IDC_STATE_CURRENT,
-                    ui_state_format(ctx->master, "", item.display_type, n, record->state_slots[i].current_values).c_str());
+                    ui_state_format(ctx->master, "", item.display_type, n, record->state_slots[i].current_values, &item)
+                        .c_str());
     } else {
         ui_set_text(window, IDC_STATE_CURRENT, "");
     }
     if (!record) return;
     const StateSlot &slot = record->state_slots[i];
     ui_set_text(window, IDC_STATE_SNAPSHOT_VALUES,
-                ui_state_format(ctx->master, "", item.display_type, n, slot.snapshot_values).c_str());
-    ui_set_text(window, IDC_STATE_DEFAULT, ui_state_format(ctx->master, "", item.display_type, n, slot.default_values).c_str());
+                ui_state_format(ctx->master, "", item.display_type, n, slot.snapshot_values, &item).c_str());
+    ui_set_text(window, IDC_STATE_DEFAULT,
+                ui_state_format(ctx->master, "", item.display_type, n, slot.default_values, &item).c_str());
 }
 
 static INT_PTR CALLBACK ui_state_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {

@@ -72,20 +72,19 @@ static void refresh_and_show(DebugThreadContext *ctx, int index) {
     ui_show_window(ctx, window, index);
 }
 
-const char *ui_format_count(unsigned long long count) {
-    static char result[40];
-    char before[40];
+const char *ui_format_count(unsigned long long count, char *result) {
+    char before[UI_COUNT_CHARS];
     unsigned long long r = count % 1000, n = count / 1000;
     if (n == 0) {
-        _snprintf_s(result, sizeof result, _TRUNCATE, "%d", (int)r);
+        _snprintf_s(result, UI_COUNT_CHARS, _TRUNCATE, "%d", (int)r);
         return result;
     }
-    _snprintf_s(result, sizeof result, _TRUNCATE, "%0.3d", (int)r);
+    _snprintf_s(result, UI_COUNT_CHARS, _TRUNCATE, "%0.3d", (int)r);
     for (;;) {
         r = n % 1000;
         n /= 1000;
         lstrcpynA(before, result, sizeof before);
-        _snprintf_s(result, sizeof result, _TRUNCATE, n > 0 ? "%0.3d,%s" : "%d,%s", (int)r, before);
+        _snprintf_s(result, UI_COUNT_CHARS, _TRUNCATE, n > 0 ? "%0.3d,%s" : "%d,%s", (int)r, before);
         if (n == 0) return result;
     }
 }
@@ -331,6 +330,7 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
     for (const FixedWindow &w : fixed) {
         HWND window = CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(w.dialog), nullptr, w.proc, (LPARAM)ctx);
         if (!window) ExitProcess(1);
+        ui_layout_first(window);
         *fixed_window(ctx, w.index) = window;
         // Before the first window with a text box: all have the panels' font.
         if (w.index == WINDOW_ABOUT) keep_font_cache(window);
@@ -351,9 +351,10 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
         bool for_panel = panel && (msg.hwnd == panel || IsChild(panel, msg.hwnd));
         // Escape would close the panel's dialog as the menu's item 2 (Save
         // configuration) and Enter may press item 1 (About): neither key is a
-        // menu command here.
-        if (for_panel && (msg.message == WM_KEYDOWN || msg.message == WM_CHAR) &&
-            (msg.wParam == VK_ESCAPE || msg.wParam == VK_CANCEL)) {
+        // menu command here. Escape is dropped (its key and its character,
+        // 27); every other key reaches the controls, Ctrl+C's character 3
+        // among them.
+        if (for_panel && (msg.message == WM_KEYDOWN || msg.message == WM_CHAR) && msg.wParam == VK_ESCAPE) {
             continue;
         }
         key_command = msg.message == WM_KEYDOWN || msg.message == WM_CHAR;

@@ -44,6 +44,10 @@ struct UiLayout {
 };
 // Lays the window out after WM_SIZE (only SIZE_RESTORED).
 void ui_layout(HWND window, const UiLayout &layout, WPARAM type, LPARAM size);
+// Lays a newly made window out at its first size: a dialog's WM_SIZE comes
+// before its controls exist, and the templates' lists reach under their
+// buttons.
+void ui_layout_first(HWND window);
 // A control's rectangle in its dialog's client coordinates; the control.
 HWND ui_get_child_rect(HWND window, int control, RECT *rect);
 
@@ -141,9 +145,12 @@ INT_PTR CALLBACK ui_windinfo_proc(HWND, UINT, WPARAM, LPARAM);
 
 // The values of a state item after `label`, shown by its display type (1
 // boolean, 2 enumerant name, 3 hexadecimal, 4 matrix, 5 number, 6 stipple),
-// the lines after the first indented as far as the label is long.
+// the lines after the first indented as far as the label is long. An
+// enumerant is named as `item` means it: by an enumerant row, never a mask
+// bit or a boolean that shares its value, and 0 and 1 as GL_ZERO and GL_ONE
+// for the blend factors and stencil operations.
 std::string ui_state_format(const MasterRecord *master, const char *label, uint32_t type, int count,
-                            const float *values);
+                            const float *values, const StateItemDesc *item = nullptr);
 
 // The panel's switches in the configuration file's order: the key, the
 // process record's word and the panel's check box that sets it.

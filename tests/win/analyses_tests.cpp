@@ -24,6 +24,7 @@
 #include "debugger/debugger_tables.h"
 #include "gls_entry.h"
 #include "panel.h"
+#include "ui/ui_windows.h"
 #include "spinning_quads_draw.h"
 
 extern "C" {
@@ -590,8 +591,9 @@ TEST_F(Analyses, ValuesShowByTheFirstOfTheirNames) {
         {0x0D17, "GL_ZOOM_Y"},     {0x8005, "GL_BLEND_COLOR"},   {0x0BF1, "GL_INDEX_LOGIC_OP"},
         {0x846E, "0x846E"},        {0x0123, "0x0123"},           {0x12345, "0x12345"},
     };
+    char name[COMMAND_NAME_CHARS];
     for (const auto &row : rows) {
-        EXPECT_STREQ(row.name, value_name_lookup(row.value, ctx->master->enumerants, ENUMERANT_ROWS));
+        EXPECT_STREQ(row.name, value_name_lookup(row.value, ctx->master->enumerants, ENUMERANT_ROWS, name));
     }
 }
 
@@ -1159,6 +1161,93 @@ TEST_F(Analyses, AHaltScansTheStateOutsideGlBeginGlEndOnly) {
     }
     EXPECT_EQ(0.5f, current[0]);
     EXPECT_EQ(0.25f, current[1]);
+}
+
+
+// ------------------------------------------------------- names of state values
+
+class StateNames : public Analyses {};
+
+// The name every state item's default value shows by (the sample's window:
+// double-buffered RGBA). Enumerants are named by enumerants as their item
+// means them, never by a mask bit or a boolean sharing the value; a boolean
+// item not listed shows GL_FALSE.
+TEST_F(StateNames, EveryDefaultIsNamedAsItsItemMeansIt) {
+    struct Row {
+        const char *item, *text;
+    };
+    const std::vector<Row> enumerants = {
+        {"glGet(GL_ALPHA_TEST_FUNC)", "GL_ALWAYS"},
+        {"glGet(GL_BLEND_DST)", "GL_ZERO"},
+        {"glGet(GL_BLEND_SRC)", "GL_ONE"},
+        {"glGet(GL_COLOR_ARRAY_TYPE)", "GL_FLOAT"},
+        {"glGet(GL_COLOR_MATERIAL_FACE)", "GL_FRONT_AND_BACK"},
+        {"glGet(GL_COLOR_MATERIAL_PARAMETER)", "GL_AMBIENT_AND_DIFFUSE"},
+        {"glGet(GL_CULL_FACE_MODE)", "GL_BACK"},
+        {"glGet(GL_DEPTH_FUNC)", "GL_LESS"},
+        {"glGet(GL_DRAW_BUFFER)", "GL_BACK"},
+        {"glGet(GL_FOG_HINT)", "GL_DONT_CARE"},
+        {"glGet(GL_FOG_MODE)", "GL_EXP"},
+        {"glGet(GL_FRONT_FACE)", "GL_CCW"},
+        {"glGet(GL_INDEX_ARRAY_TYPE)", "GL_FLOAT"},
+        {"glGet(GL_LINE_SMOOTH_HINT)", "GL_DONT_CARE"},
+        {"glGet(GL_LIST_MODE)", "GL_NONE"},
+        {"glGet(GL_LOGIC_OP_MODE)", "GL_COPY"},
+        {"glGet(GL_MATRIX_MODE)", "GL_MODELVIEW"},
+        {"glGet(GL_NORMAL_ARRAY_TYPE)", "GL_FLOAT"},
+        {"glGet(GL_PERSPECTIVE_CORRECTION_HINT)", "GL_DONT_CARE"},
+        {"glGet(GL_POINT_SMOOTH_HINT)", "GL_DONT_CARE"},
+        {"glGet(GL_POLYGON_MODE)", "GL_FILL GL_FILL"},
+        {"glGet(GL_POLYGON_SMOOTH_HINT)", "GL_DONT_CARE"},
+        {"glGet(GL_READ_BUFFER)", "GL_BACK"},
+        {"glGet(GL_RENDER_MODE)", "GL_RENDER"},
+        {"glGet(GL_SHADE_MODEL)", "GL_SMOOTH"},
+        {"glGet(GL_STENCIL_FAIL)", "GL_KEEP"},
+        {"glGet(GL_STENCIL_FUNC)", "GL_ALWAYS"},
+        {"glGet(GL_STENCIL_PASS_DEPTH_FAIL)", "GL_KEEP"},
+        {"glGet(GL_STENCIL_PASS_DEPTH_PASS)", "GL_KEEP"},
+        {"glGet(GL_TEXTURE_COORD_ARRAY_TYPE)", "GL_FLOAT"},
+        {"glGet(GL_VERTEX_ARRAY_TYPE)", "GL_FLOAT"},
+        {"glGetTexEnv(GL_TEXTURE_ENV, GL_TEXTURE_ENV_MODE)", "GL_MODULATE"},
+        {"glGetTexGen(GL_Q, GL_TEXTURE_GEN_MODE)", "GL_EYE_LINEAR"},
+        {"glGetTexGen(GL_R, GL_TEXTURE_GEN_MODE)", "GL_EYE_LINEAR"},
+        {"glGetTexGen(GL_S, GL_TEXTURE_GEN_MODE)", "GL_EYE_LINEAR"},
+        {"glGetTexGen(GL_T, GL_TEXTURE_GEN_MODE)", "GL_EYE_LINEAR"},
+        {"glGetTexParameter(GL_TEXTURE_1D, GL_TEXTURE_MAG_FILTER)", "GL_LINEAR"},
+        {"glGetTexParameter(GL_TEXTURE_1D, GL_TEXTURE_MIN_FILTER)", "GL_NEAREST_MIPMAP_LINEAR"},
+        {"glGetTexParameter(GL_TEXTURE_1D, GL_TEXTURE_WRAP_S)", "GL_REPEAT"},
+        {"glGetTexParameter(GL_TEXTURE_1D, GL_TEXTURE_WRAP_T)", "GL_REPEAT"},
+        {"glGetTexParameter(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER)", "GL_LINEAR"},
+        {"glGetTexParameter(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER)", "GL_NEAREST_MIPMAP_LINEAR"},
+        {"glGetTexParameter(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S)", "GL_REPEAT"},
+        {"glGetTexParameter(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T)", "GL_REPEAT"},
+    };
+    const std::vector<Row> booleans_true = {
+        {"glGet(GL_COLOR_WRITEMASK)", "GL_TRUE GL_TRUE GL_TRUE GL_TRUE"},
+        {"glGet(GL_CURRENT_RASTER_POSITION_VALID)", "GL_TRUE"},
+        {"glGet(GL_DEPTH_WRITEMASK)", "GL_TRUE"},
+        {"glGet(GL_DITHER)", "GL_TRUE"},
+        {"glGet(GL_DOUBLEBUFFER)", "GL_TRUE"},
+        {"glGet(GL_EDGE_FLAG)", "GL_TRUE"},
+        {"glGet(GL_RGBA_MODE)", "GL_TRUE"},
+        {"glGetTexParameter(GL_TEXTURE_1D, GL_TEXTURE_RESIDENT)", "GL_TRUE"},
+        {"glGetTexParameter(GL_TEXTURE_2D, GL_TEXTURE_RESIDENT)", "GL_TRUE"},
+    };
+    size_t enumerant_items = 0, boolean_items = 0;
+    for (int i = 0; i < STATE_ITEMS; ++i) {
+        const StateItemDesc &item = ctx->master->state_items[i];
+        if (item.display_type != 1 && item.display_type != 2) continue;
+        ++(item.display_type == 2 ? enumerant_items : boolean_items);
+        std::string want = item.display_type == 1 ? "GL_FALSE" : "";
+        for (const Row &row : item.display_type == 2 ? enumerants : booleans_true) {
+            if (strcmp(row.item, item.name) == 0) want = row.text;
+        }
+        EXPECT_EQ(want + " \r\n", ui_state_format(ctx->master, "", item.display_type, item.value_count,
+                                                  record()->state_slots[i].default_values, &item))
+            << item.name;
+    }
+    EXPECT_EQ(enumerants.size(), enumerant_items);
+    EXPECT_EQ(56u, boolean_items);
 }
 
 }  // namespace

@@ -7,11 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "api/api.h"
+#include "core/context.h"
+#include "debugger/analyses.h"
 #include "debugger/debugger_tables.h"
 #include "debugger/engine.h"
 #include "debugger/gdi.h"
@@ -19,6 +23,7 @@
 #include "gls_entry.h"
 #include "panel.h"
 #include "read_file.h"
+#include "ui/resource.h"
 #include "ui/ui.h"
 #include "ui/ui_windows.h"
 
@@ -669,16 +674,18 @@ TEST(Texts, BoundedTextsAndTheirRules) {
     EXPECT_EQ(0, history_shorten_data(11, "glFlush();\n", shortened, sizeof shortened));
 
     EnumerantRow rows[2] = {{0, "GL_FALSE"}, {0, "GL_NONE"}};
-    EXPECT_STREQ("GL_FALSE", value_name_lookup(0, rows, 2));
-    EXPECT_STREQ("0x0404", value_name_lookup(0x404, rows, 2));
-    EXPECT_STREQ("0x12345", value_name_lookup(0x12345, rows, 2));
+    char name[COMMAND_NAME_CHARS];
+    EXPECT_STREQ("GL_FALSE", value_name_lookup(0, rows, 2, name));
+    EXPECT_STREQ("0x0404", value_name_lookup(0x404, rows, 2, name));
+    EXPECT_STREQ("0x12345", value_name_lookup(0x12345, rows, 2, name));
 
     struct {
         unsigned long long n;
         const char *text;
     } counts[] = {{0, "0"}, {999, "999"}, {1000, "1,000"}, {1001, "1,001"},
                   {1234567, "1,234,567"}, {1000000, "1,000,000"}};
-    for (auto &c : counts) EXPECT_STREQ(c.text, ui_format_count(c.n));
+    char number[UI_COUNT_CHARS];
+    for (auto &c : counts) EXPECT_STREQ(c.text, ui_format_count(c.n, number));
 }
 
 TEST(Ring, SixtyThreeCommandsWaitAndTheNextIsDropped) {
@@ -741,6 +748,639 @@ TEST(Windows, StateValuesShowByTheirDisplayType) {
             << "display type " << row.type;
     }
     free(master);
+}
+
+
+// ---------------------------------------------------- helpers of the groups below
+
+// A manual-reset event between the test thread and a GL thread.
+struct Event {
+    HANDLE handle = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    Event() = default;
+    Event(const Event &) = delete;
+    ~Event() { CloseHandle(handle); }
+    void set() { SetEvent(handle); }
+    void reset() { ResetEvent(handle); }
+    bool wait() { return WaitForSingleObject(handle, (DWORD)(kWait * 1000)) == WAIT_OBJECT_0; }
+};
+
+// Lets a new GL thread go on past the halt at its first GL call.
+void run_past_first_call(GLThread &t) {
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+    panel::click(p, panel::CONTINUE);
+}
+
+void compile_list(GLuint list) {
+    glNewList(list, GL_COMPILE);
+    glColor3f(1, 0, 0);
+    glEndList();
+}
+
+size_t count_of(const std::string &text, const std::string &part) {
+    size_t n = 0;
+    for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
+    return n;
+}
+
+// ----------------------------------------------- display lists across threads
+
+// Lists belong to the GL context: a thread that has compiled lists of its
+// own finds those another thread compiled in a context that shares lists
+// with its own, or in the same context made current here after it.
+TEST(ListsAcrossThreads, ListsCompiledOnAnotherThreadAreFound) {
+    struct Row {
+        const char *what;
+        bool same_context;
+    } rows[] = {
+        {"a context sharing lists with another thread's", false},
+        {"another thread's context, made current here after it", true},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        Event compiled, called;
+        std::string message_a = "-", message_b = "-";
+        GLContextRecord *table_a = nullptr, *table_b = nullptr;
+        GLThread a([&](GLThread &self) {
+            compile_list(1);
+            if (row.same_context) wglMakeCurrent(nullptr, nullptr);
+            compiled.set();
+            if (!called.wait()) return;
+            wglMakeCurrent(self.dc, self.rc);
+            glCallList(5);
+            message_a = self.context()->process->message_text;
+            table_a = lists_table(self.context()->gl_context);
+        });
+        GLThread b(
+            [&](GLThread &self) {
+                if (!compiled.wait()) return;
+                HGLRC rc = a.rc;
+                if (!row.same_context) {
+                    rc = wglCreateContext(self.dc);
+                    wglShareLists(a.rc, rc);
+                }
+                wglMakeCurrent(self.dc, rc);
+                compile_list(5);
+                glCallList(1);
+                message_b = self.context()->process->message_text;
+                table_b = lists_table(self.context()->gl_context);
+                wglMakeCurrent(nullptr, nullptr);
+                if (rc != a.rc) wglDeleteContext(rc);
+                called.set();
+            },
+            false);
+        run_past_first_call(a);
+        run_past_first_call(b);
+        a.join();
+        b.join();
+        EXPECT_EQ("", message_b);
+        EXPECT_EQ("", message_a);
+        ASSERT_TRUE(table_a);
+        EXPECT_EQ(table_a, table_b);
+        ASSERT_EQ(2u, table_a->list_count);
+        for (uint32_t i = 0; i < 2; ++i) {
+            EXPECT_EQ(i ? 5u : 1u, table_a->lists[i].list_id);
+            EXPECT_EQ(1u, table_a->lists[i].times_called) << table_a->lists[i].list_id;
+            EXPECT_EQ(i ? b.id : a.id, table_a->lists[i].compiled_on);
+        }
+    }
+}
+
+// ------------------------------------------------ GL contexts across threads
+
+// Every thread that made a context current keeps a record of it; deleting
+// the context on any thread retires them all, so a context that gets the
+// handle again starts afresh on each. The handles are made up: the system
+// here never hands one out twice.
+TEST(ContextsAcrossThreads, ADeletedContextStartsAfreshOnEveryThread) {
+    struct Row {
+        const char *what;
+        uintptr_t handle;
+        bool deleted_elsewhere;
+        GLContextRecord *first, *second;
+    } rows[] = {
+        {"deleted on another thread", 0x7FFF1230, true, nullptr, nullptr},
+        {"deleted on the thread itself", 0x7FFF1240, false, nullptr, nullptr},
+    };
+    Event delete_now, deleted;
+    GLThread a([&](GLThread &self) {
+        glFinish();
+        DebugThreadContext *ctx = self.context();
+        for (Row &row : rows) {
+            context_attach_gl(ctx, row.handle);
+            row.first = ctx->gl_context;
+            context_attach_gl(ctx, (uintptr_t)self.rc);
+            if (row.deleted_elsewhere) {
+                delete_now.set();
+                if (!deleted.wait()) return;
+            } else {
+                context_retire_gl(ctx, row.handle);
+            }
+            context_attach_gl(ctx, row.handle);
+            row.second = ctx->gl_context;
+            context_attach_gl(ctx, (uintptr_t)self.rc);
+        }
+    });
+    GLThread b([&](GLThread &self) {
+        if (!delete_now.wait()) return;
+        context_retire_gl(self.context(), rows[0].handle);
+        deleted.set();
+    }, false);
+    run_past_first_call(a);
+    a.join();
+    b.join();
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        ASSERT_TRUE(row.first && row.second);
+        EXPECT_NE(row.first, row.second);
+        EXPECT_EQ(row.handle, row.second->handle);
+        EXPECT_NE(row.first->number, row.second->number);
+        EXPECT_STRNE(row.first->history_path, row.second->history_path);
+    }
+}
+
+// --------------------------------------------------------- counters cleared
+
+struct Counts {
+    std::vector<uint64_t> gl, glu, wgl, gdi, primitives;
+    bool operator==(const Counts &o) const {
+        return gl == o.gl && glu == o.glu && wgl == o.wgl && gdi == o.gdi && primitives == o.primitives;
+    }
+};
+
+Counts counts_of(const ProcessRecord *p) {
+    Counts c;
+    for (const PerCommandRecord &command : p->commands) c.gl.push_back(command.calls);
+    c.glu.assign(p->glu_call_counts, p->glu_call_counts + GLU_COUNT);
+    c.wgl.assign(p->wgl_call_counts, p->wgl_call_counts + WGL_COUNT);
+    c.gdi.assign(p->gdi_call_counts, p->gdi_call_counts + GDI_COUNT);
+    c.primitives.assign(p->primitive_counts, p->primitive_counts + PRIMITIVE_COUNTERS);
+    return c;
+}
+
+// Call Count's and Primitive Count's Clear: the application thread counts,
+// and it clears its counters itself when it next takes commands (the
+// interface thread writes none of them); Call Count's leaves the GDI counters
+// and Primitive Count's the vertex sums.
+TEST(CountsClear, TheCountingThreadClearsItsOwnCounters) {
+    struct Row {
+        const char *what;
+        HWND InterfaceWindows::*window;
+        int button;
+        std::function<void(Counts &)> clear;
+    } rows[] = {
+        {"Call Count", &InterfaceWindows::window_call_count, IDC_COUNT_CLEAR,
+         [](Counts &c) {
+             std::fill(c.gl.begin(), c.gl.end(), 0);
+             std::fill(c.glu.begin(), c.glu.end(), 0);
+             std::fill(c.wgl.begin(), c.wgl.end(), 0);
+         }},
+        {"Primitive Count", &InterfaceWindows::window_primitive_count, IDC_PRIM_CLEAR,
+         [](Counts &c) {
+             for (int counter : {0, 1, 2, 3, 7, 8, 9, 12, 13, 15}) c.primitives[counter] = 0;
+         }},
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        Event counted, go, cleared, end;
+        GLThread t([&](GLThread &self) {
+            glClearColor(0, 0, 0, 1);
+            glBegin(GL_LINE_LOOP);
+            for (int i = 0; i < 3; ++i) glVertex2f(0.1f * i, 0);
+            glEnd();
+            wrap_GetPixelFormat(self.dc);
+            wglGetCurrentContext();
+            counted.set();
+            if (!go.wait()) return;
+            glFinish();  // takes the Clear, then is counted
+            cleared.set();
+            end.wait();
+        });
+        run_past_first_call(t);
+        ASSERT_TRUE(counted.wait());
+        Counts before = counts_of(t.process());
+        ASSERT_EQ(1u, before.gdi[GDI_GetPixelFormat]);
+        ASSERT_EQ(1u, before.primitives[2]);
+        ASSERT_EQ(3u, before.primitives[4]);
+        HWND window = t.context()->ui.*row.window;
+        SendMessageA(window, WM_COMMAND, MAKEWPARAM(row.button, BN_CLICKED), (LPARAM)GetDlgItem(window, row.button));
+        EXPECT_TRUE(counts_of(t.process()) == before) << "the interface thread wrote the counters";
+        go.set();
+        ASSERT_TRUE(cleared.wait());
+        Counts want = before;
+        row.clear(want);
+        ++want.gl[ID_glFinish];
+        EXPECT_TRUE(counts_of(t.process()) == want);
+        EXPECT_EQ(1u, t.calls(ID_glFinish));
+        end.set();
+    }
+}
+
+// ------------------------------------------- texts of the interface threads
+
+// The panels of two threads format state values and counts at once, each
+// into its own buffers.
+TEST(InterfaceTexts, ThreadsFormattingAtOnceKeepTheirOwnTexts) {
+    MasterRecord *master = (MasterRecord *)calloc(1, sizeof(MasterRecord));
+    master->enumerants[0] = {0x0404, "GL_FRONT"};
+    master->enumerants[1] = {0x1D00, "GL_FLAT"};
+    master->enumerant_count = 2;
+    struct Row {
+        float value;
+        std::string text;
+        unsigned long long count;
+        std::string count_text;
+    } rows[] = {{1028, "GL_FRONT \r\n", 1234567, "1,234,567"}, {7424, "GL_FLAT \r\n", 999, "999"}};
+    std::atomic<int> wrong{0};
+    auto format = [&](const Row &row) {
+        char number[UI_COUNT_CHARS];
+        for (int i = 0; i < 20000; ++i) {
+            if (ui_state_format(master, "", 2, 1, &row.value) != row.text) ++wrong;
+            if (row.count_text != ui_format_count(row.count, number)) ++wrong;
+        }
+    };
+    std::thread first(format, rows[0]), second(format, rows[1]);
+    first.join();
+    second.join();
+    EXPECT_EQ(0, wrong.load());
+    free(master);
+}
+
+// ----------------------------------------------------------- the panel's keys
+
+// Ctrl+C in a text box of the panel copies its selected text, as it does in
+// the other windows.
+TEST(PanelKeys, CtrlCCopiesTheSelectedText) {
+    GLThread t([](GLThread &) { glFinish(); });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    struct Row {
+        int box;
+        const char *text;
+    } rows[] = {{panel::CALL, "glFinish();"}, {panel::STATUS, "Halted"}};
+    auto clipboard = [] {
+        std::string text;
+        if (!OpenClipboard(nullptr)) return text;
+        HANDLE data = GetClipboardData(CF_TEXT);
+        const char *bytes = data ? (const char *)GlobalLock(data) : nullptr;
+        if (bytes) text = bytes;
+        if (data) GlobalUnlock(data);
+        CloseClipboard();
+        return text;
+    };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.text);
+        if (OpenClipboard(nullptr)) {
+            EmptyClipboard();
+            CloseClipboard();
+        }
+        HWND box = GetDlgItem(p, row.box);
+        SendMessageA(box, EM_SETSEL, 0, -1);
+        PostMessageA(box, WM_KEYDOWN, 'C', 0);
+        PostMessageA(box, WM_CHAR, 3, 0);  // what Ctrl+C types
+        PostMessageA(box, WM_KEYUP, 'C', 0);
+        EXPECT_TRUE(panel::wait([&] { return clipboard() == row.text; }, 5)) << clipboard();
+    }
+    panel::click(p, panel::CONTINUE);
+}
+
+// ------------------------------------------------------- facts about the GL
+
+// The codec's facts about the GL (is there one, its version) are asked again
+// for the context wglMakeCurrent makes current.
+TEST(GLFacts, AskedAgainAfterMakeCurrent) {
+    struct Row {
+        const char *what;
+        bool from_current, to_current;
+    } rows[] = {{"none, then the thread's context", false, true}, {"the thread's context, then none", true, false}};
+    std::vector<int> had(2, -1), has(2, -1);
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        for (size_t i = 0; i < 2; ++i) {
+            wglMakeCurrent(rows[i].from_current ? self.dc : nullptr, rows[i].from_current ? self.rc : nullptr);
+            had[i] = __glsHaveGLContext(&__glsGetContext()->glInfo);
+            wglMakeCurrent(rows[i].to_current ? self.dc : nullptr, rows[i].to_current ? self.rc : nullptr);
+            has[i] = __glsHaveGLContext(&__glsGetContext()->glInfo);
+        }
+        wglMakeCurrent(self.dc, self.rc);
+    });
+    run_past_first_call(t);
+    t.join();
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(rows[i].from_current ? 1 : 0, had[i]) << rows[i].what;
+        EXPECT_EQ(rows[i].to_current ? 1 : 0, has[i]) << rows[i].what;
+    }
+}
+
+
+// ------------------------------------------- behaviours a user relies on
+
+// A command skipped by the Skip selection is not performed, not counted and
+// not written, and one that returns a value answers 0.
+TEST(Skips, SkippedCommandsThatReturnAValueAnswerZero) {
+    struct Row {
+        unsigned id;
+        const char *text;  // in the history
+        std::function<uintptr_t()> call;
+    } rows[] = {
+        {ID_glIsEnabled, "glIsEnabled(GL_DITHER)", [] { return (uintptr_t)glIsEnabled(GL_DITHER); }},
+        {ID_glGenLists, "glGenLists(1)", [] { return (uintptr_t)glGenLists(1); }},
+        {ID_glIsList, "glIsList(1)", [] { return (uintptr_t)glIsList(1); }},
+        {ID_glGetString, "glGetString(GL_VENDOR)", [] { return (uintptr_t)glGetString(GL_VENDOR); }},
+    };
+    std::vector<uintptr_t> skipped, performed;
+    std::vector<uint64_t> counted;
+    GLThread t([&](GLThread &self) {
+        compile_list(1);
+        ProcessRecord *process = self.process();
+        for (const Row &row : rows) {
+            process->Skip_GL_calls.store(1);
+            process->commands[row.id].skip.store(1);
+            skipped.push_back(row.call());
+            counted.push_back(process->commands[row.id].calls);
+            process->commands[row.id].skip.store(0);
+            process->Skip_GL_calls.store(0);
+            performed.push_back(row.call());
+        }
+    });
+    run_past_first_call(t);
+    t.join();
+    ASSERT_EQ(std::size(rows), skipped.size());
+    std::string text = history(t);
+    for (size_t i = 0; i < skipped.size(); ++i) {
+        SCOPED_TRACE(rows[i].text);
+        EXPECT_EQ(0u, skipped[i]);
+        EXPECT_NE(0u, performed[i]);
+        EXPECT_EQ(0u, counted[i]);
+        EXPECT_EQ(1u, t.calls(rows[i].id));
+        EXPECT_EQ(1u, count_of(text, rows[i].text));
+    }
+}
+
+// A wglMakeCurrent that fails attaches the record of no GL context, as a
+// null context does; the panel says so.
+TEST(MakeCurrent, AFailureAttachesTheRecordOfNoContext) {
+    struct Row {
+        const char *what;
+        bool dc, rc_real;
+        uintptr_t rc;
+        BOOL result;
+    } rows[] = {
+        {"a handle that names no context", true, false, 0x12340, FALSE},
+        {"the thread's context", true, true, 0, TRUE},
+        {"no context", false, false, 0, TRUE},
+        {"the thread's context again", true, true, 0, TRUE},
+    };
+    std::vector<BOOL> results;
+    std::vector<uintptr_t> attached;
+    std::vector<std::string> shown;
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        for (const Row &row : rows) {
+            results.push_back(
+                wglMakeCurrent(row.dc ? self.dc : nullptr, row.rc_real ? self.rc : (HGLRC)row.rc));
+            attached.push_back(self.context()->gl_context->handle);
+            shown.push_back(panel::text(self.context()->ui.window_panel, panel::CONTEXT));
+        }
+    });
+    run_past_first_call(t);
+    t.join();
+    ASSERT_EQ(std::size(rows), results.size());
+    for (size_t i = 0; i < results.size(); ++i) {
+        SCOPED_TRACE(rows[i].what);
+        EXPECT_EQ(rows[i].result, results[i]);
+        EXPECT_EQ(rows[i].rc_real ? (uintptr_t)t.rc : 0u, attached[i]);
+        EXPECT_EQ(rows[i].rc_real, shown[i] != "GL context = NULL") << shown[i];
+    }
+}
+
+// A buffer swap halted by Break on SwapBuffers, whether the application
+// called wglSwapBuffers or gdi32's SwapBuffers: Skip leaves it undone and
+// uncounted (FALSE), Continue does it.
+TEST(Swaps, SkipOrContinueAtEitherSwap) {
+    struct Row {
+        bool gdi;
+        int button;
+        BOOL result;
+    } rows[] = {{true, panel::SKIP, FALSE}, {true, panel::CONTINUE, TRUE}, {false, panel::CONTINUE, TRUE}};
+    std::vector<BOOL> results;
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        for (const Row &row : rows) {
+            results.push_back(row.gdi ? wrap_SwapBuffers(self.dc) : wglSwapBuffers(self.dc));
+            glFinish();
+        }
+    });
+    HWND p = t.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait));
+    panel::set_check(p, panel::BREAK_SWAP, true);
+    panel::click(p, panel::CONTINUE);
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.gdi ? "SwapBuffers" : "wglSwapBuffers");
+        ASSERT_TRUE(panel::wait_status(p, "Halted (Break on SwapBuffers)", kWait)) << status(p);
+        EXPECT_EQ(row.gdi ? "SwapBuffers" : "wglSwapBuffers", call(p));
+        panel::click(p, row.button);
+        if (row.button == panel::SKIP) {
+            ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+            panel::click(p, panel::CONTINUE);
+        }
+    }
+    t.join();
+    ASSERT_EQ(std::size(rows), results.size());
+    for (size_t i = 0; i < results.size(); ++i) EXPECT_EQ(rows[i].result, results[i]) << i;
+    EXPECT_EQ(1u, t.process()->gdi_call_counts[GDI_SwapBuffers]);
+    EXPECT_EQ(1u, t.process()->wgl_call_counts[WGL_wglSwapBuffers]);
+}
+
+// Step and Skip pressed while the thread runs ask for a halt, and the
+// thread halts at its next call with nothing stepped or skipped.
+TEST(PanelWhileRunning, StepAndSkipRequestAHalt) {
+    const int buttons[] = {panel::STEP, panel::SKIP};
+    Event outside, go;
+    GLThread t([&](GLThread &) {
+        glFinish();
+        for (size_t i = 0; i < std::size(buttons); ++i) {
+            outside.set();
+            if (!go.wait()) return;
+            go.reset();
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+    });
+    HWND p = t.panel();
+    run_past_first_call(t);
+    for (int button : buttons) {
+        SCOPED_TRACE(button);
+        ASSERT_TRUE(outside.wait());
+        outside.reset();
+        ASSERT_TRUE(panel::wait_status(p, "Running", kWait)) << status(p);
+        panel::click(p, button);
+        EXPECT_EQ("Halt requested", status(p));
+        CommandRing &ring = t.process()->ui_commands;
+        uint32_t read = ring.read_index.load();
+        EXPECT_EQ((read + 1) % RING_SLOTS, ring.write_index.load());
+        EXPECT_EQ((uint32_t)CMD_HALT, ring.slots[read].code);
+        uint64_t clears = t.calls(ID_glClear);
+        go.set();
+        // "Halted" shows once before the halt's refresh shows the call.
+        ASSERT_TRUE(panel::wait([&] { return call(p) == "glClear(GL_COLOR_BUFFER_BIT);"; }, kWait)) << call(p);
+        ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+        EXPECT_EQ(clears, t.calls(ID_glClear));
+        panel::click(p, panel::CONTINUE);
+    }
+    t.join();
+    EXPECT_EQ(2u, t.calls(ID_glClear));
+}
+
+// Control drawing draws to the front buffer, and back; a switch that comes
+// between glBegin and glEnd waits for glEnd.
+TEST(FrontBuffer, TheSwitchChangesTheDrawBufferOutsideGlBeginGlEnd) {
+    struct Row {
+        bool on;
+        uint32_t request;  // pending inside glBegin/glEnd
+        GLint draw_buffer;
+    } rows[] = {{true, 2, GL_FRONT}, {false, 1, GL_BACK}};
+    std::vector<uint32_t> requests;
+    std::vector<GLint> buffers;
+    Event inside, go;
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        for (size_t i = 0; i < std::size(rows); ++i) {
+            glBegin(GL_POINTS);
+            inside.set();
+            if (!go.wait()) return;
+            go.reset();
+            glVertex2f(0, 0);  // takes the switch
+            requests.push_back(self.process()->front_buffer_request);
+            glEnd();
+            glFinish();
+            GLint buffer = 0;
+            glGetIntegerv(GL_DRAW_BUFFER, &buffer);
+            buffers.push_back(buffer);
+        }
+    });
+    HWND p = t.panel();
+    run_past_first_call(t);
+    for (const Row &row : rows) {
+        ASSERT_TRUE(inside.wait());
+        inside.reset();
+        panel::set_check(p, IDC_PANEL_CONTROL_DRAW, row.on);
+        go.set();
+    }
+    t.join();
+    ASSERT_EQ(std::size(rows), buffers.size());
+    for (size_t i = 0; i < buffers.size(); ++i) {
+        SCOPED_TRACE(rows[i].on ? "on" : "off");
+        EXPECT_EQ(rows[i].request, requests[i]);
+        EXPECT_EQ(rows[i].draw_buffer, buffers[i]);
+    }
+}
+
+// With History off the wgl calls are still counted, and not written.
+TEST(HistoryOff, WglCallsAreCountedNotWritten) {
+    const bool rows[] = {true, false};
+    Event outside, go;
+    GLThread t([&](GLThread &) {
+        glFinish();
+        for (size_t i = 0; i < std::size(rows); ++i) {
+            outside.set();
+            if (!go.wait()) return;
+            go.reset();
+            wglGetCurrentDC();
+            glFinish();
+        }
+    });
+    HWND p = t.panel();
+    run_past_first_call(t);
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        SCOPED_TRACE(rows[i] ? "History on" : "History off");
+        ASSERT_TRUE(outside.wait());
+        outside.reset();
+        panel::set_check(p, panel::HISTORY, rows[i]);
+        size_t written = count_of(history(t), "glsString(\"Info\", \"wglGetCurrentDC\");");
+        uint64_t counted = t.process()->wgl_call_counts[WGL_wglGetCurrentDC];
+        go.set();
+        ASSERT_TRUE(panel::wait([&] { return t.calls(ID_glFinish) == i + 2; }, kWait));
+        EXPECT_EQ(counted + 1, t.process()->wgl_call_counts[WGL_wglGetCurrentDC]);
+        EXPECT_EQ(written + (rows[i] ? 1 : 0), count_of(history(t), "glsString(\"Info\", \"wglGetCurrentDC\");"));
+    }
+    t.join();
+}
+
+// The Options menu of Select GL Trace: each switch, turned on, shows in the
+// history what it adds, and turned off again, no more; "Capture Vertex
+// Arrays Calls" (on from the start) records a draw from arrays as the call
+// itself, and off, as the calls of its expansion.
+TEST(TraceOptions, EachSwitchShowsInTheHistory) {
+    static const GLfloat points[18] = {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17};
+    struct Row {
+        int item;
+        std::function<void()> calls;
+        std::string when_on, when_off;
+    } rows[] = {
+        {IDM_SHOW_PROBLEMS,
+         [] {
+             glBegin(GL_POINTS);
+             glBlendFunc(GL_ONE, GL_ZERO);
+             glEnd();
+         },
+         "- Should not be called between glBegin/glEnd.", ""},
+        {IDM_SHOW_HINTS,
+         [] {
+             glBegin(GL_POLYGON);
+             for (int i = 0; i < 3; ++i) glVertex2f((float)i, 0);
+             glEnd();
+         },
+         "- Use glBegin(GL_TRIANGLES) instead of glBegin(GL_POLYGON) followed by 3 vertices.", ""},
+        {IDM_LIMIT_DUMPS, [] { glMap1f(GL_MAP1_VERTEX_3, 0, 1, 3, 6, points); }, " 15, ...});",
+         "    16, 17\r\n});"},
+        {IDM_SHOW_ADDRESS, [] { glNormal3fv(points); }, "- data at memory location 0x", ""},
+        {IDM_VERTEX_ARRAYS,
+         [] {
+             glVertexPointer(3, GL_FLOAT, 0, points);
+             glEnableClientState(GL_VERTEX_ARRAY);
+             glDrawArrays(GL_POINTS, 0, 2);
+             glDisableClientState(GL_VERTEX_ARRAY);
+         },
+         "glDrawArrays(GL_POINTS, 0, 2);", "glsDrawVertexArray(GL_POINTS, GL_V3F, 2, {"},
+    };
+    Event outside, go;
+    std::vector<std::string> written;
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        for (size_t i = 0; i < 2 * std::size(rows); ++i) {
+            outside.set();
+            if (!go.wait()) return;
+            go.reset();
+            size_t mark = history(self).size();
+            rows[i / 2].calls();
+            glFinish();
+            written.push_back(history(self).substr(mark));
+        }
+    });
+    run_past_first_call(t);
+    HWND trace = t.context()->ui.window_trace_select;
+    for (const Row &row : rows) {
+        for (int turn = 0; turn < 2; ++turn) {
+            ASSERT_TRUE(outside.wait());
+            outside.reset();
+            SendMessageA(trace, WM_COMMAND, MAKEWPARAM(row.item, 0), 0);
+            go.set();
+        }
+    }
+    t.join();
+    ASSERT_EQ(2 * std::size(rows), written.size());
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const Row &row = rows[i];
+        SCOPED_TRACE(row.item);
+        // The vertex-array switch is turned off first: it starts on.
+        bool starts_on = row.item == IDM_VERTEX_ARRAYS;
+        const std::string &on = written[2 * i + (starts_on ? 1 : 0)], &off = written[2 * i + (starts_on ? 0 : 1)];
+        EXPECT_NE(std::string::npos, on.find(row.when_on)) << on;
+        EXPECT_EQ(std::string::npos, off.find(row.when_on)) << off;
+        if (!row.when_off.empty()) {
+            EXPECT_NE(std::string::npos, off.find(row.when_off)) << off;
+        }
+    }
 }
 
 }  // namespace

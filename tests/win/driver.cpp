@@ -54,8 +54,13 @@
 //                        part, not all of it
 //   resize-check W H [line=ID] [fields=ID,...] [fill=ID] [buttons=ID,...] end
 //                        resize the window, check its layout
+//   layout-check [line=ID] ... end   check the layout at the window's size
+//   expect-top LIST N    the list shows item N at its top
 //   close-window | expect-hidden
-//   screenshot FILE      a picture of the current window (.png or .bmp)
+//   screenshot FILE      a picture of the current window (.png or .bmp),
+//                        taken by the program when it offers to (picture.h),
+//                        else from the screen; it must have the window's
+//                        size and show its caption
 // Texts take the escapes \r, \n, \t, \\ and \".
 #include <stdio.h>
 #include <stdlib.h>

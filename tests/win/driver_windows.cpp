@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "panel.h"
+#include "picture.h"
 
 namespace driven {
 
@@ -274,9 +275,9 @@ std::string describe(const RECT &r) {
            std::to_string(r.bottom - r.top);
 }
 
-// Resizes the current window to w x h (its outer size) and checks that its
-// controls stand where the layout rule puts them. `roles` holds
-// line=ID fields=ID,... fill=ID buttons=ID,...
+// Resizes the current window to w x h (its outer size; 0 x 0 keeps the size
+// it has) and checks that its controls stand where the layout rule puts
+// them. `roles` holds line=ID fields=ID,... fill=ID buttons=ID,...
 void resize_check(Driver &d, int w, int h, const std::vector<std::string> &roles) {
     HWND window = current(d);
     int line = 0, fill = 0;
@@ -302,7 +303,7 @@ void resize_check(Driver &d, int w, int h, const std::vector<std::string> &roles
         }
         return RECT{};
     };
-    SetWindowPos(window, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (w > 0 && h > 0) SetWindowPos(window, nullptr, 0, 0, w, h, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     send(d, window, WM_NULL, 0, 0);
     RECT client;
     GetClientRect(window, &client);
@@ -349,114 +350,90 @@ void resize_check(Driver &d, int w, int h, const std::vector<std::string> &roles
 
 // ----------------------------------------------------------------- pictures
 
-void put32(std::string &out, uint32_t v) {
-    for (int shift = 24; shift >= 0; shift -= 8) out += (char)(v >> shift);
+struct ServiceSearch {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK match_service(HWND window, LPARAM arg) {
+    ServiceSearch *s = (ServiceSearch *)arg;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[64] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (pid == s->pid && !strcmp(cls, picture::service_class())) s->found = window;
+    return !s->found;
 }
 
-uint32_t crc32(const std::string &data, size_t from) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t i = from; i < data.size(); ++i) {
-        crc ^= (unsigned char)data[i];
-        for (int k = 0; k < 8; ++k) crc = crc & 1 ? (crc >> 1) ^ 0xEDB88320u : crc >> 1;
-    }
-    return ~crc;
-}
-
-void chunk(std::string &png, const char *type, const std::string &data) {
-    put32(png, (uint32_t)data.size());
-    size_t start = png.size();
-    png += type;
-    png += data;
-    put32(png, crc32(png, start));
-}
-
-// An RGB image as a PNG file, its pixel rows in stored deflate blocks.
-std::string png_file(int w, int h, const std::vector<unsigned char> &rgb_rows) {
-    std::string png("\x89PNG\r\n\x1a\n", 8), header, raw, z("\x78\x01", 2);
-    put32(header, (uint32_t)w);
-    put32(header, (uint32_t)h);
-    header += std::string("\x08\x02\x00\x00\x00", 5);
-    chunk(png, "IHDR", header);
-    for (int y = 0; y < h; ++y) {
-        raw += '\0';
-        raw.append((const char *)rgb_rows.data() + (size_t)y * w * 3, (size_t)w * 3);
-    }
-    uint32_t a = 1, b = 0;
-    for (unsigned char c : raw) {
-        a = (a + c) % 65521;
-        b = (b + a) % 65521;
-    }
-    for (size_t at = 0; at < raw.size() || at == 0; at += 65535) {
-        size_t n = std::min<size_t>(65535, raw.size() - at);
-        z += (char)(at + n >= raw.size() ? 1 : 0);
-        z += (char)(n & 0xFF);
-        z += (char)(n >> 8);
-        z += (char)(~n & 0xFF);
-        z += (char)((~n >> 8) & 0xFF);
-        z.append(raw, at, n);
-        if (n == 0) break;
-    }
-    put32(z, (b << 16) | a);
-    chunk(png, "IDAT", z);
-    chunk(png, "IEND", std::string());
-    return png;
-}
-
-// The window as the screen shows it, brought above the others first.
-void screenshot(Driver &d, const std::string &path) {
-    HWND window = current(d);
-    SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
-    send(d, window, WM_NULL, 0, 0);
-    Sleep(300);
-    RECT r;
-    GetWindowRect(window, &r);
-    int w = r.right - r.left, h = r.bottom - r.top;
+// Whether the picture shows the window's caption: its strip left of the
+// caption's buttons holds text pixels (those of another colour than the
+// strip's first pixel) exactly where DrawCaption draws the window's text.
+bool caption_matches(HWND window, const picture::Image &image, std::string *why) {
+    WINDOWINFO info = {};
+    info.cbSize = sizeof info;
+    GetWindowInfo(window, &info);
+    if (!(info.dwStyle & WS_CAPTION)) return true;
+    int left = (int)info.cxWindowBorders, top = (int)info.cyWindowBorders;
+    int h = GetSystemMetrics(SM_CYCAPTION) - 1;
+    // Short of the caption's buttons on the right.
+    int w = image.w - 2 * left - 2 * GetSystemMetrics(SM_CYCAPTION);
+    if (w <= 0 || top + h > image.h) return true;
     HDC screen = GetDC(nullptr), memory = CreateCompatibleDC(screen);
     HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
     HGDIOBJ old = SelectObject(memory, bitmap);
-    BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+    RECT strip = {0, 0, w, h};
+    // Modal frames have no icon.
+    bool icon = (info.dwStyle & WS_SYSMENU) && !(info.dwExStyle & (WS_EX_DLGMODALFRAME | WS_EX_TOOLWINDOW));
+    DrawCaption(window, memory, &strip, DC_TEXT | DC_ACTIVE | (icon ? DC_ICON : 0));
     SelectObject(memory, old);
-    BITMAPINFOHEADER info = {};
-    info.biSize = sizeof info;
-    info.biWidth = w;
-    info.biHeight = -h;  // top row first
-    info.biPlanes = 1;
-    info.biBitCount = 24;
-    int stride = (w * 3 + 3) & ~3;
-    std::vector<unsigned char> pixels((size_t)stride * h);
-    GetDIBits(memory, bitmap, 0, h, pixels.data(), (BITMAPINFO *)&info, DIB_RGB_COLORS);
+    picture::Image drawn = picture::bitmap_image(memory, bitmap, w, h);
     DeleteObject(bitmap);
     DeleteDC(memory);
     ReleaseDC(nullptr, screen);
-    FILE *out = fopen(path.c_str(), "wb");
-    if (!out) d.fail("cannot write " + path);
-    if (path.size() > 4 && !_stricmp(path.c_str() + path.size() - 4, ".png")) {
-        std::vector<unsigned char> rgb((size_t)w * h * 3);
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                const unsigned char *bgr = &pixels[(size_t)y * stride + x * 3];
-                unsigned char *p = &rgb[((size_t)y * w + x) * 3];
-                p[0] = bgr[2];
-                p[1] = bgr[1];
-                p[2] = bgr[0];
-            }
+    int differ = 0, text = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            bool want = memcmp(drawn.at(x, y), drawn.at(0, 0), 3) != 0;
+            bool got = memcmp(image.at(left + x, top + y), image.at(left, top), 3) != 0;
+            text += want;
+            differ += want != got;
         }
-        std::string png = png_file(w, h, rgb);
-        fwrite(png.data(), 1, png.size(), out);
-    } else {
-        BITMAPFILEHEADER file = {};
-        info.biHeight = h;
-        std::vector<unsigned char> bottom_up(pixels.size());
-        for (int y = 0; y < h; ++y) memcpy(&bottom_up[(size_t)y * stride], &pixels[(size_t)(h - 1 - y) * stride], stride);
-        file.bfType = 0x4D42;
-        file.bfOffBits = sizeof file + sizeof info;
-        file.bfSize = file.bfOffBits + (DWORD)pixels.size();
-        fwrite(&file, sizeof file, 1, out);
-        fwrite(&info, sizeof info, 1, out);
-        fwrite(bottom_up.data(), 1, bottom_up.size(), out);
     }
-    fclose(out);
+    if (text > 0 && differ == 0) return true;
+    *why = std::to_string(differ) + " pixels of the caption strip differ from its " + std::to_string(text) +
+           " text pixels";
+    return false;
+}
+
+// The window as it draws itself, through the program's picture service when
+// it has one; else as the screen shows it, brought above the others first.
+// The picture must have the window's size and show its caption.
+void screenshot(Driver &d, const std::string &path) {
+    HWND window = current(d);
+    ServiceSearch search = {*d.program_id, nullptr};
+    EnumWindows(match_service, (LPARAM)&search);
+    picture::Image image;
+    if (search.found) {
+        std::string full = full_path(path);
+        COPYDATASTRUCT data = {(ULONG_PTR)window, (DWORD)full.size(), (void *)full.data()};
+        if (send(d, search.found, WM_COPYDATA, 0, (LPARAM)&data) != 1) d.fail("the program drew no " + path);
+        if (!picture::read_png(full, &image)) d.fail("cannot read " + path + " back");
+    } else {
+        SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        send(d, window, WM_NULL, 0, 0);
+        Sleep(300);
+        image = picture::capture(window, false);
+        if (!picture::write(path, image)) d.fail("cannot write " + path);
+    }
+    RECT r;
+    GetWindowRect(window, &r);
+    std::string why;
+    if (image.w != r.right - r.left || image.h != r.bottom - r.top) {
+        d.fail(path + " is " + std::to_string(image.w) + "x" + std::to_string(image.h) + ", \"" + caption(window) +
+               "\" " + std::to_string(r.right - r.left) + "x" + std::to_string(r.bottom - r.top));
+    }
+    if (!caption_matches(window, image, &why)) d.fail(path + " does not show \"" + caption(window) + "\": " + why);
 }
 
 // Waits until `check` holds of the control's text; fails with `what` and the
@@ -641,6 +618,17 @@ bool command(Driver &d, const std::string &c, const std::function<std::string()>
         std::vector<std::string> roles;
         for (std::string role = arg(); role != "end"; role = arg()) roles.push_back(role);
         resize_check(d, w, h, roles);
+    } else if (c == "layout-check") {
+        std::vector<std::string> roles;
+        for (std::string role = arg(); role != "end"; role = arg()) roles.push_back(role);
+        resize_check(d, 0, 0, roles);
+    } else if (c == "expect-top") {
+        HWND list = control(d, number(d, arg()));
+        int top = number(d, arg());
+        if (!panel::wait([&] { return SendMessageA(list, LB_GETTOPINDEX, 0, 0) == top; }, d.timeout_seconds)) {
+            d.fail("the list shows item " + std::to_string(SendMessageA(list, LB_GETTOPINDEX, 0, 0)) + " at its top, not " +
+                   std::to_string(top));
+        }
     } else if (c == "close-window") {
         HWND window = current(d);
         PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);

@@ -12,12 +12,19 @@
 //
 // Before its first frame it writes "window_info.txt": the Window
 // Information text after its first line, as the GL reports the drawable.
+//
+// A thread of its own draws the program's windows into pictures for the
+// driver (picture.h): each window draws itself, so another program's window
+// standing over it on the shared screen never shows in its picture.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <GL/gl.h>
 #include <stdio.h>
 
+#include <string>
+
 #include "gl_window.h"
+#include "picture.h"
 
 // Exported by the OpenGL library (here the debugger) though no header says so.
 extern "C" BOOL WINAPI wglSwapBuffers(HDC dc);
@@ -99,7 +106,32 @@ static void draw_frame(HDC dc, int frame) {
     wglSwapBuffers(dc);
 }
 
+static LRESULT CALLBACK pictures_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg != WM_COPYDATA) return DefWindowProcA(window, msg, wp, lp);
+    const COPYDATASTRUCT *data = (const COPYDATASTRUCT *)lp;
+    HWND target = (HWND)data->dwData;
+    DWORD process = 0;
+    GetWindowThreadProcessId(target, &process);
+    if (process != GetCurrentProcessId() || !IsWindowVisible(target)) return 0;
+    std::string path((const char *)data->lpData, data->cbData);
+    RedrawWindow(target, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    return picture::write(path, picture::capture(target, true));
+}
+
+static DWORD WINAPI pictures_thread(void *) {
+    WNDCLASSA kind = {};
+    kind.lpfnWndProc = pictures_proc;
+    kind.hInstance = GetModuleHandleA(nullptr);
+    kind.lpszClassName = picture::service_class();
+    RegisterClassA(&kind);
+    CreateWindowA(kind.lpszClassName, "", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, kind.hInstance, nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+    return 0;
+}
+
 int main() {
+    CreateThread(nullptr, 0, pictures_thread, nullptr, 0, nullptr);
     HDC dc = nullptr;
     gl_window("windows test", &dc, PFD_DOUBLEBUFFER);
     HGLRC rc = wglCreateContext(dc);
