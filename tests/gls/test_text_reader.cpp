@@ -465,6 +465,31 @@ TEST_F(TextCommands, ImagesOpenWithTheirFlags) {
     });
 }
 
+// What the binary decoders refuse, text refuses too: a count whose bytes
+// pass what a size holds, read as an empty array, and an image whose bytes
+// the table cannot tell (a format it does not know, a size past 31 bits);
+// a GL would read either from beyond the array. A type that no rule knows
+// stays the GL's to refuse, and a null image has nothing to read.
+TEST_F(TextCommands, ArraysWhoseBytesCannotBeCountedAreRefused) {
+    check({
+        {"glCallLists(536870912, GL_UNSIGNED_INT, {});", [] {}, {decodeError(__GLS_OP_glCallLists)}},
+        {"glDrawElements(GL_POINTS, 1073741824, GL_UNSIGNED_SHORT, {});", [] {},
+         {decodeError(__GLS_OP_glDrawElements)}},
+        {"glsDrawVertexArray(GL_POINTS, GL_V2F, 268435456, {});", [] {},
+         {decodeError(__GLS_OP_glsDrawVertexArray)}},
+        {"glMap1f(GL_MAP1_VERTEX_4, 0, 1, 4, 1073741824, {});", [] {},
+         {parameterError(__GLS_OP_glMap1f)}},
+        {"glTexImage1D(0)(GL_TEXTURE_1D, 0, 4, 2, 0, 0x1234, GL_UNSIGNED_BYTE, {});", [] {},
+         {decodeError(__GLS_OP_glTexImage1D)}},
+        {"glTexImage2D(0)(GL_TEXTURE_2D, 0, 4, 65536, 65536, 0, GL_RGBA, GL_UNSIGNED_BYTE, {});",
+         [] {}, {decodeError(__GLS_OP_glTexImage2D)}},
+        {"glDrawPixels(0)(1, 1, GL_RGBA, 0x1234, {});", [] {}, {decodeError(__GLS_OP_glDrawPixels)}},
+        {"glCallLists(2, 0x1234, {});", [] { CAPTURE(glCallLists)(2, 0x1234, bitmap4); }, {}},
+        {"glTexImage1D(GLS_IMAGE_NULL_BIT)(GL_TEXTURE_1D, 0, 4, 2, 0, 0x1234, GL_UNSIGNED_BYTE, {});",
+         [] { CAPTURE(glTexImage1D)(GL_TEXTURE_1D, 0, 4, 2, 0, 0x1234, GL_UNSIGNED_BYTE, nullptr); }, {}},
+    });
+}
+
 TEST_F(TextCommands, ImageCommandsSetThePackedModesOnceUntilThePixelStoreChanges) {
     const std::string image = "glDrawPixels(0)(1, 1, GL_RGBA, GL_UNSIGNED_BYTE, {1, 2, 3, 4});";
     auto play = [](const std::string &text) { glsCallArray(GLS_TEXT, text.size(), S(text.c_str())); };
