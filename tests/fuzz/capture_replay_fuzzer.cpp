@@ -140,11 +140,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string a, b;
     capture(type, nameA, stringType, &a, callArray);
     if (type == GLS_TEXT && readable(type)) {
-        // Text holds floats to 7 digits and doubles to 16, and the reader
-        // refuses what it must not hold (a float below the normal range, one
-        // that seven digits put there, a double sixteen digits put beyond
-        // the largest): the first text is read into what text holds; from
-        // then on it must read back as itself.
+        // Text holds floats to 7 digits and doubles to 16 (the bits only
+        // where those digits would not read back as a value): the first text
+        // is read into what text holds; from then on it must read back as
+        // itself.
         capture(type, nameB, stringType, &b,
                 [&] { glsCallArray(type, a.size(), (const GLubyte *)a.data()); });
         a.swap(b);
