@@ -16,7 +16,9 @@ import sys
 
 import emit
 import gen_decode
+import gen_pname_sizes
 import model
+import pnames
 
 # Outputs whose size is not a parameter name's count: what this GL writes.
 STATE_OUTPUTS = {
@@ -32,7 +34,31 @@ STATELESS = ("glGetPixelMapfv", "glGetPixelMapuiv", "glGetPixelMapusv", "glGetTe
              "glGetColorTable")
 
 
-def bytes_of(c, r):
+def name_counts(cmds):
+    """Per family of tools/pnames.py the GL's count of a parameter name, and
+    the family of each command. A name the table does not list takes the
+    family's count, but a query writes one value for it, as a GL does for
+    the many names of one value the table leaves out; the codec's query
+    size gives room for the most any name takes instead."""
+    L, family = [], {}
+    for f, members, default, rows in gen_pname_sizes.families(cmds):
+        if all(c.is_gls for c in members):
+            continue
+        for c in members:
+            family[c.name] = f
+        L.append("GLulong count%s(GLenum pname) {" % f)
+        L.append("    switch (pname) {")
+        for n, names in rows:
+            L += ["    case %s:" % name for name in names]
+            L.append("        return %d;" % n)
+        L.append("    default: return %d;" % (1 if default == pnames.MAX_VALUES else default))
+        L.append("    }")
+        L.append("}")
+        L.append("")
+    return L, family
+
+
+def bytes_of(c, r, family):
     """The bytes the GL reads from or writes to the array of role r, as a C
     expression, or None for a role that is no array the GL touches now."""
     p = r.param
@@ -58,17 +84,17 @@ def bytes_of(c, r):
         if n.kind == "size" and n.args != ["pname"]:
             sys.exit("fuzz_gl: %s(%s): no size of its own" % (c.name, r.name))
         values = (n.args[0] if n.kind == "fixed" else
-                  "fuzz_gl::count(%s)" % (n.args[0] if n.kind == "count" else
-                                          "__glsSize_%s(pname)" % c.name))
+                  "fuzz_gl::count(%s)" % n.args[0] if n.kind == "count" else
+                  "count%s(pname)" % family[c.name])
         return "%s * %s" % (values, gen_decode.element_bytes(c, p))
     return None
 
 
-def function(c):
+def function(c, family):
     """The command's stand-in, or None when it touches no array."""
     body = []
     for r in c.roles:
-        size = bytes_of(c, r)
+        size = bytes_of(c, r, family)
         if size is None:
             continue
         verb = "write" if isinstance(r, model.OutPointer) else "read"
@@ -88,12 +114,15 @@ def function(c):
 
 def main(out):
     cmds, _ = model.load()
-    L = [emit.header(__file__), '#include "fuzz_gl.h"', "", "namespace {", ""]
+    L = [emit.header(__file__, "tools/commands.py, tools/pnames.py"), '#include "fuzz_gl.h"', "",
+         "namespace {", ""]
+    counts, family = name_counts(cmds)
+    L += counts
     names = []
     for op, c in sorted(cmds.items()):
         if c.is_gls:
             continue
-        f = function(c)
+        f = function(c, family)
         if f:
             L += f + [""]
             names.append(c.name)
