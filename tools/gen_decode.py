@@ -112,9 +112,13 @@ class Decoder:
         self.body.append("        memcpy(&%s, %s, %s);" % (p.name, at.at(), size))
         self.args.append(p.name)
 
-    def array(self, p, size, count=None, by_name=False):
+    def array(self, p, size, count=None, by_name=False, role=None):
         if count:
             self.body.append("        const GLulong %s = %s;" % count)
+            uncountable = layout.uncountable(self.c, role, count[0])
+            if uncountable:
+                self.body.append("        if (%s) { __glsCallErrorFunc(%s, GLS_DECODE_ERROR); break; }"
+                                 % (uncountable, self.op))
         start = self.off
         self.off = start.plus(size)
         if self.off.terms:
@@ -195,9 +199,8 @@ class Decoder:
         # An image of pixels whose size the table cannot tell (a format or
         # type it does not know, a size past 31 bits) is in no record: the GL
         # would read them from beyond it.
-        extents = ["(%s) > 0" % e for e in (r.width, r.height, r.depth) if e != "0"]
         self.body.append("        if (%s && !%s && %s) { __glsCallErrorFunc(%s, GLS_DECODE_ERROR); break; }"
-                         % (p.name, f.count[0], " && ".join(extents), self.op))
+                         % (p.name, f.count[0], layout.positive_extents(r), self.op))
         self.off = start.plus(f.size)
         self.check(self.off.expr())
         self.args.append(p.name)
@@ -240,7 +243,8 @@ class Decoder:
             self.args.append("(%s)__glsU64ToAddress(%s)" % (p.ctype, var))
         elif p.pointer:
             # Arrays, lists and indices are handed on in place.
-            self.array(p, f.size, f.count, isinstance(f.role, model.Array) and f.role.by_name(self.c))
+            self.array(p, f.size, f.count, isinstance(f.role, model.Array) and f.role.by_name(self.c),
+                       f.role)
         else:
             self.scalar(p, f.size)
 

@@ -143,14 +143,18 @@ class TextDecoder:
         B.append("    }")
         self.args.append(n)
 
-    def bytes_array(self, p, how, size, kind):
-        """Pixel, list or vertex data of a byte size from the arguments."""
+    def bytes_array(self, p, how, size, kind, refuse=None):
+        """Pixel, list or vertex data of a byte size from the arguments;
+        `refuse`, a condition of its bytes_ variable, raises GLS_DECODE_ERROR
+        instead of reading an array the GL would read more of."""
         n = p.name
         self.heap(n)
         self.locals.append("    const GLvoid *%s = nullptr;" % n)
         B = self.body
         B.append("    if (!reader->error) {")
         B.append("        const GLint bytes_%s = %s;" % (n, size))
+        if refuse:
+            B.append("        if (%s) __glsReaderRaiseError(reader, GLS_DECODE_ERROR);" % refuse)
         B.append("        %s = %s(reader, %s, bytes_%s, __GLS_TEXT_STACK(bytes_%s > 0 ? bytes_%s : 0), &heap_%s);"
                  % (n, how, kind, n, n, n, n))
         B.append("    }")
@@ -201,7 +205,13 @@ class TextDecoder:
                                        ", ".join(r.size_args(self.c)[:-1] + [present]))
         # Bitmaps and stipples are written as bytes.
         kind = "GL_UNSIGNED_BYTE" if r.type == "GL_BITMAP" else r.type
-        self.bytes_array(r.param, "__glsReaderGetPixels", size, kind)
+        # An image whose bytes the table cannot tell (a format or type it
+        # does not know, a size past 31 bits) is refused as the binary
+        # decoders refuse it: a GL that knows it would read past the text's.
+        refuse = "!bytes_%s && %s" % (r.name, layout.positive_extents(r))
+        if r.null:
+            refuse = "!(imageFlags & GLS_IMAGE_NULL_BIT) && " + refuse
+        self.bytes_array(r.param, "__glsReaderGetPixels", size, kind, refuse)
         if r.null:
             self.args[-1] = "(imageFlags & GLS_IMAGE_NULL_BIT) ? nullptr : %s" % self.args[-1]
         self.unpack = True
@@ -245,13 +255,16 @@ class TextDecoder:
                                     % ", ".join(r.args))
         elif isinstance(r, model.Lists):
             self.bytes_array(r.param, "__glsReaderGetPixels",
-                             "__glsSize_%s(%s, %s)" % (c.name, r.n, r.type), r.type)
+                             "__glsSize_%s(%s, %s)" % (c.name, r.n, r.type), r.type,
+                             layout.uncountable(c, r, "bytes_" + r.name))
         elif isinstance(r, model.Indices):
             self.bytes_array(r.param, "__glsReaderGetPixels",
-                             "__glsSize_%s(%s, %s)" % (c.name, r.count, r.type), r.type)
+                             "__glsSize_%s(%s, %s)" % (c.name, r.count, r.type), r.type,
+                             layout.uncountable(c, r, "bytes_" + r.name))
         elif isinstance(r, model.VertexData):
             self.bytes_array(r.param, "__glsReaderGetInterleavedData",
-                             "__glsSize_%s(%s, %s)" % (c.name, r.format, r.count), r.format)
+                             "__glsSize_%s(%s, %s)" % (c.name, r.format, r.count), r.format,
+                             layout.uncountable(c, r, "bytes_" + r.name))
         elif isinstance(r, model.Matrix):
             self.fixed_array(r.param, "16")
         elif isinstance(r, model.Array):

@@ -154,6 +154,27 @@ def _image(c, r):
                  count=(n, "__glsImageBytes(%s, %s)" % (r.name, size)))
 
 
+def uncountable(c, r, size):
+    """For a list, index or vertex-data array, the C condition under which
+    its count is positive and its size rule, which knows the element size,
+    gives `size` 0 bytes: the product passes 31 bits, no record can hold
+    it, and a decoder must refuse the command rather than hand the GL an
+    empty array of that count. None for other roles."""
+    if isinstance(r, (model.Lists, model.Indices)):
+        n, args = (r.n if isinstance(r, model.Lists) else r.count), ["1", r.type]
+    elif isinstance(r, model.VertexData):
+        n, args = r.count, [r.format, "1"]
+    else:
+        return None
+    return "%s > 0 && !%s && __glsSize_%s(%s) > 0" % (n, size, c.name, ", ".join(args))
+
+
+def positive_extents(r):
+    """The C condition that every extent an image has is above 0, so that
+    the GL reads pixels from it."""
+    return " && ".join("(%s) > 0" % e for e in (r.width, r.height, r.depth) if e != "0")
+
+
 def fields_of(c, r):
     """The fields of one role."""
     p = r.param

@@ -20,6 +20,7 @@
 #include "api/api.h"
 #include "core/context.h"
 #include "core/startup.h"
+#include "fuzz_gl.h"
 #include "read/decode.h"
 
 extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
@@ -116,6 +117,7 @@ __GLScontext *setUp() {
     // environment names another.
     setenv("GLS_SYSTEM_DIRECTORY", FUZZ_GL_DIRECTORY, 0);
     if (!__glsProcessAttach(nullptr, 1, nullptr)) abort();
+    fuzz_gl::install();
     const GLuint name = glsGenContext();
     if (!name) abort();
     glsContext(name);

@@ -31,6 +31,7 @@
 #include "api/gls_commands.h"
 #include "core/context.h"
 #include "core/startup.h"
+#include "fuzz_gl.h"
 #include "read/decode.h"
 
 extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
@@ -76,6 +77,7 @@ bool textReadable, swappedReadable;
 void setUp() {
     setenv("GLS_SYSTEM_DIRECTORY", FUZZ_GL_DIRECTORY, 0);
     if (!__glsProcessAttach(nullptr, 1, nullptr)) abort();
+    fuzz_gl::install();
     const GLuint name = glsGenContext();
     if (!name) abort();
     glsContext(name);
@@ -138,11 +140,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::string a, b;
     capture(type, nameA, stringType, &a, callArray);
     if (type == GLS_TEXT && readable(type)) {
-        // Text holds floats to 7 digits and doubles to 16, and the reader
-        // refuses what it must not hold (a float below the normal range, one
-        // that seven digits put there, a double sixteen digits put beyond
-        // the largest): the first text is read into what text holds; from
-        // then on it must read back as itself.
+        // Text holds floats to 7 digits and doubles to 16 (the bits only
+        // where those digits would not read back as a value): the first text
+        // is read into what text holds; from then on it must read back as
+        // itself.
         capture(type, nameB, stringType, &b,
                 [&] { glsCallArray(type, a.size(), (const GLubyte *)a.data()); });
         a.swap(b);

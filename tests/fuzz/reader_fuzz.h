@@ -12,6 +12,7 @@
 #include "api/gls_commands.h"
 #include "core/context.h"
 #include "core/startup.h"
+#include "fuzz_gl.h"
 #include "read/decode.h"
 
 extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
@@ -72,6 +73,7 @@ inline GLSenum GLSAPI onCallStream(const GLubyte *name) {
 inline __GLScontext *setUp(void (*install)()) {
     setenv("GLS_SYSTEM_DIRECTORY", FUZZ_GL_DIRECTORY, 0);
     if (!__glsProcessAttach(nullptr, 1, nullptr)) abort();
+    fuzz_gl::install();
     const GLuint name = glsGenContext();
     if (!name) abort();
     glsContext(name);

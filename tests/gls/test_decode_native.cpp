@@ -767,6 +767,57 @@ TEST_F(DecodeNative, AMapSpanPast64BitsIsADecodeError) {
     EXPECT_EQ((std::vector<std::pair<GLSopcode, GLSenum>>{{OP(glMap1d), GLS_DECODE_ERROR}}), errors);
 }
 
+// A count whose bytes pass what a size holds (2^31 - 1) reaches no GL: its
+// size rule gives 0 bytes for it, and the GL would read the count's worth
+// from the empty array after the record's arguments. In either byte order;
+// a type that no rule knows stays the GL's to refuse, and the GL reads nothing.
+TEST_F(DecodeNative, ACountWhoseBytesCannotBeCountedIsADecodeError) {
+    struct Fn {
+        static void GLSAPI callLists(GLsizei, GLenum, const GLvoid *) { record("glCallLists"); }
+        static void GLSAPI drawElements(GLenum, GLsizei, GLenum, const GLvoid *) {
+            record("glDrawElements");
+        }
+        static void GLSAPI drawVertexArray(GLenum, GLenum, GLint, const GLvoid *) {
+            record("glsDrawVertexArray");
+        }
+    };
+    install(OP(glCallLists), (__GLSfunc)Fn::callLists);
+    install(OP(glDrawElements), (__GLSfunc)Fn::drawElements);
+    install(OP(glsDrawVertexArray), (__GLSfunc)Fn::drawVertexArray);
+    install(OP(glsError), (__GLSfunc)recError);
+    const struct {
+        GLSopcode op;
+        std::vector<GLuint> args;
+        bool called;
+    } cases[] = {
+        {OP(glCallLists), {0x20000000, GL_UNSIGNED_INT}, false},
+        {OP(glCallLists), {0x2AAAAAAB, GL_3_BYTES}, false},
+        {OP(glCallLists), {0x7FFFFFFF, GL_2_BYTES}, false},
+        {OP(glDrawElements), {GL_POINTS, 0x40000000, GL_UNSIGNED_SHORT}, false},
+        {OP(glsDrawVertexArray), {GL_POINTS, GL_T4F_C4F_N3F_V4F, 0x04000000}, false},
+        {OP(glCallLists), {0x20000000, 0x1234}, true},
+        {OP(glDrawElements), {GL_POINTS, 0x40000000, GL_FLOAT}, true},
+    };
+    for (const auto &c : cases) {
+        for (GLboolean swapped : {GL_FALSE, GL_TRUE}) {
+            SCOPED_TRACE(line("opcode", c.op, c.args[0], c.args[1], (GLuint)swapped));
+            // The header's opcode comes first in either order.
+            const GLuint size = (GLuint)(4 + 4 * c.args.size());
+            std::vector<GLuint> words = {swapped ? c.op << 16 | size : c.op | size << 16};
+            words.insert(words.end(), c.args.begin(), c.args.end());
+            if (swapped) {
+                for (GLuint &w : words) w = __builtin_bswap32(w);
+            }
+            calls.clear();
+            errors.clear();
+            glsCallArray(glsBinary(swapped), 4 * words.size(), (const GLubyte *)words.data());
+            typedef std::vector<std::pair<GLSopcode, GLSenum>> Errors;
+            EXPECT_EQ(c.called ? 1u : 0u, calls.size());
+            EXPECT_EQ(c.called ? Errors() : Errors(1, {c.op, GLS_DECODE_ERROR}), errors);
+        }
+    }
+}
+
 // A record whose size leaves out some of its fixed arguments, read through
 // the array walker, is refused too.
 TEST_F(DecodeNative, ARecordShorterThanItsFixedArgumentsIsADecodeError) {

@@ -65,6 +65,23 @@ struct Binary {
 };
 
 const char *const fileName = "palisade_reader.gls";
+const char *const bigFileName = "palisade_reader_big.gls";
+
+// 64-bit positions of a stdio channel, where a long holds 32 bits (Windows).
+int seek64(FILE *f, GLlong offset) {
+#if defined(_WIN32)
+    return _fseeki64(f, offset, SEEK_SET);
+#else
+    return fseeko(f, (off_t)offset, SEEK_SET);
+#endif
+}
+GLlong tell64(FILE *f) {
+#if defined(_WIN32)
+    return _ftelli64(f);
+#else
+    return (GLlong)ftello(f);
+#endif
+}
 
 void writeFile(const char *name, const std::string &bytes) {
     FILE *f = fopen(name, "wb");
@@ -100,7 +117,9 @@ protected:
         seen.clear();
     }
     void TearDown() override {
-        for (const char *f : {fileName, "palisade_rp_x.gls", "palisade_wp_x.gls"}) remove(f);
+        for (const char *f : {fileName, bigFileName, "palisade_rp_x.gls", "palisade_wp_x.gls"}) {
+            remove(f);
+        }
         GlsContextTest::TearDown();
     }
     // Plays the bytes as a file: the calls seen, the result and the error.
@@ -257,6 +276,55 @@ TEST_F(Reader, SizeChecksumAndTypeOfAFileLeaveItWhereItWas) {
     EXPECT_EQ(3, ftell(f));
     glsChannel(GLS_DEFAULT_READ_CHANNEL, stdin);
     fclose(f);
+}
+
+// A stream past 4 GiB, sparse so that it takes no room on the disk: its
+// size is told in 64 bits, by name and through a default read channel that
+// stands past 4 GiB, where the query leaves it. A 32-bit size_t cannot hold
+// that size: the query then tells none.
+TEST_F(Reader, AStreamPast4GiBIsMeasuredIn64Bits) {
+    const GLlong size = ((GLlong)1 << 32) + 74, at = size - 10;
+    FILE *f = fopen(bigFileName, "wb");
+    ASSERT_TRUE(f);
+    fwrite(textSection.data(), 1, textSection.size(), f);
+    const bool extended = seek64(f, size - 1) == 0 && fputc(0, f) == 0;
+    fclose(f);
+    ASSERT_TRUE(extended);
+    const size_t want = sizeof(size_t) >= 8 ? (size_t)size : 0;
+    EXPECT_EQ(want, glsGetStreamSize(S(bigFileName)));
+    EXPECT_EQ((GLSenum)GLS_TEXT, glsGetStreami(GLS_STREAM_TYPE, S(bigFileName)));
+    f = fopen(bigFileName, "rb");
+    ASSERT_TRUE(f);
+    ASSERT_EQ(0, seek64(f, at));
+    glsChannel(GLS_DEFAULT_READ_CHANNEL, f);
+    EXPECT_EQ(want, glsGetStreamSize(S("")));
+    EXPECT_EQ(at, tell64(f));
+    glsChannel(GLS_DEFAULT_READ_CHANNEL, stdin);
+    fclose(f);
+    EXPECT_EQ(0u, glsGetError());
+    EXPECT_EQ(0, remove(bigFileName));
+}
+
+// A device that never ends has no size and no checksum to read to its end:
+// both queries answer at once, as a call of it does.
+TEST_F(Reader, AnEndlessStreamIsNotReadToItsEnd) {
+#if defined(_WIN32)
+    glsPrependReadPrefix(S("Z:\\dev\\"));
+#else
+    glsPrependReadPrefix(S("/dev/"));
+#endif
+    if (!glsGetStreamubz(GLS_READ_NAME, S("zero"))) {
+        glsGetError();
+        glsRemoveReadPrefix(0);
+        GTEST_SKIP() << "no endless device here";
+    }
+    EXPECT_EQ(0u, glsGetStreamSize(S("zero")));
+    EXPECT_EQ(0, glsGetStreami(GLS_CRC32, S("zero")));
+    EXPECT_EQ(0, glsGetStreami(GLS_STREAM_TYPE, S("zero")));
+    EXPECT_EQ(0u, glsGetError());
+    EXPECT_EQ(0u, glsCallStream(S("zero")));
+    EXPECT_EQ((GLSenum)GLS_PARAMETER_ERROR, glsGetError());
+    glsRemoveReadPrefix(0);
 }
 
 TEST_F(Reader, TheEmptyNameReadsTheReadFunctionElseTheDefaultChannel) {

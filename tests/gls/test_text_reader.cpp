@@ -3,6 +3,7 @@
 // allows, each played with glsCallArray into a capture and compared record
 // for record with the capture of the calls the text stands for.
 #include <gtest/gtest.h>
+#include <math.h>
 #include <stdint.h>
 #include <string.h>
 
@@ -15,6 +16,7 @@
 #include "capture/capture.h"
 #include "context_test.h"
 #include "records.h"
+#include "sink.h"
 #include "read/text_reader.h"
 
 namespace {
@@ -462,6 +464,110 @@ TEST_F(TextCommands, ImagesOpenWithTheirFlags) {
          [] { CAPTURE(glDrawPixels)(2, 1, GL_LUMINANCE_ALPHA, GL_UNSIGNED_SHORT, pixels16); }, {}},
         {"glTexImage3D(0)(GL_TEXTURE_3D, 0, GL_RGBA, 1, 1, -1, 0, GL_RGBA, GL_UNSIGNED_BYTE, {});",
          [] { CAPTURE(glTexImage3D)(GL_TEXTURE_3D, 0, GL_RGBA, 1, 1, -1, 0, GL_RGBA, GL_UNSIGNED_BYTE, bitmap4); }, {}},
+    });
+}
+
+// Every float and double a text capture writes reads back from its replay
+// as a value: the same one, or, where the text holds it to 7 or 16 digits,
+// the nearest those digits allow; never a command dropped for a value the
+// reader refuses. Subnormals, the limits and their neighbours, zeros of
+// both signs, infinities and NaNs, as scalars, vectors and padded matrices.
+TEST_F(TextCommands, EveryFloatAndDoubleReadsBackAsAValue) {
+    static const GLuint floats[16] = {
+        0x00000000, 0x80000000, 0x00000001, 0x807FFFFF, 0x00400000, 0x00800000, 0x80800001,
+        0x00800002, 0x7F7FFFFF, 0xFF7FFFFE, 0x3F800000, 0x3DCCCCCD, 0x7F800000, 0xFF800000,
+        0x7FC00000, 0x0DA24260};
+    static const GLulong doubles[16] = {
+        0x0000000000000000ull, 0x8000000000000000ull, 0x0000000000000001ull,
+        0x800FFFFFFFFFFFFFull, 0x0010000000000000ull, 0x8010000000000001ull,
+        0x7FEFFFFFFFFFFFFFull, 0xFFEFFFFFFFFFFFFEull, 0x7FEFFFFFFFFFFFFDull,
+        0x3FF0000000000000ull, 0x3FB999999999999Aull, 0x7FF0000000000000ull,
+        0xFFF0000000000000ull, 0x7FF8000000000001ull, 0x3810000000000000ull,
+        0x47EFFFFFE0000000ull};
+    static std::vector<GLuint> floatsRead;
+    static std::vector<GLulong> doublesRead;
+    struct Fn {
+        static void GLSAPI color3fv(const GLfloat *v) { floatsRead.push_back(floatBits(v[1])); }
+        static void GLSAPI clearDepth(GLclampd d) { doublesRead.push_back(doubleBits(d)); }
+        static void GLSAPI loadMatrixf(const GLfloat *m) {
+            for (int i = 0; i < 16; ++i) floatsRead.push_back(floatBits(m[i]));
+        }
+        static void GLSAPI loadMatrixd(const GLdouble *m) {
+            for (int i = 0; i < 16; ++i) doublesRead.push_back(doubleBits(m[i]));
+        }
+    };
+    GLfloat fm[16];
+    GLdouble dm[16];
+    memcpy(fm, floats, sizeof fm);
+    memcpy(dm, doubles, sizeof dm);
+    ctx()->writeFunc = Sink::write;
+    Sink::reset();
+    ASSERT_TRUE(glsBeginCapture(S(""), GLS_TEXT, 0));
+    for (GLfloat f : fm) {
+        const GLfloat v[3] = {1, f, 1};
+        CAPTURE(glColor3fv)(v);
+    }
+    for (GLdouble d : dm) CAPTURE(glClearDepth)(d);
+    CAPTURE(glLoadMatrixf)(fm);
+    CAPTURE(glLoadMatrixd)(dm);
+    glsEndCapture();
+    const std::string text = Sink::out;
+
+    floatsRead.clear();
+    doublesRead.clear();
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glColor3fv, (__GLSfunc)Fn::color3fv);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glClearDepth, (__GLSfunc)Fn::clearDepth);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glLoadMatrixf, (__GLSfunc)Fn::loadMatrixf);
+    __glsSetCommandFunc(GLS_CALL_FUNC, __GLS_OP_glLoadMatrixd, (__GLSfunc)Fn::loadMatrixd);
+    glsCallArray(GLS_TEXT, text.size(), S(text.c_str()));
+    EXPECT_TRUE(errors.empty()) << text;
+    ASSERT_EQ(32u, floatsRead.size()) << text;
+    ASSERT_EQ(32u, doublesRead.size()) << text;
+    for (size_t i = 0; i < 32; ++i) {
+        const GLuint want = floats[i % 16], got = floatsRead[i];
+        GLfloat w, g;
+        memcpy(&w, &want, 4);
+        memcpy(&g, &got, 4);
+        // Seven digits are within half a unit of their last place.
+        if (want != got) {
+            EXPECT_TRUE((want >> 31) == (got >> 31) && w == w && fabs((double)g - w) <= 5e-7 * fabs(w))
+                << std::hex << want << " read as " << got << "\n" << text;
+        }
+    }
+    for (size_t i = 0; i < 32; ++i) {
+        const GLulong want = doubles[i % 16], got = doublesRead[i];
+        GLdouble w, g;
+        memcpy(&w, &want, 8);
+        memcpy(&g, &got, 8);
+        if (want != got) {
+            EXPECT_TRUE((want >> 63) == (got >> 63) && w == w && fabs(g - w) <= 5e-16 * fabs(w))
+                << std::hex << want << " read as " << got << "\n" << text;
+        }
+    }
+}
+
+// What the binary decoders refuse, text refuses too: a count whose bytes
+// pass what a size holds, read as an empty array, and an image whose bytes
+// the table cannot tell (a format it does not know, a size past 31 bits);
+// a GL would read either from beyond the array. A type that no rule knows
+// stays the GL's to refuse, and a null image has nothing to read.
+TEST_F(TextCommands, ArraysWhoseBytesCannotBeCountedAreRefused) {
+    check({
+        {"glCallLists(536870912, GL_UNSIGNED_INT, {});", [] {}, {decodeError(__GLS_OP_glCallLists)}},
+        {"glDrawElements(GL_POINTS, 1073741824, GL_UNSIGNED_SHORT, {});", [] {},
+         {decodeError(__GLS_OP_glDrawElements)}},
+        {"glsDrawVertexArray(GL_POINTS, GL_V2F, 268435456, {});", [] {},
+         {decodeError(__GLS_OP_glsDrawVertexArray)}},
+        {"glMap1f(GL_MAP1_VERTEX_4, 0, 1, 4, 1073741824, {});", [] {},
+         {parameterError(__GLS_OP_glMap1f)}},
+        {"glTexImage1D(0)(GL_TEXTURE_1D, 0, 4, 2, 0, 0x1234, GL_UNSIGNED_BYTE, {});", [] {},
+         {decodeError(__GLS_OP_glTexImage1D)}},
+        {"glTexImage2D(0)(GL_TEXTURE_2D, 0, 4, 65536, 65536, 0, GL_RGBA, GL_UNSIGNED_BYTE, {});",
+         [] {}, {decodeError(__GLS_OP_glTexImage2D)}},
+        {"glDrawPixels(0)(1, 1, GL_RGBA, 0x1234, {});", [] {}, {decodeError(__GLS_OP_glDrawPixels)}},
+        {"glCallLists(2, 0x1234, {});", [] { CAPTURE(glCallLists)(2, 0x1234, bitmap4); }, {}},
+        {"glTexImage1D(GLS_IMAGE_NULL_BIT)(GL_TEXTURE_1D, 0, 4, 2, 0, 0x1234, GL_UNSIGNED_BYTE, {});",
+         [] { CAPTURE(glTexImage1D)(GL_TEXTURE_1D, 0, 4, 2, 0, 0x1234, GL_UNSIGNED_BYTE, nullptr); }, {}},
     });
 }
 

@@ -261,7 +261,7 @@ GLint *glsGetCurrentTime(GLSenum attrib, GLint outTime[6]) {
 size_t glsGetReadOffset(void) {
     __GLScontext *ctx = __glsGetContext();
     if (!ctx) return 0;
-    if (ctx->readCursor) return (size_t)(*ctx->readCursor - ctx->readStart) + ctx->readBase;
+    if (ctx->readCursor) return (size_t)((GLulong)(*ctx->readCursor - ctx->readStart) + ctx->readBase);
     return (size_t)ctx->readBase;
 }
 

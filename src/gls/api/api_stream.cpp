@@ -2,6 +2,7 @@
 // among the context's in-memory context streams, then as a file under the
 // read prefixes and last the write prefix; the empty name stands for the
 // read function or the default read channel.
+#include <stdint.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -70,7 +71,9 @@ size_t glsGetStreamSize(const GLubyte *streamName) {
         if (stream) {
             __glsWriterMeasureContext(stream, &size, nullptr);
         } else if (__GLSreadStream *file = openFile(name.text)) {
-            size = __glsReadStreamSize(file);
+            // A size past what a size_t holds (a 32-bit build) is not told.
+            const GLulong bytes = __glsReadStreamSize(file);
+            size = bytes <= (GLulong)SIZE_MAX ? (size_t)bytes : 0;
             __glsCloseReadStream(file);
         }
     }

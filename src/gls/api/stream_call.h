@@ -8,7 +8,7 @@
 
 struct __GLSstreamCall {
     GLint callNesting;
-    size_t readBase;
+    GLulong readBase;
     GLubyte *readStart;
     GLubyte **readCursor;
     GLint readForeign;

@@ -1,6 +1,7 @@
 #include "base/platform.h"
 
 #if defined(_WIN32)
+#include <io.h>
 #include <windows.h>
 #include <winternl.h>
 
@@ -52,12 +53,23 @@ size_t __glsSystemDirectory(char *buffer, size_t size) {
     return n;
 }
 
+int64_t __glsChannelTell(FILE *channel) { return _ftelli64(channel); }
+int __glsChannelSeek(FILE *channel, int64_t offset, int whence) {
+    return _fseeki64(channel, offset, whence);
+}
+
+bool __glsChannelHasSize(FILE *channel) {
+    const HANDLE handle = (HANDLE)_get_osfhandle(_fileno(channel));
+    return handle != INVALID_HANDLE_VALUE && GetFileType(handle) == FILE_TYPE_DISK;
+}
+
 #else
 #include <dlfcn.h>
 #include <pthread.h>
 #include <stdlib.h>
 #include <string.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 const char __glsPathSeparator = '/';
@@ -116,5 +128,15 @@ size_t __glsSystemDirectory(char *buffer, size_t size) {
     if (n == 0 || n >= size) return 0;
     memcpy(buffer, dir, n + 1);
     return n;
+}
+
+int64_t __glsChannelTell(FILE *channel) { return (int64_t)ftello(channel); }
+int __glsChannelSeek(FILE *channel, int64_t offset, int whence) {
+    return fseeko(channel, (off_t)offset, whence);
+}
+
+bool __glsChannelHasSize(FILE *channel) {
+    struct stat info;
+    return fstat(fileno(channel), &info) == 0 && S_ISREG(info.st_mode);
 }
 #endif

@@ -1,12 +1,13 @@
 // The only door from the GLS codec to the operating system: thread-local
-// slots, the one lock, whole pages of memory, loading a library and finding
-// the system directory.
+// slots, the one lock, whole pages of memory, loading a library, finding
+// the system directory, and the positions and kind of a stdio channel.
 // Everything under src/gls goes through here so the codec also builds and is
 // tested natively on Linux.
 #pragma once
 
 #include <stddef.h>
 #include <stdint.h>
+#include <stdio.h>
 
 #if defined(_WIN32)
 #define GLSAPI __stdcall
@@ -80,3 +81,11 @@ size_t __glsSystemDirectory(char *buffer, size_t size);
 
 // The separator between a directory and a file name.
 extern const char __glsPathSeparator;
+
+// A channel's position and seeks in 64 bits, where a long may hold only 32
+// (Windows): -1 when the position cannot be told, 0 for a seek that worked.
+int64_t __glsChannelTell(FILE *channel);
+int __glsChannelSeek(FILE *channel, int64_t offset, int whence);
+// Whether the channel is a file with a size to measure; a pipe, a console
+// or a device has none and may never end.
+bool __glsChannelHasSize(FILE *channel);

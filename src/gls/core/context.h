@@ -113,7 +113,7 @@ struct __GLScontext {
     __GLSvertexArrayState elementMirror;
     // The bytes of the decoders' buffers in use, all nesting levels together.
     GLulong decodeLiveBytes;
-    size_t readBase;  // data offset of readStart in the stream being read
+    GLulong readBase;  // data offset of readStart in the stream being read
     GLubyte *readStart;
     GLubyte **readCursor;
     // The record a walker is decoding: its argument block and the argument

@@ -99,13 +99,15 @@ GLboolean __glsDecodedDrawAllowed(GLSopcode opcode) {
 }  // extern "C"
 
 GLboolean __glsTextMapFits(__GLSreader *reader, GLenum target, GLint stride, GLint order) {
+    const GLint k = __glsMapComponents(target);
     // The text holds the points packed, so a larger stride reads past them.
-    if (stride > __glsMapComponents(target)) {
+    if (stride > k) {
         __glsReaderRaiseError(reader, GLS_PARAMETER_ERROR);
         return 0;
     }
-    (void)order;
-    return 1;
+    // An order whose points pass what a count holds was read as none.
+    const GLulong count = __glsCount(__glsSize_glMap1d(target, stride, order));
+    return mapFits(reader, __glsMapExtent(target, stride, order, k, 1), count);
 }
 
 GLboolean __glsTextMapFits(__GLSreader *reader, GLenum target, GLint ustride, GLint uorder,

@@ -157,31 +157,32 @@ __GLSreadStream *__glsCloseReadStream(__GLSreadStream *stream) {
     return nullptr;
 }
 
-size_t __glsReadStreamSize(__GLSreadStream *stream) {
+GLulong __glsReadStreamSize(__GLSreadStream *stream) {
     FILE *channel = stream->channel;
-    if (!channel) return 0;
-    const long position = ftell(channel);
-    if (position < 0 || fseek(channel, 0, SEEK_END) != 0) return 0;
-    const long size = ftell(channel);
-    fseek(channel, position, SEEK_SET);
-    return size < 0 ? 0 : (size_t)size;
+    if (!channel || !__glsChannelHasSize(channel)) return 0;
+    const int64_t position = __glsChannelTell(channel);
+    if (position < 0 || __glsChannelSeek(channel, 0, SEEK_END) != 0) return 0;
+    const int64_t size = __glsChannelTell(channel);
+    __glsChannelSeek(channel, position, SEEK_SET);
+    return size < 0 ? 0 : (GLulong)size;
 }
 
 GLuint __glsReadStreamCRC32(__GLSreadStream *stream) {
     FILE *channel = stream->channel;
-    if (!channel) return 0;
-    const long position = ftell(channel);
-    if (position < 0 || fseek(channel, 0, SEEK_SET) != 0) return 0;
+    if (!channel || !__glsChannelHasSize(channel)) return 0;
+    const int64_t position = __glsChannelTell(channel);
+    if (position < 0 || __glsChannelSeek(channel, 0, SEEK_SET) != 0) return 0;
     GLuint crc = 0xFFFFFFFFu;
     GLubyte block[4096];
-    size_t total = 0, n;
+    GLulong total = 0;
+    size_t n;
     while ((n = fread(block, 1, sizeof block, channel)) > 0) {
         crc = __glsCRC32Update(crc, block, n);
         total += n;
     }
     const bool failed = ferror(channel) != 0;
     clearerr(channel);
-    fseek(channel, position, SEEK_SET);
+    __glsChannelSeek(channel, position, SEEK_SET);
     if (failed) {
         __glsRaiseError(GLS_IO_ERROR);
         return 0;
@@ -191,7 +192,7 @@ GLuint __glsReadStreamCRC32(__GLSreadStream *stream) {
 
 GLSenum __glsReadStreamType(__GLSreadStream *stream) {
     if (!stream->channel) return 0;
-    if (fseek(stream->channel, 0, SEEK_SET) != 0) return GLS_UNKNOWN;
+    if (__glsChannelSeek(stream->channel, 0, SEEK_SET) != 0) return GLS_UNKNOWN;
     __GLSreader probe;
     if (!__glsReaderInitStream(&probe, stream, __GLS_PROBE_BUFFER_SIZE)) return 0;
     const GLSenum type = probe.type;

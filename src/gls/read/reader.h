@@ -46,10 +46,12 @@ extern "C" {
 __GLSreadStream *__glsOpenReadStream(const GLubyte *utf8Name);
 // Accepts null; always returns null. A failing close raises GLS_IO_ERROR.
 __GLSreadStream *__glsCloseReadStream(__GLSreadStream *stream);
-// 0 without a channel, or when the channel cannot tell its size.
-size_t __glsReadStreamSize(__GLSreadStream *stream);
-// CRC-32/BZIP2 of the whole stream; 0 without a channel or on failure. The
-// channel's position is kept.
+// The size in 64 bits; 0 without a channel, for a channel that is no file
+// with a size (a pipe, a device, which may never end), or when the channel
+// cannot tell it.
+GLulong __glsReadStreamSize(__GLSreadStream *stream);
+// CRC-32/BZIP2 of the whole stream; 0 without a channel, for a channel that
+// is no file with a size, or on failure. The channel's position is kept.
 GLuint __glsReadStreamCRC32(__GLSreadStream *stream);
 // The type of the stream's first section, 0 when it has none and
 // GLS_UNKNOWN when the channel cannot seek. The position is left where the

@@ -419,6 +419,41 @@ size_t formatG(bool negative, GLulong m, int e2, int precision, __GLSnumberRoad 
     return layout(negative, r, x, precision, out);
 }
 
+// The text reader refuses a float beyond the normal range and a double
+// beyond the largest, and the digits of a value in the binade at either
+// end may fall beyond although the value does not. Such a value is written
+// as its bits in hexadecimal instead, as NaN is, which the reader takes as
+// the exact value. The decimal values it takes back for a precision lie
+// from (lowX, lowR) to (highX, highR): r * 10^(x - precision + 1), r of
+// `precision` digits. 1.175495E-38 is the first at 7 digits not below the
+// smallest normal float, 3.402823E+38 the last not above the largest;
+// 1.797693134862315E+308 the last at 16 digits that reads as a double.
+struct Limits {
+    int precision;
+    int lowX;
+    GLulong lowR;
+    int highX;
+    GLulong highR;
+};
+constexpr Limits FLOAT_LIMITS = {7, -38, 1175495, 38, 3402823};
+constexpr Limits DOUBLE_LIMITS = {16, -400, 0, 308, 1797693134862315};
+
+// Kept out of line, and laid out by the common road, so that its code stays
+// as it was; the digits of these few binades are found twice.
+__attribute__((noinline)) size_t formatNearLimit(bool negative, GLulong m, int e2, GLulong bits,
+                                                 const Limits &l, __GLSnumberRoad road,
+                                                 char *out) {
+    GLulong r = 0;
+    int x = 0;
+    if (m && (road == __GLS_EXACT_ONLY || !fastDigits(m, e2, l.precision, &r, &x))) {
+        if (road == __GLS_FAST_ONLY) return 0;
+        exactDigits(m, e2, l.precision, &r, &x);
+    }
+    const bool readable = !r || ((x > l.lowX || (x == l.lowX && r >= l.lowR)) &&
+                                 (x < l.highX || (x == l.highX && r <= l.highR)));
+    return readable ? formatG(negative, m, e2, l.precision, road, out) : __glsFormatHex(bits, out);
+}
+
 size_t special(bool negative, bool nan, GLulong bits, char *out) {
     if (nan) return __glsFormatHex(bits, out);
     const char *text = negative ? "-GLS_INF" : "GLS_INF";
@@ -480,7 +515,10 @@ size_t __glsFormatFloatBy(__GLSnumberRoad road, GLuint bits, GLint width, char *
     if (exp == 0xFF) return special(negative, frac != 0, bits, out);
     GLulong m = exp ? (frac | 0x800000u) : frac;
     int e2 = exp ? (int)exp - 150 : -149;
-    size_t n = formatG(negative, m, e2, 7, road, out);
+    // Subnormals and the lowest binade, whose digits may fall below the
+    // normal range; the largest float's digits stay below it.
+    size_t n = exp <= 1 ? formatNearLimit(negative, m, e2, bits, FLOAT_LIMITS, road, out)
+                        : formatG(negative, m, e2, 7, road, out);
     return n ? pad(n, width, out) : 0;
 }
 
@@ -491,6 +529,8 @@ size_t __glsFormatDoubleBy(__GLSnumberRoad road, GLulong bits, GLint width, char
     if (exp == 0x7FF) return special(negative, frac != 0, bits, out);
     GLulong m = exp ? (frac | (1ull << 52)) : frac;
     int e2 = exp ? (int)exp - 1075 : -1074;
-    size_t n = formatG(negative, m, e2, 16, road, out);
+    // The highest binade, whose digits may pass the largest double.
+    size_t n = exp == 0x7FE ? formatNearLimit(negative, m, e2, bits, DOUBLE_LIMITS, road, out)
+                            : formatG(negative, m, e2, 16, road, out);
     return n ? pad(n, width, out) : 0;
 }

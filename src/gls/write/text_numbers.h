@@ -12,8 +12,11 @@ size_t __glsFormatUnsigned(GLulong value, char *out);
 size_t __glsFormatHex(GLulong value, char *out);
 // The float and double forms: NaN as "0x" and its bits, the infinities as
 // "GLS_INF" and "-GLS_INF", finite values as "%.7G" or "%.16G" would print
-// them with a two-digit exponent. A width pads finite values with trailing
-// spaces (width 0: none).
+// them with a two-digit exponent, except where those digits would not read
+// back as a value (a float below the normal range, or whose digits fall
+// below it; a double whose digits pass the largest): then as NaN, "0x" and
+// the bits, which read back exactly. A width pads finite values with
+// trailing spaces (width 0: none).
 size_t __glsFormatFloat(GLuint bits, GLint width, char *out);
 size_t __glsFormatDouble(GLulong bits, GLint width, char *out);
 
