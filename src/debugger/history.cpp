@@ -336,6 +336,17 @@ size_t GLSAPI history_write_file(size_t count, const GLubyte *bytes) {
 void history_open(DebugThreadContext *ctx, int clear) {
     GLContextRecord *record = ctx->gl_context;
     ctx->history_pending_used = 0;
+    // A file left open by a thread that was ended from outside, whose id
+    // this thread got, is ended first.
+    if (record->history_file && files_enter(record)) {
+        KeepLastError keep;
+        FILE *left = record->history_file.exchange(nullptr);
+        size_t taken = 0;
+        if (left && record->history_section) history_put(left, kSectionEnd, sizeof kSectionEnd - 1, 0, &taken);
+        record->history_section = 0;
+        if (left) fclose(left);
+        files_leave(record);
+    }
     if (clear == 1) {
         record->history_stopped = 0;
         record->history_commands = 0;
