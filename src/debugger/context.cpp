@@ -5,10 +5,13 @@
 // wglMakeCurrent attaches, the library's load and unload, and quitting.
 #include "engine.h"
 
+#include <errno.h>
 #include <stdarg.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "api/api.h"
+#include "base/platform.h"
 #include "core/context.h"
 #include "debugger_tables.h"
 #include "core/startup.h"
@@ -50,58 +53,152 @@ static SystemLibraries system_libraries;
 static INIT_ONCE system_libraries_once = INIT_ONCE_STATIC_INIT;
 static INIT_ONCE glu_once = INIT_ONCE_STATIC_INIT;
 
+// Read in place on every call's path: TlsGetValue would clear the thread's
+// last error, which the application reads after its own calls.
 DebugThreadContext *context_current(void) {
-    return context_tls == TLS_OUT_OF_INDEXES ? nullptr
-                                             : (DebugThreadContext *)TlsGetValue(context_tls);
+    return context_tls == TLS_OUT_OF_INDEXES
+               ? nullptr
+               : (DebugThreadContext *)__glsTlsGetInline((__GLStlsIndex)context_tls);
 }
 
 void context_set_current(DebugThreadContext *ctx) {
     if (context_tls != TLS_OUT_OF_INDEXES) TlsSetValue(context_tls, ctx);
 }
 
+// The text is shown whole, however long (a path among it, say).
 void fatal_error_box(const char *source, int line, const char *format, ...) {
-    char text[1536], caption[1536];
+    char caption[64];
     va_list args;
     va_start(args, format);
-    _vsnprintf_s(text, sizeof text, _TRUNCATE, format, args);
+    int n = _vscprintf(format, args);
     va_end(args);
+    char *text = n >= 0 ? (char *)malloc((size_t)n + 1) : nullptr;
+    if (text) {
+        va_start(args, format);
+        _vsnprintf_s(text, (size_t)n + 1, _TRUNCATE, format, args);
+        va_end(args);
+    }
     _snprintf_s(caption, sizeof caption, _TRUNCATE, "%s, line %d.", source, line);
-    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL | MB_TOPMOST);
+    MessageBoxA(nullptr, text ? text : format, caption, MB_OK | MB_ICONERROR | MB_SYSTEMMODAL | MB_TOPMOST);
+    free(text);
+}
+
+// ------------------------------------------------------------------- paths
+
+// Formats into `room` characters, the terminator included; a path that
+// would not fit is refused with its full text and the process ends, as it
+// would for a file the debugger cannot do without.
+static void path_vprint(char *out, size_t room, const char *format, va_list args) {
+    va_list attempt;
+    va_copy(attempt, args);
+    int n = _vsnprintf_s(out, room, _TRUNCATE, format, attempt);
+    va_end(attempt);
+    if (n >= 0) return;
+    va_copy(attempt, args);
+    int whole = _vscprintf(format, attempt);
+    va_end(attempt);
+    char *text = whole >= 0 ? (char *)malloc((size_t)whole + 1) : nullptr;
+    if (text) _vsnprintf_s(text, (size_t)whole + 1, _TRUNCATE, format, args);
+    fatal_error_box("context", __LINE__,
+                    "The path %s is %d characters long: the debugger makes paths of at most %d "
+                    "characters. Set TEMP to a shorter directory.",
+                    text ? text : format, whole, (int)room - 1);
+    ExitProcess(1);
+}
+
+static void path_print_in(char *out, size_t room, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    path_vprint(out, room, format, args);
+    va_end(args);
+}
+
+void path_print(char *out, const char *format, ...) {
+    va_list args;
+    va_start(args, format);
+    path_vprint(out, PATH_CHARS, format, args);
+    va_end(args);
+}
+
+// A path in the system's wide form: as given, or, when it is too long for
+// that (260 characters for a file, 248 for a directory), made absolute under
+// the long-path prefix: \\?\ before a drive, \\?\UNC\ before a share.
+struct WidePath {
+    WCHAR text[2 * PATH_CHARS + 16];
+    explicit WidePath(const char *path);
+};
+
+WidePath::WidePath(const char *path) {
+    WCHAR given[PATH_CHARS + 1];
+    text[0] = 0;
+    if (MultiByteToWideChar(CP_ACP, 0, path, -1, given, PATH_CHARS + 1) <= 0) return;
+    lstrcpyW(text, given);
+    if (lstrlenW(given) < MAX_PATH - 12 || !wcsncmp(given, L"\\\\?\\", 4)) return;
+    WCHAR full[2 * PATH_CHARS];
+    DWORD n = GetFullPathNameW(given, 2 * PATH_CHARS, full, nullptr);
+    // One the system cannot make absolute is opened as given, and the system
+    // says why it fails.
+    if (n == 0 || n >= 2 * PATH_CHARS) return;
+    bool share = full[0] == L'\\' && full[1] == L'\\';
+    lstrcpyW(text, share ? L"\\\\?\\UNC" : L"\\\\?\\");
+    lstrcatW(text, share ? full + 1 : full);
+}
+
+FILE *path_fopen(const char *path, const char *mode) {
+    WidePath name(path);
+    WCHAR wide_mode[8];
+    if (!MultiByteToWideChar(CP_ACP, 0, mode, -1, wide_mode, 8)) return nullptr;
+    return _wfopen(name.text, wide_mode);
 }
 
 // ----------------------------------------------------- temporary directory
 
 void temp_dir_path(uint32_t thread_id, char *out) {
     char temp[PATH_CHARS];
+    char *whole = nullptr;
     DWORD n = GetEnvironmentVariableA("TEMP", temp, sizeof temp);
-    if (n == 0 || n >= sizeof temp) lstrcpyA(temp, "\\temp");
-    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\PALISADE_%u", temp, thread_id);
+    if (n == 0) {
+        lstrcpyA(temp, "\\temp");
+    } else if (n >= sizeof temp) {
+        // Too long to keep: read whole for the message that refuses it.
+        whole = (char *)malloc(n);
+        if (!whole || GetEnvironmentVariableA("TEMP", whole, n) >= n) {
+            fatal_error_box("context", __LINE__, "Out of memory.");
+            ExitProcess(1);
+        }
+    }
+    // The longest name made in the directory must fit after it.
+    path_print_in(out, PATH_CHARS - PATH_SUFFIX_CHARS, "%s\\PALISADE_%u", whole ? whole : temp, thread_id);
+    free(whole);
 }
 
 static void temp_dir_create(const char *path) {
     char sub[PATH_CHARS];
     FilesLock lock;
-    CreateDirectoryA(path, nullptr);
-    _snprintf_s(sub, sizeof sub, _TRUNCATE, "%s\\history", path);
-    CreateDirectoryA(sub, nullptr);
-    _snprintf_s(sub, sizeof sub, _TRUNCATE, "%s\\list", path);
-    CreateDirectoryA(sub, nullptr);
+    CreateDirectoryW(WidePath(path).text, nullptr);
+    path_print(sub, "%s\\history", path);
+    CreateDirectoryW(WidePath(sub).text, nullptr);
+    path_print(sub, "%s\\list", path);
+    CreateDirectoryW(WidePath(sub).text, nullptr);
 }
 
 void remove_directory_files(const char *path) {
-    char pattern[PATH_CHARS + 8], file[2 * PATH_CHARS];
-    _snprintf_s(pattern, sizeof pattern, _TRUNCATE, "%s\\*.*", path);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern, &found);
+    WidePath dir(path);
+    size_t n = (size_t)lstrlenW(dir.text);
+    WCHAR file[2 * PATH_CHARS + 16 + MAX_PATH];
+    lstrcpyW(file, dir.text);
+    lstrcpyW(file + n, L"\\*.*");
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(file, &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
-            _snprintf_s(file, sizeof file, _TRUNCATE, "%s\\%s", path, found.cFileName);
-            DeleteFileA(file);
-        } while (FindNextFileA(search, &found));
+            lstrcpyW(file + n + 1, found.cFileName);
+            DeleteFileW(file);
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path);
+    RemoveDirectoryW(dir.text);
 }
 
 // ------------------------------------------------------------------ set-up
@@ -240,14 +337,19 @@ static void context_attach_process(DebugThreadContext *ctx, uint32_t thread_id) 
     ui_panel_show_ids(ctx);
 }
 
+// Closes the calls file of the record attached so far, on its thread.
+static void list_calls_close(GLContextRecord *record) {
+    if (!files_enter(record)) return;
+    FILE *calls = record->list_calls_file.exchange(nullptr);
+    if (calls) fclose(calls);
+    files_leave(record);
+}
+
 void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
     GLContextRecord *before = ctx->gl_context;
     if (before) {
-        if (before->history_file) history_close(ctx);
-        if (before->list_calls_file) {
-            fclose(before->list_calls_file);
-            before->list_calls_file = nullptr;
-        }
+        history_close(ctx);
+        list_calls_close(before);
     }
     char name[PATH_CHARS];
     mmaps_path_per_gl(ctx->temp_dir, handle, name);
@@ -285,13 +387,17 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
         lists_attach(ctx, record);
         char path[PATH_CHARS];
         mmaps_path_list_calls(ctx->temp_dir, path);
+        // Without it the lists' calls are not kept, and the application goes on.
         FILE *calls = debugger_open_file(path, "a+b");
-        if (!calls) {
-            fatal_error_box("context", __LINE__, "Could not create displaylist call.");
-            ExitProcess(1);
+        if (calls) fseek(calls, 0, SEEK_END);
+        if (calls && files_enter(record)) {
+            record->list_calls_file = calls;
+            files_leave(record);
+        } else if (calls) {
+            fclose(calls);
+        } else {
+            status_printf(ctx, "Could not open %s: %s", path, strerror(errno));
         }
-        fseek(calls, 0, SEEK_END);
-        record->list_calls_file = calls;
     }
     ui_panel_show_ids(ctx);
 }
@@ -308,7 +414,10 @@ void context_retire_gl(DebugThreadContext *, uintptr_t handle) {
     lists_forget(handle);
 }
 
-static DebugThreadContext *context_setup(DebugThreadContext *ctx, uint32_t thread_id) {
+// The slow paths of context_get, out of the calls' way; what they do is not
+// seen in the thread's last error.
+static __attribute__((noinline)) DebugThreadContext *context_setup(DebugThreadContext *ctx, uint32_t thread_id) {
+    KeepLastError keep;
     if (!ctx) {
         ctx = context_create(thread_id);
         temp_dir_path(thread_id, ctx->temp_dir);
@@ -322,44 +431,93 @@ static DebugThreadContext *context_setup(DebugThreadContext *ctx, uint32_t threa
     return ctx;
 }
 
+// Another GLS context was made current on the thread: the debugger makes a
+// new one of its own and goes on with the history in it.
+static __attribute__((noinline)) void context_gls_again(DebugThreadContext *ctx) {
+    KeepLastError keep;
+    gls_context_setup(ctx);
+    if (ctx->gl_context) {
+        history_close(ctx);
+        history_open(ctx, 0);
+    }
+}
+
 DebugThreadContext *context_get(void) {
     uint32_t thread_id = GetCurrentThreadId();
     DebugThreadContext *ctx = context_current();
     if (!ctx || ctx->thread_id != thread_id) ctx = context_setup(ctx, thread_id);
     RealLibraryTable *libs = ctx->libraries;
     libs->current_gls_context = glsGetCurrentContext();
-    if (libs->current_gls_context != libs->debugger_gls_context) {
-        // Another GLS context was made current on the thread: the debugger
-        // makes a new one of its own and goes on with the history in it.
-        gls_context_setup(ctx);
-        if (ctx->gl_context && ctx->gl_context->history_file) {
-            history_close(ctx);
-            history_open(ctx, 0);
-        }
-    }
+    if (libs->current_gls_context != libs->debugger_gls_context) context_gls_again(ctx);
     return ctx;
+}
+
+uintptr_t current_gl_handle(DebugThreadContext *ctx) {
+    typedef HGLRC(WINAPI * GetCurrentContext)(void);
+    return (uintptr_t)((GetCurrentContext)ctx->libraries->wgl_procs[WGL_wglGetCurrentContext])();
 }
 
 void context_release(DebugThreadContext *) {}
 
 // ---------------------------------------------------------------- clean-up
 
-// Closes the history and calls files of the thread's current GL context.
-// On quitting this runs on an interface thread while the application thread
-// may still write: each stream is taken away before it closes.
-static void close_files(DebugThreadContext *ctx) {
-    GLContextRecord *record = ctx->gl_context;
-    if (!record) return;
-    FILE *history = record->history_file;
-    record->history_file = nullptr;
-    if (history) fclose(history);
-    FILE *calls = record->list_calls_file;
-    record->list_calls_file = nullptr;
+int files_enter(GLContextRecord *record) {
+    // Sequentially consistent, both here and where quitting sets the flag and
+    // then reads this count: either the thread sees the flag, or quitting
+    // sees the thread inside and waits for it.
+    record->files_busy.fetch_add(1, std::memory_order_seq_cst);
+    if (!debugger_unloading.load(std::memory_order_seq_cst)) return 1;
+    record->files_busy.fetch_sub(1, std::memory_order_release);
+    return 0;
+}
+
+void files_leave(GLContextRecord *record) { record->files_busy.fetch_sub(1, std::memory_order_release); }
+
+// Quitting, unloading and the process's end, with debugger_unloading set: the
+// record's history section is ended and its files are taken away and closed.
+// With `wait`, once its application thread has left them; at the process's
+// end the other threads are gone, and the files of one cut off inside them
+// are left as they are.
+static void record_files_end(GLContextRecord *record, bool wait) {
+    for (unsigned polls = 0; record->files_busy.load(std::memory_order_seq_cst) != 0; ++polls) {
+        if (!wait) return;
+        halt_pause(polls);
+    }
+    FILE *history = record->history_file.exchange(nullptr);
+    if (history) {
+        if (record->history_section) fputs("glsEndGLS();\r\n", history);
+        record->history_section = 0;
+        fclose(history);
+    }
+    FILE *calls = record->list_calls_file.exchange(nullptr);
     if (calls) fclose(calls);
 }
 
+static void record_files_end_waiting(void *block, void *) { record_files_end((GLContextRecord *)block, true); }
+
+static void record_files_end_at_exit(void *block, void *) { record_files_end((GLContextRecord *)block, false); }
+
+// A thread that ends ends its history section and closes its files itself,
+// and lets its GLS context go: nothing of its history is written after it,
+// from another thread, into that thread's file.
+static void context_thread_end(DebugThreadContext *ctx) {
+    GLContextRecord *record = ctx->gl_context;
+    if (!record || debugger_unloading.load(std::memory_order_acquire)) return;
+    // Ended inside a write of its own (quitting from a callback the debugger
+    // called, say): its files are left as they are.
+    if (record->files_busy.load(std::memory_order_acquire) != 0) return;
+    ctx->ending = 1;
+    history_close(ctx);
+    list_calls_close(record);
+    RealLibraryTable *libs = ctx->libraries;
+    if (libs && libs->debugger_gls_context != 0xFFFFFFFFu && glsGetCurrentContext() == libs->debugger_gls_context) {
+        glsContext(0);
+        glsDeleteContext(libs->debugger_gls_context);
+        libs->debugger_gls_context = 0xFFFFFFFFu;
+    }
+}
+
 void context_cleanup(DebugThreadContext *ctx) {
-    close_files(ctx);
     // The GLS context is current on the application thread, which may still
     // make calls: its deletion waits, and the thread keeps taking it for its
     // own (it would make itself another, writing where no file takes it).
@@ -367,10 +525,10 @@ void context_cleanup(DebugThreadContext *ctx) {
     if (libs && libs->debugger_gls_context != 0xFFFFFFFFu) glsDeleteContext(libs->debugger_gls_context);
     // The system libraries stay: application threads may be inside them,
     // and the process ends right after.
-    char path[PATH_CHARS + 16];
-    _snprintf_s(path, sizeof path, _TRUNCATE, "%s\\history", ctx->temp_dir);
+    char path[PATH_CHARS];
+    path_print(path, "%s\\history", ctx->temp_dir);
     remove_directory_files(path);
-    _snprintf_s(path, sizeof path, _TRUNCATE, "%s\\list", ctx->temp_dir);
+    path_print(path, "%s\\list", ctx->temp_dir);
     remove_directory_files(path);
     remove_directory_files(ctx->temp_dir);
 }
@@ -385,8 +543,9 @@ void debugger_quit(void) {
     // Held until the process ends: no thread opens a file from here on, and
     // the application threads write to none of the files closed next.
     if (files_lock_ready) EnterCriticalSection(&files_lock);
-    debugger_unloading.store(true, std::memory_order_release);
+    debugger_unloading.store(true, std::memory_order_seq_cst);
     mmaps_for_each(BLOCK_PROCESS, post_halt, nullptr);
+    mmaps_for_each(BLOCK_GL_CONTEXT, record_files_end_waiting, nullptr);
     mmaps_for_each(BLOCK_THREAD_CONTEXT, cleanup_context, nullptr);
     ExitProcess(0);
 }
@@ -397,12 +556,12 @@ std::atomic<bool> debugger_unloading;
 
 static void stop_interface(void *block, void *) { ui_thread_stop((DebugThreadContext *)block); }
 
-static void close_thread_files(void *block, void *) { close_files((DebugThreadContext *)block); }
-
 static void free_library_table(void *block, void *) {
     DebugThreadContext *ctx = (DebugThreadContext *)block;
     mmaps_free(ctx->libraries);
     ctx->libraries = nullptr;
+    free(ctx->history_pending);
+    ctx->history_pending = nullptr;
 }
 
 int dll_process_hook(void *module, unsigned long reason, void *reserved) {
@@ -413,15 +572,27 @@ int dll_process_hook(void *module, unsigned long reason, void *reserved) {
         InitializeCriticalSection(&files_lock);
         files_lock_ready = true;
         mmaps_registry_reset();
-    } else if (reason == DLL_PROCESS_DETACH && !reserved) {
+    } else if (reason == DLL_THREAD_DETACH) {
+        DebugThreadContext *ctx = context_current();
+        if (ctx && ctx->thread_id == GetCurrentThreadId()) context_thread_end(ctx);
+    } else if (reason == DLL_PROCESS_DETACH && reserved) {
+        // The process ends. The calling thread ends its history as a thread
+        // that ends does; the others are gone, and the GLS contexts they
+        // leave, which the core deletes after this, write nothing: their
+        // history sections are ended here, each in its own file.
+        DebugThreadContext *ctx = context_current();
+        if (ctx && ctx->thread_id == GetCurrentThreadId()) context_thread_end(ctx);
+        debugger_unloading.store(true, std::memory_order_seq_cst);
+        mmaps_for_each(BLOCK_GL_CONTEXT, record_files_end_at_exit, nullptr);
+    } else if (reason == DLL_PROCESS_DETACH) {
         // Unloaded while the process goes on: the interface threads leave the
         // library's code before it goes, then the blocks and libraries go.
         // The GLS contexts outlive the blocks (the core deletes them after
         // this), and ending their captures writes: from here on the write
         // functions take the text and keep none of it.
-        debugger_unloading.store(true, std::memory_order_release);
+        debugger_unloading.store(true, std::memory_order_seq_cst);
         mmaps_for_each(BLOCK_THREAD_CONTEXT, stop_interface, nullptr);
-        mmaps_for_each(BLOCK_THREAD_CONTEXT, close_thread_files, nullptr);
+        mmaps_for_each(BLOCK_GL_CONTEXT, record_files_end_waiting, nullptr);
         mmaps_for_each(BLOCK_THREAD_CONTEXT, free_library_table, nullptr);
         mmaps_free_all();
         HMODULE glu32 = system_libraries.glu32.exchange(nullptr);
@@ -436,12 +607,10 @@ int dll_process_hook(void *module, unsigned long reason, void *reserved) {
         files_lock_ready = false;
         DeleteCriticalSection(&files_lock);
     }
-    // At process end the other threads are gone mid-call: nothing is freed,
-    // the system takes it all back.
     return 1;
 }
 
 FILE *debugger_open_file(const char *path, const char *mode) {
     FilesLock lock;
-    return fopen(path, mode);
+    return path_fopen(path, mode);
 }

@@ -88,6 +88,7 @@ void __glsWriteVisualInfo(DebugThreadContext *ctx) {
 }
 
 void drawable_describe(DebugThreadContext *ctx) {
+    KeepGLErrors errors;
     __glsQueryVisual(ctx);
     __glsWriteVisualInfo(ctx);
 }

@@ -56,6 +56,14 @@ struct DebugThreadContext {
     HANDLE ui_thread;
     HANDLE ui_done;  // set when the interface thread has left its loop
     char temp_dir[PATH_CHARS];
+    // The history text not written yet: the start of a line (with Limit Data
+    // Dumps on, of a command) whose end has not come (history.cpp).
+    char *history_pending;
+    size_t history_pending_used, history_pending_capacity;
+    // Why the history of the attached context stopped, until the panel's
+    // status has said it; not said by a thread on its way out.
+    char history_stop_note[512];
+    uint8_t ending;
     CallTextState call_text_state;
     // The status a break halted the thread with, shown again once the halt
     // has refreshed the windows.
@@ -65,6 +73,14 @@ struct DebugThreadContext {
 // Set while the library is being unloaded or the process quits: the records
 // and files are going, and the write functions keep nothing more.
 extern std::atomic<bool> debugger_unloading;
+
+// Keeps the calling thread's last-error value across the debugger's own work
+// around a call, so the application reads what the system library left.
+struct KeepLastError {
+    DWORD error;
+    KeepLastError() : error(GetLastError()) {}
+    ~KeepLastError() { SetLastError(error); }
+};
 
 extern "C" {
 // The library's own module, as the loader handed it to DllMain.
@@ -81,6 +97,19 @@ void context_cleanup(DebugThreadContext *ctx);
 void temp_dir_path(uint32_t thread_id, char *out);
 void remove_directory_files(const char *path);
 void fatal_error_box(const char *source, int line, const char *format, ...);
+// Formats a path or block name of at most PATH_CHARS characters into `out`.
+// One that would not fit is never cut: the process ends, its text shown.
+void path_print(char *out, const char *format, ...);
+// Opens a file named in the ANSI code page, in the system's long-path form
+// where the name is too long for the plain one.
+FILE *path_fopen(const char *path, const char *mode);
+// The application thread's side of a record's files: 1 when it may write,
+// flush or close them until files_leave; 0 once quitting or unloading has
+// begun, when they are not its to touch any more.
+int files_enter(GLContextRecord *record);
+void files_leave(GLContextRecord *record);
+// The real GL context current on the calling thread, as the system says.
+uintptr_t current_gl_handle(DebugThreadContext *ctx);
 // Loads the system GLU library for the thread's GLU entry points, once.
 void glu_library_load(DebugThreadContext *ctx);
 // The text the system gluErrorString gives for `error`; 0 when there is none.
@@ -108,9 +137,6 @@ void skip_mark(DebugThreadContext *ctx);
 void front_buffer_apply(DebugThreadContext *ctx);
 void warn_no_gl_context(DebugThreadContext *ctx);
 void gl_error_check(DebugThreadContext *ctx);
-// Reads the GL errors still pending away, a bounded number of them; the
-// caller holds an OwnCall of glGetError.
-void gl_errors_drain(void);
 int halt_process_command(DebugThreadContext *ctx);
 void halt_refresh_ui(DebugThreadContext *ctx);
 // Flushes the record's history file and calls file, each when open; the
@@ -181,6 +207,32 @@ struct OwnCall {
     ~OwnCall() { glsCaptureFlags(op, saved); }
 };
 
+// GL errors pending on the attached context, each code once (halt.cpp).
+struct GLErrors {
+    enum { KEPT = 8 };
+    GLenum codes[KEPT];
+    int count;
+};
+// Reads every pending error away, a bounded number of them: a context that
+// keeps reporting one (a lost one, say) is not asked for ever.
+void gl_errors_take(GLErrors *errors);
+// Raises each again, by a call that raises it and does nothing else. An
+// error no such call raises (GL_OUT_OF_MEMORY, say) is not raised.
+void gl_errors_raise(const GLErrors *errors);
+
+// Around GL calls the debugger makes of its own on the attached context: the
+// errors pending before are taken away and raised again after, those of its
+// own calls dropped, so the application's glGetError answers as without it.
+struct KeepGLErrors {
+    GLErrors pending;
+    KeepGLErrors() { gl_errors_take(&pending); }
+    ~KeepGLErrors() {
+        GLErrors own;
+        gl_errors_take(&own);
+        gl_errors_raise(&pending);
+    }
+};
+
 // -------------------------------------------------- inline fast tests
 // The tests every wrapper makes on a running thread with nothing waiting;
 // their slow halves are out of line.
@@ -198,10 +250,12 @@ static inline bool ring_not_empty(const CommandRing *ring) {
            ring->write_index.load(std::memory_order_acquire);
 }
 
-// Whether the debugger may make GL calls of its own on the record's context:
-// a real one, not between glBegin and glEnd.
-static inline bool own_calls_allowed(const GLContextRecord *record) {
-    return !record->in_begin_end && record->handle != 0;
+// Whether the debugger may make GL calls of its own on the attached context:
+// a real one, current on the thread (an application may have let it go by a
+// way the debugger does not see), not between glBegin and glEnd.
+static inline bool own_calls_allowed(DebugThreadContext *ctx) {
+    const GLContextRecord *record = ctx->gl_context;
+    return !record->in_begin_end && record->handle != 0 && current_gl_handle(ctx) == record->handle;
 }
 
 static inline void front_buffer_update(DebugThreadContext *ctx) {

@@ -11,6 +11,8 @@
 #define _GDI32_
 #include "gdi.h"
 
+#include <string.h>
+
 #include "debugger_tables.h"
 
 bool came_from_gdi(void *return_address) {
@@ -30,38 +32,51 @@ bool came_from_gdi(void *return_address) {
 }
 
 // The template of the four pixel-format wrappers: annotate, count, call.
+// The application reads the last error the system function left.
 template <unsigned G, unsigned K, typename F, typename... A>
 static auto gdi_call(A... args) {
+    DWORD error = GetLastError();
     DebugThreadContext *ctx = context_get();
     history_annotate(ctx, "Info", ctx->master->gdi_names[G]);
     ++ctx->process->gdi_call_counts[G];
+    SetLastError(error);
     return ((F)ctx->libraries->wgl_procs[K])(args...);
 }
 
-BOOL swap_buffers(DebugThreadContext *ctx, unsigned id, HDC dc) {
+BOOL swap_buffers(unsigned id, HDC dc) {
+    DWORD error = GetLastError();
+    DebugThreadContext *ctx = context_get();
     bool gdi = id == GDI_ID_BASE + GDI_SwapBuffers;
     const char *name = gdi ? ctx->master->gdi_names[GDI_SwapBuffers]
                            : ctx->master->wgl_names[WGL_wglSwapBuffers];
-    if (halt_at_swap(ctx, name)) return FALSE;
+    BOOL skipped = halt_at_swap(ctx, name);
+    SetLastError(error);
+    if (skipped) return FALSE;
     typedef BOOL(WINAPI * Swap)(HDC);
     BOOL result = ((Swap)ctx->libraries->wgl_procs[WGL_wglSwapBuffers])(dc);
+    error = GetLastError();
     history_annotate(ctx, "Info", name);
     ++(gdi ? ctx->process->gdi_call_counts[GDI_SwapBuffers]
            : ctx->process->wgl_call_counts[WGL_wglSwapBuffers]);
     record_files_flush(ctx->gl_context, false);
+    SetLastError(error);
     return result;
 }
 
-// The pbuffer functions are extensions: found through the system library's
-// wglGetProcAddress when called, and counted with the thread's records.
+// The pbuffer functions are extensions, which an application gets from
+// wglGetProcAddress: the system's, as last handed out there, each in place
+// of the debugger's wrapper of it.
+static std::atomic<PROC> pbuffer_procs[PBUFFER_COUNT];
+
 template <unsigned P, typename F, typename... A>
 static auto pbuffer_call(const char *tag, A... args) {
+    DWORD error = GetLastError();
     DebugThreadContext *ctx = context_get();
     const char *name = command_name_table[PBUFFER_ID_BASE + P];
     history_annotate(ctx, tag, name);
     ++ctx->process->pbuffer_call_counts[P];
-    typedef PROC(WINAPI * GetProc)(LPCSTR);
-    F real = (F)((GetProc)ctx->libraries->wgl_procs[WGL_wglGetProcAddress])(name);
+    F real = (F)pbuffer_procs[P].load(std::memory_order_acquire);
+    SetLastError(error);
     using Result = decltype(real(args...));
     if (!real) return Result();
     return real(args...);
@@ -83,9 +98,7 @@ BOOL WINAPI wrap_SetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR 
     return gdi_call<GDI_SetPixelFormat, WGL_wglSetPixelFormat, decltype(&wrap_SetPixelFormat)>(
         dc, format, pfd);
 }
-BOOL WINAPI wrap_SwapBuffers(HDC dc) {
-    return swap_buffers(context_get(), GDI_ID_BASE + GDI_SwapBuffers, dc);
-}
+BOOL WINAPI wrap_SwapBuffers(HDC dc) { return swap_buffers(GDI_ID_BASE + GDI_SwapBuffers, dc); }
 
 HANDLE WINAPI wrap_wglCreatePBufferSGIX(HDC dc, int format, int width, int height,
                                         const int *attributes) {
@@ -106,3 +119,17 @@ BOOL WINAPI wrap_wglMakeCurrentReadSGIX(HDC draw, HDC read, HGLRC rc) {
 }
 
 }  // extern "C"
+
+PROC pbuffer_wrapper(const char *name, PROC real) {
+    static const PROC wrappers[PBUFFER_COUNT] = {
+        (PROC)wrap_wglCreatePBufferSGIX, (PROC)wrap_wglDestroyPBufferSGIX,
+        (PROC)wrap_wglQueryPBufferSGIX, (PROC)wrap_wglMakeCurrentReadSGIX};
+    if (!real || (uintptr_t)name >> 16 == 0) return nullptr;
+    for (unsigned p = 0; p < PBUFFER_COUNT; ++p) {
+        if (!strcmp(name, command_name_table[PBUFFER_ID_BASE + p])) {
+            pbuffer_procs[p].store(real, std::memory_order_release);
+            return wrappers[p];
+        }
+    }
+    return nullptr;
+}

@@ -9,7 +9,11 @@ bool came_from_gdi(void *return_address);
 
 // The buffer swap of wglSwapBuffers (id 526 + 4) and of SwapBuffers (id 524):
 // may halt at the swap, then swaps, annotates, counts and flushes the files.
-BOOL swap_buffers(DebugThreadContext *ctx, unsigned id, HDC dc);
+BOOL swap_buffers(unsigned id, HDC dc);
+
+// The debugger's wrapper of the pbuffer function `name`, which will call
+// `real`, the system's (wglGetProcAddress's answer); null for other names.
+PROC pbuffer_wrapper(const char *name, PROC real);
 
 extern "C" {
 int WINAPI wrap_ChoosePixelFormat(HDC dc, const PIXELFORMATDESCRIPTOR *pfd);

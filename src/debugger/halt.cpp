@@ -9,6 +9,8 @@
 #include "engine.h"
 #include "ui/ui.h"
 
+#include "api/gls_commands.h"
+
 // Checked captures of the commands the debugger calls on its own behalf.
 extern "C" {
 void GLSAPI __gls_checked_capture_glGetIntegerv(GLenum pname, GLint *params);
@@ -17,13 +19,64 @@ void GLSAPI __gls_checked_capture_glReadBuffer(GLenum mode);
 GLenum GLSAPI __gls_checked_capture_glGetError(void);
 }
 
+// ------------------------------------------------------------ GL errors
+
 // A GL context that keeps reporting an error (one that is lost, say) is not
 // asked for ever.
 enum { MAX_ERRORS_DRAINED = 64 };
 
-void gl_errors_drain(void) {
-    for (int i = 0; i < MAX_ERRORS_DRAINED && __gls_checked_capture_glGetError() != 0; ++i) {
+void gl_errors_take(GLErrors *errors) {
+    OwnCall get_error(__GLS_OP_glGetError);
+    errors->count = 0;
+    for (int i = 0; i < MAX_ERRORS_DRAINED; ++i) {
+        GLenum error = __gls_checked_capture_glGetError();
+        if (error == 0) break;
+        bool known = false;
+        for (int k = 0; k < errors->count; ++k) known = known || errors->codes[k] == error;
+        if (!known && errors->count < GLErrors::KEPT) errors->codes[errors->count++] = error;
     }
+}
+
+// Raises `error` again by a call that raises it and does nothing else, and
+// that the GL performs at once also while a display list is compiled.
+static void gl_error_raise(GLenum error) {
+    enum { LIST_INDEX = 0x0B33, CLIENT_DEPTH = 0x0BB1, MAX_CLIENT_DEPTH = 0x0D3B, ALL_CLIENT = -1 };
+    OwnCall get_integer(__GLS_OP_glGetIntegerv), gen_lists(__GLS_OP_glGenLists),
+        new_list(__GLS_OP_glNewList), end_list(__GLS_OP_glEndList),
+        push(__GLS_OP_glPushClientAttrib), pop(__GLS_OP_glPopClientAttrib);
+    GLint value = 0, depth = 0, max_depth = 0;
+    switch (error) {
+    case 0x0500:  // GL_INVALID_ENUM
+        __gls_checked_capture_glGetIntegerv(0, &value);
+        break;
+    case 0x0501:  // GL_INVALID_VALUE
+        __gls_checked_capture_glGenLists(-1);
+        break;
+    case 0x0502:  // GL_INVALID_OPERATION
+        __gls_checked_capture_glGetIntegerv(LIST_INDEX, &value);
+        if (value != 0) {
+            __gls_checked_capture_glNewList(1, 0x1300);  // GL_COMPILE
+        } else {
+            __gls_checked_capture_glEndList();
+        }
+        break;
+    case 0x0503:  // GL_STACK_OVERFLOW: the client stack filled, one more, then as it was
+        __gls_checked_capture_glGetIntegerv(CLIENT_DEPTH, &depth);
+        __gls_checked_capture_glGetIntegerv(MAX_CLIENT_DEPTH, &max_depth);
+        for (GLint i = depth; i <= max_depth; ++i) __gls_checked_capture_glPushClientAttrib((GLbitfield)ALL_CLIENT);
+        for (GLint i = depth; i < max_depth; ++i) __gls_checked_capture_glPopClientAttrib();
+        break;
+    case 0x0504:  // GL_STACK_UNDERFLOW, while the client stack is empty
+        __gls_checked_capture_glGetIntegerv(CLIENT_DEPTH, &depth);
+        if (depth == 0) __gls_checked_capture_glPopClientAttrib();
+        break;
+    default:
+        break;
+    }
+}
+
+void gl_errors_raise(const GLErrors *errors) {
+    for (int k = 0; k < errors->count; ++k) gl_error_raise(errors->codes[k]);
 }
 
 void text_append(char *text, size_t capacity, const char *more) {
@@ -88,7 +141,8 @@ void halt_pause(unsigned polls) {
 // ------------------------------------------------------- status and breaks
 
 void status_printf(DebugThreadContext *ctx, const char *format, ...) {
-    char text[257];
+    KeepLastError keep;
+    char text[1024];
     va_list args;
     va_start(args, format);
     _vsnprintf_s(text, sizeof text, _TRUNCATE, format, args);
@@ -129,9 +183,9 @@ void skip_mark(DebugThreadContext *ctx) {
 
 void front_buffer_apply(DebugThreadContext *ctx) {
     ProcessRecord *process = ctx->process;
-    GLContextRecord *record = ctx->gl_context;
     uint32_t request = process->front_buffer_request;
-    if (request == 0 || !own_calls_allowed(record)) return;
+    if (request == 0 || !own_calls_allowed(ctx)) return;
+    KeepGLErrors errors;
     OwnCall draw(__GLS_OP_glDrawBuffer), read(__GLS_OP_glReadBuffer);
     if (request == 2) {
         OwnCall get(__GLS_OP_glGetIntegerv);
@@ -157,12 +211,27 @@ void warn_no_gl_context(DebugThreadContext *ctx) {
     }
 }
 
+// The errors are read and raised again: the application's own glGetError
+// still finds the error its call made. One raised again is not reported
+// again while it waits to be read.
 void gl_error_check(DebugThreadContext *ctx) {
     GLContextRecord *record = ctx->gl_context;
-    if (!own_calls_allowed(record)) return;
-    OwnCall get_error(__GLS_OP_glGetError);
-    GLenum error = __gls_checked_capture_glGetError();
+    if (!own_calls_allowed(ctx)) return;
+    GLErrors pending;
+    gl_errors_take(&pending);
+    GLenum error = 0;
+    for (int k = 0; k < pending.count && !error; ++k) {
+        bool reported = false;
+        for (int j = 0; j < record->errors_raised_again; ++j) {
+            reported = reported || record->error_raised_again[j] == pending.codes[k];
+        }
+        if (!reported) error = pending.codes[k];
+    }
+    gl_errors_raise(&pending);
+    record->errors_raised_again = (uint8_t)pending.count;
+    for (int k = 0; k < pending.count; ++k) record->error_raised_again[k] = pending.codes[k];
     if (error == 0) return;
+    KeepLastError keep;
     char text[257];
     if (!glu_error_text(ctx, error, text, sizeof text)) {
         _snprintf_s(text, sizeof text, _TRUNCATE, "0x%04X", error);
@@ -170,7 +239,6 @@ void gl_error_check(DebugThreadContext *ctx) {
     char message[257];
     _snprintf_s(message, sizeof message, _TRUNCATE, "\nGL Error: %s.", text);
     text_append(ctx->process->message_text, MESSAGE_TEXT_CHARS, message);
-    gl_errors_drain();
 }
 
 // ----------------------------------------------------------------- waiting
@@ -224,10 +292,13 @@ int halt_process_command(DebugThreadContext *ctx) {
 }
 
 void record_files_flush(GLContextRecord *record, bool calls_first) {
+    if (!files_enter(record)) return;
+    KeepLastError keep;
     FILE *first = calls_first ? record->list_calls_file : record->history_file;
     FILE *second = calls_first ? record->history_file : record->list_calls_file;
     if (first) fflush(first);
     if (second) fflush(second);
+    files_leave(record);
 }
 
 void halt_show_message(DebugThreadContext *ctx) {
@@ -247,7 +318,7 @@ void halt_refresh_ui(DebugThreadContext *ctx) {
     GLContextRecord *record = ctx->gl_context;
     record_files_flush(record, false);
     glsFlush();
-    if (own_calls_allowed(record)) state_scan(ctx);
+    if (own_calls_allowed(ctx)) state_scan(ctx);
     ui_refresh_all(ctx);
     status_printf(ctx, "%s", ctx->halt_status[0] ? ctx->halt_status : "Halted");
     ctx->halt_status[0] = 0;

@@ -153,39 +153,37 @@ void mmaps_for_each_live(uint32_t kind, void (*visit)(void *block, void *arg), v
 // ------------------------------------------------------------ name builders
 
 void mmaps_path_master(const char *temp_dir, char *out) {
-    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\master", temp_dir);
+    path_print(out, "%s\\master", temp_dir);
 }
 
 void mmaps_path_process(const char *temp_dir, uint32_t thread_id, char *out) {
-    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\per_proc\\%u", temp_dir, thread_id);
+    path_print(out, "%s\\per_proc\\%u", temp_dir, thread_id);
 }
 
 // Handles are printed as signed numbers of their full width.
 void mmaps_path_per_gl(const char *temp_dir, uintptr_t handle, char *out) {
     if (handle == 0) {
-        _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\per_gl\\null", temp_dir);
+        path_print(out, "%s\\per_gl\\null", temp_dir);
     } else {
-        _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\per_gl\\%lld", temp_dir,
-                    (long long)(intptr_t)handle);
+        path_print(out, "%s\\per_gl\\%lld", temp_dir, (long long)(intptr_t)handle);
     }
 }
 
 void mmaps_path_history(const char *temp_dir, uintptr_t handle, uint32_t reuse_number, char *out) {
     if (reuse_number == 0) {
-        _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\history\\%lld.gls", temp_dir,
-                    (long long)(intptr_t)handle);
+        path_print(out, "%s\\history\\%lld.gls", temp_dir, (long long)(intptr_t)handle);
     } else {
-        _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\history\\%lld-%u.gls", temp_dir,
-                    (long long)(intptr_t)handle, reuse_number);
+        path_print(out, "%s\\history\\%lld-%u.gls", temp_dir, (long long)(intptr_t)handle,
+                   reuse_number);
     }
 }
 
 void mmaps_path_list_info(const char *temp_dir, char *out) {
-    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\list\\info", temp_dir);
+    path_print(out, "%s\\list\\info", temp_dir);
 }
 
 void mmaps_path_list_calls(const char *temp_dir, char *out) {
-    _snprintf_s(out, PATH_CHARS, _TRUNCATE, "%s\\list\\calls", temp_dir);
+    path_print(out, "%s\\list\\calls", temp_dir);
 }
 
 // ------------------------------------------------------------ create, open

@@ -33,7 +33,12 @@ enum BlockKind : uint32_t {
 };
 
 enum {
-    PATH_CHARS = 260,
+    // Room for every path and block name the debugger makes, the directory
+    // of a TEMP far longer than the platform's 260 characters included.
+    PATH_CHARS = 1024,
+    // A temporary directory keeps this much of PATH_CHARS free for the
+    // longest name made in it (history\<handle>-<number>.gls).
+    PATH_SUFFIX_CHARS = 64,
     COMMAND_NAME_CHARS = 256,
     MESSAGE_TEXT_CHARS = 1536,
     CALL_TEXT_CHARS = 10244,
@@ -199,13 +204,31 @@ struct ProcessRecord {
 struct GLContextRecord {
     uint32_t number;
     uintptr_t handle;
-    FILE *history_file;
+    // The record's files. The application thread writes, flushes and closes
+    // them with `files_busy` set; quitting, on an interface thread, waits for
+    // it to clear before it takes a file away and closes it (files_enter).
+    std::atomic<FILE *> history_file;
     HWND history_window;
     uint32_t list_count;
     uint32_t free_list_count;
     ListInfoRecord *lists;
     ListInfoRecord *current_list;
-    FILE *list_calls_file;
+    std::atomic<FILE *> list_calls_file;
+    std::atomic<uint32_t> files_busy;
+    // The history file's state: a section begun and not ended yet, whether
+    // writing stopped for good when the file could not take a command, the
+    // commands written whole and the file's length (history.cpp).
+    uint8_t history_section;
+    uint8_t history_stopped;
+    uint64_t history_commands;
+    uint64_t history_bytes;
+    // Where the open section begins in the file, and its commands.
+    uint64_t history_section_start;
+    uint64_t history_section_commands;
+    // The GL errors the error check found and raised again, not yet read by
+    // the application (halt.cpp).
+    uint8_t errors_raised_again;
+    uint32_t error_raised_again[8];
     HWND list_select_window;
     uint8_t in_begin_end;
     uint8_t compiling_list;
@@ -276,7 +299,8 @@ int mmaps_was_retired(const char *name);
 void mmaps_for_each(uint32_t kind, void (*visit)(void *block, void *arg), void *arg);
 void mmaps_for_each_live(uint32_t kind, void (*visit)(void *block, void *arg), void *arg);
 
-// Name builders; each writes at most PATH_CHARS characters.
+// Name builders; each writes at most PATH_CHARS characters, the name whole
+// (a name that would not fit ends the process with its full text shown).
 void mmaps_path_master(const char *temp_dir, char *out);
 void mmaps_path_process(const char *temp_dir, uint32_t thread_id, char *out);
 void mmaps_path_per_gl(const char *temp_dir, uintptr_t handle, char *out);

@@ -137,62 +137,20 @@ void state_fetch_item(DebugThreadContext *ctx, uint32_t item) {
     }
 }
 
-// Raises `error` again by a call that raises it and does nothing else, and
-// that the GL performs at once also while a display list is compiled. An
-// error no such call can raise (GL_OUT_OF_MEMORY, a stack underflow while
-// the client stack holds anything) is not raised.
-static void raise_gl_error(GLenum error) {
-    enum { LIST_INDEX = 0x0B33, CLIENT_DEPTH = 0x0BB1, MAX_CLIENT_DEPTH = 0x0D3B, ALL_CLIENT = -1 };
-    OwnCall get_integer(__GLS_OP_glGetIntegerv), gen_lists(__GLS_OP_glGenLists),
-        new_list(__GLS_OP_glNewList), end_list(__GLS_OP_glEndList),
-        push(__GLS_OP_glPushClientAttrib), pop(__GLS_OP_glPopClientAttrib);
-    GLint value = 0, depth = 0, max_depth = 0;
-    switch (error) {
-    case 0x0500:  // GL_INVALID_ENUM
-        __gls_checked_capture_glGetIntegerv(0, &value);
-        break;
-    case 0x0501:  // GL_INVALID_VALUE
-        __gls_checked_capture_glGenLists(-1);
-        break;
-    case 0x0502:  // GL_INVALID_OPERATION
-        __gls_checked_capture_glGetIntegerv(LIST_INDEX, &value);
-        if (value != 0) {
-            __gls_checked_capture_glNewList(1, 0x1300);  // GL_COMPILE
-        } else {
-            __gls_checked_capture_glEndList();
-        }
-        break;
-    case 0x0503:  // GL_STACK_OVERFLOW: the client stack filled, one more, then as it was
-        __gls_checked_capture_glGetIntegerv(CLIENT_DEPTH, &depth);
-        __gls_checked_capture_glGetIntegerv(MAX_CLIENT_DEPTH, &max_depth);
-        for (GLint i = depth; i <= max_depth; ++i) __gls_checked_capture_glPushClientAttrib((GLbitfield)ALL_CLIENT);
-        for (GLint i = depth; i < max_depth; ++i) __gls_checked_capture_glPopClientAttrib();
-        break;
-    case 0x0504:  // GL_STACK_UNDERFLOW
-        __gls_checked_capture_glGetIntegerv(CLIENT_DEPTH, &depth);
-        if (depth == 0) __gls_checked_capture_glPopClientAttrib();
-        break;
-    default:
-        break;
-    }
-}
-
 // Reads every item into its current values: the getters executed only, and
-// the GL errors they raise drained. The flags are given back, and an error
-// the application left pending is pending again after, for its own
+// the GL errors they raise dropped. The flags are given back, and the errors
+// the application left pending are pending again after, for its own
 // glGetError and the debugger's error check to find.
 static void scan_items(DebugThreadContext *ctx) {
+    KeepGLErrors errors;
     OwnCall get_float(__GLS_OP_glGetFloatv), get_clip_plane(__GLS_OP_glGetClipPlane),
         get_light(__GLS_OP_glGetLightfv), get_map(__GLS_OP_glGetMapfv),
         get_material(__GLS_OP_glGetMaterialfv), get_pixel_map(__GLS_OP_glGetPixelMapfv),
         get_stipple(__GLS_OP_glGetPolygonStipple), get_tex_env(__GLS_OP_glGetTexEnvfv),
         get_tex_gen(__GLS_OP_glGetTexGenfv), get_tex_parameter(__GLS_OP_glGetTexParameterfv),
         get_map_order(__GLS_OP_glGetMapiv), get_integer(__GLS_OP_glGetIntegerv),
-        pixel_store(__GLS_OP_glPixelStorei), get_error(__GLS_OP_glGetError);
-    GLenum pending = __gls_checked_capture_glGetError();
+        pixel_store(__GLS_OP_glPixelStorei);
     for (uint32_t item = 0; item < STATE_ITEMS; ++item) state_fetch_item(ctx, item);
-    gl_errors_drain();
-    if (pending != 0) raise_gl_error(pending);
 }
 
 void state_init_defaults(DebugThreadContext *ctx) {

@@ -1,8 +1,12 @@
 // The 24 wgl entry points: the door by which an application thread enters
 // the debugger (the first one builds the thread's debugger). Each annotates
 // the history, counts the call and ends in the system library's function;
-// wglMakeCurrent attaches the record of the context it made current and
-// wglSwapBuffers can halt at the swap.
+// wglMakeCurrent attaches the record of the context current after it (and
+// wglDeleteContext that of no context, when it took the current one away),
+// wglSwapBuffers can halt at the swap, and wglGetProcAddress hands out the
+// debugger's wrappers of the pbuffer functions. The application reads the
+// last error the system function left: the debugger's work around it keeps
+// the value.
 //
 // gdi32's pixel-format and swap functions call the wgl functions of the
 // library loaded as opengl32.dll: when the debugger stands in for it, those
@@ -25,17 +29,30 @@ PROC WINAPI wglGetDefaultProcAddress(LPCSTR);
 }
 
 // The template of every entry point: annotate, count, call the real
-// function. F is the entry point's own type.
-template <unsigned K, typename F, typename... A>
-static auto wgl_call(DebugThreadContext *ctx, A... args) {
+// function, then `after` (with the thread's context and the result). F is
+// the entry point's own type.
+template <unsigned K, typename F, typename After, typename... A>
+static auto wgl_call(After after, A... args) {
+    DWORD error = GetLastError();
+    DebugThreadContext *ctx = context_get();
     history_annotate(ctx, "Info", ctx->master->wgl_names[K]);
     ++ctx->process->wgl_call_counts[K];
-    return ((F)ctx->libraries->wgl_procs[K])(args...);
+    SetLastError(error);
+    auto result = ((F)ctx->libraries->wgl_procs[K])(args...);
+    error = GetLastError();
+    after(ctx, result);
+    SetLastError(error);
+    return result;
 }
+
+struct NothingAfter {
+    template <typename R>
+    void operator()(DebugThreadContext *, R) const {}
+};
 
 template <unsigned K, typename F, typename... A>
 static auto wgl_entry(A... args) {
-    return wgl_call<K, F>(context_get(), args...);
+    return wgl_call<K, F>(NothingAfter(), args...);
 }
 
 // The call of a pixel-format function: the GDI function's when gdi32 made it.
@@ -58,8 +75,7 @@ BOOL WINAPI wglSetPixelFormat(HDC dc, int format, const PIXELFORMATDESCRIPTOR *p
 
 BOOL WINAPI wglSwapBuffers(HDC dc) {
     if (came_from_gdi(__builtin_return_address(0))) return wrap_SwapBuffers(dc);
-    DebugThreadContext *ctx = context_get();
-    return swap_buffers(ctx, WGL_ID_BASE + WGL_wglSwapBuffers, dc);
+    return swap_buffers(WGL_ID_BASE + WGL_wglSwapBuffers, dc);
 }
 
 BOOL WINAPI wglCopyContext(HGLRC src, HGLRC dst, UINT mask) {
@@ -72,12 +88,16 @@ HGLRC WINAPI wglCreateLayerContext(HDC dc, int layer) {
     return wgl_entry<WGL_wglCreateLayerContext, decltype(&wglCreateLayerContext)>(dc, layer);
 }
 BOOL WINAPI wglDeleteContext(HGLRC rc) {
-    DebugThreadContext *ctx = context_get();
-    BOOL deleted = wgl_call<WGL_wglDeleteContext, decltype(&wglDeleteContext)>(ctx, rc);
-    // The system may hand the handle out again: a context that gets it is a
-    // new one, with a record, number and history of its own.
-    if (deleted) context_retire_gl(ctx, (uintptr_t)rc);
-    return deleted;
+    auto after = [rc](DebugThreadContext *ctx, BOOL deleted) {
+        if (!deleted) return;
+        // Deleting the current context leaves none current: the calls after
+        // it are no context's.
+        if (ctx->gl_context->handle == (uintptr_t)rc) context_attach_gl(ctx, current_gl_handle(ctx));
+        // The system may hand the handle out again: a context that gets it is a
+        // new one, with a record, number and history of its own.
+        context_retire_gl(ctx, (uintptr_t)rc);
+    };
+    return wgl_call<WGL_wglDeleteContext, decltype(&wglDeleteContext)>(after, rc);
 }
 BOOL WINAPI wglDescribeLayerPlane(HDC dc, int format, int layer, UINT size,
                                   LPLAYERPLANEDESCRIPTOR lpd) {
@@ -97,14 +117,19 @@ int WINAPI wglGetLayerPaletteEntries(HDC dc, int layer, int start, int count, CO
     return wgl_entry<WGL_wglGetLayerPaletteEntries, decltype(&wglGetLayerPaletteEntries)>(
         dc, layer, start, count, entries);
 }
+// The pbuffer functions the system has are handed out as the debugger's
+// wrappers, which call the system's; every other name gets the system's
+// answer.
 PROC WINAPI wglGetProcAddress(LPCSTR name) {
-    return wgl_entry<WGL_wglGetProcAddress, decltype(&wglGetProcAddress)>(name);
+    PROC proc = wgl_entry<WGL_wglGetProcAddress, decltype(&wglGetProcAddress)>(name);
+    PROC wrapper = proc ? pbuffer_wrapper(name, proc) : nullptr;
+    return wrapper ? wrapper : proc;
 }
+// The record attached is that of the context current after the call, as the
+// system says: a call that fails may leave the one before current.
 BOOL WINAPI wglMakeCurrent(HDC dc, HGLRC rc) {
-    DebugThreadContext *ctx = context_get();
-    BOOL made = wgl_call<WGL_wglMakeCurrent, decltype(&wglMakeCurrent)>(ctx, dc, rc);
-    context_attach_gl(ctx, made == 1 ? (uintptr_t)rc : 0);
-    return made;
+    auto after = [](DebugThreadContext *ctx, BOOL) { context_attach_gl(ctx, current_gl_handle(ctx)); };
+    return wgl_call<WGL_wglMakeCurrent, decltype(&wglMakeCurrent)>(after, dc, rc);
 }
 BOOL WINAPI wglRealizeLayerPalette(HDC dc, int layer, BOOL realize) {
     return wgl_entry<WGL_wglRealizeLayerPalette, decltype(&wglRealizeLayerPalette)>(dc, layer,
@@ -116,10 +141,10 @@ int WINAPI wglSetLayerPaletteEntries(HDC dc, int layer, int start, int count,
         dc, layer, start, count, entries);
 }
 BOOL WINAPI wglShareLists(HGLRC a, HGLRC b) {
-    DebugThreadContext *ctx = context_get();
-    BOOL shared = wgl_call<WGL_wglShareLists, decltype(&wglShareLists)>(ctx, a, b);
-    if (shared) lists_share(ctx, (uintptr_t)a, (uintptr_t)b);
-    return shared;
+    auto after = [a, b](DebugThreadContext *ctx, BOOL shared) {
+        if (shared) lists_share(ctx, (uintptr_t)a, (uintptr_t)b);
+    };
+    return wgl_call<WGL_wglShareLists, decltype(&wglShareLists)>(after, a, b);
 }
 BOOL WINAPI wglSwapLayerBuffers(HDC dc, UINT planes) {
     return wgl_entry<WGL_wglSwapLayerBuffers, decltype(&wglSwapLayerBuffers)>(dc, planes);

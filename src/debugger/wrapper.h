@@ -79,6 +79,9 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
         for (unsigned polls = 0;; ++polls) {
             bool pending = ring_not_empty(&process->ui_commands);
             if (!pending && !thread_halted(process) && ctx->gl_context->compiling_list != 1) break;
+            // What the interface and the halt do here is not seen in the
+            // last error the application reads after the call.
+            KeepLastError keep;
             if (!text_done) {
                 wrapper_render<Op, Capture>(ctx, args...);
                 if (skip) skip_mark(ctx);

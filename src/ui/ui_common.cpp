@@ -257,7 +257,7 @@ static char *read_span(FILE *file, long long from, long long size, size_t *lengt
 char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, const char *source) {
     *length = 0;
     if (cut) *cut = false;
-    FILE *file = fopen(path, "rb");
+    FILE *file = path_fopen(path, "rb");
     if (!file) return nullptr;
     long long size = file_size(file), from = 0;
     if (limit && (unsigned long long)size > limit) {
@@ -271,7 +271,7 @@ char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, co
 char *ui_read_file_part(const char *path, unsigned long long from, unsigned long long to, size_t *length,
                         const char *source) {
     *length = 0;
-    FILE *file = fopen(path, "rb");
+    FILE *file = path_fopen(path, "rb");
     if (!file) return nullptr;
     unsigned long long size = (unsigned long long)file_size(file);
     if (to > size) to = size;

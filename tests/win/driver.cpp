@@ -27,6 +27,8 @@
 //   print-call | print-status | print-ids
 //   sleep MS
 //   wait-exit [STATUS]   wait for the program to end (with that status)
+//   continue-to-exit [STATUS]   press Continue at every halt of every panel
+//                        until the program ends, then as wait-exit
 // The other windows (the current window is the panel until `window`):
 //   wait-halt TEXT       wait until the status reads TEXT and the halt's
 //                        refresh is over (TEXT stays a quarter second)
@@ -46,6 +48,7 @@
 //   expect-edit-selection ID TEXT   the selected text of an edit control
 //   file-dialog NAME     fill in the open or save dialog and confirm it
 //   warning TEXT         a warning box holding TEXT: read and closed with OK
+//   message-box TEXT     a box of any caption holding TEXT: closed with OK
 //   delete FILE | expect-file FILE TEXT | expect-file-lacks FILE TEXT
 //   expect-same-files A B
 //   expect-history-file FILE     FILE equals the panel thread's history file
@@ -275,7 +278,18 @@ int main(int argc, char **argv) {
             print_control("context", panel::CONTEXT);
         } else if (c == "sleep") {
             Sleep((DWORD)atoi(arg(k)));
-        } else if (c == "wait-exit") {
+        } else if (c == "wait-exit" || c == "continue-to-exit") {
+            if (c == "continue-to-exit") {
+                // Every halt of every panel, those that come later too, is
+                // continued as soon as it shows.
+                for (DWORD start = GetTickCount(); running() && GetTickCount() - start < timeout_seconds * 1000;) {
+                    update_panels();
+                    for (HWND p : panels) {
+                        if (panel::text(p, panel::STATUS).compare(0, 6, "Halted") == 0) panel::click(p, panel::CONTINUE);
+                    }
+                    Sleep(2);
+                }
+            }
             DWORD status = wait_exit();
             printf("exit: %lu\n", status);
             fflush(stdout);

@@ -247,6 +247,38 @@ void warning(Driver &d, const std::string &expected) {
     panel::wait([&] { return !IsWindow(box); }, d.timeout_seconds);
 }
 
+struct BoxSearch {
+    DWORD pid;
+    const std::string *expected;
+    HWND found;
+};
+
+BOOL CALLBACK match_box(HWND window, LPARAM arg) {
+    BoxSearch *s = (BoxSearch *)arg;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    char cls[32] = "";
+    GetClassNameA(window, cls, sizeof cls);
+    if (pid != s->pid || strcmp(cls, "#32770") || !IsWindowVisible(window)) return TRUE;
+    for (HWND child = GetWindow(window, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        GetClassNameA(child, cls, sizeof cls);
+        if (!strcmp(cls, "Static") && window_text(child).find(*s->expected) != std::string::npos) s->found = window;
+    }
+    return TRUE;
+}
+
+// A box of the program, whatever its caption, holding `expected`: closed
+// with OK.
+void message_box(Driver &d, const std::string &expected) {
+    BoxSearch search{*d.program_id, &expected, nullptr};
+    panel::wait([&] {
+        EnumWindows(match_box, (LPARAM)&search);
+        return search.found != nullptr;
+    }, d.timeout_seconds);
+    if (!search.found) d.fail("no box holding \"" + expected + "\"");
+    PostMessageA(search.found, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(search.found, IDOK));
+}
+
 // ----------------------------------------------------------------- layout
 
 RECT child_rect(HWND window, int id) {
@@ -560,6 +592,8 @@ bool command(Driver &d, const std::string &c, const std::function<std::string()>
         file_dialog(d, arg());
     } else if (c == "warning") {
         warning(d, unescape(arg()));
+    } else if (c == "message-box") {
+        message_box(d, unescape(arg()));
     } else if (c == "delete") {
         DeleteFileA(arg().c_str());
     } else if (c == "expect-file") {
