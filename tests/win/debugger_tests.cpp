@@ -1117,9 +1117,11 @@ TEST(Skips, SkippedCommandsThatReturnAValueAnswerZero) {
     }
 }
 
-// A wglMakeCurrent that fails attaches the record of no GL context, as a
-// null context does; the panel says so.
-TEST(MakeCurrent, AFailureAttachesTheRecordOfNoContext) {
+// A wglMakeCurrent that fails attaches the record of the context the system
+// leaves current: none on Windows, which makes the thread's context not
+// current; the thread's own under Wine, which keeps it. With nothing current
+// before, it is the record of no GL context either way, and the panel says so.
+TEST(MakeCurrent, AFailureAttachesTheRecordOfTheContextLeftCurrent) {
     struct Row {
         const char *what;
         bool dc, rc_real;
@@ -1129,16 +1131,18 @@ TEST(MakeCurrent, AFailureAttachesTheRecordOfNoContext) {
         {"a handle that names no context", true, false, 0x12340, FALSE},
         {"the thread's context", true, true, 0, TRUE},
         {"no context", false, false, 0, TRUE},
+        {"a handle that names no context, none current", true, false, 0x12340, FALSE},
         {"the thread's context again", true, true, 0, TRUE},
     };
     std::vector<BOOL> results;
-    std::vector<uintptr_t> attached;
+    std::vector<uintptr_t> attached, current;
     std::vector<std::string> shown;
     GLThread t([&](GLThread &self) {
         glFinish();
         for (const Row &row : rows) {
             results.push_back(
                 wglMakeCurrent(row.dc ? self.dc : nullptr, row.rc_real ? self.rc : (HGLRC)row.rc));
+            current.push_back((uintptr_t)wglGetCurrentContext());
             attached.push_back(self.context()->gl_context->handle);
             shown.push_back(panel::text(self.context()->ui.window_panel, panel::CONTEXT));
         }
@@ -1149,9 +1153,11 @@ TEST(MakeCurrent, AFailureAttachesTheRecordOfNoContext) {
     for (size_t i = 0; i < results.size(); ++i) {
         SCOPED_TRACE(rows[i].what);
         EXPECT_EQ(rows[i].result, results[i]);
-        EXPECT_EQ(rows[i].rc_real ? (uintptr_t)t.rc : 0u, attached[i]);
-        EXPECT_EQ(rows[i].rc_real, shown[i] != "GL context = NULL") << shown[i];
+        if (rows[i].result) EXPECT_EQ(rows[i].rc_real ? (uintptr_t)t.rc : 0u, current[i]);
+        EXPECT_EQ(current[i], attached[i]);
+        EXPECT_EQ(current[i] != 0, shown[i] != "GL context = NULL") << shown[i];
     }
+    EXPECT_EQ(0u, attached[3]);
 }
 
 // A buffer swap halted by Break on SwapBuffers, whether the application
