@@ -1,123 +1,357 @@
-// Prints nanoseconds per call of glColor4f, glVertex3fv and glGetError:
-// straight into the system opengl32.dll, through palisade.dll on a thread the
-// debugger has not taken over (pass-through), and through the debugger on a
-// thread it has (running, no command waiting), with History off and on; with
-// History on also the bytes each call adds to the history file.
+// Prints what the debugger costs a call and a GL context, in one run. Four
+// workloads (glGetError; glTexParameteri; an immediate-mode frame of 10,000
+// vertices; glColor4f and glVertex3f while a display list compiles) are
+// timed in four modes that take turns within every round: straight into the
+// system opengl32.dll and through palisade.dll on a thread the debugger has
+// not taken (pass-through), then through the debugger on a thread it has
+// (running, no command waiting, the switches as the panel starts them) with
+// History off and with History on. Nanoseconds per call are medians over the
+// rounds; "added" is the median less the direct median, the ratio the median
+// over it; with History on, the bytes each call adds to the history files.
+//
+// Then what one GL context costs in memory: the private bytes each of
+// `contexts` more contexts adds when created and made current through the
+// system library alone, and through the debugger.
+//
+// Usage: debugger_overhead [calls per round [rounds [contexts]]]
+//        (defaults 200000, 7, 40)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <psapi.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+
+#include <algorithm>
+#include <vector>
 
 #include "../tests/win/gl_window.h"
 #include "../tests/win/panel.h"
 #include "timing.h"
 
-typedef void(WINAPI *Color4f)(float, float, float, float);
-typedef void(WINAPI *Vertex3fv)(const float *);
-typedef unsigned(WINAPI *GetError)(void);
-typedef HGLRC(WINAPI *CreateContext)(HDC);
-typedef BOOL(WINAPI *MakeCurrent)(HDC, HGLRC);
+namespace {
 
-static const char *const kNames[] = {"glColor4f", "glVertex3fv", "glGetError"};
-enum { kCommands = 3 };
+enum : unsigned {
+    GL_POINTS_ = 0x0000,
+    GL_TRIANGLES_ = 0x0004,
+    GL_COMPILE_ = 0x1300,
+    GL_TEXTURE_2D_ = 0x0DE1,
+    GL_TEXTURE_MIN_FILTER_ = 0x2801,
+    GL_NEAREST_ = 0x2600,
+    GL_LINEAR_ = 0x2601,
+    GL_COLOR_BUFFER_BIT_ = 0x4000,
+};
 
-static volatile unsigned sink;
+// The procedures a workload calls, of the system library or of palisade.dll.
+struct Gl {
+    void(WINAPI *newList)(unsigned, unsigned);
+    void(WINAPI *endList)(void);
+    void(WINAPI *deleteLists)(unsigned, int);
+    void(WINAPI *begin)(unsigned);
+    void(WINAPI *end)(void);
+    void(WINAPI *color4f)(float, float, float, float);
+    void(WINAPI *vertex3f)(float, float, float);
+    unsigned(WINAPI *getError)(void);
+    void(WINAPI *texParameteri)(unsigned, unsigned, int);
+    void(WINAPI *bindTexture)(unsigned, unsigned);
+    void(WINAPI *clear)(unsigned);
+    void(WINAPI *finish)(void);
+    HGLRC(WINAPI *createContext)(HDC);
+    BOOL(WINAPI *makeCurrent)(HDC, HGLRC);
+};
 
-// Nanoseconds per call of command k of `gl` over n calls.
-static double commandNanoseconds(HMODULE gl, int k, int n) {
-    static const float v[3] = {1, 2, 3};
-    FARPROC proc = GetProcAddress(gl, kNames[k]);
-    if (k == 0) return nanosecondsPerCall([&](int i) { ((Color4f)proc)((float)(i & 255) / 255.0f, 0, 0, 1); }, n);
-    if (k == 1) return nanosecondsPerCall([&](int) { ((Vertex3fv)proc)(v); }, n);
-    return nanosecondsPerCall([&](int) { sink += ((GetError)proc)(); }, n);
+template <typename F>
+void lookUp(HMODULE lib, const char *name, F *out) {
+    *out = (F)(void *)GetProcAddress(lib, name);
+    if (!*out) {
+        fprintf(stderr, "debugger_overhead: no %s\n", name);
+        exit(1);
+    }
 }
 
-// A window with a GL context made current on the calling thread through the
-// wgl functions of `gl`.
-static void makeCurrent(HMODULE gl) {
+Gl procs(HMODULE lib) {
+    Gl g;
+    lookUp(lib, "glNewList", &g.newList);
+    lookUp(lib, "glEndList", &g.endList);
+    lookUp(lib, "glDeleteLists", &g.deleteLists);
+    lookUp(lib, "glBegin", &g.begin);
+    lookUp(lib, "glEnd", &g.end);
+    lookUp(lib, "glColor4f", &g.color4f);
+    lookUp(lib, "glVertex3f", &g.vertex3f);
+    lookUp(lib, "glGetError", &g.getError);
+    lookUp(lib, "glTexParameteri", &g.texParameteri);
+    lookUp(lib, "glBindTexture", &g.bindTexture);
+    lookUp(lib, "glClear", &g.clear);
+    lookUp(lib, "glFinish", &g.finish);
+    lookUp(lib, "wglCreateContext", &g.createContext);
+    lookUp(lib, "wglMakeCurrent", &g.makeCurrent);
+    return g;
+}
+
+volatile unsigned sink;
+
+// Each workload makes about `calls` GL calls; it returns the seconds they
+// took and sets `made` to the calls timed. Set-up and tear-down around them
+// are not timed.
+typedef double (*Workload)(const Gl &gl, long calls, long *made);
+
+double getError(const Gl &gl, long calls, long *made) {
+    unsigned any = 0;
+    double start = secondsNow();
+    for (long i = 0; i < calls; ++i) any |= gl.getError();
+    double seconds = secondsNow() - start;
+    sink = any;
+    *made = calls;
+    return seconds;
+}
+
+double texParameter(const Gl &gl, long calls, long *made) {
+    double start = secondsNow();
+    for (long i = 0; i < calls; ++i) {
+        gl.texParameteri(GL_TEXTURE_2D_, GL_TEXTURE_MIN_FILTER_, (i & 1) ? GL_LINEAR_ : GL_NEAREST_);
+    }
+    *made = calls;
+    return secondsNow() - start;
+}
+
+// A frame as an application of the era draws it: cleared, 10,000 coloured
+// vertices of triangles between glBegin and glEnd, finished.
+enum { FRAME_VERTICES = 10000, FRAME_CALLS = 2 * FRAME_VERTICES + 4 };
+
+double frame(const Gl &gl, long calls, long *made) {
+    long frames = calls / FRAME_CALLS > 0 ? calls / FRAME_CALLS : 1;
+    double start = secondsNow();
+    for (long f = 0; f < frames; ++f) {
+        gl.clear(GL_COLOR_BUFFER_BIT_);
+        gl.begin(GL_TRIANGLES_);
+        for (int v = 0; v < FRAME_VERTICES; ++v) {
+            const float x = (float)(v % 97) / 97.0f - 0.5f, y = (float)(v % 89) / 89.0f - 0.5f;
+            gl.color4f(x + 0.5f, y + 0.5f, 0.5f, 1.0f);
+            gl.vertex3f(x, y, 0.0f);
+        }
+        gl.end();
+        gl.finish();
+    }
+    *made = frames * FRAME_CALLS;
+    return secondsNow() - start;
+}
+
+// glColor4f and glVertex3f pairs compiled into a display list.
+double displayList(const Gl &gl, long calls, long *made) {
+    gl.newList(1, GL_COMPILE_);
+    gl.begin(GL_POINTS_);
+    double start = secondsNow();
+    for (long i = 0; i < calls / 2; ++i) {
+        const float f = (float)(i & 1023);
+        gl.color4f(f * 0.0009765625f, 0.5f, 0.25f, 1.0f);
+        gl.vertex3f(f, f * 0.5f, -f);
+    }
+    double seconds = secondsNow() - start;
+    gl.end();
+    gl.endList();
+    gl.deleteLists(1, 1);
+    *made = calls / 2 * 2;
+    return seconds;
+}
+
+const struct {
+    const char *name;
+    Workload run;
+} kWorkloads[] = {{"glGetError", getError},
+                  {"glTexParameteri", texParameter},
+                  {"frame, 10k vertices", frame},
+                  {"list compile", displayList}};
+enum { WORKLOADS = sizeof kWorkloads / sizeof kWorkloads[0] };
+
+enum Mode { DIRECT, PASS_THROUGH, HISTORY_OFF, HISTORY_ON, MODES };
+const char *const kModeNames[MODES] = {"direct", "pass-through", "History off", "History on"};
+
+// The process's private bytes: its commit charge (under Wine, the anonymous
+// memory it has touched and any of it swapped out).
+double privateBytes(void) {
+    PROCESS_MEMORY_COUNTERS counters = {};
+    counters.cb = sizeof counters;
+    GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters);
+    return (double)counters.PagefileUsage;
+}
+
+// A window with a GL context of `gl` made current on the calling thread;
+// then the private bytes each of `more` contexts adds, created and made
+// current in turn, before the first is made current again.
+double contextsOn(const Gl &gl, int more) {
     HDC dc;
     gl_window("bench", &dc);
-    HGLRC rc = ((CreateContext)GetProcAddress(gl, "wglCreateContext"))(dc);
-    ((MakeCurrent)GetProcAddress(gl, "wglMakeCurrent"))(dc, rc);
-}
-
-static HMODULE real, ours;
-static double direct[kCommands], passThrough[kCommands];
-
-static DWORD WINAPI measureWithoutDebugger(LPVOID) {
-    makeCurrent(real);
-    for (int k = 0; k < kCommands; ++k) {
-        direct[k] = commandNanoseconds(real, k, 2000000);
-        passThrough[k] = commandNanoseconds(ours, k, 2000000);
+    HGLRC rc = gl.createContext(dc);
+    if (!rc || !gl.makeCurrent(dc, rc)) {
+        fprintf(stderr, "debugger_overhead: no GL context\n");
+        exit(1);
     }
-    return 0;
+    double before = privateBytes();
+    for (int i = 0; i < more; ++i) {
+        HGLRC extra = gl.createContext(dc);
+        if (!extra || !gl.makeCurrent(dc, extra)) {
+            fprintf(stderr, "debugger_overhead: no GL context %d\n", i + 2);
+            exit(1);
+        }
+    }
+    double added = (privateBytes() - before) / (more > 0 ? more : 1);
+    gl.makeCurrent(dc, rc);
+    return added;
 }
 
-static long long fileBytes(const char *dir) {
+// The thread the debugger never takes: its GL context is made current
+// through the system library, and it runs the direct and pass-through modes
+// when the main thread asks.
+struct Untaken {
+    Gl system, ours;
+    int contexts;
+    double contextBytes;
+    HANDLE go, done;
+    int workload;  // -1 ends the thread
+    Mode mode;
+    long calls, made;
+    double seconds;
+};
+
+DWORD WINAPI untakenThread(LPVOID arg) {
+    Untaken *u = (Untaken *)arg;
+    u->contextBytes = contextsOn(u->system, u->contexts);
+    u->system.bindTexture(GL_TEXTURE_2D_, 1);
+    SetEvent(u->done);
+    for (;;) {
+        WaitForSingleObject(u->go, INFINITE);
+        if (u->workload < 0) return 0;
+        const Gl &gl = u->mode == DIRECT ? u->system : u->ours;
+        u->seconds = kWorkloads[u->workload].run(gl, u->calls, &u->made);
+        SetEvent(u->done);
+    }
+}
+
+double historyBytes(const char *dir) {
     char pattern[MAX_PATH];
     snprintf(pattern, sizeof pattern, "%s\\*.gls", dir);
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
-    long long total = 0;
+    double total = 0;
     if (search == INVALID_HANDLE_VALUE) return 0;
-    do total += ((long long)found.nFileSizeHigh << 32) | found.nFileSizeLow;
+    do total += (double)found.nFileSizeHigh * 4294967296.0 + found.nFileSizeLow;
     while (FindNextFileA(search, &found));
     FindClose(search);
     return total;
 }
 
-int main(void) {
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
+
+// The person at the panel: lets the thread run when its first GL call has
+// halted it.
+DWORD WINAPI letRun(LPVOID) {
+    HWND p = nullptr;
+    panel::wait([&] {
+        auto found = panel::find(GetCurrentProcessId());
+        p = found.empty() ? nullptr : found[0];
+        return p && panel::text(p, panel::STATUS) == "Halted";
+    }, 60);
+    if (p) panel::click(p, panel::CONTINUE);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    const long calls = argc > 1 ? atol(argv[1]) : 200000;
+    const int rounds = argc > 2 ? atoi(argv[2]) : 7;
+    const int contexts = argc > 3 ? atoi(argv[3]) : 40;
+    if (calls < FRAME_CALLS || rounds < 1 || contexts < 1) {
+        fprintf(stderr, "usage: debugger_overhead [calls per round (%d or more) [rounds [contexts]]]\n",
+                FRAME_CALLS);
+        return 2;
+    }
     char path[MAX_PATH];
-    UINT len = GetSystemDirectoryA(path, MAX_PATH);
+    UINT len = GetSystemDirectoryA(path, MAX_PATH - 16);
     lstrcpyA(path + len, "\\opengl32.dll");
-    real = LoadLibraryA(path);
-    ours = LoadLibraryA("palisade.dll");
+    HMODULE real = LoadLibraryA(path);
+    HMODULE ours = LoadLibraryA("palisade.dll");
     if (!real || !ours) {
-        fprintf(stderr, "bench: cannot load %s\n", real ? "palisade.dll" : path);
+        fprintf(stderr, "debugger_overhead: cannot load %s\n", real ? "palisade.dll" : path);
         return 1;
     }
-    HANDLE other = CreateThread(nullptr, 0, measureWithoutDebugger, nullptr, 0, nullptr);
-    WaitForSingleObject(other, INFINITE);
-    CloseHandle(other);
+    static Untaken untaken;
+    untaken.system = procs(real);
+    untaken.ours = procs(ours);
+    untaken.contexts = contexts;
+    untaken.go = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    untaken.done = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    HANDLE other = CreateThread(nullptr, 0, untakenThread, &untaken, 0, nullptr);
+    WaitForSingleObject(untaken.done, INFINITE);
 
     // This thread's first wgl call through palisade gives it to the debugger;
-    // its first GL call halts until a person lets it run, here a helper.
-    struct Person {
-        static DWORD WINAPI letRun(LPVOID) {
-            HWND p = nullptr;
-            panel::wait([&] { auto found = panel::find(GetCurrentProcessId());
-                              p = found.empty() ? nullptr : found[0];
-                              return p && panel::text(p, panel::STATUS) == "Halted"; }, 60);
-            if (p) panel::click(p, panel::CONTINUE);
-            return 0;
-        }
-    };
-    CloseHandle(CreateThread(nullptr, 0, Person::letRun, nullptr, 0, nullptr));
-    makeCurrent(ours);
-    ((GetError)GetProcAddress(ours, "glGetError"))();  // halts, then runs
+    // its first GL call halts until the person lets it run.
+    const Gl &debugged = untaken.ours;
+    double debuggedContextBytes = contextsOn(debugged, contexts);
+    CloseHandle(CreateThread(nullptr, 0, letRun, nullptr, 0, nullptr));
+    debugged.bindTexture(GL_TEXTURE_2D_, 1);  // halts, then runs
     HWND p = panel::find(GetCurrentProcessId())[0];
-
     char temp[MAX_PATH], history[MAX_PATH];
     GetEnvironmentVariableA("TEMP", temp, sizeof temp);
     snprintf(history, sizeof history, "%s\\PALISADE_%lu\\history", temp, GetCurrentThreadId());
-    double off[kCommands], on[kCommands], bytes[kCommands];
-    panel::set_check(p, panel::HISTORY, false);
-    for (int k = 0; k < kCommands; ++k) off[k] = commandNanoseconds(ours, k, 2000000);
-    panel::set_check(p, panel::HISTORY, true);
-    for (int k = 0; k < kCommands; ++k) {
-        const int n = 200000;
-        long long before = fileBytes(history);
-        on[k] = commandNanoseconds(ours, k, n);
-        bytes[k] = (double)(fileBytes(history) - before) / (n + n / 10);
-    }
 
-    printf("%-12s %9s %9s %9s %9s %9s %8s\n", "command", "direct", "through", "History", "over", "History",
-           "bytes");
-    printf("%-12s %9s %9s %9s %9s %9s %8s\n", "", "ns", "ns", "off ns", "through", "on ns", "a call");
-    for (int k = 0; k < kCommands; ++k) {
-        printf("%-12s %9.1f %9.1f %9.1f %9.1f %9.1f %8.1f\n", kNames[k], direct[k], passThrough[k], off[k],
-               off[k] - passThrough[k], on[k], bytes[k]);
+    std::vector<double> ns[WORKLOADS][MODES];
+    double bytesPerCall[WORKLOADS] = {};
+    // The first round warms caches and the GL's allocations and is not
+    // counted. Modes take turns within a round, so that a drift of the
+    // machine's speed reaches them all alike.
+    for (int round = 0; round <= rounds; ++round) {
+        for (int w = 0; w < WORKLOADS; ++w) {
+            for (int m = 0; m < MODES; ++m) {
+                double seconds;
+                long made;
+                if (m == DIRECT || m == PASS_THROUGH) {
+                    untaken.workload = w;
+                    untaken.mode = (Mode)m;
+                    untaken.calls = calls;
+                    SetEvent(untaken.go);
+                    WaitForSingleObject(untaken.done, INFINITE);
+                    seconds = untaken.seconds;
+                    made = untaken.made;
+                } else {
+                    panel::set_check(p, panel::HISTORY, m == HISTORY_ON);
+                    double before = historyBytes(history);
+                    seconds = kWorkloads[w].run(debugged, calls, &made);
+                    if (m == HISTORY_ON) bytesPerCall[w] = (historyBytes(history) - before) / (double)made;
+                }
+                if (round > 0) ns[w][m].push_back(seconds * 1e9 / (double)made);
+            }
+        }
     }
+    untaken.workload = -1;
+    SetEvent(untaken.go);
+    WaitForSingleObject(other, INFINITE);
+
+    printf("%ld calls per round, %d rounds; ns per call: median (min-max)\n", calls, rounds);
+    printf("%-20s %-13s %9s %19s %9s %8s %10s\n", "workload", "mode", "ns/call", "(min-max)", "added ns",
+           "ratio", "bytes/call");
+    for (int w = 0; w < WORKLOADS; ++w) {
+        const double direct = median(ns[w][DIRECT]);
+        for (int m = 0; m < MODES; ++m) {
+            const std::vector<double> &v = ns[w][m];
+            const double med = median(v);
+            char spread[48], bytes[16] = "";
+            snprintf(spread, sizeof spread, "(%.1f-%.1f)", *std::min_element(v.begin(), v.end()),
+                     *std::max_element(v.begin(), v.end()));
+            if (m == HISTORY_ON) snprintf(bytes, sizeof bytes, "%.1f", bytesPerCall[w]);
+            printf("%-20s %-13s %9.1f %19s %+9.1f %7.2fx %10s\n", m == 0 ? kWorkloads[w].name : "",
+                   kModeNames[m], med, spread, med - direct, med / direct, bytes);
+        }
+    }
+    const double mib = 1024.0 * 1024.0;
+    printf("GL context memory: private bytes each of %d more contexts adds, made current\n", contexts);
+    printf("  system library alone %8.2f MiB\n", untaken.contextBytes / mib);
+    printf("  under the debugger   %8.2f MiB (%+.2f MiB)\n", debuggedContextBytes / mib,
+           (debuggedContextBytes - untaken.contextBytes) / mib);
     fflush(stdout);
     // The person quits: the debugger's files and directories go with it.
     PostMessageA(p, WM_COMMAND, 4, 0);

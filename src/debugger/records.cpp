@@ -1,6 +1,7 @@
 // The block registry, the name builders and the debugger's records.
 #include "records.h"
 
+#include <initializer_list>
 #include <new>
 #include <string.h>
 
@@ -35,7 +36,10 @@ void mmaps_registry_reset(void) {
 
 void mmaps_free_all(void) {
     AcquireSRWLockExclusive(&registry_lock);
-    for (uint32_t i = 0; i < registry_count; ++i) mmaps_free(registry[i].block);
+    for (uint32_t i = 0; i < registry_count; ++i) {
+        if (registry[i].kind == BLOCK_GL_CONTEXT) mmaps_free(((GLContextRecord *)registry[i].block)->scan_scratch);
+        mmaps_free(registry[i].block);
+    }
     mmaps_free(registry);
     registry = nullptr;
     registry_count = registry_capacity = 0;
@@ -209,8 +213,48 @@ ProcessRecord *mmaps_create_process(const char *name) {
     return create_block<ProcessRecord>(BLOCK_PROCESS, name, 1);
 }
 
+// The floats an item's slot holds of each set of values.
+static size_t item_values(const StateItemDesc &item) {
+    return item.value_count < 0 ? 0 : item.value_count > STATE_ITEM_VALUES ? STATE_ITEM_VALUES : item.value_count;
+}
+
+// A record and its value store in one block: for each item its defaults,
+// current values and snapshot, each as many floats as the item holds.
 GLContextRecord *mmaps_create_per_gl(const char *name) {
-    return create_block<GLContextRecord>(BLOCK_GL_CONTEXT, name, 1);
+    size_t values = 0;
+    for (const StateItemDesc &item : state_item_table) values += 3 * item_values(item);
+    size_t store_offset = (sizeof(GLContextRecord) + alignof(float) - 1) / alignof(float) * alignof(float);
+    void *block = mmaps_alloc(store_offset + values * sizeof(float));
+    if (!block || !mmaps_register(BLOCK_GL_CONTEXT, name, 1, block)) {
+        mmaps_free(block);
+        fatal_error_box("mmaps", __LINE__, "Out of memory.");
+        return nullptr;
+    }
+    GLContextRecord *record = new (block) GLContextRecord();
+    float *store = (float *)((char *)block + store_offset);
+    for (int i = 0; i < STATE_ITEMS; ++i) {
+        const size_t n = item_values(state_item_table[i]);
+        StateSlot &slot = record->state_slots[i];
+        for (StateValues *set : {&slot.default_values, &slot.current_values, &slot.snapshot_values}) {
+            *set = {store, store + n};
+            store += n;
+        }
+    }
+    return record;
+}
+
+float *gl_record_scan_scratch(GLContextRecord *record, size_t values) {
+    if (record->scan_scratch_values >= values) return record->scan_scratch;
+    // Grown to the next power of two: a map that grows a little at a time
+    // does not make the scratch anew at every scan.
+    size_t capacity = 1024;
+    while (capacity < values) capacity *= 2;
+    float *grown = (float *)mmaps_alloc(capacity * sizeof(float));
+    if (!grown) return nullptr;
+    mmaps_free(record->scan_scratch);
+    record->scan_scratch = grown;
+    record->scan_scratch_values = capacity;
+    return grown;
 }
 
 ListInfoRecord *mmaps_create_list_info(const char *name, uint32_t count) {

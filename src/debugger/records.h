@@ -15,10 +15,12 @@
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
+#include <stddef.h>
 #include <stdint.h>
 #include <stdio.h>
 
 #include <atomic>
+#include <iterator>
 
 #include "debugger_ids.h"
 
@@ -87,7 +89,10 @@ struct EnumerantRow {
 };
 
 // The OpenGL state the debugger scans: one row per state item (state.cpp).
-enum { STATE_ITEMS = 411, STATE_VALUES = 1536 };
+// An item holds at most STATE_ITEM_VALUES values (the generator of the
+// items' table checks each count); the State windows show at most
+// STATE_VALUES of one.
+enum { STATE_ITEMS = 411, STATE_VALUES = 1536, STATE_ITEM_VALUES = 128 };
 
 struct StateItemDesc {
     uint32_t fetch_kind;      // the getter (StateFetchKind)
@@ -97,12 +102,40 @@ struct StateItemDesc {
     char name[COMMAND_NAME_CHARS];
 };
 
+// One of an item's sets of values: its value count of floats in the value
+// store of the GL-context record. It serves as the float array a slot held
+// before its item's count sized it: a pointer to the first value, the range
+// of them all, and a position among them that moves as a pointer does.
+struct StateValues {
+    using iterator_category = std::forward_iterator_tag;
+    using value_type = float;
+    using difference_type = ptrdiff_t;
+    using pointer = float *;
+    using reference = float &;
+
+    float *first;
+    float *last;
+
+    operator float *() const { return first; }
+    float *begin() const { return first; }
+    float *end() const { return last; }
+    size_t size() const { return (size_t)(last - first); }
+    float &operator*() const { return *first; }
+    StateValues &operator++() {
+        ++first;
+        return *this;
+    }
+    StateValues operator+(ptrdiff_t n) const { return {first + n, last}; }
+    bool operator==(const StateValues &other) const { return first == other.first; }
+    bool operator!=(const StateValues &other) const { return first != other.first; }
+};
+
 // An item's values at the context's first attachment, at the last scan and
 // at the user's last snapshot, each stored as floats.
 struct StateSlot {
-    float default_values[STATE_VALUES];
-    float current_values[STATE_VALUES];
-    float snapshot_values[STATE_VALUES];
+    StateValues default_values;
+    StateValues current_values;
+    StateValues snapshot_values;
 };
 
 struct CommandSlot {
@@ -249,7 +282,13 @@ struct GLContextRecord {
     // thread (lists.cpp); the name of the table's block when it is its own.
     GLContextRecord *list_owner;
     char list_info_name[PATH_CHARS];
+    // The slots' values lie in a store behind the record, in the same
+    // block; the scan reads the maps and pixel maps, whose size the GL
+    // decides, into scratch made when a scan first needs it and grown as
+    // it needs more, freed with the record.
     StateSlot state_slots[STATE_ITEMS];
+    float *scan_scratch;
+    size_t scan_scratch_values;
     // The buffer configuration of the context's drawable (drawable.cpp).
     uint8_t direct_render;
     uint8_t double_buffer;
@@ -318,6 +357,9 @@ MasterRecord *mmaps_open_master(const char *name);
 ProcessRecord *mmaps_open_process(const char *name);
 GLContextRecord *mmaps_open_per_gl(const char *name);
 ListInfoRecord *mmaps_open_list_info(const char *name, uint32_t count);
+// The record's scan scratch with room for `values` floats, grown when it
+// has less; null when memory runs out.
+float *gl_record_scan_scratch(GLContextRecord *record, size_t values);
 
 MasterRecord *master_create(const char *temp_dir, uint32_t creator_thread_id);
 // Sets the initial values of a new process record.

@@ -4,7 +4,6 @@
 // the thread halts. The scan's own calls are executed only (never written to
 // the history), and every capture flag and pixel-pack mode it changes is
 // given back, so neither the history nor the application sees the scan.
-#include <stdlib.h>
 #include <string.h>
 
 #include "analyses.h"
@@ -31,8 +30,6 @@ enum {
     // A getter that would write more values than this is not read: no GL
     // has evaluator maps or pixel maps this large.
     MAX_SCRATCH_VALUES = 1 << 20,
-    // Read on the stack up to this many values, from the heap beyond.
-    STACK_SCRATCH_VALUES = 4096,
 };
 
 // The pack modes, in the order they are saved, set and restored, with the
@@ -41,22 +38,21 @@ enum {
 static const GLenum kPackModes[6] = {0x0D05, 0x0D01, 0x0D02, 0x0D04, 0x0D03, 0x0D00};
 static const GLint kScanPackModes[6] = {4, 0, 0, 0, 0, 0};
 
-// Reads a getter that may write `count` values, `count` known from the GL,
-// and keeps the first STATE_VALUES of them in `values`. A count the GL
-// cannot mean leaves the values as they were.
+// Reads a getter that writes `count` values, `count` known from the GL, and
+// keeps the first STATE_ITEM_VALUES of them in `values`: more than those go
+// to the record's scan scratch first. A count the GL cannot mean, or scratch
+// that cannot be had, leaves the values as they were.
 template <typename Get>
-static void fetch_sized(int64_t count, float *values, Get get) {
+static void fetch_sized(GLContextRecord *record, int64_t count, float *values, Get get) {
     if (count <= 0 || count > MAX_SCRATCH_VALUES) return;
-    if (count <= STATE_VALUES) {
+    if (count <= STATE_ITEM_VALUES) {
         get(values);
         return;
     }
-    float stack[STACK_SCRATCH_VALUES];
-    float *scratch = count <= STACK_SCRATCH_VALUES ? stack : (float *)malloc((size_t)count * sizeof(float));
+    float *scratch = gl_record_scan_scratch(record, (size_t)count);
     if (!scratch) return;
     get(scratch);
-    memcpy(values, scratch, STATE_VALUES * sizeof(float));
-    if (scratch != stack) free(scratch);
+    memcpy(values, scratch, STATE_ITEM_VALUES * sizeof(float));
 }
 
 // How many values glGetMapfv writes for GL_COEFF: the components of one
@@ -75,7 +71,13 @@ static int64_t map_coefficients(GLenum target, int32_t components) {
 void state_fetch_item(DebugThreadContext *ctx, uint32_t item) {
     const StateItemDesc &d = ctx->master->state_items[item];
     GLenum a1 = d.getter_args[0], a2 = d.getter_args[1];
-    float *v = ctx->gl_context->state_slots[item].current_values;
+    GLContextRecord *record = ctx->gl_context;
+    // The getters write into room for any item's values, and the item keeps
+    // its own: a GL that writes more than the item holds reaches no other
+    // item's values. What a getter leaves unwritten stays as it was.
+    StateValues current = record->state_slots[item].current_values;
+    float v[STATE_ITEM_VALUES];
+    memcpy(v, current.first, current.size() * sizeof(float));
     switch (d.fetch_kind) {
     case FETCH_FLOAT:
         __gls_checked_capture_glGetFloatv(a1, v);
@@ -91,7 +93,7 @@ void state_fetch_item(DebugThreadContext *ctx, uint32_t item) {
         break;
     case FETCH_MAP:
         if (a2 == GL_COEFF_QUERY) {
-            fetch_sized(map_coefficients(a1, d.value_count), v,
+            fetch_sized(record, map_coefficients(a1, d.value_count), v,
                         [&](float *out) { __gls_checked_capture_glGetMapfv(a1, a2, out); });
         } else {
             __gls_checked_capture_glGetMapfv(a1, a2, v);
@@ -103,7 +105,7 @@ void state_fetch_item(DebugThreadContext *ctx, uint32_t item) {
     case FETCH_PIXEL_MAP: {
         GLint size = 0;
         __gls_checked_capture_glGetIntegerv(a1 + PIXEL_MAP_SIZE_OFFSET, &size);
-        fetch_sized(size, v, [&](float *out) { __gls_checked_capture_glGetPixelMapfv(a1, out); });
+        fetch_sized(record, size, v, [&](float *out) { __gls_checked_capture_glGetPixelMapfv(a1, out); });
         break;
     }
     case FETCH_POLYGON_STIPPLE: {
@@ -135,6 +137,7 @@ void state_fetch_item(DebugThreadContext *ctx, uint32_t item) {
         fatal_error_box("state", __LINE__, "Unknown state.");
         ExitProcess(1);
     }
+    memcpy(current.first, v, current.size() * sizeof(float));
 }
 
 // Reads every item into its current values: the getters executed only, and
@@ -155,10 +158,9 @@ static void scan_items(DebugThreadContext *ctx) {
 
 void state_init_defaults(DebugThreadContext *ctx) {
     scan_items(ctx);
-    const StateItemDesc *items = ctx->master->state_items;
     for (uint32_t item = 0; item < STATE_ITEMS; ++item) {
         StateSlot &slot = ctx->gl_context->state_slots[item];
-        size_t bytes = (size_t)items[item].value_count * sizeof(float);
+        size_t bytes = slot.default_values.size() * sizeof(float);
         memcpy(slot.default_values, slot.current_values, bytes);
         memset(slot.snapshot_values, 0, bytes);
     }

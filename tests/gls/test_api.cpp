@@ -4,16 +4,25 @@
 #include <string.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "api/api.h"
+#include "api/gls_commands.h"
 #include "core/seam.h"
 #include "context_test.h"
 #include "read/decode.h"
 #include "sink.h"
 #include "support.h"
+#include "write/writer.h"
+
+#if defined(__SANITIZE_ADDRESS__)
+// The sanitizer runtime's, which watches every allocation.
+extern "C" int __sanitizer_install_malloc_and_free_hooks(void (*)(const volatile void *, size_t),
+                                                         void (*)(const volatile void *));
+#endif
 
 namespace {
 
@@ -218,6 +227,52 @@ TEST_F(ApiTest, CaptureFlagsSkipTheFramingCommands) {
         glsCaptureFlags(__GLS_OP_glVertex3fv, flags);
         EXPECT_EQ(flags, glsGetCaptureFlags(__GLS_OP_glVertex3fv));
     }
+}
+
+namespace {
+
+// Allocations counted where the allocator lets a test watch them.
+#if defined(__SANITIZE_ADDRESS__)
+std::atomic<long> allocations{-1};  // -1 while nothing counts
+void countAllocation(const volatile void *, size_t) {
+    if (allocations >= 0) ++allocations;
+}
+void noFree(const volatile void *) {}
+#endif
+
+size_t GLSAPI discard(size_t n, const GLubyte *) { return n; }
+
+}  // namespace
+
+TEST_F(ApiTest, ACaptureBegunAndEndedAgainAllocatesNothing) {
+    // As the debugger writes each call's text while a capture of the
+    // history stays open below.
+    glsWriteFunc(discard);
+    ASSERT_TRUE(glsBeginCapture(u(""), GLS_TEXT, 0));
+    ASSERT_TRUE(glsBeginCapture(u(""), GLS_TEXT, __GLS_WRITE_NO_FRAMING));
+    const __GLSwriter *first = ctx()->writer;
+    const GLubyte *buffer = first->buffer;
+    glsEndCapture();
+    // Where a writer made anew would land: on the blocks the last one left.
+    std::vector<char> heldWriter(sizeof(__GLSwriter)), heldBuffer(__GLS_WRITER_BUFFER_SIZE);
+#if defined(__SANITIZE_ADDRESS__)
+    static const int hooked = __sanitizer_install_malloc_and_free_hooks(countAllocation, noFree);
+    ASSERT_TRUE(hooked);
+    allocations = 0;
+#endif
+    int renewed = 0;
+    for (int i = 0; i < 100; ++i) {
+        ASSERT_TRUE(glsBeginCapture(u(""), GLS_TEXT, __GLS_WRITE_NO_FRAMING));
+        if (ctx()->writer != first || ctx()->writer->buffer != buffer) ++renewed;
+        glsComment(u("a call"));
+        glsEndCapture();
+    }
+#if defined(__SANITIZE_ADDRESS__)
+    EXPECT_EQ(0, allocations.exchange(-1));
+#endif
+    EXPECT_EQ(0, renewed);
+    glsEndCapture();
+    EXPECT_EQ(0, ctx()->captureNesting);
 }
 
 TEST_F(ApiTest, CommandFunctionsSetAndAnswer) {

@@ -13,6 +13,7 @@
 #include <stdio.h>
 #include <string.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <thread>
@@ -721,6 +722,39 @@ TEST_F(Analyses, LargeMapsAreScannedWithinTheirItems) {
     for (float v : c.snapshot_values) ASSERT_EQ(-7.0f, v);
     EXPECT_EQ(1.0f, record()->state_slots[pixel].current_values[0]);
     EXPECT_EQ(30.0f, record()->state_slots[coeff + 2].current_values[0]);  // GL_ORDER
+}
+
+TEST_F(Analyses, AContextsRecordHoldsWhatItsItemsHold) {
+    // The record with its values is small: a process of many contexts pays
+    // little more for each than the GL does.
+    EXPECT_LT(HeapSize(GetProcessHeap(), 0, record()), (SIZE_T)64 * 1024);
+    // Every set of values is its item's count of floats, and none overlaps
+    // another: each filled with its own mark keeps it.
+    auto set = [&](int i, int k) {
+        StateSlot &s = record()->state_slots[i];
+        return k == 0 ? s.default_values : k == 1 ? s.current_values : s.snapshot_values;
+    };
+    for (int i = 0; i < STATE_ITEMS; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            ASSERT_EQ((size_t)ctx->master->state_items[i].value_count, set(i, k).size()) << i;
+            std::fill(set(i, k).begin(), set(i, k).end(), (float)(3 * i + k));
+        }
+    }
+    for (int i = 0; i < STATE_ITEMS; ++i) {
+        for (int k = 0; k < 3; ++k) {
+            for (float v : set(i, k)) ASSERT_EQ((float)(3 * i + k), v) << ctx->master->state_items[i].name;
+        }
+    }
+    // A map larger than its item is read through scratch made when first
+    // needed, and kept for the next scan.
+    EXPECT_EQ(nullptr, record()->scan_scratch);
+    std::vector<GLfloat> points(20 * 20 * 3, 1.0f);
+    glMap2f(GL_MAP2_VERTEX_3, 0, 1, 3, 20, 0, 1, 60, 20, points.data());
+    state_scan(ctx);
+    const float *scratch = record()->scan_scratch;
+    EXPECT_NE(nullptr, scratch);
+    state_scan(ctx);
+    EXPECT_EQ(scratch, record()->scan_scratch);
 }
 
 

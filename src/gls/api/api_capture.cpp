@@ -29,7 +29,7 @@ GLboolean glsBeginCapture(const GLubyte *streamName, GLSenum streamType, GLbitfi
     if (streamType < GLS_CONTEXT || streamType > GLS_TEXT) {
         __glsRaiseError(GLS_PARAMETER_ERROR);
     } else {
-        writer = __glsWriterCreate(name.text, streamType, writeFlags);
+        writer = __glsWriterCreateIn(&ctx->spareWriter, name.text, streamType, writeFlags);
     }
     __glsArgToUtf8Free(&name);
     if (!writer) return GL_FALSE;
@@ -52,7 +52,7 @@ void glsEndCapture(void) {
         return;
     }
     GLint level = --ctx->captureNesting;
-    ctx->writerStack[level] = __glsWriterDestroy(ctx->writerStack[level]);
+    ctx->writerStack[level] = __glsWriterEnd(ctx->writerStack[level], &ctx->spareWriter);
     ctx->writer = level > 0 ? ctx->writerStack[level - 1] : nullptr;
     if (level == 0) __glsUpdateDispatch(ctx);
 }

@@ -155,6 +155,7 @@ __GLScontext *__glsContextDestroy(__GLScontext *ctx) {
     for (GLint level = 0; level < ctx->captureNesting; ++level) {
         __glsWriterDestroy(ctx->writerStack[level]);
     }
+    __glsWriterDestroy(ctx->spareWriter);
     __glsStrDictDelete(ctx->contextStreamDict);
     __glsCountedListClear(&ctx->contextStreams, __glsContextStreamFreeNode);
     __glsHeaderFree(&ctx->header);

@@ -150,6 +150,7 @@ struct __GLScontext {
     GLSenum stringType;
     __GLSwriter *writer;
     __GLSwriter *writerStack[__GLS_MAX_CAPTURE_NESTING];
+    __GLSwriter *spareWriter;  // the memory of the last file writer ended
     __GLSwriteFunc writeFunc;
     __GLSprefix *writePrefix;
 };

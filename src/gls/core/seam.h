@@ -19,6 +19,13 @@ extern "C" {
 __GLSwriter *__glsWriterCreate(const GLubyte *name, GLSenum streamType, GLuint writeFlags);
 // Ends, flushes and closes the stream; accepts null; always returns null.
 __GLSwriter *__glsWriterDestroy(__GLSwriter *writer);
+// The same for the captures of a context, which keeps the memory of a file
+// writer that ended (*spare) for the next to be made in: a capture begun and
+// ended, again and again, allocates nothing after the first. A spare is a
+// writer that writes nothing; __glsWriterDestroy frees it.
+__GLSwriter *__glsWriterCreateIn(__GLSwriter **spare, const GLubyte *name, GLSenum streamType,
+                                 GLuint writeFlags);
+__GLSwriter *__glsWriterEnd(__GLSwriter *writer, __GLSwriter **spare);
 // 1 on success, 0 on failure (the writer is then failed for good).
 GLboolean __glsWriterFlush(__GLSwriter *writer);
 

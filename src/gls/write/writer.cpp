@@ -4,18 +4,19 @@
 #include <stdlib.h>
 #include <string.h>
 
-__GLSwriteStream *__glsWriterOpenStream(const GLubyte *name, GLboolean append) {
-    __GLSwriteStream *stream = (__GLSwriteStream *)__glsCalloc(1, sizeof(__GLSwriteStream));
-    if (!stream) return nullptr;
+GLboolean __glsWriterOpenStream(__GLSwriteStream *stream, const GLubyte *name, GLboolean append) {
+    memset(stream, 0, sizeof *stream);
     __glsStringBufferInit(&stream->name);
     if (name[0]) {
         if (!__glsWriterPrefixedName(name, &stream->name)) {
-            return __glsWriterCloseStream(stream);
+            __glsWriterCloseStream(stream);
+            return 0;
         }
         stream->file = fopen((const char *)stream->name.start, append ? "ab" : "wb");
         if (!stream->file) {
             __glsRaiseError(GLS_IO_ERROR);
-            return __glsWriterCloseStream(stream);
+            __glsWriterCloseStream(stream);
+            return 0;
         }
         stream->ownsFile = 1;
     } else {
@@ -24,15 +25,14 @@ __GLSwriteStream *__glsWriterOpenStream(const GLubyte *name, GLboolean append) {
         stream->writeFunc = __glsWriterWriteFunc();
         if (!stream->writeFunc) stream->file = __glsWriterDefaultChannel();
     }
-    return stream;
+    return 1;
 }
 
-__GLSwriteStream *__glsWriterCloseStream(__GLSwriteStream *stream) {
-    if (!stream) return nullptr;
+void __glsWriterCloseStream(__GLSwriteStream *stream) {
     if (stream->ownsFile && stream->file && fclose(stream->file)) __glsRaiseError(GLS_IO_ERROR);
     __glsStringBufferFree(&stream->name);
-    free(stream);
-    return nullptr;
+    memset(stream, 0, sizeof *stream);
+    __glsStringBufferInit(&stream->name);
 }
 
 GLboolean __glsWriterReleaseFile(__GLSwriter *writer, const GLubyte *path) {
@@ -49,13 +49,27 @@ GLboolean __glsWriterReleaseFile(__GLSwriter *writer, const GLubyte *path) {
     return 1;
 }
 
-__GLSwriter *__glsWriterCreateFile(const GLubyte *name, GLSenum streamType, GLuint writeFlags) {
-    __GLSwriter *writer = (__GLSwriter *)__glsCalloc(1, sizeof(__GLSwriter));
-    if (!writer) return nullptr;
-    writer->stream = __glsWriterOpenStream(name, (writeFlags & __GLS_WRITE_APPEND) != 0);
-    if (!writer->stream) return __glsWriterDestroy(writer);
-    writer->buffer = (GLubyte *)__glsMalloc(__GLS_WRITER_BUFFER_SIZE);
-    if (!writer->buffer) return __glsWriterDestroy(writer);
+// A file writer, made in the memory of the spare when one is given, with
+// the spare's buffer; on failure that memory is the spare again.
+static __GLSwriter *createFile(__GLSwriter **spare, const GLubyte *name, GLSenum streamType,
+                               GLuint writeFlags) {
+    __GLSwriter *writer = spare ? *spare : nullptr;
+    if (writer) {
+        *spare = nullptr;
+        GLubyte *buffer = writer->buffer;
+        memset(writer, 0, sizeof *writer);
+        writer->buffer = buffer;
+        writer->limit = buffer + __GLS_WRITER_LIMIT;
+    } else {
+        writer = (__GLSwriter *)__glsCalloc(1, sizeof(__GLSwriter));
+        if (!writer) return nullptr;
+    }
+    if (!__glsWriterOpenStream(&writer->output, name, (writeFlags & __GLS_WRITE_APPEND) != 0)) {
+        return __glsWriterEnd(writer, spare);
+    }
+    writer->stream = &writer->output;
+    if (!writer->buffer) writer->buffer = (GLubyte *)__glsMalloc(__GLS_WRITER_BUFFER_SIZE);
+    if (!writer->buffer) return __glsWriterEnd(writer, spare);
     writer->bufferStart = writer->writePtr = writer->buffer;
     writer->limit = writer->buffer + __GLS_WRITER_LIMIT;
     if (streamType == GLS_TEXT) {
@@ -68,10 +82,19 @@ __GLSwriter *__glsWriterCreateFile(const GLubyte *name, GLSenum streamType, GLui
     return writer;
 }
 
+__GLSwriter *__glsWriterCreateFile(const GLubyte *name, GLSenum streamType, GLuint writeFlags) {
+    return createFile(nullptr, name, streamType, writeFlags);
+}
+
 __GLSwriter *__glsWriterCreate(const GLubyte *name, GLSenum streamType, GLuint writeFlags) {
+    return __glsWriterCreateIn(nullptr, name, streamType, writeFlags);
+}
+
+__GLSwriter *__glsWriterCreateIn(__GLSwriter **spare, const GLubyte *name, GLSenum streamType,
+                                 GLuint writeFlags) {
     __GLSwriter *writer = streamType == GLS_CONTEXT
                               ? __glsWriterCreateContext(name, writeFlags)
-                              : __glsWriterCreateFile(name, streamType, writeFlags);
+                              : createFile(spare, name, streamType, writeFlags);
     if (writer && !(writeFlags & __GLS_WRITE_NO_FRAMING)) {
         if (writer->put.beginCommand(writer, __GLS_OP_glsBeginGLS, 8)) {
             writer->put.putGLint(writer, 1);
@@ -109,7 +132,9 @@ GLboolean __glsWriterFlush(__GLSwriter *writer) {
 
 void __glsWriterResetAlignPhase(__GLSwriter *writer) { writer->wordPhase = 0; }
 
-__GLSwriter *__glsWriterDestroy(__GLSwriter *writer) {
+__GLSwriter *__glsWriterDestroy(__GLSwriter *writer) { return __glsWriterEnd(writer, nullptr); }
+
+__GLSwriter *__glsWriterEnd(__GLSwriter *writer, __GLSwriter **spare) {
     if (!writer) return nullptr;
     if (writer->streamType) {
         if (!(writer->writeFlags & __GLS_WRITE_NO_FRAMING) &&
@@ -119,8 +144,16 @@ __GLSwriter *__glsWriterDestroy(__GLSwriter *writer) {
         __glsWriterFlush(writer);
         if (writer->contextStream) __glsWriterEndContext(writer);
     }
+    if (writer->stream) __glsWriterCloseStream(writer->stream);
+    writer->stream = nullptr;
+    writer->streamType = 0;
+    // A buffer a record too large for it replaced is not kept: the next
+    // capture would hold that much for nothing.
+    if (spare && !*spare && writer->buffer && writer->limit == writer->buffer + __GLS_WRITER_LIMIT) {
+        *spare = writer;
+        return nullptr;
+    }
     free(writer->buffer);
-    __glsWriterCloseStream(writer->stream);
     free(writer);
     return nullptr;
 }

@@ -115,7 +115,8 @@ struct __GLSwriter {
     GLint failed;           // sticky: nothing more reaches the output
     GLubyte *buffer;        // owned; file writers only
     GLubyte *bufferStart;   // where the unflushed data begins
-    __GLSwriteStream *stream;  // owned; file writers only
+    __GLSwriteStream *stream;  // file writers only: the writer's own output
+    __GLSwriteStream output;
     GLint argCount;         // text: arguments in the current group
     GLubyte *lastHeader;    // header of the last record still in the buffer
     GLSenum streamType;     // 0 while the writer is being built
@@ -182,9 +183,11 @@ extern "C" {
 // seam, which the context calls them through.
 __GLSwriter *__glsWriterCreateFile(const GLubyte *name, GLSenum streamType, GLuint writeFlags);
 
-__GLSwriteStream *__glsWriterOpenStream(const GLubyte *name, GLboolean append);
-// Accepts null; always returns null.
-__GLSwriteStream *__glsWriterCloseStream(__GLSwriteStream *stream);
+// Opens the output target into `stream`; 0 after a GLS error, with nothing
+// left open.
+GLboolean __glsWriterOpenStream(__GLSwriteStream *stream, const GLubyte *name, GLboolean append);
+// Closes what the stream opened; the stream can be opened again.
+void __glsWriterCloseStream(__GLSwriteStream *stream);
 // Closes the writer's output file when it owns the file opened under path,
 // and marks the writer failed, so that nothing writes into it again; 1 when
 // it did. A file is closed before it is removed.
