@@ -37,7 +37,7 @@ printf '#!/bin/sh\necho "dpkg $*" >>"$STUB_LOG"\n[ "$1" != --print-foreign-archi
 printf '#!/bin/sh\n"$@"\n' >"$scratch/bin/sudo"
 chmod +x "$scratch/bin/"*
 export PATH="$scratch/bin:$PATH" STUB_LOG="$scratch/log" PALISADE_APT_PAUSE=0
-unset PALISADE_I386_PACKAGES PALISADE_I686_ROAD
+unset PALISADE_I386_PACKAGES PALISADE_I686_ROAD PALISADE_APT_TRIES
 
 failures=0
 # name | STUB_UPDATE STUB_I386 STUB_AMD64 | rehearsal | argument | exit | record of the 32-bit install | text the output holds
