@@ -22,9 +22,6 @@
 #include "core/startup.h"
 #include "gls_entry.h"
 
-// The core is not a DLL here: nothing calls the debugger's process hook.
-extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
-
 namespace {
 
 // One set of the procedures a workload calls: the core's or the system's.

@@ -15,8 +15,6 @@
 #include "core/startup.h"
 #include "write/writer.h"
 
-extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
-
 static double secondsNow(void) {
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);

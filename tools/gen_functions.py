@@ -4,11 +4,19 @@ that hold them."""
 
 import sys
 import emit
+import layout
 import model
 
 
 def main(out):
     cmds, exports = model.load()
+    # The counts of the records are the layout's to check. This header names
+    # every count, so each must be checked by the model or the layout.
+    layout.check(cmds)
+    named = {name for name, _, _ in model.COUNTS}
+    unchecked = named - set(model.counted(cmds, exports)) - set(layout.counted(cmds))
+    if unchecked:
+        sys.exit("gen_functions: counts nothing checks: " + ", ".join(sorted(unchecked)))
     L = [emit.header(__file__), "#pragma once", '#include "base/gls.h"', "",
          'extern "C" {', "",
          "// The generic slot type; a slot is only ever called through the exact",

@@ -282,3 +282,15 @@ def of(c):
     if c.name not in _layouts:
         _layouts[c.name] = Layout(c)
     return _layouts[c.name]
+
+
+def counted(cmds):
+    """The layout's own value of each count of model.COUNTS it answers for."""
+    return {"__GLS_ALIGNED_COMMAND_COUNT": sum(1 for c in cmds.values() if of(c).align is not None)}
+
+
+def check(cmds):
+    """Fails the build when the records drift from their counts."""
+    bad = model.drift(counted(cmds))
+    if bad:
+        sys.exit("layout: " + "; ".join(bad))

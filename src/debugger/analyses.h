@@ -20,6 +20,7 @@
 
 #include <string.h>
 
+#include "api/embed.h"
 #include "engine.h"
 
 extern "C" {
@@ -92,8 +93,8 @@ int list_close(DebugThreadContext *ctx);
 void state_fetch_item(DebugThreadContext *ctx, uint32_t item);
 
 // ----------------------------------------------------------- drawable.cpp
-void __glsQueryVisual(DebugThreadContext *ctx);
-void __glsWriteVisualInfo(DebugThreadContext *ctx);
+void drawable_query_visual(DebugThreadContext *ctx);
+void drawable_write_visual_info(DebugThreadContext *ctx);
 }  // extern "C"
 
 // A hint is wanted when History and its option are on.

@@ -4,6 +4,7 @@
 #include <string.h>
 
 #include "analyses.h"
+#include "api/embed.h"
 
 // Said once, in place of the warnings that no longer fit the message text.
 static const char kWarningsDropped[] = "\nWarning: further warnings dropped.";

@@ -4,8 +4,8 @@
 // state items and the enumerant names.
 #pragma once
 
+#include "api/embed.h"
 #include "debugger_ids.h"
-#include "gls_functions.h"
 #include "records.h"
 
 struct WrapperEntry {

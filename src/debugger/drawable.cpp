@@ -6,14 +6,14 @@
 #include <string.h>
 
 #include "analyses.h"
-#include "api/gls_commands.h"
+#include "api/embed.h"
 
 enum {
     COLOR_INDEX_MODE = 0x1900,  // GL_COLOR_INDEX
     RGBA_MODE = 0x1908,         // GL_RGBA
 };
 
-void __glsQueryVisual(DebugThreadContext *ctx) {
+void drawable_query_visual(DebugThreadContext *ctx) {
     GLContextRecord *r = ctx->gl_context;
     OwnCall get_boolean(__GLS_OP_glGetBooleanv), get_integer(__GLS_OP_glGetIntegerv);
     __gls_checked_capture_glGetBooleanv(0x0C32, &r->double_buffer);  // GL_DOUBLEBUFFER
@@ -53,7 +53,7 @@ static void attribute_if_set(char *list, const char *name, const int32_t &value)
     if (value > 0) attribute(list, name, &value);
 }
 
-void __glsWriteVisualInfo(DebugThreadContext *ctx) {
+void drawable_write_visual_info(DebugThreadContext *ctx) {
     const GLContextRecord *r = ctx->gl_context;
     char list[MESSAGE_TEXT_CHARS] = "";
     attribute(list, "GLX_USE_GL");
@@ -89,6 +89,6 @@ void __glsWriteVisualInfo(DebugThreadContext *ctx) {
 
 void drawable_describe(DebugThreadContext *ctx) {
     KeepGLErrors errors;
-    __glsQueryVisual(ctx);
-    __glsWriteVisualInfo(ctx);
+    drawable_query_visual(ctx);
+    drawable_write_visual_info(ctx);
 }

@@ -10,6 +10,7 @@
 
 #include <type_traits>
 
+#include "api/embed.h"
 #include "engine.h"
 
 struct GLUnurbs;

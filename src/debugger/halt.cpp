@@ -4,20 +4,9 @@
 #include <stdarg.h>
 #include <string.h>
 
-#include "api/api.h"
-#include "core/context.h"
+#include "api/embed.h"
 #include "engine.h"
 #include "ui/ui.h"
-
-#include "api/gls_commands.h"
-
-// Checked captures of the commands the debugger calls on its own behalf.
-extern "C" {
-void GLSAPI __gls_checked_capture_glGetIntegerv(GLenum pname, GLint *params);
-void GLSAPI __gls_checked_capture_glDrawBuffer(GLenum mode);
-void GLSAPI __gls_checked_capture_glReadBuffer(GLenum mode);
-GLenum GLSAPI __gls_checked_capture_glGetError(void);
-}
 
 // ------------------------------------------------------------ GL errors
 

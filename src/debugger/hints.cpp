@@ -2,6 +2,7 @@
 // the history as an "Info" annotation when History and the hint's option are
 // on; it never touches the message text and never halts the thread.
 #include "analyses.h"
+#include "api/embed.h"
 
 enum PrimitiveCounter {
     COUNT_POINTS = 0,

@@ -8,6 +8,7 @@
 // A mirror follows the calls as issued: a call compiled into a display list
 // or refused by the GL with an error changes it all the same.
 #include "analyses.h"
+#include "api/embed.h"
 
 enum {
     MIRROR_LIGHTING = 0x0B50,

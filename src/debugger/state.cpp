@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "analyses.h"
+#include "api/embed.h"
 #include "debugger_tables.h"
 
 enum StateFetchKind : uint32_t {

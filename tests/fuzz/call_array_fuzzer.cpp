@@ -23,8 +23,6 @@
 #include "fuzz_gl.h"
 #include "read/decode.h"
 
-extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
-
 namespace {
 
 // The array being executed, the same at every nesting level.

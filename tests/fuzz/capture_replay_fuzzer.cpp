@@ -34,8 +34,6 @@
 #include "fuzz_gl.h"
 #include "read/decode.h"
 
-extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
-
 namespace {
 
 std::string *target;  // where the write function puts a capture's bytes

@@ -15,8 +15,6 @@
 #include "fuzz_gl.h"
 #include "read/decode.h"
 
-extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
-
 namespace fuzz {
 
 inline const char *harness = "reader fuzzer";

@@ -100,6 +100,7 @@ TEST(Startup, ArgumentlessCommandsDecodeAlikeInBothByteOrders) {
 TEST(Startup, HookIsToldOfTheLoadOnlyWhenTheCoreStands) {
     EXPECT_EQ(1, hookCalls);
     EXPECT_EQ(1ul, hookLastReason);
+    EXPECT_TRUE(hookCoreStood);
 
     const char *saved = __glsSystemLibraryName;
     __glsSystemLibraryName = "no-such-opengl.dll";
@@ -111,4 +112,19 @@ TEST(Startup, HookIsToldOfTheLoadOnlyWhenTheCoreStands) {
     EXPECT_EQ(0, result);
     EXPECT_EQ("GLS fatal: LoadLibrary failed on no-such-opengl.dll\n", message);
     EXPECT_EQ(1, hookCalls);
+}
+
+// The engine ends its histories on the unload, writing through the core's
+// contexts: it is told before they go.
+TEST(Startup, HookIsToldOfTheUnloadWhileTheCoreStands) {
+    const int calls = hookCalls;
+    __glsProcessDetach(nullptr, 0, nullptr);
+    EXPECT_EQ(calls + 1, hookCalls);
+    EXPECT_EQ(0ul, hookLastReason);
+    EXPECT_TRUE(hookCoreStood);
+    EXPECT_FALSE(__glsSystemLibrary);
+    // Loaded again, the core stands for the tests that follow.
+    ASSERT_EQ(1, __glsProcessAttach(nullptr, 1, nullptr));
+    EXPECT_EQ(calls + 2, hookCalls);
+    EXPECT_EQ(1ul, hookLastReason);
 }

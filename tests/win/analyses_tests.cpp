@@ -841,7 +841,7 @@ TEST_F(Analyses, DescribedDrawablesListTheirAttributesInOrder) {
         r->stencil_bits = k.stencil;
         r->depth_bits = k.depth;
         mark();
-        __glsWriteVisualInfo(ctx);
+        drawable_write_visual_info(ctx);
         std::string want = std::string("glsString(\"Visual Info\", \"") + c.list +
                            "\");\r\nglsString(\"Viewport Info\", \"0 0 64 64\");\r\n";
         EXPECT_EQ(want, history_since_mark());
@@ -850,7 +850,7 @@ TEST_F(Analyses, DescribedDrawablesListTheirAttributesInOrder) {
     GLbitfield flags[GLS_OP_COUNT];
     for (int op = 0; op < GLS_OP_COUNT; ++op) flags[op] = glsGetCaptureFlags((GLSopcode)op);
     mark();
-    __glsQueryVisual(ctx);
+    drawable_query_visual(ctx);
     EXPECT_EQ("", history_since_mark());
     for (int op = 0; op < GLS_OP_COUNT; ++op) EXPECT_EQ(flags[op], glsGetCaptureFlags((GLSopcode)op)) << op;
     EXPECT_EQ(0, memcmp(tail, saved.data(), saved.size()));

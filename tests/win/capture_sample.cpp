@@ -23,10 +23,6 @@
 // The frame whose text is compared: the second, the first with a rotation.
 static const int kGoldenFrame = 1;
 
-// The core is not a DLL here: nothing calls the debugger's process hook for
-// us, and nothing but this program needs it.
-extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
-
 static int failures = 0;
 
 static void fail(const char *what) {

@@ -14,13 +14,8 @@
 
 #include <string>
 
-#include "api/api.h"
-#include "api/gls_commands.h"
-#include "core/startup.h"
+#include "api/embed.h"
 #include "read_file.h"
-
-// The core is not a DLL here: nothing calls the debugger's process hook.
-extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
 
 static std::string written;
 

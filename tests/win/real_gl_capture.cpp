@@ -15,8 +15,6 @@
 #include "sink.h"
 #include "spinning_quads_draw.h"
 
-extern "C" int dll_process_hook(void *, unsigned long, void *) { return 1; }
-
 // The entry points of OpenGL 1.1 used here, exported by the core.
 extern "C" {
 void GLSAPI glEnableClientState(GLenum);

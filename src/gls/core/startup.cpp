@@ -19,6 +19,9 @@ GLint __glsContextCount = 0;
 __GLSdictSet *__glsDictSet = nullptr;
 const char *__glsSystemLibraryName = "opengl32.dll";
 void *__glsSystemLibrary = nullptr;
+static __GLSprocessHook __glsProcessHook = nullptr;
+
+void __glsSetProcessHook(__GLSprocessHook hook) { __glsProcessHook = hook; }
 
 void __glsLock(void) { __glsLockSectionEnter(); }
 void __glsUnlock(void) { __glsLockSectionLeave(); }
@@ -81,7 +84,7 @@ int __glsProcessAttach(void *instance, unsigned long reason, void *reserved) {
         fputs("GLS fatal: couldn't create __glsContextDict\n", stderr);
         return 0;
     }
-    dll_process_hook(instance, reason, reserved);
+    if (__glsProcessHook) __glsProcessHook(instance, reason, reserved);
     return 1;
 }
 
@@ -90,8 +93,7 @@ int __glsProcessAttach(void *instance, unsigned long reason, void *reserved) {
 // application's next load of that name gets the system library instead of
 // this one. At process exit nothing is freed; the process takes it all.
 int __glsProcessDetach(void *instance, unsigned long reason, void *reserved) {
-    (void)instance;
-    (void)reason;
+    if (__glsProcessHook) __glsProcessHook(instance, reason, reserved);
     __glsDeleteAllContexts();
     __glsDictSetDestroy(__glsDictSet);
     __glsDictSet = nullptr;

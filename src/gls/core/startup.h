@@ -31,6 +31,13 @@ extern void *__glsSystemLibrary;
 // fails.
 void *__glsLoadSystemLibrary(const char *file);
 
+// What a program embedding the codec hears of the process's load and unload:
+// told of the load once the core stands (never when its attach fails), and
+// of the unload while the core still stands. Null, the default, hears
+// nothing. Set before the attach; it is kept for the detach.
+typedef int (*__GLSprocessHook)(void *instance, unsigned long reason, void *reserved);
+void __glsSetProcessHook(__GLSprocessHook hook);
+
 int __glsProcessAttach(void *instance, unsigned long reason, void *reserved);
 int __glsProcessDetach(void *instance, unsigned long reason, void *reserved);
 void __glsDeleteAllContexts(void);
@@ -42,8 +49,5 @@ void __glsUnlock(void);
 __GLSfunc __glsNullCommandFunc(GLSopcode opcode);
 int __glsFileExists(const char *path);
 void __glsContextChangedHook(void);
-
-// The debugger engine's process hook, told of attach once the core stands.
-int dll_process_hook(void *instance, unsigned long reason, void *reserved);
 
 }  // extern "C"

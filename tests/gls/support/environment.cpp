@@ -1,5 +1,6 @@
 // Brings the GLS core up once for the test program, as the library's load
-// would, and records what the debugger's process hook is told.
+// would, with a process hook in the debugger's place that records what it is
+// told.
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
@@ -10,10 +11,12 @@
 
 int hookCalls = 0;
 unsigned long hookLastReason = 99;
+bool hookCoreStood = false;
 
-extern "C" int dll_process_hook(void *, unsigned long reason, void *) {
+static int recordHook(void *, unsigned long reason, void *) {
     ++hookCalls;
     hookLastReason = reason;
+    hookCoreStood = __glsSystemLibrary && __glsContextDict && __glsContextTLS >= 0;
     return 1;
 }
 
@@ -74,6 +77,7 @@ public:
         // Natively the stand-in system library is the fake built beside us.
         setenv("GLS_SYSTEM_DIRECTORY", FAKE_GL_DIRECTORY, 1);
 #endif
+        __glsSetProcessHook(recordHook);
         ASSERT_EQ(1, __glsProcessAttach(nullptr, 1, nullptr));
     }
     void TearDown() override { __glsProcessDetach(nullptr, 0, nullptr); }

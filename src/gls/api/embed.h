@@ -1,0 +1,37 @@
+// What a program that embeds the codec uses of it, in one header: the
+// debugger engine, and the programs that stand for the library in tests,
+// samples and benchmarks. Such a program names nothing of the codec's
+// layers below this one but what is gathered here:
+//   - the codec's life with the process: __glsProcessAttach and
+//     __glsProcessDetach, and __glsSetProcessHook, by which the embedding
+//     program hears of them;
+//   - the system OpenGL library the codec loaded, one handle for both:
+//     __glsSystemLibrary, and __glsLoadSystemLibrary for the others of the
+//     system directory;
+//   - a thread-local slot read in place, for the paths every GL call takes:
+//     __glsTlsGetInline;
+//   - the programming interface (api.h) with the command functions
+//     (__glsSetCommandFunc) and the capture attributes (__glsEnableAttrib,
+//     __glsDisableAttrib, __glsIsAttribEnabled); the GLS commands
+//     (gls_commands.h); the opcodes, the checked-capture calls and the GL
+//     and GLS types (gls_functions.h);
+//   - the capture flags of an opcode read and written in place, below, and
+//     their bits (__GLS_CAPTURE_EXECUTE, __GLS_CAPTURE_WRITE,
+//     __GLS_CAPTURE_CALLBACKS).
+#pragma once
+
+#include "api/api.h"
+#include "api/gls_commands.h"
+#include "base/platform.h"
+#include "core/context.h"
+#include "core/startup.h"
+#include "gls_functions.h"
+
+// The capture flags of `opcode` in the calling thread's current context, as
+// glsGetCaptureFlags reads and glsCaptureFlags writes them, without their
+// checks: for a caller on every GL call's path that knows the context is
+// current and the opcode valid. The slot stays the context's: a flag saved
+// from it goes back to it, whatever context is current by then.
+static inline GLubyte *__glsCaptureFlagsSlot(GLSopcode opcode) {
+    return &__glsGetContext()->captureFlags[opcode];
+}
