@@ -227,15 +227,35 @@ DWORD WINAPI untakenThread(LPVOID arg) {
     }
 }
 
+// The bytes of text in a history file: the debugger keeps room past the
+// text of a file it writes, blanks after its last line end.
+double textBytes(const char *path) {
+    FILE *file = fopen(path, "rb");
+    if (!file) return 0;
+    _fseeki64(file, 0, SEEK_END);
+    long long end = _ftelli64(file);
+    char tail[65536];
+    for (bool blanks = true; blanks && end > 0;) {
+        long long n = end < (long long)sizeof tail ? end : (long long)sizeof tail;
+        _fseeki64(file, end - n, SEEK_SET);
+        if (fread(tail, 1, (size_t)n, file) != (size_t)n) break;
+        for (long long i = n; i > 0 && (blanks = tail[i - 1] == ' '); --i) --end;
+    }
+    fclose(file);
+    return (double)end;
+}
+
 double historyBytes(const char *dir) {
-    char pattern[MAX_PATH];
+    char pattern[MAX_PATH], path[MAX_PATH];
     snprintf(pattern, sizeof pattern, "%s\\*.gls", dir);
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(pattern, &found);
     double total = 0;
     if (search == INVALID_HANDLE_VALUE) return 0;
-    do total += (double)found.nFileSizeHigh * 4294967296.0 + found.nFileSizeLow;
-    while (FindNextFileA(search, &found));
+    do {
+        snprintf(path, sizeof path, "%s\\%s", dir, found.cFileName);
+        total += textBytes(path);
+    } while (FindNextFileA(search, &found));
     FindClose(search);
     return total;
 }

@@ -340,8 +340,7 @@ static void context_attach_process(DebugThreadContext *ctx, uint32_t thread_id) 
 // Closes the calls file of the record attached so far, on its thread.
 static void list_calls_close(GLContextRecord *record) {
     if (!files_enter(record)) return;
-    FILE *calls = record->list_calls_file.exchange(nullptr);
-    if (calls) fclose(calls);
+    append_close(&record->list_calls);
     files_leave(record);
 }
 
@@ -388,15 +387,21 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
         char path[PATH_CHARS];
         mmaps_path_list_calls(ctx->temp_dir, path);
         // Without it the lists' calls are not kept, and the application goes on.
-        FILE *calls = debugger_open_file(path, "a+b");
-        if (calls) fseek(calls, 0, SEEK_END);
-        if (calls && files_enter(record)) {
-            record->list_calls_file = calls;
+        HANDLE calls = debugger_create_file(path, OPEN_ALWAYS);
+        if (calls != INVALID_HANDLE_VALUE && files_enter(record)) {
+            // One left open by a thread ended from outside, whose id this
+            // thread got, is let go as it is: the thread's other records
+            // may have written to the file since.
+            append_abandon(&record->list_calls);
+            append_open(&record->list_calls, calls);
             files_leave(record);
-        } else if (calls) {
-            fclose(calls);
+        } else if (calls != INVALID_HANDLE_VALUE) {
+            CloseHandle(calls);
         } else {
-            status_printf(ctx, "Could not open %s: %s", path, strerror(errno));
+            char reason[256] = "";
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0,
+                           reason, sizeof reason, nullptr);
+            status_printf(ctx, "Could not open %s: %s", path, reason);
         }
     }
     ui_panel_show_ids(ctx);
@@ -461,17 +466,23 @@ void context_release(DebugThreadContext *) {}
 
 // ---------------------------------------------------------------- clean-up
 
+// The count has one writer, the record's application thread, so leaving
+// needs no locked instruction: on every call with History on, that would
+// wait for the call's text to reach memory.
 int files_enter(GLContextRecord *record) {
     // Sequentially consistent, both here and where quitting sets the flag and
     // then reads this count: either the thread sees the flag, or quitting
     // sees the thread inside and waits for it.
-    record->files_busy.fetch_add(1, std::memory_order_seq_cst);
+    uint32_t busy = record->files_busy.load(std::memory_order_relaxed);
+    record->files_busy.exchange(busy + 1, std::memory_order_seq_cst);
     if (!debugger_unloading.load(std::memory_order_seq_cst)) return 1;
-    record->files_busy.fetch_sub(1, std::memory_order_release);
+    record->files_busy.store(busy, std::memory_order_release);
     return 0;
 }
 
-void files_leave(GLContextRecord *record) { record->files_busy.fetch_sub(1, std::memory_order_release); }
+void files_leave(GLContextRecord *record) {
+    record->files_busy.store(record->files_busy.load(std::memory_order_relaxed) - 1, std::memory_order_release);
+}
 
 // Quitting, unloading and the process's end, with debugger_unloading set: the
 // record's history section is ended and its files are taken away and closed.
@@ -483,14 +494,11 @@ static void record_files_end(GLContextRecord *record, bool wait) {
         if (!wait) return;
         halt_pause(polls);
     }
-    FILE *history = record->history_file.exchange(nullptr);
-    if (history) {
-        if (record->history_section) fputs("glsEndGLS();\r\n", history);
-        record->history_section = 0;
-        fclose(history);
-    }
-    FILE *calls = record->list_calls_file.exchange(nullptr);
-    if (calls) fclose(calls);
+    static const char kSectionEnd[] = "glsEndGLS();\r\n";
+    if (record->history.file && record->history_section) append_write(&record->history, kSectionEnd, sizeof kSectionEnd - 1);
+    record->history_section = 0;
+    append_close(&record->history);
+    append_close(&record->list_calls);
 }
 
 static void record_files_end_waiting(void *block, void *) { record_files_end((GLContextRecord *)block, true); }
@@ -562,6 +570,8 @@ static void free_library_table(void *block, void *) {
     ctx->libraries = nullptr;
     free(ctx->history_pending);
     ctx->history_pending = nullptr;
+    free(ctx->history_shortened);
+    ctx->history_shortened = nullptr;
 }
 
 int dll_process_hook(void *module, unsigned long reason, void *reserved) {
@@ -610,7 +620,9 @@ int dll_process_hook(void *module, unsigned long reason, void *reserved) {
     return 1;
 }
 
-FILE *debugger_open_file(const char *path, const char *mode) {
+HANDLE debugger_create_file(const char *path, DWORD disposition) {
     FilesLock lock;
-    return path_fopen(path, mode);
+    // Shared as the runtime's files are: readers look while it is written.
+    return CreateFileW(WidePath(path).text, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }

@@ -60,6 +60,9 @@ struct DebugThreadContext {
     // Dumps on, of a command) whose end has not come (history.cpp).
     char *history_pending;
     size_t history_pending_used, history_pending_capacity;
+    // A command shortened by Limit Data Dumps, made here (history.cpp).
+    char *history_shortened;
+    size_t history_shortened_capacity;
     // Why the history of the attached context stopped, until the panel's
     // status has said it; not said by a thread on its way out.
     char history_stop_note[512];
@@ -114,9 +117,10 @@ uintptr_t current_gl_handle(DebugThreadContext *ctx);
 void glu_library_load(DebugThreadContext *ctx);
 // The text the system gluErrorString gives for `error`; 0 when there is none.
 int glu_error_text(DebugThreadContext *ctx, unsigned error, char *out, size_t capacity);
-// Opens a file of the temporary directory; once quitting has begun it waits
-// for the process to end.
-FILE *debugger_open_file(const char *path, const char *mode);
+// Opens a file of the temporary directory for reading and writing, as
+// CreateFile's `disposition` says; once quitting has begun it waits for the
+// process to end. INVALID_HANDLE_VALUE when it cannot be opened.
+HANDLE debugger_create_file(const char *path, DWORD disposition);
 int dll_process_hook(void *module, unsigned long reason, void *reserved);
 // Quitting from any interface thread: halts every application thread,
 // cleans every thread's files and directories up and ends the process with
@@ -139,9 +143,6 @@ void warn_no_gl_context(DebugThreadContext *ctx);
 void gl_error_check(DebugThreadContext *ctx);
 int halt_process_command(DebugThreadContext *ctx);
 void halt_refresh_ui(DebugThreadContext *ctx);
-// Flushes the record's history file and calls file, each when open; the
-// calls file first when `calls_first`.
-void record_files_flush(GLContextRecord *record, bool calls_first);
 // Adds the message text (the warnings and GL errors of the call) to the
 // current-call text, one line each.
 void halt_show_message(DebugThreadContext *ctx);
@@ -155,6 +156,27 @@ void text_append(char *text, size_t capacity, const char *more);
 // `name` as the current call while halted and takes commands until one lets
 // the swap go on. 1 when the swap is to be skipped.
 int halt_at_swap(DebugThreadContext *ctx, const char *name);
+
+// ----------------------------------------------------------- append_file.cpp
+// Takes an open file (debugger_create_file) to write text to its end, from
+// where the text already in it ends.
+void append_open(AppendFile *f, HANDLE file);
+// The room of append_room when the view has less: the file grown and mapped
+// again. Null when it cannot grow, the file's `error` saying why; the
+// thread's last error is left as it was.
+char *append_grow(AppendFile *f, size_t n);
+// Writes `n` bytes at the end of the text; 0 when the file cannot take them.
+int append_write(AppendFile *f, const void *bytes, size_t n);
+// Reads `n` bytes of the file from offset `at`; 0 when they are not there.
+int append_read(AppendFile *f, uint64_t at, size_t n, char *out);
+// The text from `at` on is given up: what is written next goes there, and
+// the file is cut there when it closes.
+void append_cut(AppendFile *f, uint64_t at);
+// Closes the file, cut to the length of its text.
+void append_close(AppendFile *f);
+// Lets the file go as it is: one left by a thread ended from outside, whose
+// file another record may have written on since.
+void append_abandon(AppendFile *f);
 
 // --------------------------------------------------------------- history.cpp
 void gls_context_setup(DebugThreadContext *ctx);
@@ -193,7 +215,30 @@ void mirrors_init(GLContextRecord *record);
 void lists_attach(DebugThreadContext *ctx, GLContextRecord *record);
 void lists_share(DebugThreadContext *ctx, uintptr_t a, uintptr_t b);
 void lists_forget(uintptr_t handle);
+// A call of the list the record is compiling, its text just written to the
+// calls file: counted, and the list's stretch of the file taken to its end.
+void list_count_call(GLContextRecord *record);
 }  // extern "C"
+
+// Room for `n` more bytes of text in an open file, where the caller writes
+// them before append_commit; null when the file cannot take them (its
+// `error` says why). The thread's last error stays as it was.
+static inline char *append_room(AppendFile *f, size_t n) {
+    uint64_t length = f->length.load(std::memory_order_relaxed);
+    if (f->view && n <= f->reserved - length) return f->view + (length - f->view_at);
+    return append_grow(f, n);
+}
+
+// The `n` bytes written in the room are the file's text from now on. The
+// memory a few calls on is asked for now: the blanks there were written
+// long ago, and the next locked instruction would wait for it.
+static inline void append_commit(AppendFile *f, size_t n) {
+    uint64_t length = f->length.load(std::memory_order_relaxed) + n;
+    f->length.store(length, std::memory_order_release);
+    const char *ahead = f->view + (length - f->view_at) + 512;
+    __builtin_prefetch(ahead, 1);
+    __builtin_prefetch(ahead + 64, 1);
+}
 
 // The capture flags of `op`, set to execute only for a call the debugger
 // makes itself and restored after it, so the history keeps what the trace

@@ -58,7 +58,6 @@ BOOL swap_buffers(unsigned id, HDC dc) {
     history_annotate(ctx, "Info", name);
     ++(gdi ? ctx->process->gdi_call_counts[GDI_SwapBuffers]
            : ctx->process->wgl_call_counts[WGL_wglSwapBuffers]);
-    record_files_flush(ctx->gl_context, false);
     SetLastError(error);
     return result;
 }

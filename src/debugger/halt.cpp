@@ -280,16 +280,6 @@ int halt_process_command(DebugThreadContext *ctx) {
     }
 }
 
-void record_files_flush(GLContextRecord *record, bool calls_first) {
-    if (!files_enter(record)) return;
-    KeepLastError keep;
-    FILE *first = calls_first ? record->list_calls_file : record->history_file;
-    FILE *second = calls_first ? record->history_file : record->list_calls_file;
-    if (first) fflush(first);
-    if (second) fflush(second);
-    files_leave(record);
-}
-
 void halt_show_message(DebugThreadContext *ctx) {
     ProcessRecord *process = ctx->process;
     char lines[2 * MESSAGE_TEXT_CHARS];
@@ -304,8 +294,6 @@ void halt_show_message(DebugThreadContext *ctx) {
 
 void halt_refresh_ui(DebugThreadContext *ctx) {
     status_printf(ctx, "Updating ...");
-    GLContextRecord *record = ctx->gl_context;
-    record_files_flush(record, false);
     glsFlush();
     if (own_calls_allowed(ctx)) state_scan(ctx);
     ui_refresh_all(ctx);

@@ -4,19 +4,21 @@
 // text: one appends the history to its file (CR LF line ends, indented, data
 // shortened on request), one puts the text of the call being rendered into
 // the thread's current-call text. While a display list is compiled the call
-// texts also go to the thread's list\calls file.
+// texts also go to the thread's list\calls file. Both files are written
+// through views of them (append_file.cpp): a call's text is the file's when
+// the call returns, with no system call, and stays there however the
+// process ends.
 //
 // A history file is a sequence of whole sections: the debugger writes each
 // glsBeginGLS itself, when a context is attached with History on or before
 // the first text History lets through, and its glsEndGLS when the attachment
 // ends, so that turning History off and on, or ending, never leaves a
-// section open or ends one twice. Text reaches the file in whole commands only, however the writer's
-// buffer cuts it: a line is never broken, and a command the file cannot take
-// is not left in it cut. When the file cannot take more (a full disk) the
-// history of that context stops there, says so at its end when that still
-// fits, and the application goes on.
-#include <errno.h>
-#include <io.h>
+// section open or ends one twice (only a process that dies leaves its last
+// one open). Text reaches the file in whole commands only, however the
+// writer's buffer cuts it: a line is never broken, and a command the file
+// cannot take is not left in it cut. When the file cannot take more (a full
+// disk) the history of that context stops there, says so at its end when
+// that still fits, and the application goes on.
 #include <stdlib.h>
 #include <string.h>
 
@@ -33,7 +35,8 @@ static const char kSectionEnd[] = "glsEndGLS();\n";
 // under: the debugger's own, on its own thread.
 static DebugThreadContext *writer_context(void) {
     if (debugger_unloading.load(std::memory_order_acquire)) return nullptr;
-    return (DebugThreadContext *)glsGetContextPointer(GLS_DATA_POINTER);
+    __GLScontext *gls = __glsGetContext();
+    return gls ? (DebugThreadContext *)gls->dataPointer : nullptr;
 }
 
 void gls_context_setup(DebugThreadContext *ctx) {
@@ -59,43 +62,58 @@ void history_apply_flags(DebugThreadContext *ctx) {
 
 // ------------------------------------------------------------- the file
 
-// Writes the history text: each LF-ended line with CR LF, each line indented
-// by two blanks per level, gathered in a buffer written at once. The text
-// ends with a line end. 1 when the file took all of it; `taken` counts the
-// bytes it took.
-static bool history_put(FILE *file, const char *text, size_t n, int indent, size_t *taken) {
-    char buffer[8192];
-    size_t used = 0;
-    bool failed = false;
-    *taken = 0;
-    auto send = [&](const char *bytes, size_t count) {
-        if (failed || count == 0) return;
-        size_t wrote = fwrite(bytes, 1, count, file);
-        *taken += wrote;
-        failed = wrote != count;
-    };
-    auto put = [&](const char *bytes, size_t count) {
-        if (used + count > sizeof buffer) {
-            send(buffer, used);
-            used = 0;
-        }
-        if (count > sizeof buffer) {
-            send(bytes, count);
-        } else {
-            memcpy(buffer + used, bytes, count);
-            used += count;
-        }
-    };
-    for (const char *p = text, *end = text + n; p < end;) {
-        for (int i = 0; i < indent; ++i) put("  ", 2);
-        const char *lf = (const char *)memchr(p, '\n', (size_t)(end - p));
-        if (!lf) lf = end;
-        put(p, (size_t)(lf - p));
-        put("\r\n", 2);
-        p = lf + 1;
+// Copies the line at `p` up to its line feed or the text's end, to which it
+// returns, eight bytes at a time while no line feed is among them: a call's
+// text is short, and the runtime's copy costs more than it.
+static inline const char *copy_line(char **to, const char *p, const char *end) {
+    char *out = *to;
+    while (end - p >= 8) {
+        uint64_t word;
+        memcpy(&word, p, 8);
+        uint64_t x = word ^ 0x0A0A0A0A0A0A0A0Aull;
+        if ((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) break;
+        memcpy(out, &word, 8);
+        out += 8;
+        p += 8;
     }
-    send(buffer, used);
-    return !failed && fflush(file) == 0;
+    while (p < end && *p != '\n') *out++ = *p++;
+    *to = out;
+    return p;
+}
+
+// Copies `n` bytes, eight at a time, for the same reason.
+static inline void copy_bytes(char *to, const char *from, size_t n) {
+    for (; n >= 8; n -= 8, to += 8, from += 8) {
+        uint64_t word;
+        memcpy(&word, from, 8);
+        memcpy(to, &word, 8);
+    }
+    for (; n; --n) *to++ = *from++;
+}
+
+// Writes the history text: each LF-ended line with CR LF, each line indented
+// by two blanks per level, straight into the file's room, in one pass that
+// counts the commands too (`commands`: those ending in ";" and a line end).
+// The text ends with a line end. 1 when the file took all of it; else none
+// of it is there.
+static bool history_put(AppendFile *file, const char *text, size_t n, int indent, uint64_t *commands = nullptr) {
+    size_t pad = 2 * (size_t)indent;
+    // Room for the most the text can come to: every byte a line end.
+    char *out = append_room(file, (n + 1) * (pad + 2));
+    if (!out) return false;
+    char *to = out;
+    uint64_t ended = 0;
+    for (const char *p = text, *end = text + n; p < end; ++p) {
+        for (size_t i = 0; i < pad; ++i) *to++ = ' ';
+        const char *line = p;
+        p = copy_line(&to, p, end);
+        *to++ = '\r';
+        *to++ = '\n';
+        if (p < end && p > line && p[-1] == ';') ++ended;
+    }
+    append_commit(file, (size_t)(to - out));
+    if (commands) *commands = ended;
+    return true;
 }
 
 // Commands the file holds whole end in ";" and a line end; inside a command
@@ -109,14 +127,12 @@ static bool command_end(const char *text, size_t at) {
 // `removed` counts the commands that go.
 static uint64_t section_cut(GLContextRecord *record, uint64_t room, uint64_t *removed) {
     uint64_t body = record->history_section_start + sizeof kSectionBegin;  // its line end is CR LF
-    uint64_t end = record->history_bytes;
+    uint64_t end = record->history.length.load(std::memory_order_relaxed);
     if (end < body + room) return 0;
     uint64_t from = end - room > body + 65536 ? end - room - 65536 : body;
     size_t n = (size_t)(end - from);
     char *tail = (char *)malloc(n);
-    FILE *in = tail ? path_fopen(record->history_path, "rb") : nullptr;
-    bool read = in && _fseeki64(in, (long long)from, SEEK_SET) == 0 && fread(tail, 1, n, in) == n;
-    if (in) fclose(in);
+    bool read = tail && append_read(&record->history, from, n, tail);
     uint64_t at = 0;
     *removed = 0;
     for (size_t i = n; read && i > 0; --i) {
@@ -130,21 +146,18 @@ static uint64_t section_cut(GLContextRecord *record, uint64_t room, uint64_t *re
     return at;
 }
 
-// The history stops at a command the file could not take. What it took of
-// that command goes again, and the history ends with a note of where and
-// why, which ends the section, as far as it fits: when it does not, the
-// section's last commands go to make room for it, or the whole section. The
-// note is kept for the panel's status.
-static void history_stop(DebugThreadContext *ctx, FILE *file, const char *reason) {
+// The history stops at a command the file could not take, and ends with a
+// note of where and why, which ends the section, as far as it fits: when it
+// does not, the section's last commands go to make room for it, or the whole
+// section. The file is closed then, cut to what it holds. The note is kept
+// for the panel's status.
+static void history_stop(DebugThreadContext *ctx, const char *reason) {
     GLContextRecord *record = ctx->gl_context;
-    HANDLE handle = (HANDLE)_get_osfhandle(_fileno(file));
+    AppendFile *file = &record->history;
     uint64_t commands = record->history_commands;
     char *note = ctx->history_stop_note;
     auto end_at = [&](uint64_t at, bool with_note) {
-        LARGE_INTEGER to;
-        to.QuadPart = (LONGLONG)at;
-        SetFilePointerEx(handle, to, nullptr, FILE_BEGIN);
-        SetEndOfFile(handle);
+        append_cut(file, at);
         _snprintf_s(note, sizeof ctx->history_stop_note, _TRUNCATE, "History stopped at call %llu: %s",
                     (unsigned long long)commands + 1, reason);
         if (!with_note) return false;
@@ -159,10 +172,10 @@ static void history_stop(DebugThreadContext *ctx, FILE *file, const char *reason
         }
         memcpy(text + n, "\");\n", 4);
         memcpy(text + n + 4, kSectionEnd, sizeof kSectionEnd);
-        size_t taken = 0;
-        return history_put(file, text, strlen(text), 0, &taken);
+        return history_put(file, text, strlen(text), 0);
     };
-    bool noted = end_at(record->history_bytes, true);
+    uint64_t length = file->length.load(std::memory_order_relaxed);
+    bool noted = end_at(length, true);
     uint64_t removed = 0, at = 0;
     if (!noted && record->history_section && (at = section_cut(record, 8192, &removed)) != 0) {
         commands -= removed;
@@ -173,43 +186,42 @@ static void history_stop(DebugThreadContext *ctx, FILE *file, const char *reason
         record->history_section = 0;
         noted = end_at(record->history_section_start, true) || end_at(record->history_section_start, false);
     } else if (!noted) {
-        end_at(record->history_bytes, false);
+        end_at(length, false);
     }
     record->history_section = 0;
     record->history_stopped = 1;
+    append_close(file);
 }
 
-// Why the last write failed, in the system's words, on one line.
-static void write_failure(char *reason, size_t capacity) {
-    DWORD error = GetLastError();
-    if (!error || !FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                  reason, (DWORD)capacity, nullptr)) {
-        lstrcpynA(reason, strerror(errno), (int)capacity);
+// A system error code in the system's words, on one line.
+static void error_text(DWORD error, char *reason, size_t capacity) {
+    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0, reason,
+                        (DWORD)capacity, nullptr)) {
+        _snprintf_s(reason, capacity, _TRUNCATE, "error %lu", (unsigned long)error);
     }
     size_t n = strlen(reason);
     while (n && (reason[n - 1] == '\r' || reason[n - 1] == '\n' || reason[n - 1] == ' ')) reason[--n] = 0;
 }
 
-// The history stops where the file failed to take a write.
-static void history_failed(DebugThreadContext *ctx, FILE *file) {
+// The history stops where the file failed to grow.
+static void history_failed(DebugThreadContext *ctx) {
+    KeepLastError keep;
     char reason[256];
-    write_failure(reason, sizeof reason);
-    history_stop(ctx, file, reason);
+    error_text(ctx->gl_context->history.error, reason, sizeof reason);
+    history_stop(ctx, reason);
 }
 
 // Begins the attached record's section in its file, when none is open.
-static bool history_begin(DebugThreadContext *ctx, FILE *file) {
+static bool history_begin(DebugThreadContext *ctx, AppendFile *file) {
     GLContextRecord *record = ctx->gl_context;
     if (record->history_section) return true;
-    size_t taken = 0;
-    SetLastError(0);
-    if (!history_put(file, kSectionBegin, sizeof kSectionBegin - 1, 0, &taken)) {
-        history_failed(ctx, file);
+    uint64_t at = file->length.load(std::memory_order_relaxed);
+    if (!history_put(file, kSectionBegin, sizeof kSectionBegin - 1, 0)) {
+        history_failed(ctx);
         return false;
     }
-    record->history_section_start = record->history_bytes;
+    record->history_section_start = at;
     record->history_section_commands = 0;
-    record->history_bytes += taken;
     record->history_section = 1;
     return true;
 }
@@ -217,20 +229,17 @@ static bool history_begin(DebugThreadContext *ctx, FILE *file) {
 // Writes whole commands to the attached record's history file, opening its
 // section first; 0 when the file could not take them and the history
 // stopped.
-static bool history_emit(DebugThreadContext *ctx, FILE *file, const char *text, size_t n) {
+static bool history_emit(DebugThreadContext *ctx, AppendFile *file, const char *text, size_t n) {
     GLContextRecord *record = ctx->gl_context;
     int indent = ctx->libraries->history_indent;
-    size_t taken = 0;
     if (!history_begin(ctx, file)) return false;
-    SetLastError(0);
-    if (!history_put(file, text, n, indent < 0 ? 0 : indent, &taken)) {
-        history_failed(ctx, file);
+    uint64_t commands = 0;
+    if (!history_put(file, text, n, indent < 0 ? 0 : indent, &commands)) {
+        history_failed(ctx);
         return false;
     }
-    record->history_bytes += taken;
-    for (const char *p = text, *end = text + n; (p = (const char *)memchr(p, '\n', (size_t)(end - p))); ++p) {
-        if (p > text && p[-1] == ';') ++record->history_commands, ++record->history_section_commands;
-    }
+    record->history_commands += commands;
+    record->history_section_commands += commands;
     return true;
 }
 
@@ -251,26 +260,31 @@ static size_t whole_commands(const char *text, size_t n) {
     return 0;
 }
 
+// Room for `n` bytes in one of the thread's buffers, kept for the next
+// writes; grown, never shrunk.
+static bool buffer_reserve(char **buffer, size_t *capacity, size_t n) {
+    if (n <= *capacity) return true;
+    size_t room = n < 4096 ? 4096 : n + n / 2;
+    char *grown = (char *)realloc(*buffer, room);
+    if (!grown) return false;
+    *buffer = grown;
+    *capacity = room;
+    return true;
+}
+
 // With Limit Data Dumps on: each command shortened on its own.
-static bool history_emit_shortened(DebugThreadContext *ctx, FILE *file, const char *text, size_t n) {
-    char *shortened = nullptr;
-    size_t room = 0;
+static bool history_emit_shortened(DebugThreadContext *ctx, AppendFile *file, const char *text, size_t n) {
     bool ok = true;
     for (const char *p = text, *end = text + n; ok && p < end;) {
         size_t length = first_command(p, (size_t)(end - p));
-        if (room < length + 8) {
-            free(shortened);
-            room = length + 8;
-            shortened = (char *)malloc(room);
-        }
-        if (shortened && history_shorten_data(length, p, shortened, room)) {
-            ok = history_emit(ctx, file, shortened, strlen(shortened));
+        if (buffer_reserve(&ctx->history_shortened, &ctx->history_shortened_capacity, length + 8) &&
+            history_shorten_data(length, p, ctx->history_shortened, ctx->history_shortened_capacity)) {
+            ok = history_emit(ctx, file, ctx->history_shortened, strlen(ctx->history_shortened));
         } else {
             ok = history_emit(ctx, file, p, length);
         }
         p += length;
     }
-    free(shortened);
     return ok;
 }
 
@@ -278,28 +292,18 @@ static bool history_emit_shortened(DebugThreadContext *ctx, FILE *file, const ch
 // files' way.
 static void history_tell_stop(DebugThreadContext *ctx) {
     if (!ctx->gl_context->history_stopped || !ctx->history_stop_note[0] || ctx->ending) return;
+    KeepLastError keep;
     status_printf(ctx, "%s", ctx->history_stop_note);
     ctx->history_stop_note[0] = 0;
 }
 
-// Room for `n` bytes of text kept for the next write.
-static bool pending_reserve(DebugThreadContext *ctx, size_t n) {
-    if (n <= ctx->history_pending_capacity) return true;
-    size_t room = n < 4096 ? 4096 : n + n / 2;
-    char *grown = (char *)realloc(ctx->history_pending, room);
-    if (!grown) return false;
-    ctx->history_pending = grown;
-    ctx->history_pending_capacity = room;
-    return true;
-}
-
 // Writes the whole commands of the text; the rest, the start of a command
 // whose end is still in the writer's buffer, waits for it.
-static void history_write(DebugThreadContext *ctx, FILE *file, const GLubyte *bytes, size_t count) {
+static void history_write(DebugThreadContext *ctx, AppendFile *file, const GLubyte *bytes, size_t count) {
     const char *text = (const char *)bytes;
     size_t n = count, used = ctx->history_pending_used;
     if (used) {
-        if (pending_reserve(ctx, used + count)) {
+        if (buffer_reserve(&ctx->history_pending, &ctx->history_pending_capacity, used + count)) {
             memcpy(ctx->history_pending + used, bytes, count);
             text = ctx->history_pending;
             n = used + count;
@@ -309,7 +313,7 @@ static void history_write(DebugThreadContext *ctx, FILE *file, const GLubyte *by
     size_t whole = whole_commands(text, n), rest = n - whole;
     bool ok = whole == 0 || (switch_on(ctx->process->Limit_data_dumps) ? history_emit_shortened(ctx, file, text, whole)
                                                                          : history_emit(ctx, file, text, whole));
-    if (!ok || !rest || !pending_reserve(ctx, rest)) return;
+    if (!ok || !rest || !buffer_reserve(&ctx->history_pending, &ctx->history_pending_capacity, rest)) return;
     memmove(ctx->history_pending, text + whole, rest);
     ctx->history_pending_used = rest;
 }
@@ -323,10 +327,10 @@ size_t GLSAPI history_write_file(size_t count, const GLubyte *bytes) {
     }
     GLContextRecord *record = ctx->gl_context;
     if (record->history_stopped) return count;
-    KeepLastError keep;
+    // Writing leaves the thread's last error alone but where the file
+    // fails, which keeps it (history_failed).
     if (files_enter(record)) {
-        FILE *file = record->history_file;
-        if (file) history_write(ctx, file, bytes, count);
+        if (record->history.file) history_write(ctx, &record->history, bytes, count);
         files_leave(record);
     }
     history_tell_stop(ctx);
@@ -335,47 +339,49 @@ size_t GLSAPI history_write_file(size_t count, const GLubyte *bytes) {
 
 void history_open(DebugThreadContext *ctx, int clear) {
     GLContextRecord *record = ctx->gl_context;
+    AppendFile *history = &record->history;
     ctx->history_pending_used = 0;
     // A file left open by a thread that was ended from outside, whose id
     // this thread got, is ended first.
-    if (record->history_file && files_enter(record)) {
-        KeepLastError keep;
-        FILE *left = record->history_file.exchange(nullptr);
-        size_t taken = 0;
-        if (left && record->history_section) history_put(left, kSectionEnd, sizeof kSectionEnd - 1, 0, &taken);
+    if (files_enter(record)) {
+        if (history->file) {
+            KeepLastError keep;
+            if (record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
+            append_close(history);
+        }
         record->history_section = 0;
-        if (left) fclose(left);
         files_leave(record);
     }
     if (clear == 1) {
         record->history_stopped = 0;
         record->history_commands = 0;
     }
-    // Binary: the write function puts CR LF itself, once per line. Unbuffered:
-    // it hands each write over whole and flushes it at once.
-    FILE *file = record->history_stopped ? nullptr : debugger_open_file(record->history_path, clear == 1 ? "wb" : "ab");
-    if (file) {
-        setvbuf(file, nullptr, _IONBF, 0);
-        long long size = _filelengthi64(_fileno(file));
-        record->history_bytes = size > 0 ? (uint64_t)size : 0;
-        record->history_section = 0;
+    HANDLE file = INVALID_HANDLE_VALUE;
+    if (!record->history_stopped) {
+        KeepLastError keep;
+        file = debugger_create_file(record->history_path, clear == 1 ? CREATE_ALWAYS : OPEN_ALWAYS);
+        if (file == INVALID_HANDLE_VALUE) {
+            // The calls go on all the same, with no history of this context.
+            char reason[256];
+            error_text(GetLastError(), reason, sizeof reason);
+            record->history_stopped = 1;
+            status_printf(ctx, "History stopped: could not open %s: %s", record->history_path, reason);
+        }
+    }
+    if (file != INVALID_HANDLE_VALUE) {
         if (files_enter(record)) {
-            record->history_file = file;
+            append_open(history, file);
             // With History on a section begins at once: a history just
             // cleared or attached reads as one.
             if (switch_on(ctx->process->History)) {
                 KeepLastError keep;
-                history_begin(ctx, file);
+                history_begin(ctx, history);
             }
             files_leave(record);
             history_tell_stop(ctx);
         } else {
-            fclose(file);
+            CloseHandle(file);
         }
-    } else if (!record->history_stopped) {
-        // The calls go on all the same, with no history of this context.
-        record->history_stopped = 1;
-        status_printf(ctx, "History stopped: could not open %s: %s", record->history_path, strerror(errno));
     }
     // The capture is open whether or not a file takes its text: through it
     // the thread's calls reach the wrappers.
@@ -386,20 +392,17 @@ void history_open(DebugThreadContext *ctx, int clear) {
 
 void history_close(DebugThreadContext *ctx) {
     GLContextRecord *record = ctx->gl_context;
+    AppendFile *history = &record->history;
     glsEndCapture();
     if (!files_enter(record)) return;
-    FILE *file = record->history_file.exchange(nullptr);
-    if (file) {
+    if (history->file) {
         KeepLastError keep;
         // Text that never came to a command's end is not kept back for ever.
         bool ok = !ctx->history_pending_used || record->history_stopped ||
-                  history_emit(ctx, file, ctx->history_pending, ctx->history_pending_used);
-        if (ok && record->history_section) {
-            size_t taken = 0;
-            history_put(file, kSectionEnd, sizeof kSectionEnd - 1, 0, &taken);
-        }
+                  history_emit(ctx, history, ctx->history_pending, ctx->history_pending_used);
+        if (ok && record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
         record->history_section = 0;
-        fclose(file);
+        append_close(history);
     }
     ctx->history_pending_used = 0;
     files_leave(record);
@@ -494,12 +497,18 @@ size_t GLSAPI history_write_call_text(size_t count, const GLubyte *bytes) {
 void list_record_call(DebugThreadContext *ctx, const char *text) {
     GLContextRecord *record = ctx->gl_context;
     if (files_enter(record)) {
-        FILE *calls = record->list_calls_file;
-        if (calls) {
-            KeepLastError keep;
-            fprintf(calls, "%s\r\n", text);
+        AppendFile *calls = &record->list_calls;
+        if (calls->file) {
+            size_t n = strnlen(text, CALL_TEXT_CHARS);
+            char *line = append_room(calls, n + 2);
+            if (line) {
+                copy_bytes(line, text, n);
+                line[n] = '\r';
+                line[n + 1] = '\n';
+                append_commit(calls, n + 2);
+            }
         }
         files_leave(record);
     }
-    if (record->current_list) ++record->current_list->recorded_calls;
+    list_count_call(record);
 }

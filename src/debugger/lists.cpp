@@ -265,8 +265,11 @@ int list_open(DebugThreadContext *ctx, GLuint list) {
     r->list_id = list;
     r->state = LIST_COMPILING;
     r->recorded_calls = 0;
-    r->start_offset = record->list_calls_file ? (uint32_t)ftell(record->list_calls_file) : 0;
-    r->end_offset = 0xFFFFFFFFu;
+    // The text written so far, however the file fares: its length is the
+    // record's, read without the file.
+    uint64_t start = record->list_calls.length.load(std::memory_order_relaxed);
+    r->start_offset.store(start, std::memory_order_relaxed);
+    r->end_offset.store(start, std::memory_order_release);
     r->times_called = 0;
     r->window = nullptr;
     r->compiled_on = ctx->thread_id;
@@ -282,10 +285,20 @@ int list_close(DebugThreadContext *ctx) {
     ListInfoRecord *r = record->current_list;
     // The record may have been deleted while compiling: the GL makes the
     // list at glEndList all the same.
-    r->end_offset = record->list_calls_file ? (uint32_t)ftell(record->list_calls_file) : 0;
+    r->end_offset.store(record->list_calls.length.load(std::memory_order_relaxed), std::memory_order_release);
     r->state = LIST_COMPILED;
     record->current_list = nullptr;
     return 1;
+}
+
+void list_count_call(GLContextRecord *record) {
+    // Under the lock: another thread whose context shares the table may
+    // move its array meanwhile.
+    TablesHeld held;
+    ListInfoRecord *r = record->current_list;
+    if (!r) return;
+    ++r->recorded_calls;
+    r->end_offset.store(record->list_calls.length.load(std::memory_order_relaxed), std::memory_order_release);
 }
 
 void hook_delete_lists(DebugThreadContext *ctx, GLuint list, GLsizei range) {

@@ -108,20 +108,19 @@ void hook_clear(DebugThreadContext *ctx, GLbitfield) {
     record->flushes_since_clear = 0;
 }
 
-// Every glFlush and glFinish puts the history and the recorded display-list
-// calls on disk, whatever the switches say.
-static void flush_files(DebugThreadContext *ctx, bool calls_first) {
+// Every glFlush and glFinish hands the history its text so far, whatever
+// the switches say.
+static void flush_files(DebugThreadContext *ctx) {
     GLContextRecord *record = ctx->gl_context;
     ++record->flushes_since_clear;
-    record_files_flush(record, calls_first);
     glsFlush();
     hint_flush(ctx, record->clear_count);
     record->clear_count = 0;
 }
 
-void hook_finish(DebugThreadContext *ctx) { flush_files(ctx, true); }
+void hook_finish(DebugThreadContext *ctx) { flush_files(ctx); }
 
-void hook_flush(DebugThreadContext *ctx) { flush_files(ctx, false); }
+void hook_flush(DebugThreadContext *ctx) { flush_files(ctx); }
 
 // ------------------------------------------------------------ display lists
 

@@ -192,8 +192,10 @@ struct ListInfoRecord {
     uint32_t state;
     uint32_t recorded_calls;
     uint32_t times_called;
-    uint32_t start_offset;
-    uint32_t end_offset;
+    // The list's calls in the list\calls file: from the start offset up to
+    // the end one, which follows each call while the list compiles.
+    std::atomic<uint64_t> start_offset;
+    std::atomic<uint64_t> end_offset;
     HWND window;
     // The thread whose list\calls file holds the calls: contexts of several
     // threads may share a table.
@@ -234,27 +236,47 @@ struct ProcessRecord {
     std::atomic<DebugThreadContext *> context;
 };
 
+// A file the debugger writes text to the end of through a view of it mapped
+// into memory, so that writing makes no system call, and what is written is
+// the system's at once: it outlives the process however that ends. Room is
+// made ahead by writing blanks past the text (never by a size alone, which
+// the file system would have to find room for at a write into the view),
+// so a full disk is a growth that fails, not a fault in the application.
+// The text's length is `length`; closing cuts the blanks after it off. A
+// file left by a process that died ends in blanks after its last line:
+// readers take the text up to its last line end (append_file.cpp).
+struct AppendFile {
+    HANDLE file;  // null while closed
+    HANDLE mapping;
+    char *view;        // the file from `view_at` up to `reserved`
+    uint64_t view_at;
+    uint64_t reserved; // the file's size: the text and the blanks after it
+    DWORD error;       // why it last could not grow, in the system's code
+    // Written by the file's one writer; read by the interface thread, which
+    // reads the file up to it.
+    std::atomic<uint64_t> length;
+};
+
 struct GLContextRecord {
     uint32_t number;
     uintptr_t handle;
-    // The record's files. The application thread writes, flushes and closes
-    // them with `files_busy` set; quitting, on an interface thread, waits for
-    // it to clear before it takes a file away and closes it (files_enter).
-    std::atomic<FILE *> history_file;
+    // The record's files. The application thread writes and closes them
+    // with `files_busy` set; quitting, on an interface thread, waits for it
+    // to clear before it ends and closes them (files_enter).
+    AppendFile history;
     HWND history_window;
     uint32_t list_count;
     uint32_t free_list_count;
     ListInfoRecord *lists;
     ListInfoRecord *current_list;
-    std::atomic<FILE *> list_calls_file;
+    AppendFile list_calls;
     std::atomic<uint32_t> files_busy;
     // The history file's state: a section begun and not ended yet, whether
-    // writing stopped for good when the file could not take a command, the
-    // commands written whole and the file's length (history.cpp).
+    // writing stopped for good when the file could not take a command and
+    // the commands written whole (history.cpp).
     uint8_t history_section;
     uint8_t history_stopped;
     uint64_t history_commands;
-    uint64_t history_bytes;
     // Where the open section begins in the file, and its commands.
     uint64_t history_section_start;
     uint64_t history_section_commands;

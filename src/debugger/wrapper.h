@@ -20,6 +20,7 @@
 #include "core/context.h"
 #include "debugger_tables.h"
 #include "engine.h"
+#include "write/writer.h"
 
 // Renders the call into the current-call text: written by a text capture of
 // its own (no framing) and not executed, the vertex arrays drawn by it left
@@ -39,6 +40,13 @@ static void wrapper_render(DebugThreadContext *ctx, A... args) {
     glsFlush();
     if (arrays) __glsEnableAttrib(GLS_CAPTURE_VERTEX_ARRAYS);
     glsCaptureFlags(Op, saved_flags);
+}
+
+// What glsFlush does for the debugger's own capture, which writes through a
+// write function: the writer's buffer handed to it.
+static inline void history_flush() {
+    __GLScontext *gls = __glsGetContext();
+    if (gls->writer) __glsWriterFlush(gls->writer);
 }
 
 // Performs the call. With History off nothing the capture writes would reach
@@ -113,7 +121,9 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
         } else {
             wrapper_perform<Op, Capture>(ctx, args...);
         }
-        if (switch_on(process->History)) glsFlush();
+        // The call's text goes to the history at once: a process that dies
+        // right after it keeps it.
+        if (switch_on(process->History)) history_flush();
         call_count(ctx, Id);
         if constexpr (!std::is_same_v<decltype(Hook), std::nullptr_t>) Hook(ctx, args...);
         executed = true;

@@ -254,20 +254,6 @@ static char *read_span(FILE *file, long long from, long long size, size_t *lengt
     return text;
 }
 
-char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, const char *source) {
-    *length = 0;
-    if (cut) *cut = false;
-    FILE *file = path_fopen(path, "rb");
-    if (!file) return nullptr;
-    long long size = file_size(file), from = 0;
-    if (limit && (unsigned long long)size > limit) {
-        from = size - (long long)limit;
-        size = (long long)limit;
-        if (cut) *cut = true;
-    }
-    return read_span(file, from, size, length, source);
-}
-
 char *ui_read_file_part(const char *path, unsigned long long from, unsigned long long to, size_t *length,
                         const char *source) {
     *length = 0;

@@ -38,9 +38,10 @@ static void ui_dl_describe(HWND window, const ListInfoRecord *list) {
     ui_set_text(window, IDC_DL_DESCRIPTION, text);
 }
 
-// The text of the calls file from the list's start up to its end; a list
-// still compiled (no end yet) reaches to the end of the file, and offsets
-// beyond the file are not followed. Every halt refreshes each shown window,
+// The text of the calls file from the list's start up to its end, which a
+// list still compiled moves on with each call (never into the room the
+// file keeps past its text); offsets beyond the file are not followed.
+// Every halt refreshes each shown window,
 // so only the list's own stretch of the calls file is read: that of the
 // thread that compiled it, which a context sharing lists with another
 // thread's may not be.
@@ -50,7 +51,8 @@ static void ui_dl_show_calls(DebugThreadContext *ctx, HWND window, const ListInf
     else lstrcpynA(dir, ctx->temp_dir, PATH_CHARS);
     mmaps_path_list_calls(dir, path);
     size_t length = 0;
-    char *text = ui_read_file_part(path, list->start_offset, list->end_offset, &length, kSource);
+    uint64_t end = list->end_offset.load(std::memory_order_acquire);
+    char *text = ui_read_file_part(path, list->start_offset.load(std::memory_order_relaxed), end, &length, kSource);
     ui_set_text(window, IDC_DL_CALLS, text ? text : "");
     free(text);
 }

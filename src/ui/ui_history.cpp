@@ -14,13 +14,16 @@ enum { HISTORY_SHOWN_BYTES = 1 << 20 };
 
 static const char *const kSource = "ui_history";
 
+// The file is read up to the length of its text, which its writer keeps in
+// the record: past it lies room made for the text to come.
 static void ui_history_show(DebugThreadContext *ctx, HWND window, uint32_t index) {
     GLContextRecord *record = ui_gl_context_record(ctx, index, kSource);
+    uint64_t end = record->history.length.load(std::memory_order_acquire);
+    uint64_t from = end > HISTORY_SHOWN_BYTES ? end - HISTORY_SHOWN_BYTES : 0;
     size_t length = 0;
-    bool cut = false;
-    char *text = ui_read_file(record->history_path, HISTORY_SHOWN_BYTES, &length, &cut, kSource);
+    char *text = ui_read_file_part(record->history_path, from, end, &length, kSource);
     const char *shown = text ? text : "";
-    if (cut) {
+    if (from > 0) {
         const char *line = strchr(shown, '\n');
         if (line) shown = line + 1;
     }

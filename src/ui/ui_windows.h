@@ -65,13 +65,10 @@ void ui_listbox_dump(HWND window, int list, FILE *file);
 void ui_edit_dump(HWND window, int edit, FILE *file);
 void ui_text_dump(const char *text, FILE *file);
 
-// A file read in binary with its real size, zero-terminated, in memory the
-// caller frees with free(); `length` gets the bytes read. With a `limit`
-// (0: none) a longer file gives only its last `limit` bytes and sets `cut`.
-// Null when the file cannot be opened; the fatal box when memory runs out.
-char *ui_read_file(const char *path, size_t limit, size_t *length, bool *cut, const char *source);
-// The same for the bytes from `from` up to `to` of a file, both taken no
-// further than its end: only that stretch is read.
+// The bytes from `from` up to `to` of a file, both taken no further than its
+// end, read in binary, zero-terminated, in memory the caller frees with
+// free(); `length` gets the bytes read. Null when the file cannot be opened;
+// the fatal box when memory runs out.
 char *ui_read_file_part(const char *path, unsigned long long from, unsigned long long to, size_t *length,
                         const char *source);
 

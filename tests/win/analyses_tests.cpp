@@ -85,12 +85,6 @@ std::string read_file(const std::string &path, long from = 0) {
     return text;
 }
 
-long file_size(const std::string &path) {
-    WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) return -1;
-    return (long)data.nFileSizeLow;
-}
-
 std::string list_calls_path(DebugThreadContext *ctx) {
     char path[PATH_CHARS];
     mmaps_path_list_calls(ctx->temp_dir, path);
@@ -151,11 +145,11 @@ protected:
     // The history written from now on.
     void mark() {
         glsFlush();
-        history_mark = file_size(record()->history_path);
+        history_mark = (long)record()->history.length.load();
     }
     std::string history_since_mark() {
         glsFlush();
-        return read_file(record()->history_path, history_mark);
+        return read_file(record()->history_path, history_mark).substr(0, record()->history.length.load() - history_mark);
     }
     void set(std::atomic<uint32_t> &option, bool on) { option.store(on ? 1 : 0); }
 };

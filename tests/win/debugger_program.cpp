@@ -4,9 +4,13 @@
 //   quit     two threads draw for ever, each with a window and a GL context of
 //            its own: quitting from either panel must end the process with
 //            status 0 while the other thread is inside a GL call.
-//   crash    draws a little, makes one known call and faults right after it,
-//            ending at once (status 3) as a crash would, with nothing flushed
-//            on the way out: the history must hold that call as its last line.
+//   crash fault|terminate|kill
+//            draws many calls, makes one known call and dies right after it
+//            with nothing flushed on the way out: an access violation that
+//            ends the process at once (status 3), TerminateProcess (status
+//            3), or, after it has made the file "killable", a wait for the
+//            process to be killed from outside. The history must hold that
+//            call as its last line.
 //   probe    prints what the application reads after calls that fail and
 //            calls that succeed (results, the last error after each call made
 //            with a known value set before it, the GL errors it reads back):
@@ -468,7 +472,17 @@ int main(int argc, char **argv) {
         makeCurrent(&wnd, &dc);
         glClearColor(0, 0, 0, 1);
         glClear(GL_COLOR_BUFFER_BIT);
+        // Enough text to grow the history file many times over.
+        glBegin(GL_POINTS);
+        for (int i = 0; i < 20000; ++i) glVertex2f((float)(i % 100) / 100, (float)(i / 100) / 200);
+        glEnd();
         glColor3f(0.5f, 0.25f, 1.0f);
+        const char *way = argc > 2 ? argv[2] : "fault";
+        if (!strcmp(way, "terminate")) TerminateProcess(GetCurrentProcess(), 3);
+        if (!strcmp(way, "kill")) {
+            CloseHandle(CreateFileA("killable", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            Sleep(INFINITE);
+        }
         SetUnhandledExceptionFilter(endAtOnce);
         *(volatile int *)nullptr = 1;
         return 1;

@@ -3,30 +3,66 @@
 # and driven from outside, one driver for them all: quitting from the File
 # menu and from the panel's system menu while another thread is inside a GL
 # call ends the process with status 0 and leaves no temporary directory; a
-# program that crashes right after a known call finds it as its history's
-# last line.
+# program that dies right after many calls and one known call, in each way a
+# process dies, finds that call as its history's last line.
 set -e
 run="$1"; bin="$2"; work="$3"
 rm -rf "$work"; mkdir -p "$work/dropin" "$work/temp"
 cp "$bin/debugger_program.exe" "$bin/palisade_driver.exe" "$work/dropin/"
 cp "$bin/palisade.dll" "$work/dropin/opengl32.dll"
+drive() {
+    (cd "$work/dropin" && WINEDLLOVERRIDES="opengl32=n,b" "$run" ./palisade_driver.exe --temp "$work/temp" "$@")
+}
 both_panels="wait-panels 2 panel 0 wait-status Halted print-ids panel 1 wait-status Halted print-ids"
-(cd "$work/dropin" && WINEDLLOVERRIDES="opengl32=n,b" "$run" ./palisade_driver.exe --temp "$work/temp" \
-    start debugger_program.exe quit -- $both_panels panel 0 continue panel 1 menu 4 wait-exit 0 \
+drive start debugger_program.exe quit -- $both_panels panel 0 continue panel 1 menu 4 wait-exit 0 \
     start debugger_program.exe quit -- $both_panels panel 1 continue panel 0 close wait-exit 0 \
-    start debugger_program.exe crash -- wait-status Halted print-ids continue wait-exit 3) \
     | tee "$work/driver.txt"
-
 ids=$(sed -n 's/^ids: App Process ID = //p' "$work/driver.txt" | tr -d '\r')
-[ "$(echo "$ids" | wc -w)" -eq 5 ] || { echo "expected the ids of five panels"; exit 1; }
-crashed=$(echo "$ids" | tail -n 1)
-for id in $(echo "$ids" | head -n 4); do
+[ "$(echo "$ids" | wc -w)" -eq 4 ] || { echo "expected the ids of four panels"; exit 1; }
+for id in $ids; do
     [ ! -e "$work/temp/PALISADE_$id" ] || { echo "PALISADE_$id was left behind by quitting"; exit 1; }
 done
-last=""
-for f in "$work/temp/PALISADE_$crashed/history/"*.gls; do
-    line=$(tail -n 1 "$f" | tr -d '\r')
-    case "$line" in gl[A-Z]*) last="$line" ;; esac
-done
-[ "$last" = "glColor3fv({0.5, 0.25, 1});" ] || { echo "the crashed program's history ends in \"$last\""; exit 1; }
-echo "quitting left no directory; the crash kept its last call"
+echo "quitting left no directory"
+
+# Kills the Unix process of the program once it says it may be killed,
+# within two minutes.
+kill_when_killable() {
+    for i in $(seq 600); do
+        if [ -e "$work/dropin/killable" ]; then
+            for p in /proc/[0-9]*; do
+                line=$(tr '\0' ' ' < "$p/cmdline" 2>/dev/null) || continue
+                case "$line" in *palisade_driver*) ;; *"debugger_program.exe crash kill"*)
+                    echo "killing $line"
+                    kill -KILL "${p#/proc/}" 2>/dev/null || true ;;
+                esac
+            done
+            return
+        fi
+        sleep 0.2
+    done
+}
+
+# way of dying    exit status the driver sees (any: killed from outside)
+while read way status; do
+    rm -f "$work/dropin/killable"
+    [ "$way" != kill ] || kill_when_killable &
+    drive start debugger_program.exe crash "$way" -- wait-status Halted print-ids continue wait-exit | tee "$work/$way.txt"
+    wait
+    if [ "$status" != any ] && ! grep -q "^exit: $status" "$work/$way.txt"; then
+        echo "$way: the program did not end with status $status"; exit 1
+    fi
+    grep -q "^exit: " "$work/$way.txt" || { echo "$way: the driver did not see the program end"; exit 1; }
+    id=$(sed -n 's/^ids: App Process ID = //p' "$work/$way.txt" | tr -d '\r')
+    last=""
+    for f in "$work/temp/PALISADE_$id/history/"*.gls; do
+        # The blanks past the last line end are the room the file kept.
+        line=$(tr -d '\r' < "$f" | sed 's/^ *//; s/ *$//' | grep -v '^$' | tail -n 1)
+        case "$line" in gl[A-Z]*) last="$line" ;; esac
+    done
+    [ "$last" = "glColor3fv({0.5, 0.25, 1});" ] || { echo "$way: the history ends in \"$last\""; exit 1; }
+    echo "$way: the history kept the last call"
+done <<TABLE
+fault     3
+terminate 3
+kill      any
+TABLE

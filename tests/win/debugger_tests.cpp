@@ -129,7 +129,7 @@ std::string file_text(const std::string &path) {
     return text;
 }
 
-std::string history(GLThread &t) { return file_text(t.history_path); }
+std::string history(GLThread &t) { return readLoggedText(t.history_path); }
 
 // -------------------------------------------------------- the tables
 
@@ -1153,7 +1153,9 @@ TEST(MakeCurrent, AFailureAttachesTheRecordOfTheContextLeftCurrent) {
     for (size_t i = 0; i < results.size(); ++i) {
         SCOPED_TRACE(rows[i].what);
         EXPECT_EQ(rows[i].result, results[i]);
-        if (rows[i].result) EXPECT_EQ(rows[i].rc_real ? (uintptr_t)t.rc : 0u, current[i]);
+        if (rows[i].result) {
+            EXPECT_EQ(rows[i].rc_real ? (uintptr_t)t.rc : 0u, current[i]);
+        }
         EXPECT_EQ(current[i], attached[i]);
         EXPECT_EQ(current[i] != 0, shown[i] != "GL context = NULL") << shown[i];
     }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "panel.h"
+#include "read_file.h"
 #include "picture.h"
 
 namespace driven {
@@ -612,15 +613,15 @@ bool command(Driver &d, const std::string &c, const std::function<std::string()>
         }
     } else if (c == "expect-history-file") {
         std::string saved = arg(), history = history_file(d);
-        if (!panel::wait([&] { return !read_file(saved).empty() && read_file(saved) == read_file(history); },
+        if (!panel::wait([&] { return !read_file(saved).empty() && read_file(saved) == readLoggedText(history); },
                          d.timeout_seconds)) {
             d.fail(saved + " (" + std::to_string(read_file(saved).size()) + " bytes) differs from " + history + " (" +
-                   std::to_string(read_file(history).size()) + " bytes)");
+                   std::to_string(readLoggedText(history).size()) + " bytes)");
         }
     } else if (c == "wait-history-size") {
         long long size = number(d, arg());
         std::string history = history_file(d);
-        if (!panel::wait([&] { return (long long)read_file(history).size() >= size; }, d.timeout_seconds)) {
+        if (!panel::wait([&] { return (long long)readLoggedText(history).size() >= size; }, d.timeout_seconds)) {
             d.fail(history + " stays below " + std::to_string(size) + " bytes");
         }
     } else if (c == "expect-history-tail") {
@@ -629,7 +630,7 @@ bool command(Driver &d, const std::string &c, const std::function<std::string()>
         std::string path = history_file(d), shown, history;
         bool tail = panel::wait([&] {
             shown = window_text(edit);
-            history = read_file(path);
+            history = readLoggedText(path);
             return !shown.empty() && shown.size() < history.size() &&
                    history.compare(history.size() - shown.size(), shown.size(), shown) == 0;
         }, d.timeout_seconds);

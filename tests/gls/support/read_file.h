@@ -16,3 +16,15 @@ inline bool readFile(const std::string &path, std::string *text) {
     fclose(in);
     return true;
 }
+
+// The text of a file the debugger writes to the end of: the blanks it keeps
+// as room past the text, after the last line end, are not the text's. A
+// file the debugger has closed has none.
+inline std::string readLoggedText(const std::string &path) {
+    std::string text;
+    readFile(path, &text);
+    size_t end = text.size();
+    while (end > 0 && text[end - 1] == ' ') --end;
+    if (end == 0 || text[end - 1] == '\n') text.resize(end);
+    return text;
+}
