@@ -178,6 +178,10 @@ TEST_F(Reader, ASectionWithoutItsEndStopsTheStream) {
               playFile("glsBeginGLS(1, 0);\nglEnd();\n"));
     EXPECT_EQ((std::vector<std::string>{"begin 1.0", "glEnd", "error 20 128"}),
               playFile("glsBeginGLS(1, 0);\nglEnd();\nglsEndGLS("));
+    // Blanks after the last line, as a writer that keeps room past its text
+    // leaves when its process dies, read as the white space they are.
+    EXPECT_EQ((std::vector<std::string>{"begin 1.0", "glEnd", "error 0 128"}),
+              playFile("glsBeginGLS(1, 0);\r\nglEnd();\r\n" + std::string(70000, ' ')));
 }
 
 TEST_F(Reader, HeadersAndRecordHeaders) {
