@@ -11,7 +11,8 @@
 #include <stdio.h>
 
 #include "core/startup.h"
-#include "debugger/engine.h"
+#include "debugger/ring.h"
+#include "debugger/thread_context.h"
 #include "debugger_hooks.h"
 #include "spinning_quads_draw.h"
 #include "timing.h"

@@ -21,7 +21,8 @@
 #include <string.h>
 
 #include "api/embed.h"
-#include "engine.h"
+#include "halt.h"
+#include "thread_context.h"
 
 extern "C" {
 

@@ -8,7 +8,7 @@
 // cannot grow; a write into the view never has to find room the file system
 // does not have. Closing cuts the blanks off; a file left by a process that
 // died ends in them, after its last line end.
-#include "engine.h"
+#include "append_file.h"
 
 #include <string.h>
 

@@ -5,6 +5,8 @@
 
 #include "analyses.h"
 #include "api/embed.h"
+#include "text.h"
+#include "history.h"
 
 // Said once, in place of the warnings that no longer fit the message text.
 static const char kWarningsDropped[] = "\nWarning: further warnings dropped.";

@@ -3,19 +3,21 @@
 // libraries, the interface thread, the GLS context with the wrappers and the
 // record of no GL context with its history), the GL-context records that
 // wglMakeCurrent attaches, the library's load and unload, and quitting.
-#include "engine.h"
+#include "analyses_attach.h"
+#include "append_file.h"
+#include "halt.h"
+#include "history.h"
+#include "ring.h"
+#include "thread_context.h"
 
 #include <errno.h>
 #include <stdarg.h>
 #include <stdlib.h>
 #include <string.h>
 
-#include "api/api.h"
-#include "base/platform.h"
-#include "core/context.h"
+#include "api/embed.h"
 #include "debugger_tables.h"
-#include "core/startup.h"
-#include "ui/ui.h"
+#include "ui_seam.h"
 
 HMODULE debugger_module;
 
@@ -297,10 +299,14 @@ static void context_load_libraries(DebugThreadContext *ctx) {
     ctx->libraries = table;
 }
 
-// Started with CreateThread: the runtime's thread start would hold the
-// library loaded while the thread runs, and the interface threads run until
-// the library's unload ends them.
-static DWORD WINAPI ui_thread_start(void *ctx) { return ui_thread_main((DebugThreadContext *)ctx); }
+static void no_interface(DebugThreadContext *) {}
+static void no_interface_adopt(DebugThreadContext *, DebugThreadContext *) {}
+static void no_interface_status(DebugThreadContext *, const char *) {}
+static const InterfaceSeam no_interface_seam = {no_interface, no_interface_adopt, no_interface, no_interface,
+                                                no_interface_status, no_interface, no_interface, no_interface};
+const InterfaceSeam *interface_seam = &no_interface_seam;
+
+void interface_register(const InterfaceSeam *seam) { interface_seam = seam ? seam : &no_interface_seam; }
 
 static void context_attach_process(DebugThreadContext *ctx, uint32_t thread_id) {
     char name[PATH_CHARS];
@@ -310,7 +316,7 @@ static void context_attach_process(DebugThreadContext *ctx, uint32_t thread_id) 
         // A thread that got the id of a thread gone before it takes the
         // record over, with the interface that serves it.
         DebugThreadContext *before = process->context.load(std::memory_order_acquire);
-        if (before && before != ctx) ui_adopt(ctx, before);
+        if (before && before != ctx) interface_seam->adopt(ctx, before);
         ctx->process = process;
         process->context.store(ctx, std::memory_order_release);
     } else {
@@ -325,16 +331,9 @@ static void context_attach_process(DebugThreadContext *ctx, uint32_t thread_id) 
         process_record_init(process, thread_id);
         ctx->process = process;
         process->context.store(ctx, std::memory_order_release);
-        DWORD ui_id = 0;
-        ctx->ui_done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-        ctx->ui_thread = CreateThread(nullptr, 0, ui_thread_start, ctx, 0, &ui_id);
-        ctx->ui_thread_id = ui_id;
-        if (!ctx->ui_thread) ExitProcess(1);
-        for (unsigned polls = 0; !ctx->ui_ready.load(std::memory_order_acquire); ++polls) {
-            halt_pause(polls);
-        }
+        interface_seam->start(ctx);
     }
-    ui_panel_show_ids(ctx);
+    interface_seam->show_ids(ctx);
 }
 
 // Closes the calls file of the record attached so far, on its thread.
@@ -404,7 +403,7 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
             status_printf(ctx, "Could not open %s: %s", path, reason);
         }
     }
-    ui_panel_show_ids(ctx);
+    interface_seam->show_ids(ctx);
 }
 
 static void retire_record_of(void *block, void *handle) {
@@ -462,8 +461,6 @@ uintptr_t current_gl_handle(DebugThreadContext *ctx) {
     return (uintptr_t)((GetCurrentContext)ctx->libraries->wgl_procs[WGL_wglGetCurrentContext])();
 }
 
-void context_release(DebugThreadContext *) {}
-
 // ---------------------------------------------------------------- clean-up
 
 // The count has one writer, the record's application thread, so leaving
@@ -492,7 +489,9 @@ void files_leave(GLContextRecord *record) {
 static void record_files_end(GLContextRecord *record, bool wait) {
     for (unsigned polls = 0; record->files_busy.load(std::memory_order_seq_cst) != 0; ++polls) {
         if (!wait) return;
-        halt_pause(polls);
+        // A write takes the thread a moment: a few quick turns, then naps.
+        if (polls < 64) SwitchToThread();
+        else Sleep(1);
     }
     static const char kSectionEnd[] = "glsEndGLS();\r\n";
     if (record->history.file && record->history_section) append_write(&record->history, kSectionEnd, sizeof kSectionEnd - 1);
@@ -562,7 +561,9 @@ void debugger_quit(void) {
 
 std::atomic<bool> debugger_unloading;
 
-static void stop_interface(void *block, void *) { ui_thread_stop((DebugThreadContext *)block); }
+static void stop_interface(void *block, void *) { interface_seam->stop((DebugThreadContext *)block); }
+
+static void close_ring(void *block, void *) { ring_close(&((ProcessRecord *)block)->ui_commands); }
 
 static void free_library_table(void *block, void *) {
     DebugThreadContext *ctx = (DebugThreadContext *)block;
@@ -604,6 +605,7 @@ int dll_process_hook(void *module, unsigned long reason, void *reserved) {
         mmaps_for_each(BLOCK_THREAD_CONTEXT, stop_interface, nullptr);
         mmaps_for_each(BLOCK_GL_CONTEXT, record_files_end_waiting, nullptr);
         mmaps_for_each(BLOCK_THREAD_CONTEXT, free_library_table, nullptr);
+        mmaps_for_each(BLOCK_PROCESS, close_ring, nullptr);
         mmaps_free_all();
         HMODULE glu32 = system_libraries.glu32.exchange(nullptr);
         if (glu32) FreeLibrary(glu32);

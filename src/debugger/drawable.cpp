@@ -7,6 +7,8 @@
 
 #include "analyses.h"
 #include "api/embed.h"
+#include "own_calls.h"
+#include "analyses_attach.h"
 
 enum {
     COLOR_INDEX_MODE = 0x1900,  // GL_COLOR_INDEX

@@ -14,6 +14,8 @@
 #include <string.h>
 
 #include "debugger_tables.h"
+#include "halt.h"
+#include "history.h"
 
 bool came_from_gdi(void *return_address) {
     static std::atomic<uintptr_t> start, end;

@@ -1,7 +1,7 @@
 // The GDI pixel-format and swap wrappers and the pbuffer wrappers.
 #pragma once
 
-#include "engine.h"
+#include "thread_context.h"
 
 // 1 when `return_address` lies in the system gdi32: the call is gdi32's own
 // call of the wgl function behind one of its pixel-format or swap functions.

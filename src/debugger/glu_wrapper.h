@@ -11,7 +11,8 @@
 #include <type_traits>
 
 #include "api/embed.h"
-#include "engine.h"
+#include "history.h"
+#include "thread_context.h"
 
 struct GLUnurbs;
 struct GLUquadric;
@@ -35,7 +36,6 @@ static auto glu_body(A... args) -> decltype(F()(args...)) {
         ~Done() {
             --ctx->libraries->history_indent;
             if (called) ++ctx->process->glu_call_counts[Index];
-            context_release(ctx);
         }
     } done{ctx, real != nullptr};
     if constexpr (std::is_void_v<Result>) {

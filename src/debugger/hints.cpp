@@ -3,6 +3,7 @@
 // on; it never touches the message text and never halts the thread.
 #include "analyses.h"
 #include "api/embed.h"
+#include "history.h"
 
 enum PrimitiveCounter {
     COUNT_POINTS = 0,

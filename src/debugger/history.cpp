@@ -22,11 +22,13 @@
 #include <stdlib.h>
 #include <string.h>
 
-#include "api/api.h"
-#include "core/context.h"
+#include "api/embed.h"
 #include "debugger_tables.h"
-#include "engine.h"
-#include "api/gls_commands.h"
+#include "analyses_attach.h"
+#include "append_file.h"
+#include "halt.h"
+#include "history.h"
+#include "thread_context.h"
 
 static const char kSectionBegin[] = "glsBeginGLS(1, 0);\n";
 static const char kSectionEnd[] = "glsEndGLS();\n";
@@ -35,8 +37,7 @@ static const char kSectionEnd[] = "glsEndGLS();\n";
 // under: the debugger's own, on its own thread.
 static DebugThreadContext *writer_context(void) {
     if (debugger_unloading.load(std::memory_order_acquire)) return nullptr;
-    __GLScontext *gls = __glsGetContext();
-    return gls ? (DebugThreadContext *)gls->dataPointer : nullptr;
+    return (DebugThreadContext *)__glsCurrentDataPointer();
 }
 
 void gls_context_setup(DebugThreadContext *ctx) {

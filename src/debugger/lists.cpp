@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "analyses.h"
+#include "analyses_attach.h"
 
 // Room reserved ahead for the names glGenLists hands out; more is made as
 // the lists are compiled. A glGenLists of a billion names costs no more.
@@ -271,7 +272,6 @@ int list_open(DebugThreadContext *ctx, GLuint list) {
     r->start_offset.store(start, std::memory_order_relaxed);
     r->end_offset.store(start, std::memory_order_release);
     r->times_called = 0;
-    r->window = nullptr;
     r->compiled_on = ctx->thread_id;
     record->current_list = r;
     mirror_table(record);

@@ -9,6 +9,7 @@
 // or refused by the GL with an error changes it all the same.
 #include "analyses.h"
 #include "api/embed.h"
+#include "analyses_attach.h"
 
 enum {
     MIRROR_LIGHTING = 0x0B50,

@@ -6,7 +6,9 @@
 #include <string.h>
 
 #include "debugger_tables.h"
-#include "engine.h"
+#include "analyses_attach.h"
+#include "ring.h"
+#include "thread_context.h"
 
 // The registry is shared by every application thread and interface thread of
 // the process: its lock serialises two threads' first calls and lets the quit
@@ -329,6 +331,7 @@ void process_record_init(ProcessRecord *record, uint32_t thread_id) {
     record->saved_read_buffer = 0x0404;  // GL_FRONT
     record->saved_draw_buffer = 0x0404;
     record->run_state.store(RUN_STATE_HALTED, std::memory_order_release);
+    ring_init(&record->ui_commands);
 }
 
 void process_counts_clear(ProcessRecord *record, uint32_t code) {

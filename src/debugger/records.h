@@ -23,6 +23,7 @@
 #include <iterator>
 
 #include "debugger_ids.h"
+#include "ring.h"
 
 struct DebugThreadContext;
 
@@ -48,40 +49,11 @@ enum {
     MASTER_THREAD_SLOTS = 10,
     MASTER_GL_CONTEXT_SLOTS = 32,
     PRIMITIVE_COUNTERS = 16,
-    WINDOW_COUNT = 13,
-    RING_SLOTS = 64,
-    RING_TEXT_CHARS = 256,
 };
 
 enum RunState : uint32_t { RUN_STATE_HALTED = 1, RUN_STATE_RUNNING = 2 };
 
 enum ListState : uint32_t { LIST_DELETED = 1, LIST_COMPILING = 2, LIST_COMPILED = 3 };
-
-// Commands from the interface to the application thread.
-enum CommandCode : uint32_t {
-    CMD_FRONT_BUFFER_OFF = 3,
-    CMD_FRONT_BUFFER_ON = 4,
-    CMD_HALT = 5,
-    CMD_CLEAR_HISTORY = 6,
-    CMD_APPLY_TRACE = 8,  // the trace selections made capture flags again
-    CMD_CONTINUE = 12,
-    CMD_SKIP = 14,
-    CMD_STEP = 15,
-    CMD_VERTEX_ARRAYS_OFF = 16,
-    CMD_VERTEX_ARRAYS_ON = 17,
-    // Call Count's and Primitive Count's Clear: the counters have one writer.
-    CMD_CLEAR_CALL_COUNTS = 18,
-    CMD_CLEAR_PRIMITIVE_COUNTS = 19,
-    CMD_NONE = 0xFFFFFFFFu,
-};
-
-// Notifications from the application thread to its interface (not queued).
-enum NotifyCode : uint32_t {
-    NOTIFY_CONTEXT = 2,
-    NOTIFY_HISTORY = 7,
-    NOTIFY_STATUS = 9,
-    NOTIFY_REFRESH_ALL = 13,
-};
 
 struct EnumerantRow {
     uint32_t value;
@@ -138,23 +110,6 @@ struct StateSlot {
     StateValues snapshot_values;
 };
 
-struct CommandSlot {
-    uint32_t code;
-    char text[RING_TEXT_CHARS];  // never filled or read
-};
-
-// Posters take `post_lock` (the interface thread of the application thread,
-// and on quitting the one interface thread that halts every thread); the
-// application thread alone takes commands, without a lock. A slot is written
-// before `write_index` moves past it (release) and read after the reader has
-// seen that (acquire); one slot stays free, so at most 63 commands wait.
-struct CommandRing {
-    std::atomic<uint32_t> write_index;
-    std::atomic<uint32_t> read_index;
-    CommandSlot slots[RING_SLOTS];
-    std::atomic<uint32_t> post_lock;
-};
-
 struct PerCommandRecord {
     uint64_t calls;  // counted, and cleared, by the application thread alone
     std::atomic<uint8_t> break_on;
@@ -196,7 +151,6 @@ struct ListInfoRecord {
     // the end one, which follows each call while the list compiles.
     std::atomic<uint64_t> start_offset;
     std::atomic<uint64_t> end_offset;
-    HWND window;
     // The thread whose list\calls file holds the calls: contexts of several
     // threads may share a table.
     uint32_t compiled_on;
@@ -205,7 +159,6 @@ struct ListInfoRecord {
 struct ProcessRecord {
     uint32_t thread_id;
     CommandRing ui_commands;
-    CommandRing unused_commands;  // a second ring of the same make; nothing uses it
     PerCommandRecord commands[GL_COMMAND_IDS];
     uint64_t glu_call_counts[GLU_COUNT];
     uint64_t gdi_call_counts[GDI_COUNT];
@@ -216,7 +169,6 @@ struct ProcessRecord {
     uint32_t front_buffer_request;
     uint32_t saved_read_buffer;
     uint32_t saved_draw_buffer;
-    uint32_t window_visible[WINDOW_COUNT];
     // The panel switches, 1 on and anything else off.
     std::atomic<uint32_t> Break_on_GL_calls;
     std::atomic<uint32_t> Break_on_SwapBuffers;
@@ -264,7 +216,6 @@ struct GLContextRecord {
     // with `files_busy` set; quitting, on an interface thread, waits for it
     // to clear before it ends and closes them (files_enter).
     AppendFile history;
-    HWND history_window;
     uint32_t list_count;
     uint32_t free_list_count;
     ListInfoRecord *lists;
@@ -284,7 +235,6 @@ struct GLContextRecord {
     // the application (halt.cpp).
     uint8_t errors_raised_again;
     uint32_t error_raised_again[8];
-    HWND list_select_window;
     uint8_t in_begin_end;
     uint8_t compiling_list;
     uint8_t dither_enabled;

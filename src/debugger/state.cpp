@@ -9,6 +9,8 @@
 #include "analyses.h"
 #include "api/embed.h"
 #include "debugger_tables.h"
+#include "own_calls.h"
+#include "analyses_attach.h"
 
 enum StateFetchKind : uint32_t {
     FETCH_FLOAT = 1,

@@ -13,7 +13,9 @@
 // calls arrive here from inside gdi32, and are the application's calls of
 // the GDI functions, handled by their own wrappers (gdi.cpp).
 #define _GDI32_
-#include "engine.h"
+#include "analyses_attach.h"
+#include "history.h"
+#include "thread_context.h"
 #include "gdi.h"
 
 // The pixel-format and buffer-swap functions of the system OpenGL library

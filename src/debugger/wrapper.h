@@ -16,11 +16,11 @@
 
 #include <type_traits>
 
-#include "api/api.h"
-#include "core/context.h"
+#include "api/embed.h"
 #include "debugger_tables.h"
-#include "engine.h"
-#include "write/writer.h"
+#include "halt.h"
+#include "ring.h"
+#include "thread_context.h"
 
 // Renders the call into the current-call text: written by a text capture of
 // its own (no framing) and not executed, the vertex arrays drawn by it left
@@ -42,13 +42,6 @@ static void wrapper_render(DebugThreadContext *ctx, A... args) {
     glsCaptureFlags(Op, saved_flags);
 }
 
-// What glsFlush does for the debugger's own capture, which writes through a
-// write function: the writer's buffer handed to it.
-static inline void history_flush() {
-    __GLScontext *gls = __glsGetContext();
-    if (gls->writer) __glsWriterFlush(gls->writer);
-}
-
 // Performs the call. With History off nothing the capture writes would reach
 // the file, so the call is only executed: the writing would cost far more
 // than the call.
@@ -56,13 +49,13 @@ template <GLSopcode Op, auto Capture, typename... A>
 static inline auto wrapper_perform(DebugThreadContext *ctx, A... args)
     -> decltype(Capture(args...)) {
     if (switch_on(ctx->process->History)) return Capture(args...);
-    __GLScontext *gls = __glsGetContext();
-    GLubyte flags = gls->captureFlags[Op];
-    gls->captureFlags[Op] = flags & (GLubyte)~2u;
+    GLubyte *slot = __glsCaptureFlagsSlot(Op);
+    GLubyte flags = *slot;
+    *slot = flags & (GLubyte)~__GLS_CAPTURE_WRITE;
     struct Restore {
         GLubyte *slot, flags;
         ~Restore() { *slot = flags; }
-    } restore{&gls->captureFlags[Op], flags};
+    } restore{slot, flags};
     return Capture(args...);
 }
 
@@ -84,9 +77,8 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
     process->message_text[0] = 0;
 
     for (;;) {
-        for (unsigned polls = 0;; ++polls) {
-            bool pending = ring_not_empty(&process->ui_commands);
-            if (!pending && !thread_halted(process) && ctx->gl_context->compiling_list != 1) break;
+        if (ring_not_empty(&process->ui_commands) || thread_halted(process) ||
+            ctx->gl_context->compiling_list == 1) {
             // What the interface and the halt do here is not seen in the
             // last error the application reads after the call.
             KeepLastError keep;
@@ -95,23 +87,11 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
                 if (skip) skip_mark(ctx);
                 text_done = true;
             }
-            if (thread_halted(process) && !halt_shown) {
-                halt_refresh_ui(ctx);
-                halt_shown = true;
-            }
-            if (!thread_halted(process) && !pending) break;
-            int answer = halt_process_command(ctx);
-            if (answer == HALT_PROCEED) break;
-            if (answer == HALT_SKIP) {
-                skip = true;
-                break;
-            }
-            if (!ring_not_empty(&process->ui_commands)) halt_pause(polls);
+            if (halt_wait(ctx, &halt_shown) == HALT_SKIP) skip = true;
         }
         if (skip) {
             // A call performed before the thread halted after it keeps its
             // result; one never performed answers 0.
-            context_release(ctx);
             if constexpr (returns) return executed ? result : Result(0);
             else return;
         }
@@ -123,7 +103,7 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
         }
         // The call's text goes to the history at once: a process that dies
         // right after it keeps it.
-        if (switch_on(process->History)) history_flush();
+        if (switch_on(process->History)) __glsCaptureFlush();
         call_count(ctx, Id);
         if constexpr (!std::is_same_v<decltype(Hook), std::nullptr_t>) Hook(ctx, args...);
         executed = true;
@@ -141,6 +121,5 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
         halt_show_message(ctx);
         halt_shown = false;
     }
-    context_release(ctx);
     if constexpr (returns) return result;
 }

@@ -6,7 +6,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include "debugger/engine.h"
+#include "debugger/thread_context.h"
 #include "resource.h"
 #include "ui_windows.h"
 
@@ -39,7 +39,7 @@ int ui_config_read(DebugThreadContext *ctx, FILE *file, const char *name) {
         return 0;
     }
     ProcessRecord *process = ctx->process;
-    HWND panel = ctx->ui.window_panel;
+    HWND panel = ctx->ui->windows[WINDOW_PANEL];
     int value;
     for (const UiPanelSwitch &s : ui_panel_switches) {
         if (fscanf(file, "%*255s%d", &value) != 1) return 1;

@@ -1,7 +1,7 @@
 // The interface of one application thread: its interface thread with the
 // control panel, and the refresh functions the application thread calls on
-// its own thread (each sends its window a message and waits until the
-// interface thread has handled it).
+// its own thread through the engine's seam (each sends its window a message
+// and waits until the interface thread has handled it).
 #pragma once
 
 #include <stdio.h>
@@ -24,17 +24,13 @@ enum WindowIndex {
     WINDOW_TRACE_SELECT = 10,
     WINDOW_STATE_SELECT = 11,
     WINDOW_INFO = 12,
+    WINDOW_COUNT = 13,
 };
 
 extern "C" {
-// The body of the interface thread of `ctx`; returns when its loop ends.
-unsigned ui_thread_main(DebugThreadContext *ctx);
-// Ends the interface thread of `ctx` and waits (a bounded time) until it has
-// left the library's code: for the library's unload.
-void ui_thread_stop(DebugThreadContext *ctx);
-// `ctx` takes over the interface of `before`, a thread gone before it that
-// had the same thread id.
-void ui_adopt(DebugThreadContext *ctx, DebugThreadContext *before);
+// Hands the engine the interface's functions: before the library's first
+// thread comes.
+void ui_register(void);
 
 void ui_panel_show_ids(DebugThreadContext *ctx);
 void ui_panel_set_status(DebugThreadContext *ctx, const char *text);

@@ -291,7 +291,7 @@ void ui_save_contents(HWND owner, const char *default_name, void (*write)(HWND, 
 
 void ui_open_window(DebugThreadContext *ctx, HWND *slot, int dialog, DLGPROC proc, WPARAM wp, LPARAM lp) {
     if (!IsWindow(*slot)) {
-        *slot = CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
+        *slot = CreateDialogParamA(ctx->ui->module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
         if (*slot) ui_layout_first(*slot);
     }
     if (!*slot) return;
@@ -330,7 +330,7 @@ INT_PTR ui_context_select_proc(const UiContextSelect &kind, HWND window, UINT ms
             if (!ui_selected_data((HWND)lp, &context)) return TRUE;
             DebugThreadContext *ctx = ui_context();
             GLContextRecord *record = ui_gl_context_record(ctx, context, kind.source);
-            ui_open_window(ctx, &(record->*kind.window), kind.dialog, kind.proc, 0, context);
+            ui_open_window(ctx, ui_record_window(ctx, record, kind.kind), kind.dialog, kind.proc, 0, context);
         } else if (LOWORD(wp) == kind.close && HIWORD(wp) == BN_CLICKED) {
             ui_hide_window(ui_context(), window, kind.index);
         }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "resource.h"
+#include "debugger/ring.h"
 
 // ------------------------------------------------------------------- About
 
@@ -93,7 +94,7 @@ INT_PTR CALLBACK ui_callcount_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) 
 }
 
 void ui_callcount_write_config(DebugThreadContext *ctx, FILE *file) {
-    HWND window = ctx->ui.window_call_count;
+    HWND window = ctx->ui->windows[WINDOW_CALL_COUNT];
     bool nonzero = !window || ui_menu_checked(window, IDM_COUNT_NONZERO);
     fprintf(file, "Call_Count_Show: %s\n", nonzero ? "NON_ZERO" : "ALL");
 }
@@ -101,10 +102,10 @@ void ui_callcount_write_config(DebugThreadContext *ctx, FILE *file) {
 bool ui_callcount_read_config(DebugThreadContext *ctx, FILE *file) {
     char word[256];
     if (fscanf(file, "%*255s%255s", word) != 1) return false;
-    HWND window = ctx->ui.window_call_count;
+    HWND window = ctx->ui->windows[WINDOW_CALL_COUNT];
     if (!window) return true;
     ui_menu_check(window, IDM_COUNT_NONZERO, strcmp(word, "ALL") != 0);
-    if (ctx->process->window_visible[WINDOW_CALL_COUNT] == 1) ui_callcount_fill(ctx, window);
+    if (ctx->ui->visible[WINDOW_CALL_COUNT] == 1) ui_callcount_fill(ctx, window);
     return true;
 }
 
@@ -185,6 +186,6 @@ INT_PTR CALLBACK ui_primcount_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) 
 // On the application thread, once it has cleared counters.
 void ui_counts_refresh(DebugThreadContext *ctx) {
     DebugThreadContext *now = ui_served(ctx);
-    ui_refresh_shown(now->ui.window_call_count, 0, 0);
-    ui_refresh_shown(now->ui.window_primitive_count, 0, 0);
+    ui_refresh_shown(now->ui->windows[WINDOW_CALL_COUNT], 0, 0);
+    ui_refresh_shown(now->ui->windows[WINDOW_PRIMITIVE_COUNT], 0, 0);
 }

@@ -24,6 +24,12 @@ static ListInfoRecord *dl_records(GLContextRecord *record, uint32_t *count) {
 
 // ------------------------------------------------------------- Display List
 
+// What a list's window is made for: the list as compiled where and when it
+// was. A list compiled again is a new one, which gets a window of its own.
+static uint64_t list_made_for(const ListInfoRecord *list) {
+    return list->start_offset.load(std::memory_order_relaxed) * 0x10000ull + (list->compiled_on & 0xFFFF) + 1;
+}
+
 static void ui_dl_describe(HWND window, const ListInfoRecord *list) {
     char text[160];
     int n = _snprintf_s(text, sizeof text, _TRUNCATE, "List %u;", list->list_id);
@@ -117,7 +123,8 @@ static void ui_dl_open_list(DebugThreadContext *ctx, uint32_t context, uint32_t 
     uint32_t count;
     ListInfoRecord *lists = dl_records(record, &count);
     if (j >= count) return;
-    ui_open_window(ctx, &lists[j].window, IDD_DISPLAY_LIST, ui_dl_window_proc, 0, (LPARAM)&lists[j]);
+    HWND *slot = ui_record_window(ctx, lists_table(record), RECORD_WINDOW_LIST + j, list_made_for(&lists[j]));
+    ui_open_window(ctx, slot, IDD_DISPLAY_LIST, ui_dl_window_proc, 0, (LPARAM)&lists[j]);
 }
 
 static INT_PTR CALLBACK ui_dl_list_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
@@ -149,7 +156,7 @@ static INT_PTR CALLBACK ui_dl_list_proc(HWND window, UINT msg, WPARAM wp, LPARAM
 
 INT_PTR CALLBACK ui_dl_context_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     static const UiContextSelect kind = {IDC_DL_CONTEXT_LIST, IDC_DL_CONTEXT_CLOSE, WINDOW_LIST_CONTEXT_SELECT,
-                                         &GLContextRecord::list_select_window, IDD_DL_SELECT, ui_dl_list_proc,
+                                         RECORD_WINDOW_LIST_SELECT, IDD_DL_SELECT, ui_dl_list_proc,
                                          kSource};
     return ui_context_select_proc(kind, window, msg, wp, lp);
 }
@@ -162,6 +169,10 @@ void ui_dl_refresh(DebugThreadContext *ctx) {
         GLContextRecord *record = ui_gl_context_record(ctx, at[k], kSource);
         uint32_t count;
         ListInfoRecord *lists = dl_records(record, &count);
-        for (uint32_t j = 0; j < count; ++j) ui_refresh_shown(lists[j].window, 0, (LPARAM)&lists[j]);
+        GLContextRecord *table = lists_table(record);
+        for (uint32_t j = 0; j < count; ++j) {
+            HWND window = ui_record_window_find(ctx, table, RECORD_WINDOW_LIST + j, list_made_for(&lists[j]));
+            ui_refresh_shown(window, 0, (LPARAM)&lists[j]);
+        }
     }
 }

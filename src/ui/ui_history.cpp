@@ -7,6 +7,7 @@
 #include <string.h>
 
 #include "resource.h"
+#include "debugger/ring.h"
 
 // The most of a history a window shows: a longer history shows its last
 // part, from the first line that begins in it.
@@ -63,7 +64,7 @@ static INT_PTR CALLBACK ui_history_proc(HWND window, UINT msg, WPARAM wp, LPARAM
 
 INT_PTR CALLBACK ui_history_context_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp) {
     static const UiContextSelect kind = {IDC_HISTORY_CONTEXT_LIST, IDC_HISTORY_CONTEXT_CLOSE, WINDOW_HISTORY_SELECT,
-                                         &GLContextRecord::history_window, IDD_HISTORY, ui_history_proc, kSource};
+                                         RECORD_WINDOW_HISTORY, IDD_HISTORY, ui_history_proc, kSource};
     return ui_context_select_proc(kind, window, msg, wp, lp);
 }
 
@@ -72,6 +73,7 @@ INT_PTR CALLBACK ui_history_context_proc(HWND window, UINT msg, WPARAM wp, LPARA
 void ui_history_refresh(DebugThreadContext *ctx) {
     uint32_t at[MASTER_GL_CONTEXT_SLOTS];
     for (uint32_t k = 0, n = ui_thread_contexts(ctx, at); k < n; ++k) {
-        ui_refresh_shown(ui_gl_context_record(ctx, at[k], kSource)->history_window, 0, at[k]);
+        GLContextRecord *record = ui_gl_context_record(ctx, at[k], kSource);
+        ui_refresh_shown(ui_record_window_find(ctx, record, RECORD_WINDOW_HISTORY), 0, at[k]);
     }
 }

@@ -10,24 +10,21 @@
 #include <string.h>
 
 #include "resource.h"
+#include "debugger/ring.h"
 
 enum SelectionKind { SELECT_BREAK, SELECT_TRACE, SELECT_SKIP, SELECT_KINDS };
 
 struct SelectKind {
     int dialog;
     int window_index;
-    HWND InterfaceWindows::*window;
     std::atomic<uint8_t> PerCommandRecord::*byte;
     const char *header;
 };
 
 static const SelectKind kKinds[SELECT_KINDS] = {
-    {IDD_BREAK_SELECT, WINDOW_BREAK_SELECT, &InterfaceWindows::window_break_select,
-     &PerCommandRecord::break_on, "CONFIGURATION_break_GL_select"},
-    {IDD_TRACE_SELECT, WINDOW_TRACE_SELECT, &InterfaceWindows::window_trace_select,
-     &PerCommandRecord::trace, "CONFIGURATION_history_select"},
-    {IDD_SKIP_SELECT, WINDOW_SKIP_SELECT, &InterfaceWindows::window_skip_select,
-     &PerCommandRecord::skip, "CONFIGURATION_skip_GL_select"},
+    {IDD_BREAK_SELECT, WINDOW_BREAK_SELECT, &PerCommandRecord::break_on, "CONFIGURATION_break_GL_select"},
+    {IDD_TRACE_SELECT, WINDOW_TRACE_SELECT, &PerCommandRecord::trace, "CONFIGURATION_history_select"},
+    {IDD_SKIP_SELECT, WINDOW_SKIP_SELECT, &PerCommandRecord::skip, "CONFIGURATION_skip_GL_select"},
 };
 
 // The remembered sets of each kind, shared by every interface thread of the
@@ -92,7 +89,7 @@ static void records_write(DebugThreadContext *ctx, int kind, const uint8_t selec
     for (int id = 0; id < GL_COMMAND_IDS; ++id) {
         (ctx->process->commands[id].*kKinds[kind].byte).store(selected[id], std::memory_order_relaxed);
     }
-    if (kind == SELECT_TRACE && ctx->ui_ready.load(std::memory_order_acquire)) {
+    if (kind == SELECT_TRACE && ctx->ui->ready.load(std::memory_order_acquire)) {
         ring_post(&ctx->process->ui_commands, CMD_APPLY_TRACE);
     }
 }
@@ -204,7 +201,7 @@ INT_PTR CALLBACK ui_skip_select_proc(HWND window, UINT msg, WPARAM wp, LPARAM lp
 static void ui_select_write_config(DebugThreadContext *ctx, FILE *file, int kind) {
     const SelectKind &k = kKinds[kind];
     uint8_t selected[GL_COMMAND_IDS];
-    HWND window = ctx->ui.*k.window;
+    HWND window = ctx->ui->windows[k.window_index];
     if (window) selection_read(window, kind, selected);
     else records_read(ctx, kind, selected);
     fprintf(file, "%s\n", k.header);
@@ -231,7 +228,7 @@ static bool ui_select_read_config(DebugThreadContext *ctx, FILE *file, int kind)
         sets[id][2] = third != 0;
     }
     memcpy(selection_sets[kind], sets, sizeof sets);
-    HWND window = ctx->ui.*k.window;
+    HWND window = ctx->ui->windows[k.window_index];
     if (window) {
         selection_add(window, kind, selected, false);
         ui_select_apply(ctx, window, kind);

@@ -213,7 +213,7 @@ static INT_PTR CALLBACK ui_state_proc(HWND window, UINT msg, WPARAM wp, LPARAM l
 }
 
 static void ui_state_open(DebugThreadContext *ctx, uint32_t i) {
-    if (i < STATE_ITEMS) ui_open_window(ctx, &ctx->ui.state_windows[i], IDD_STATE, ui_state_proc, i, 0);
+    if (i < STATE_ITEMS) ui_open_window(ctx, &ctx->ui->state_windows[i], IDD_STATE, ui_state_proc, i, 0);
 }
 
 // ------------------------------------------------------------- Select State
@@ -263,14 +263,14 @@ INT_PTR CALLBACK ui_state_select_proc(HWND window, UINT msg, WPARAM wp, LPARAM l
 // On the application thread, as it enters the halted state.
 void ui_state_refresh(DebugThreadContext *ctx) {
     DebugThreadContext *now = ui_served(ctx);
-    if (now->ui.window_state_select && ctx->process->window_visible[WINDOW_STATE_SELECT] == 1) {
-        SendMessageA(now->ui.window_state_select, UI_REFRESH_MESSAGE, 0, 0);
+    if (now->ui->windows[WINDOW_STATE_SELECT] && now->ui->visible[WINDOW_STATE_SELECT] == 1) {
+        SendMessageA(now->ui->windows[WINDOW_STATE_SELECT], UI_REFRESH_MESSAGE, 0, 0);
     }
-    for (int i = 0; i < STATE_ITEMS; ++i) ui_refresh_shown(now->ui.state_windows[i], i, 0);
+    for (int i = 0; i < STATE_ITEMS; ++i) ui_refresh_shown(now->ui->state_windows[i], i, 0);
 }
 
 void ui_state_write_config(DebugThreadContext *ctx, FILE *file) {
-    HWND window = ctx->ui.window_state_select;
+    HWND window = ctx->ui->windows[WINDOW_STATE_SELECT];
     fprintf(file, "State_Show_NonDefault: %d\n", window ? ui_menu_checked(window, IDM_STATE_NONDEFAULT) : 1);
     fprintf(file, "State_Show_SnapDiff: %d\n", window ? ui_menu_checked(window, IDM_STATE_SNAPDIFF) : 0);
 }
@@ -279,11 +279,11 @@ bool ui_state_read_config(DebugThreadContext *ctx, FILE *file) {
     int nondefault, snapdiff;
     if (fscanf(file, "%*255s%d", &nondefault) != 1) return false;
     if (fscanf(file, "%*255s%d", &snapdiff) != 1) return false;
-    HWND window = ctx->ui.window_state_select;
+    HWND window = ctx->ui->windows[WINDOW_STATE_SELECT];
     if (!window) return true;
     ui_menu_check(window, IDM_STATE_NONDEFAULT, nondefault != 0);
     ui_menu_check(window, IDM_STATE_SNAPDIFF, snapdiff != 0);
-    if (ctx->process->window_visible[WINDOW_STATE_SELECT] == 1) ui_state_fill(ctx, window);
+    if (ctx->ui->visible[WINDOW_STATE_SELECT] == 1) ui_state_fill(ctx, window);
     return true;
 }
 

@@ -2,9 +2,12 @@
 // message loop, and the refresh functions the application thread calls.
 #include "ui_windows.h"
 
-#include "debugger/engine.h"
+#include "debugger/ring.h"
+#include "debugger/thread_context.h"
+#include "debugger/ui_seam.h"
 
 #include <commdlg.h>
+#include <new>
 #include <stdarg.h>
 #include <stdio.h>
 #include <string.h>
@@ -31,22 +34,25 @@ static thread_local bool key_command;
 
 bool ui_menu_command(WPARAM wp, LPARAM lp) { return HIWORD(wp) == 0 && lp == 0 && !key_command; }
 
-static HWND *fixed_window(DebugThreadContext *ctx, int index) {
-    switch (index) {
-    case WINDOW_ABOUT: return &ctx->ui.window_about;
-    case WINDOW_CALL_COUNT: return &ctx->ui.window_call_count;
-    case WINDOW_PRIMITIVE_COUNT: return &ctx->ui.window_primitive_count;
-    case WINDOW_HISTORY_SELECT: return &ctx->ui.window_history_select;
-    case WINDOW_LIST_CONTEXT_SELECT: return &ctx->ui.window_list_context_select;
-    case WINDOW_PANEL: return &ctx->ui.window_panel;
-    case WINDOW_ENUMERANTS: return &ctx->ui.window_enumerants;
-    case WINDOW_BREAK_SELECT: return &ctx->ui.window_break_select;
-    case WINDOW_SKIP_SELECT: return &ctx->ui.window_skip_select;
-    case WINDOW_TRACE_SELECT: return &ctx->ui.window_trace_select;
-    case WINDOW_STATE_SELECT: return &ctx->ui.window_state_select;
-    case WINDOW_INFO: return &ctx->ui.window_info_window;
-    default: return nullptr;
-    }
+HWND ui_window(DebugThreadContext *ctx, int index) { return served(ctx)->ui->windows[index]; }
+
+HWND *ui_record_window(DebugThreadContext *ctx, const void *record, uint32_t kind, uint64_t made_for) {
+    InterfaceState *ui = served(ctx)->ui;
+    AcquireSRWLockExclusive(&ui->record_lock);
+    InterfaceState::RecordWindow &slot = ui->record_windows[{record, kind}];
+    if (slot.made_for != made_for) slot = {nullptr, made_for};
+    ReleaseSRWLockExclusive(&ui->record_lock);
+    return &slot.window;
+}
+
+HWND ui_record_window_find(DebugThreadContext *ctx, const void *record, uint32_t kind, uint64_t made_for) {
+    InterfaceState *ui = served(ctx)->ui;
+    AcquireSRWLockShared(&ui->record_lock);
+    auto found = ui->record_windows.find({record, kind});
+    HWND window = found != ui->record_windows.end() && found->second.made_for == made_for ? found->second.window
+                                                                                          : nullptr;
+    ReleaseSRWLockShared(&ui->record_lock);
+    return window;
 }
 
 // ------------------------------------------------------------------ helpers
@@ -54,19 +60,19 @@ static HWND *fixed_window(DebugThreadContext *ctx, int index) {
 void ui_show_window(DebugThreadContext *ctx, void *window, int index) {
     if (!window) return;
     ShowWindow((HWND)window, SW_SHOW);
-    ctx->process->window_visible[index] = 1;
+    ctx->ui->visible[index] = 1;
 }
 
 void ui_hide_window(DebugThreadContext *ctx, void *window, int index) {
     if (!window) return;
     ShowWindow((HWND)window, SW_HIDE);
-    ctx->process->window_visible[index] = 0;
+    ctx->ui->visible[index] = 0;
 }
 
 // Sends the refresh message to a fixed window and shows it; nothing for a
 // window the interface does not have.
 static void refresh_and_show(DebugThreadContext *ctx, int index) {
-    HWND window = *fixed_window(ctx, index);
+    HWND window = ctx->ui->windows[index];
     if (!window) return;
     SendMessageA(window, UI_REFRESH_MESSAGE, 0, 0);
     ui_show_window(ctx, window, index);
@@ -101,12 +107,12 @@ void ui_warning_box(const char *format, ...) {
 // --------------------------------------------------- the application's side
 
 void ui_panel_set_status(DebugThreadContext *ctx, const char *text) {
-    HWND panel = served(ctx)->ui.window_panel;
+    HWND panel = served(ctx)->ui->windows[WINDOW_PANEL];
     if (panel) SendDlgItemMessageA(panel, IDC_PANEL_STATUS, WM_SETTEXT, 0, (LPARAM)text);
 }
 
 void ui_panel_show_call(DebugThreadContext *ctx) {
-    HWND panel = served(ctx)->ui.window_panel;
+    HWND panel = served(ctx)->ui->windows[WINDOW_PANEL];
     if (panel) {
         SendDlgItemMessageA(panel, IDC_PANEL_CALL, WM_SETTEXT, 0, (LPARAM)ctx->process->call_text);
     }
@@ -114,7 +120,7 @@ void ui_panel_show_call(DebugThreadContext *ctx) {
 
 void ui_panel_show_ids(DebugThreadContext *ctx) {
     DebugThreadContext *now = served(ctx);
-    HWND panel = now->ui.window_panel;
+    HWND panel = now->ui->windows[WINDOW_PANEL];
     if (!panel) return;
     char text[64];
     _snprintf_s(text, sizeof text, _TRUNCATE, "App Process ID = %u", ctx->process->thread_id);
@@ -136,8 +142,8 @@ void ui_refresh_all(DebugThreadContext *ctx) {
     static const int refreshed[] = {WINDOW_CALL_COUNT, WINDOW_PRIMITIVE_COUNT, WINDOW_HISTORY_SELECT,
                                     WINDOW_LIST_CONTEXT_SELECT, WINDOW_INFO};
     for (int index : refreshed) {
-        HWND window = *fixed_window(now, index);
-        if (window && ctx->process->window_visible[index] == 1) {
+        HWND window = now->ui->windows[index];
+        if (window && now->ui->visible[index] == 1) {
             SendMessageA(window, UI_REFRESH_MESSAGE, 0, 0);
         }
     }
@@ -213,7 +219,7 @@ static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM
         break;
     case IDM_ABOUT:
     case IDM_HELP_ABOUT:
-        if (from_menu || LOWORD(wp) == IDM_HELP_ABOUT) ui_show_window(ctx, ctx->ui.window_about, WINDOW_ABOUT);
+        if (from_menu || LOWORD(wp) == IDM_HELP_ABOUT) ui_show_window(ctx, ctx->ui->windows[WINDOW_ABOUT], WINDOW_ABOUT);
         break;
     case IDM_SAVE_CONFIGURATION:
         if (from_menu) save_configuration(ctx, panel);
@@ -239,7 +245,7 @@ static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM
     }
     case IDM_ENUMERANTS:
         ring_post(&process->ui_commands, CMD_HALT);
-        ui_show_window(ctx, ctx->ui.window_enumerants, WINDOW_ENUMERANTS);
+        ui_show_window(ctx, ctx->ui->windows[WINDOW_ENUMERANTS], WINDOW_ENUMERANTS);
         break;
     default:
         for (const UiPanelSwitch &s : ui_panel_switches) {
@@ -303,11 +309,13 @@ static void keep_font_cache(HWND panel) {
     ReleaseSRWLockExclusive(&lock);
 }
 
-unsigned ui_thread_main(DebugThreadContext *ctx) {
+static DWORD WINAPI thread_main(void *arg) {
+    DebugThreadContext *ctx = (DebugThreadContext *)arg;
+    InterfaceState *ui = ctx->ui;
     context_set_current(ctx);
     // The library's own module, whatever name it was loaded under.
-    ctx->ui.module = debugger_module;
-    if (!ctx->ui.module) ExitProcess(1);
+    ui->module = debugger_module;
+    if (!ui->module) ExitProcess(1);
     struct FixedWindow {
         int dialog;
         DLGPROC proc;
@@ -328,10 +336,10 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
         {IDD_WINDOW_INFO, ui_windinfo_proc, WINDOW_INFO},
     };
     for (const FixedWindow &w : fixed) {
-        HWND window = CreateDialogParamA(ctx->ui.module, MAKEINTRESOURCEA(w.dialog), nullptr, w.proc, (LPARAM)ctx);
+        HWND window = CreateDialogParamA(ui->module, MAKEINTRESOURCEA(w.dialog), nullptr, w.proc, (LPARAM)ctx);
         if (!window) ExitProcess(1);
         ui_layout_first(window);
-        *fixed_window(ctx, w.index) = window;
+        ui->windows[w.index] = window;
         // Before the first window with a text box: all have the panels' font.
         if (w.index == WINDOW_ABOUT) keep_font_cache(window);
     }
@@ -340,14 +348,15 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
         ui_config_read(ctx, config, "palisade.cfg");
         fclose(config);
     }
-    ui_show_window(ctx, ctx->ui.window_panel, WINDOW_PANEL);
-    ctx->ui_ready.store(1, std::memory_order_release);
+    ui_show_window(ctx, ui->windows[WINDOW_PANEL], WINDOW_PANEL);
+    ui->ready.store(1, std::memory_order_release);
+    SetEvent(ui->ready_event);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
         if (!msg.hwnd && msg.message == UI_STOP_MESSAGE) break;
         DebugThreadContext *now = served(ctx);
-        HWND panel = now->ui.window_panel;
+        HWND panel = now->ui->windows[WINDOW_PANEL];
         bool for_panel = panel && (msg.hwnd == panel || IsChild(panel, msg.hwnd));
         // Escape would close the panel's dialog as the menu's item 2 (Save
         // configuration) and Enter may press item 1 (About): neither key is a
@@ -365,7 +374,7 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
                                     WINDOW_STATE_SELECT, WINDOW_INFO};
         bool taken = false;
         for (int index : chain) {
-            HWND window = *fixed_window(now, index);
+            HWND window = now->ui->windows[index];
             if (window && IsDialogMessageA(window, &msg)) {
                 taken = true;
                 break;
@@ -379,39 +388,59 @@ unsigned ui_thread_main(DebugThreadContext *ctx) {
     }
     // Leaving for the unload: no window keeps a procedure of the library.
     stopping = true;
-    for (int index = 0; index < WINDOW_COUNT; ++index) {
-        HWND *window = fixed_window(ctx, index);
-        if (window && *window) DestroyWindow(*window);
-        if (window) *window = nullptr;
+    for (HWND &window : ui->windows) {
+        if (window) DestroyWindow(window);
+        window = nullptr;
     }
     // And the windows made on demand (Call History, the display-list windows,
     // State).
     EnumThreadWindows(GetCurrentThreadId(), destroy_window, 0);
-    memset(ctx->ui.state_windows, 0, sizeof ctx->ui.state_windows);
-    if (ctx->ui_done) SetEvent(ctx->ui_done);
+    memset(ui->state_windows, 0, sizeof ui->state_windows);
+    SetEvent(ui->done);
     return 0;
 }
 
-void ui_thread_stop(DebugThreadContext *ctx) {
-    if (!ctx->ui_thread) return;
-    if (PostThreadMessageA(ctx->ui_thread_id, UI_STOP_MESSAGE, 0, 0) && ctx->ui_done) {
-        if (WaitForSingleObject(ctx->ui_done, 5000) == WAIT_OBJECT_0) {
+// The interface thread is started with CreateThread: the runtime's thread
+// start would hold the library loaded while the thread runs, and the
+// interface threads run until the library's unload ends them.
+static void interface_start(DebugThreadContext *ctx) {
+    InterfaceState *ui = new (std::nothrow) InterfaceState();
+    if (!ui) ExitProcess(1);
+    InitializeSRWLock(&ui->record_lock);
+    ui->ready_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    ui->done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!ui->ready_event || !ui->done) ExitProcess(1);
+    ctx->ui = ui;
+    ui->thread = CreateThread(nullptr, 0, thread_main, ctx, 0, &ui->thread_id);
+    if (!ui->thread) ExitProcess(1);
+    WaitForSingleObject(ui->ready_event, INFINITE);
+}
+
+// For the library's unload. A state handed on is stopped once, through the
+// context its record names now.
+static void interface_stop(DebugThreadContext *ctx) {
+    if (!ctx->ui || ctx->process->context.load(std::memory_order_acquire) != ctx) return;
+    InterfaceState *ui = ctx->ui;
+    if (PostThreadMessageA(ui->thread_id, UI_STOP_MESSAGE, 0, 0)) {
+        if (WaitForSingleObject(ui->done, 5000) == WAIT_OBJECT_0) {
             // The thread has a few instructions of the library left to run.
             Sleep(20);
         }
     }
-    if (ctx->ui_done) CloseHandle(ctx->ui_done);
-    CloseHandle(ctx->ui_thread);
-    ctx->ui_done = nullptr;
-    ctx->ui_thread = nullptr;
+    CloseHandle(ui->done);
+    CloseHandle(ui->ready_event);
+    CloseHandle(ui->thread);
+    ctx->ui = nullptr;
+    delete ui;
 }
 
-void ui_adopt(DebugThreadContext *ctx, DebugThreadContext *before) {
-    ctx->ui = before->ui;
-    ctx->ui_thread = before->ui_thread;
-    ctx->ui_thread_id = before->ui_thread_id;
-    ctx->ui_done = before->ui_done;
-    before->ui_thread = nullptr;
-    before->ui_done = nullptr;
-    ctx->ui_ready.store(1, std::memory_order_release);
-}
+// The context gone before keeps the state too: the interface thread may
+// look it up through that context until the record names the new one.
+static void interface_adopt(DebugThreadContext *ctx, DebugThreadContext *before) { ctx->ui = before->ui; }
+
+static const InterfaceSeam interface_functions = {
+    interface_start, interface_adopt,   interface_stop,     ui_panel_show_ids,
+    ui_panel_set_status, ui_refresh_all, ui_history_refresh, ui_counts_refresh,
+};
+
+void ui_register(void) { interface_register(&interface_functions); }

@@ -8,10 +8,52 @@
 #include <stdint.h>
 #include <stdio.h>
 
+#include <map>
 #include <string>
+#include <utility>
 
-#include "debugger/engine.h"
+#include "debugger/thread_context.h"
 #include "ui.h"
+
+// The interface of one application thread, its own: made when its interface
+// thread starts, reached from the thread's context (`ui`), handed on to a
+// thread that takes the record over. The interface thread makes the windows
+// and keeps their visibility; the application thread reads them to refresh
+// those shown.
+struct InterfaceState {
+    HMODULE module;
+    HWND windows[WINDOW_COUNT];  // by WindowIndex
+    uint32_t visible[WINDOW_COUNT];
+    HWND state_windows[STATE_ITEMS];
+    // The windows of the engine's records, by record and kind: a GL
+    // context's Call History and Select Display List windows, a display
+    // list's window (ui_record_window). The interface thread adds to them
+    // while the application thread looks, both under the lock.
+    struct RecordWindow {
+        HWND window;
+        uint64_t made_for;
+    };
+    std::map<std::pair<const void *, uint32_t>, RecordWindow> record_windows;
+    SRWLOCK record_lock;
+    // Set once the panel stands; until then the trace selections the
+    // configuration sets are not posted.
+    std::atomic<uint8_t> ready;
+    HANDLE ready_event;
+    DWORD thread_id;
+    HANDLE thread;
+    HANDLE done;  // set when the interface thread has left its loop
+};
+
+// The window of `kind` (RECORD_WINDOW_*, or RECORD_WINDOW_LIST plus the
+// list's index) of an engine record, made for `made_for`: a window made for
+// anything else is forgotten, as a list compiled again is a new list. The
+// slot is the interface thread's to write; `ui_record_window_find` reads
+// one on any thread, null when there is none.
+enum { RECORD_WINDOW_HISTORY = 0, RECORD_WINDOW_LIST_SELECT = 1, RECORD_WINDOW_LIST = 2 };
+HWND *ui_record_window(DebugThreadContext *ctx, const void *record, uint32_t kind, uint64_t made_for = 0);
+HWND ui_record_window_find(DebugThreadContext *ctx, const void *record, uint32_t kind, uint64_t made_for = 0);
+// The fixed window `index` (WindowIndex) of the thread's interface.
+HWND ui_window(DebugThreadContext *ctx, int index);
 
 // The context the interface thread serves (the thread that took the
 // application thread's record over, when one did).
@@ -97,12 +139,12 @@ bool ui_selected_data(HWND list, uint32_t *data);
 
 // The two Select GL Context windows (for the call history and for the
 // display lists): one design, the ids and the window index as its
-// parameters. Choosing a context opens that context's own window, kept in
-// `window` of its record, made from `dialog` on first use and refreshed with
-// the context's index; `source` names the file in a fatal box.
+// parameters. Choosing a context opens that context's own window, the
+// record's window of `kind`, made from `dialog` on first use and refreshed
+// with the context's index; `source` names the file in a fatal box.
 struct UiContextSelect {
     int list, close, index;
-    HWND GLContextRecord::*window;
+    uint32_t kind;
     int dialog;
     DLGPROC proc;
     const char *source;

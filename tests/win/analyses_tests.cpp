@@ -27,6 +27,8 @@
 #include "panel.h"
 #include "ui/ui_windows.h"
 #include "spinning_quads_draw.h"
+#include "debugger/analyses_attach.h"
+#include "debugger/ring.h"
 
 extern "C" {
 // The GLU wrappers the tests call; nothing installs them.

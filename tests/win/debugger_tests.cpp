@@ -17,8 +17,12 @@
 #include "core/context.h"
 #include "debugger/analyses.h"
 #include "debugger/debugger_tables.h"
-#include "debugger/engine.h"
+#include "debugger/history.h"
+#include "debugger/ring.h"
+#include "debugger/text.h"
+#include "debugger/thread_context.h"
 #include "debugger/gdi.h"
+#include "debugger/ui_seam.h"
 #include "gl_window.h"
 #include "gls_entry.h"
 #include "panel.h"
@@ -405,17 +409,17 @@ struct WarningCloser {
 
 // The Call Count window's "Non-zero calls" mark, its menu item 1.
 static bool nonzero_mark(DebugThreadContext *ctx) {
-    return (GetMenuState(GetMenu(ctx->ui.window_call_count), 1, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    return (GetMenuState(GetMenu(ui_window(ctx, WINDOW_CALL_COUNT)), 1, MF_BYCOMMAND) & MF_CHECKED) != 0;
 }
 
 static void set_nonzero_mark(DebugThreadContext *ctx, bool on) {
-    CheckMenuItem(GetMenu(ctx->ui.window_call_count), 1, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    CheckMenuItem(GetMenu(ui_window(ctx, WINDOW_CALL_COUNT)), 1, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
 }
 
 // The selection windows show the records, as the panel's Setup buttons have
 // them do: the configuration keeps what the windows' lists select.
 static void show_selections(DebugThreadContext *ctx) {
-    for (HWND window : {ctx->ui.window_break_select, ctx->ui.window_trace_select, ctx->ui.window_skip_select}) {
+    for (HWND window : {ui_window(ctx, WINDOW_BREAK_SELECT), ui_window(ctx, WINDOW_TRACE_SELECT), ui_window(ctx, WINDOW_SKIP_SELECT)}) {
         SendMessageA(window, 0x8001, 0, 0);
     }
 }
@@ -925,17 +929,17 @@ Counts counts_of(const ProcessRecord *p) {
 TEST(CountsClear, TheCountingThreadClearsItsOwnCounters) {
     struct Row {
         const char *what;
-        HWND InterfaceWindows::*window;
+        int window;
         int button;
         std::function<void(Counts &)> clear;
     } rows[] = {
-        {"Call Count", &InterfaceWindows::window_call_count, IDC_COUNT_CLEAR,
+        {"Call Count", WINDOW_CALL_COUNT, IDC_COUNT_CLEAR,
          [](Counts &c) {
              std::fill(c.gl.begin(), c.gl.end(), 0);
              std::fill(c.glu.begin(), c.glu.end(), 0);
              std::fill(c.wgl.begin(), c.wgl.end(), 0);
          }},
-        {"Primitive Count", &InterfaceWindows::window_primitive_count, IDC_PRIM_CLEAR,
+        {"Primitive Count", WINDOW_PRIMITIVE_COUNT, IDC_PRIM_CLEAR,
          [](Counts &c) {
              for (int counter : {0, 1, 2, 3, 7, 8, 9, 12, 13, 15}) c.primitives[counter] = 0;
          }},
@@ -962,7 +966,7 @@ TEST(CountsClear, TheCountingThreadClearsItsOwnCounters) {
         ASSERT_EQ(1u, before.gdi[GDI_GetPixelFormat]);
         ASSERT_EQ(1u, before.primitives[2]);
         ASSERT_EQ(3u, before.primitives[4]);
-        HWND window = t.context()->ui.*row.window;
+        HWND window = ui_window(t.context(), row.window);
         SendMessageA(window, WM_COMMAND, MAKEWPARAM(row.button, BN_CLICKED), (LPARAM)GetDlgItem(window, row.button));
         EXPECT_TRUE(counts_of(t.process()) == before) << "the interface thread wrote the counters";
         go.set();
@@ -1144,7 +1148,7 @@ TEST(MakeCurrent, AFailureAttachesTheRecordOfTheContextLeftCurrent) {
                 wglMakeCurrent(row.dc ? self.dc : nullptr, row.rc_real ? self.rc : (HGLRC)row.rc));
             current.push_back((uintptr_t)wglGetCurrentContext());
             attached.push_back(self.context()->gl_context->handle);
-            shown.push_back(panel::text(self.context()->ui.window_panel, panel::CONTEXT));
+            shown.push_back(panel::text(ui_window(self.context(), WINDOW_PANEL), panel::CONTEXT));
         }
     });
     run_past_first_call(t);
@@ -1237,6 +1241,77 @@ TEST(PanelWhileRunning, StepAndSkipRequestAHalt) {
     }
     t.join();
     EXPECT_EQ(2u, t.calls(ID_glClear));
+}
+
+// A halted thread sleeps until a command is posted: it uses no processor
+// while it waits, and the post itself wakes it, so it is carrying Continue
+// out (telling the panel "Running") within a millisecond of the post. The
+// call returns once the panel has taken the status, a message to the
+// interface thread.
+TEST(HaltWait, AHaltedThreadSleepsAndGoesOnAtThePost) {
+    enum { ROUNDS = 9 };
+    static LARGE_INTEGER running;
+    LARGE_INTEGER left[ROUNDS] = {}, posted[ROUNDS] = {}, woke[ROUNDS] = {}, frequency;
+    QueryPerformanceFrequency(&frequency);
+    static const InterfaceSeam *panel_seam;
+    panel_seam = interface_seam;
+    static InterfaceSeam timed;
+    timed = *interface_seam;
+    timed.set_status = [](DebugThreadContext *ctx, const char *text) {
+        if (!strcmp(text, "Running")) QueryPerformanceCounter(&running);
+        panel_seam->set_status(ctx, text);
+    };
+    Event outside, go;
+    GLThread t([&](GLThread &) {
+        for (int i = 0; i < ROUNDS; ++i) {
+            glGetError();  // halts: the thread's first call, then each a Halt waits for
+            QueryPerformanceCounter(&left[i]);
+            outside.set();
+            if (!go.wait()) return;
+            go.reset();
+        }
+    });
+    HWND p = t.panel();
+    auto cpu = [&] {
+        FILETIME created, ended, kernel, user;
+        GetThreadTimes(t.thread, &created, &ended, &kernel, &user);
+        return ((uint64_t)kernel.dwHighDateTime << 32 | kernel.dwLowDateTime) +
+               ((uint64_t)user.dwHighDateTime << 32 | user.dwLowDateTime);
+    };
+    auto us = [&](const LARGE_INTEGER &from, const LARGE_INTEGER &to) {
+        return (to.QuadPart - from.QuadPart) * 1e6 / frequency.QuadPart;
+    };
+    std::vector<double> awake, returned;
+    for (int i = 0; i < ROUNDS; ++i) {
+        ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+        // Past the halt's refresh, into the wait.
+        Sleep(100);
+        if (i == 0) {
+            uint64_t before = cpu();
+            Sleep(2000);
+            uint64_t used = cpu() - before;  // in 100 ns
+            printf("[ halted ] CPU over 2 s of waiting: %.1f ms\n", used / 1e4);
+            EXPECT_LT(used, 10000u) << "ms: " << used / 1e4;
+        }
+        interface_register(&timed);
+        QueryPerformanceCounter(&posted[i]);
+        ring_post(&t.process()->ui_commands, CMD_CONTINUE);
+        ASSERT_TRUE(outside.wait());
+        interface_register(panel_seam);
+        outside.reset();
+        woke[i] = running;
+        awake.push_back(us(posted[i], woke[i]));
+        returned.push_back(us(posted[i], left[i]));
+        if (i + 1 < ROUNDS) ring_post(&t.process()->ui_commands, CMD_HALT);
+        go.set();
+    }
+    t.join();
+    std::sort(awake.begin(), awake.end());
+    std::sort(returned.begin(), returned.end());
+    printf("[ halted ] Continue to carrying it out: median %.0f us, most %.0f us; to the call's return: "
+           "median %.0f us, most %.0f us\n",
+           awake[ROUNDS / 2], awake.back(), returned[ROUNDS / 2], returned.back());
+    EXPECT_LT(awake[ROUNDS / 2], 1000);
 }
 
 // Control drawing draws to the front buffer, and back; a switch that comes
@@ -1366,7 +1441,7 @@ TEST(TraceOptions, EachSwitchShowsInTheHistory) {
         }
     });
     run_past_first_call(t);
-    HWND trace = t.context()->ui.window_trace_select;
+    HWND trace = ui_window(t.context(), WINDOW_TRACE_SELECT);
     for (const Row &row : rows) {
         for (int turn = 0; turn < 2; ++turn) {
             ASSERT_TRUE(outside.wait());
@@ -1398,6 +1473,7 @@ int main(int argc, char **argv) {
     // This program stands for the library: the GLS core and the debugger
     // come up as the library's load would bring them up.
     HMODULE self = GetModuleHandleA(nullptr);
+    ui_register();
     if (!__glsProcessAttach(self, DLL_PROCESS_ATTACH, nullptr)) return 2;
     dll_process_hook(self, DLL_PROCESS_ATTACH, nullptr);
     // A directory of its own, emptied: the interface reads palisade.cfg from

@@ -17,7 +17,8 @@
 //     and GLS types (gls_functions.h);
 //   - the capture flags of an opcode read and written in place, below, and
 //     their bits (__GLS_CAPTURE_EXECUTE, __GLS_CAPTURE_WRITE,
-//     __GLS_CAPTURE_CALLBACKS).
+//     __GLS_CAPTURE_CALLBACKS); the capture's writer flushed and the
+//     context's data pointer read, in place too.
 #pragma once
 
 #include "api/api.h"
@@ -26,6 +27,7 @@
 #include "core/context.h"
 #include "core/startup.h"
 #include "gls_functions.h"
+#include "write/writer.h"
 
 // The capture flags of `opcode` in the calling thread's current context, as
 // glsGetCaptureFlags reads and glsCaptureFlags writes them, without their
@@ -34,4 +36,21 @@
 // from it goes back to it, whatever context is current by then.
 static inline GLubyte *__glsCaptureFlagsSlot(GLSopcode opcode) {
     return &__glsGetContext()->captureFlags[opcode];
+}
+
+// What glsFlush does for the capture of the calling thread's current
+// context, without its checks: the writer's buffer handed to its write
+// function now. For a caller on every GL call's path that knows a context
+// is current.
+static inline void __glsCaptureFlush(void) {
+    __GLScontext *gls = __glsGetContext();
+    if (gls->writer) __glsWriterFlush(gls->writer);
+}
+
+// The data pointer of the calling thread's current context (glsDataPointer),
+// null when none is current: for a write function, which runs on every
+// call written.
+static inline GLvoid *__glsCurrentDataPointer(void) {
+    __GLScontext *gls = __glsGetContext();
+    return gls ? gls->dataPointer : nullptr;
 }

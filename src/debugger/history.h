@@ -1,0 +1,27 @@
+// The call history: the debugger's GLS context and its write functions,
+// the history files, the annotations and the current-call text
+// (history.cpp).
+#pragma once
+
+#include "thread_context.h"
+
+extern "C" {
+void gls_context_setup(DebugThreadContext *ctx);
+void history_apply_flags(DebugThreadContext *ctx);
+void history_open(DebugThreadContext *ctx, int clear);
+void history_close(DebugThreadContext *ctx);
+size_t GLSAPI history_write_file(size_t count, const GLubyte *text);
+size_t GLSAPI history_write_call_text(size_t count, const GLubyte *text);
+int history_shorten_data(size_t length, const char *text, char *output, size_t capacity);
+void list_record_call(DebugThreadContext *ctx, const char *text);
+// Writes a glsString annotation into the history when History is on, and
+// flushes the history through to its file.
+void history_annotate(DebugThreadContext *ctx, const char *tag, const char *text);
+// One piece of a call's text, converted for the current-call text (CR LF
+// between lines, no final line end, cut with "..." when long or when it would
+// not fit), into `out` of `capacity` bytes from `used` on. Returns the new
+// length.
+size_t call_text_convert(CallTextState *state, const char *text, size_t count, char *out,
+                         size_t used, size_t capacity);
+
+}  // extern "C"
