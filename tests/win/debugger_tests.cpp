@@ -40,10 +40,16 @@ namespace {
 
 const double kWait = 30;
 
+// Waits for the thread to end. Its handle stays open for the rest of the
+// run: the system gives the id of a thread let go to a thread made later,
+// which would then take over the records of the one gone before (the
+// debugger keys them by thread id), running rather than halted at its first
+// call.
 void join_thread(HANDLE &thread) {
+    static std::vector<HANDLE> ended;
     if (!thread) return;
     WaitForSingleObject(thread, INFINITE);
-    CloseHandle(thread);
+    ended.push_back(thread);
     thread = nullptr;
 }
 
