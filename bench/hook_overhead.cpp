@@ -10,7 +10,7 @@
 #include <windows.h>
 #include <stdio.h>
 
-#include "core/startup.h"
+#include "api/embed.h"
 #include "debugger/ring.h"
 #include "debugger/thread_context.h"
 #include "debugger_hooks.h"
@@ -20,6 +20,9 @@
 #include <GL/gl.h>
 
 int main(void) {
+    // As the library's entry does, with no interface: nothing halts here
+    // but the first call, continued below before it comes.
+    __glsSetProcessHook(dll_process_hook);
     if (!__glsProcessAttach(GetModuleHandleA(nullptr), DLL_PROCESS_ATTACH, nullptr)) return 2;
     HWND window = sampleCreateWindow();
     HDC dc = GetDC(window);

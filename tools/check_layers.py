@@ -158,6 +158,10 @@ def main(argv):
     args = [a for a in argv if a != "--graph"]
     root = args[0] if args else os.path.join(
         os.path.dirname(os.path.abspath(__file__)), "..", "src", "gls")
+    if len(args) > 1 or not os.path.isdir(root) or root.startswith("-"):
+        print("usage: check_layers.py [--graph] [DIRECTORY, src/gls when none]",
+              file=sys.stderr)
+        return 2
     graph = edges(root)
     if show:
         print_graph(graph)
