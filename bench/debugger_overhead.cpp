@@ -1,6 +1,7 @@
-// Prints what the debugger costs a call and a GL context, in one run. Four
+// Prints what the debugger costs a call and a GL context, in one run. Five
 // workloads (glGetError; glTexParameteri; an immediate-mode frame of 10,000
-// vertices; glColor4f and glVertex3f while a display list compiles) are
+// vertices; glColor4f and glVertex3f while a display list compiles; two GL
+// contexts made current in turn, with a glClear and a glGetError each) are
 // timed in four modes that take turns within every round: straight into the
 // system opengl32.dll and through palisade.dll on a thread the debugger has
 // not taken (pass-through), then through the debugger on a thread it has
@@ -58,6 +59,8 @@ struct Gl {
     void(WINAPI *finish)(void);
     HGLRC(WINAPI *createContext)(HDC);
     BOOL(WINAPI *makeCurrent)(HDC, HGLRC);
+    HGLRC(WINAPI *getCurrentContext)(void);
+    HDC(WINAPI *getCurrentDC)(void);
 };
 
 template <typename F>
@@ -85,6 +88,8 @@ Gl procs(HMODULE lib) {
     lookUp(lib, "glFinish", &g.finish);
     lookUp(lib, "wglCreateContext", &g.createContext);
     lookUp(lib, "wglMakeCurrent", &g.makeCurrent);
+    lookUp(lib, "wglGetCurrentContext", &g.getCurrentContext);
+    lookUp(lib, "wglGetCurrentDC", &g.getCurrentDC);
     return g;
 }
 
@@ -154,13 +159,40 @@ double displayList(const Gl &gl, long calls, long *made) {
     return seconds;
 }
 
+// Two GL contexts of one window made current in turn, each drawing a
+// little, as a program with several views draws its frame: a wglMakeCurrent
+// and two GL calls a turn, one turn for every 100 calls asked for.
+double contextSwitch(const Gl &gl, long calls, long *made) {
+    HDC dc = gl.getCurrentDC();
+    HGLRC first = gl.getCurrentContext();
+    static thread_local HGLRC second;
+    if (!second) second = gl.createContext(dc);
+    long turns = calls / 100 > 0 ? calls / 100 : 1;
+    unsigned any = 0;
+    double start = secondsNow();
+    for (long i = 0; i < turns; ++i) {
+        gl.makeCurrent(dc, (i & 1) ? first : second);
+        gl.clear(GL_COLOR_BUFFER_BIT_);
+        any |= gl.getError();
+    }
+    double seconds = secondsNow() - start;
+    gl.makeCurrent(dc, first);
+    sink = any;
+    *made = turns * 3;
+    return seconds;
+}
+
+// A workload that makes wgl calls has no pass-through mode: its first wgl
+// call through palisade would give the thread to the debugger.
 const struct {
     const char *name;
     Workload run;
-} kWorkloads[] = {{"glGetError", getError},
-                  {"glTexParameteri", texParameter},
-                  {"frame, 10k vertices", frame},
-                  {"list compile", displayList}};
+    bool wgl;
+} kWorkloads[] = {{"glGetError", getError, false},
+                  {"glTexParameteri", texParameter, false},
+                  {"frame, 10k vertices", frame, false},
+                  {"list compile", displayList, false},
+                  {"context switches", contextSwitch, true}};
 enum { WORKLOADS = sizeof kWorkloads / sizeof kWorkloads[0] };
 
 enum Mode { DIRECT, PASS_THROUGH, HISTORY_OFF, HISTORY_ON, MODES };
@@ -329,6 +361,7 @@ int main(int argc, char **argv) {
             for (int m = 0; m < MODES; ++m) {
                 double seconds;
                 long made;
+                if (m == PASS_THROUGH && kWorkloads[w].wgl) continue;
                 if (m == DIRECT || m == PASS_THROUGH) {
                     untaken.workload = w;
                     untaken.mode = (Mode)m;
@@ -358,6 +391,10 @@ int main(int argc, char **argv) {
         const double direct = median(ns[w][DIRECT]);
         for (int m = 0; m < MODES; ++m) {
             const std::vector<double> &v = ns[w][m];
+            if (v.empty()) {
+                printf("%-20s %-13s %9s\n", m == 0 ? kWorkloads[w].name : "", kModeNames[m], "-");
+                continue;
+            }
             const double med = median(v);
             char spread[48], bytes[16] = "";
             snprintf(spread, sizeof spread, "(%.1f-%.1f)", *std::min_element(v.begin(), v.end()),

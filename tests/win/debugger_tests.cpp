@@ -1398,6 +1398,49 @@ TEST(HistoryOff, WglCallsAreCountedNotWritten) {
     t.join();
 }
 
+// A program switching between two GL contexts: each attachment is a whole
+// section of the context's history, whose file stays open while the other
+// is attached. When the record is let go (its context deleted by the
+// thread, or the thread's end) the file is closed, cut to its text, with
+// nothing of the room kept past it while it was written.
+TEST(HistoryFiles, SwitchedContextsKeepWholeSectionsAndAreCutWhenLetGo) {
+    struct Row {
+        const char *what;
+        bool deleted;  // else let go by the thread's end
+    } rows[] = {{"the context deleted by its thread", true}, {"the thread's end", false}};
+    enum { SWITCHES = 3 };
+    for (const Row &row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string path, when_let_go;
+        GLThread t([&](GLThread &self) {
+            glFinish();
+            HGLRC second = wglCreateContext(self.dc);
+            for (int i = 0; i < SWITCHES; ++i) {
+                wglMakeCurrent(self.dc, second);
+                path = self.context()->gl_context->history_path;
+                glClearColor(0, 0, 0, (float)i);
+                wglMakeCurrent(self.dc, self.rc);
+                glClearColor(1, 1, 1, (float)i);
+            }
+            if (row.deleted) {
+                wglDeleteContext(second);
+                readFile(path, &when_let_go);
+            } else {
+                // As the library's entry hears of the thread's end.
+                dll_process_hook(GetModuleHandleA(nullptr), DLL_THREAD_DETACH, nullptr);
+                readFile(path, &when_let_go);
+            }
+        });
+        run_past_first_call(t);
+        t.join();
+        EXPECT_EQ((size_t)SWITCHES, count_of(when_let_go, "glsBeginGLS(1, 0);\r\n"));
+        EXPECT_EQ((size_t)SWITCHES, count_of(when_let_go, "glsEndGLS();\r\n"));
+        EXPECT_EQ(1u, count_of(when_let_go, "glClearColor(0, 0, 0, 2);"));
+        ASSERT_GE(when_let_go.size(), 14u);
+        EXPECT_EQ("glsEndGLS();\r\n", when_let_go.substr(when_let_go.size() - 14)) << "the file ends in room";
+    }
+}
+
 // The Options menu of Select GL Trace: each switch, turned on, shows in the
 // history what it adds, and turned off again, no more; "Capture Vertex
 // Arrays Calls" (on from the start) records a draw from arrays as the call
