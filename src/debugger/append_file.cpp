@@ -166,12 +166,9 @@ void append_cut(AppendFile *f, uint64_t at) {
 void append_close(AppendFile *f) {
     if (!f->file) return;
     view_release(f);
-    // A file that grew by nothing has no room to cut off.
-    if (f->reserved != f->length.load(std::memory_order_relaxed)) {
-        FILE_END_OF_FILE_INFO end = {};
-        end.EndOfFile.QuadPart = (LONGLONG)f->length.load(std::memory_order_relaxed);
-        SetFileInformationByHandle(f->file, FileEndOfFileInfo, &end, sizeof end);
-    }
+    FILE_END_OF_FILE_INFO end = {};
+    end.EndOfFile.QuadPart = (LONGLONG)f->length.load(std::memory_order_relaxed);
+    SetFileInformationByHandle(f->file, FileEndOfFileInfo, &end, sizeof end);
     CloseHandle(f->file);
     f->file = nullptr;
     f->reserved = 0;

@@ -343,34 +343,6 @@ static void list_calls_close(GLContextRecord *record) {
     files_leave(record);
 }
 
-void list_calls_open(DebugThreadContext *ctx) {
-    GLContextRecord *record = ctx->gl_context;
-    if (record->list_calls.file) return;
-    char path[PATH_CHARS];
-    mmaps_path_list_calls(ctx->temp_dir, path);
-    // Without it the lists' calls are not kept, and the application goes on.
-    KeepLastError keep;
-    HANDLE calls = debugger_create_file(path, OPEN_ALWAYS);
-    if (calls != INVALID_HANDLE_VALUE && files_enter(record)) {
-        append_open(&record->list_calls, calls);
-        files_leave(record);
-    } else if (calls != INVALID_HANDLE_VALUE) {
-        CloseHandle(calls);
-    } else {
-        char reason[256] = "";
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, reason,
-                       sizeof reason, nullptr);
-        status_printf(ctx, "Could not open %s: %s", path, reason);
-    }
-}
-
-// Whether the record is one of the thread's own: its files are under the
-// thread's directory.
-static bool record_of_thread(const GLContextRecord *record, const DebugThreadContext *ctx) {
-    size_t n = strlen(ctx->temp_dir);
-    return !strncmp(record->history_path, ctx->temp_dir, n) && record->history_path[n] == '\\';
-}
-
 void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
     GLContextRecord *before = ctx->gl_context;
     if (before) {
@@ -411,40 +383,38 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
     }
     if (handle) {
         lists_attach(ctx, record);
-        // A calls file left open by a thread ended from outside, whose id
-        // this thread got, is let go as it is: the thread's other records
-        // may have written to the file since. It opens again with the next
-        // list compiled (list_calls_open).
-        if (record->list_calls.file && files_enter(record)) {
+        char path[PATH_CHARS];
+        mmaps_path_list_calls(ctx->temp_dir, path);
+        // Without it the lists' calls are not kept, and the application goes on.
+        HANDLE calls = debugger_create_file(path, OPEN_ALWAYS);
+        if (calls != INVALID_HANDLE_VALUE && files_enter(record)) {
+            // One left open by a thread ended from outside, whose id this
+            // thread got, is let go as it is: the thread's other records
+            // may have written to the file since.
             append_abandon(&record->list_calls);
+            append_open(&record->list_calls, calls);
             files_leave(record);
+        } else if (calls != INVALID_HANDLE_VALUE) {
+            CloseHandle(calls);
+        } else {
+            char reason[256] = "";
+            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0,
+                           reason, sizeof reason, nullptr);
+            status_printf(ctx, "Could not open %s: %s", path, reason);
         }
     }
     interface_seam->show_ids(ctx);
 }
 
-struct Retiring {
-    DebugThreadContext *ctx;
-    uintptr_t handle;
-};
-
-// The deleting thread closes the history file of its own record of the
-// context; another thread's record keeps its file open until that thread
-// ends, as only that thread writes to it.
-static void retire_record_of(void *block, void *arg) {
-    GLContextRecord *record = (GLContextRecord *)block;
-    const Retiring *retiring = (const Retiring *)arg;
-    if (record->handle != retiring->handle) return;
-    if (record != retiring->ctx->gl_context && record_of_thread(record, retiring->ctx)) history_file_close(record);
-    mmaps_retire_block(block);
+static void retire_record_of(void *block, void *handle) {
+    if (((GLContextRecord *)block)->handle == *(uintptr_t *)handle) mmaps_retire_block(block);
 }
 
 // Every thread that made the context current has a record of it, whichever
 // thread deletes it.
-void context_retire_gl(DebugThreadContext *ctx, uintptr_t handle) {
+void context_retire_gl(DebugThreadContext *, uintptr_t handle) {
     if (!handle) return;
-    Retiring retiring = {ctx, handle};
-    mmaps_for_each_live(BLOCK_GL_CONTEXT, retire_record_of, &retiring);
+    mmaps_for_each_live(BLOCK_GL_CONTEXT, retire_record_of, &handle);
     lists_forget(handle);
 }
 
@@ -534,13 +504,6 @@ static void record_files_end_waiting(void *block, void *) { record_files_end((GL
 
 static void record_files_end_at_exit(void *block, void *) { record_files_end((GLContextRecord *)block, false); }
 
-// The history files of the thread's records, kept open while they were not
-// attached.
-static void history_file_close_of_thread(void *block, void *ctx) {
-    GLContextRecord *record = (GLContextRecord *)block;
-    if (record_of_thread(record, (DebugThreadContext *)ctx)) history_file_close(record);
-}
-
 // A thread that ends ends its history section and closes its files itself,
 // and lets its GLS context go: nothing of its history is written after it,
 // from another thread, into that thread's file.
@@ -553,7 +516,6 @@ static void context_thread_end(DebugThreadContext *ctx) {
     ctx->ending = 1;
     history_close(ctx);
     list_calls_close(record);
-    mmaps_for_each_live(BLOCK_GL_CONTEXT, history_file_close_of_thread, ctx);
     RealLibraryTable *libs = ctx->libraries;
     if (libs && libs->debugger_gls_context != 0xFFFFFFFFu && glsGetCurrentContext() == libs->debugger_gls_context) {
         glsContext(0);

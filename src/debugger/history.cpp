@@ -342,15 +342,13 @@ void history_open(DebugThreadContext *ctx, int clear) {
     GLContextRecord *record = ctx->gl_context;
     AppendFile *history = &record->history;
     ctx->history_pending_used = 0;
-    // The file stays open while the record is not attached, so that a
-    // program switching contexts pays for no file opened and closed. A
-    // section left open by a thread ended from outside, whose id this thread
-    // got, is ended first; a Clear begins the file anew.
+    // A file left open by a thread that was ended from outside, whose id
+    // this thread got, is ended first.
     if (files_enter(record)) {
         if (history->file) {
             KeepLastError keep;
             if (record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
-            if (clear == 1) append_close(history);
+            append_close(history);
         }
         record->history_section = 0;
         files_leave(record);
@@ -360,7 +358,7 @@ void history_open(DebugThreadContext *ctx, int clear) {
         record->history_commands = 0;
     }
     HANDLE file = INVALID_HANDLE_VALUE;
-    if (!record->history_stopped && !history->file) {
+    if (!record->history_stopped) {
         KeepLastError keep;
         file = debugger_create_file(record->history_path, clear == 1 ? CREATE_ALWAYS : OPEN_ALWAYS);
         if (file == INVALID_HANDLE_VALUE) {
@@ -371,18 +369,20 @@ void history_open(DebugThreadContext *ctx, int clear) {
             status_printf(ctx, "History stopped: could not open %s: %s", record->history_path, reason);
         }
     }
-    if (files_enter(record)) {
-        if (file != INVALID_HANDLE_VALUE) append_open(history, file);
-        // With History on a section begins at once: a history just
-        // cleared or attached reads as one.
-        if (history->file && switch_on(ctx->process->History)) {
-            KeepLastError keep;
-            history_begin(ctx, history);
+    if (file != INVALID_HANDLE_VALUE) {
+        if (files_enter(record)) {
+            append_open(history, file);
+            // With History on a section begins at once: a history just
+            // cleared or attached reads as one.
+            if (switch_on(ctx->process->History)) {
+                KeepLastError keep;
+                history_begin(ctx, history);
+            }
+            files_leave(record);
+            history_tell_stop(ctx);
+        } else {
+            CloseHandle(file);
         }
-        files_leave(record);
-        history_tell_stop(ctx);
-    } else if (file != INVALID_HANDLE_VALUE) {
-        CloseHandle(file);
     }
     // The capture is open whether or not a file takes its text: through it
     // the thread's calls reach the wrappers.
@@ -403,19 +403,9 @@ void history_close(DebugThreadContext *ctx) {
                   history_emit(ctx, history, ctx->history_pending, ctx->history_pending_used);
         if (ok && record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
         record->history_section = 0;
+        append_close(history);
     }
     ctx->history_pending_used = 0;
-    files_leave(record);
-}
-
-void history_file_close(GLContextRecord *record) {
-    if (!files_enter(record)) return;
-    if (record->history.file) {
-        KeepLastError keep;
-        if (record->history_section) history_put(&record->history, kSectionEnd, sizeof kSectionEnd - 1, 0);
-        record->history_section = 0;
-        append_close(&record->history);
-    }
     files_leave(record);
 }
 

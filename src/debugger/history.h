@@ -8,16 +8,8 @@
 extern "C" {
 void gls_context_setup(DebugThreadContext *ctx);
 void history_apply_flags(DebugThreadContext *ctx);
-// Begins the history capture of the attached record, opening its file when
-// it is not open yet (anew, emptied, when `clear` is 1), and its section
-// when History is on.
 void history_open(DebugThreadContext *ctx, int clear);
-// Ends the attached record's section and the capture. The file stays open
-// while the record is not attached, until history_file_close.
 void history_close(DebugThreadContext *ctx);
-// Closes a record's history file, cut to its text: at the end of the
-// thread whose record it is, or of the record.
-void history_file_close(GLContextRecord *record);
 size_t GLSAPI history_write_file(size_t count, const GLubyte *text);
 size_t GLSAPI history_write_call_text(size_t count, const GLubyte *text);
 int history_shorten_data(size_t length, const char *text, char *output, size_t capacity);

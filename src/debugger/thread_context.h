@@ -107,9 +107,6 @@ int glu_error_text(DebugThreadContext *ctx, unsigned error, char *out, size_t ca
 // CreateFile's `disposition` says; once quitting has begun it waits for the
 // process to end. INVALID_HANDLE_VALUE when it cannot be opened.
 HANDLE debugger_create_file(const char *path, DWORD disposition);
-// Opens the thread's list\calls file for the attached record, when it first
-// compiles a list while attached; closed when the record is let go.
-void list_calls_open(DebugThreadContext *ctx);
 int dll_process_hook(void *module, unsigned long reason, void *reserved);
 // Quitting from any interface thread: halts every application thread,
 // cleans every thread's files and directories up and ends the process with
