@@ -16,6 +16,7 @@
 #include <string.h>
 #include <vector>
 
+#include "list_compile.h"
 #include "spinning_quads_draw.h"
 
 #include "api/api.h"
@@ -60,14 +61,6 @@ bool systemProcs(Procs *p) {
            lookUp(lib, "glTexParameteri", &p->texParameteri);
 }
 
-double secondsNow(void) {
-    static LARGE_INTEGER frequency;
-    if (!frequency.QuadPart) QueryPerformanceFrequency(&frequency);
-    LARGE_INTEGER now;
-    QueryPerformanceCounter(&now);
-    return (double)now.QuadPart / (double)frequency.QuadPart;
-}
-
 volatile GLenum sink;
 
 // Each workload makes `calls` GL calls and returns the seconds they took;
@@ -75,21 +68,7 @@ volatile GLenum sink;
 typedef double (*Workload)(const Procs &gl, long calls);
 
 // glColor4f and glVertex3f pairs compiled into a display list.
-double displayList(const Procs &gl, long calls) {
-    gl.newList(1, GL_COMPILE);
-    gl.begin(GL_POINTS);
-    double start = secondsNow();
-    for (long i = 0; i < calls / 2; ++i) {
-        const float f = (float)(i & 1023);
-        gl.color4f(f * 0.0009765625f, 0.5f, 0.25f, 1.0f);
-        gl.vertex3f(f, f * 0.5f, -f);
-    }
-    double seconds = secondsNow() - start;
-    gl.end();
-    gl.endList();
-    gl.deleteLists(1, 1);
-    return seconds;
-}
+double displayList(const Procs &gl, long calls) { return compileListPairs(gl, calls / 2); }
 
 double getError(const Procs &gl, long calls) {
     double start = secondsNow();

@@ -28,14 +28,12 @@
 
 #include "../tests/win/gl_window.h"
 #include "../tests/win/panel.h"
-#include "timing.h"
+#include "list_compile.h"
 
 namespace {
 
 enum : unsigned {
-    GL_POINTS_ = 0x0000,
     GL_TRIANGLES_ = 0x0004,
-    GL_COMPILE_ = 0x1300,
     GL_TEXTURE_2D_ = 0x0DE1,
     GL_TEXTURE_MIN_FILTER_ = 0x2801,
     GL_NEAREST_ = 0x2600,
@@ -143,20 +141,8 @@ double frame(const Gl &gl, long calls, long *made) {
 
 // glColor4f and glVertex3f pairs compiled into a display list.
 double displayList(const Gl &gl, long calls, long *made) {
-    gl.newList(1, GL_COMPILE_);
-    gl.begin(GL_POINTS_);
-    double start = secondsNow();
-    for (long i = 0; i < calls / 2; ++i) {
-        const float f = (float)(i & 1023);
-        gl.color4f(f * 0.0009765625f, 0.5f, 0.25f, 1.0f);
-        gl.vertex3f(f, f * 0.5f, -f);
-    }
-    double seconds = secondsNow() - start;
-    gl.end();
-    gl.endList();
-    gl.deleteLists(1, 1);
     *made = calls / 2 * 2;
-    return seconds;
+    return compileListPairs(gl, calls / 2);
 }
 
 // Two GL contexts of one window made current in turn, each drawing a
