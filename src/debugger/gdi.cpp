@@ -14,6 +14,7 @@
 #include <string.h>
 
 #include "debugger_tables.h"
+#include "gate.h"
 #include "halt.h"
 #include "history.h"
 
@@ -41,6 +42,7 @@ static auto gdi_call(A... args) {
     DebugThreadContext *ctx = context_get();
     history_annotate(ctx, "Info", ctx->master->gdi_names[G]);
     ++ctx->process->gdi_call_counts[G];
+    InSystem in_system(ctx);
     SetLastError(error);
     return ((F)ctx->libraries->wgl_procs[K])(args...);
 }
@@ -55,7 +57,12 @@ BOOL swap_buffers(unsigned id, HDC dc) {
     SetLastError(error);
     if (skipped) return FALSE;
     typedef BOOL(WINAPI * Swap)(HDC);
-    BOOL result = ((Swap)ctx->libraries->wgl_procs[WGL_wglSwapBuffers])(dc);
+    BOOL result;
+    {
+        InSystem in_system(ctx);
+        SetLastError(error);
+        result = ((Swap)ctx->libraries->wgl_procs[WGL_wglSwapBuffers])(dc);
+    }
     error = GetLastError();
     history_annotate(ctx, "Info", name);
     ++(gdi ? ctx->process->gdi_call_counts[GDI_SwapBuffers]
@@ -77,9 +84,11 @@ static auto pbuffer_call(const char *tag, A... args) {
     history_annotate(ctx, tag, name);
     ++ctx->process->pbuffer_call_counts[P];
     F real = (F)pbuffer_procs[P].load(std::memory_order_acquire);
-    SetLastError(error);
     using Result = decltype(real(args...));
+    SetLastError(error);
     if (!real) return Result();
+    InSystem in_system(ctx);
+    SetLastError(error);
     return real(args...);
 }
 

@@ -55,6 +55,9 @@ struct DebugThreadContext {
     char history_stop_note[512];
     uint8_t ending;
     CallTextState call_text_state;
+    // Above 0 while the thread is inside the system's GL, wgl or GDI
+    // functions (gate.h).
+    std::atomic<uint32_t> system_depth;
     // The status a break halted the thread with, shown again once the halt
     // has refreshed the windows.
     char halt_status[COMMAND_NAME_CHARS + 32];

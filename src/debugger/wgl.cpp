@@ -14,6 +14,7 @@
 // the GDI functions, handled by their own wrappers (gdi.cpp).
 #define _GDI32_
 #include "analyses_attach.h"
+#include "gate.h"
 #include "history.h"
 #include "thread_context.h"
 #include "gdi.h"
@@ -39,8 +40,11 @@ static auto wgl_call(After after, A... args) {
     DebugThreadContext *ctx = context_get();
     history_annotate(ctx, "Info", ctx->master->wgl_names[K]);
     ++ctx->process->wgl_call_counts[K];
-    SetLastError(error);
-    auto result = ((F)ctx->libraries->wgl_procs[K])(args...);
+    auto result = [&] {
+        InSystem in_system(ctx);
+        SetLastError(error);
+        return ((F)ctx->libraries->wgl_procs[K])(args...);
+    }();
     error = GetLastError();
     after(ctx, result);
     SetLastError(error);

@@ -18,6 +18,7 @@
 
 #include "api/embed.h"
 #include "debugger_tables.h"
+#include "gate.h"
 #include "halt.h"
 #include "ring.h"
 #include "thread_context.h"
@@ -48,6 +49,7 @@ static void wrapper_render(DebugThreadContext *ctx, A... args) {
 template <GLSopcode Op, auto Capture, typename... A>
 static inline auto wrapper_perform(DebugThreadContext *ctx, A... args)
     -> decltype(Capture(args...)) {
+    InSystem in_system(ctx);
     if (switch_on(ctx->process->History)) return Capture(args...);
     GLubyte *slot = __glsCaptureFlagsSlot(Op);
     GLubyte flags = *slot;

@@ -1,7 +1,8 @@
 // The interface of one application thread: its interface thread with the
-// control panel, and the refresh functions the application thread calls on
-// its own thread through the engine's seam (each sends its window a message
-// and waits until the interface thread has handled it).
+// control panel, and the functions the application thread calls on its own
+// thread through the engine's seam: the panel's texts are kept and posted,
+// and a refresh is one message the interface thread carries out while the
+// application thread waits, letting no other message in.
 #pragma once
 
 #include <stdio.h>

@@ -4,6 +4,8 @@
 // GL context of the application thread.
 #include "ui_windows.h"
 
+#include "debugger/gate.h"
+
 #include <commdlg.h>
 #include <stdlib.h>
 #include <string.h>
@@ -290,12 +292,18 @@ void ui_save_contents(HWND owner, const char *default_name, void (*write)(HWND, 
 }
 
 void ui_open_window(DebugThreadContext *ctx, HWND *slot, int dialog, DLGPROC proc, WPARAM wp, LPARAM lp) {
-    if (!IsWindow(*slot)) {
-        *slot = CreateDialogParamA(ctx->ui->module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
-        if (*slot) ui_layout_first(*slot);
+    if (!IsWindow(*slot) || !IsWindowVisible(*slot)) {
+        // Made and shown with no application thread inside the system's GL.
+        SystemGateClosed closed;
+        if (!IsWindow(*slot)) {
+            *slot = CreateDialogParamA(ctx->ui->module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
+            if (*slot) ui_layout_first(*slot);
+        }
+        if (*slot) ShowWindow(*slot, SW_SHOW);
+    } else {
+        ShowWindow(*slot, SW_SHOW);
     }
     if (!*slot) return;
-    ShowWindow(*slot, SW_SHOW);
     SendMessageA(*slot, UI_REFRESH_MESSAGE, wp, lp);
 }
 

@@ -2,6 +2,7 @@
 // message loop, and the refresh functions the application thread calls.
 #include "ui_windows.h"
 
+#include "debugger/gate.h"
 #include "debugger/ring.h"
 #include "debugger/thread_context.h"
 #include "debugger/ui_seam.h"
@@ -59,7 +60,14 @@ HWND ui_record_window_find(DebugThreadContext *ctx, const void *record, uint32_t
 
 void ui_show_window(DebugThreadContext *ctx, void *window, int index) {
     if (!window) return;
-    ShowWindow((HWND)window, SW_SHOW);
+    if (IsWindowVisible((HWND)window)) {
+        ShowWindow((HWND)window, SW_SHOW);
+    } else {
+        // Shown, its surface made, with no application thread in the
+        // system's GL (gate.h).
+        SystemGateClosed closed;
+        ShowWindow((HWND)window, SW_SHOW);
+    }
     ctx->ui->visible[index] = 1;
 }
 
@@ -105,52 +113,146 @@ void ui_warning_box(const char *format, ...) {
 }
 
 // --------------------------------------------------- the application's side
+//
+// The application thread never sends the interface a message that lets
+// other threads' sent messages in while it waits: a window of its own would
+// then run inside its GL call. The panel's texts are kept in the interface's
+// state and posted; the refreshes, which must read the records while the
+// application thread stands still, are one message sent with SMTO_BLOCK, the
+// interface thread doing the work; a hung interface lets the call go on.
 
-void ui_panel_set_status(DebugThreadContext *ctx, const char *text) {
-    HWND panel = served(ctx)->ui->windows[WINDOW_PANEL];
-    if (panel) SendDlgItemMessageA(panel, IDC_PANEL_STATUS, WM_SETTEXT, 0, (LPARAM)text);
+enum {
+    // Posted to the panel: show the texts kept in the interface's state.
+    UI_TEXTS_MESSAGE = WM_APP + 2,
+    // Sent to the panel: a refresh of the windows (wParam: PanelRefresh) for
+    // the context in lParam.
+    UI_ENGINE_MESSAGE = WM_APP + 3,
+};
+enum PanelText : uint32_t { PANEL_TEXT_STATUS = 1, PANEL_TEXT_IDS = 2 };
+enum PanelRefresh : WPARAM { REFRESH_ALL = 1, REFRESH_HISTORY = 2, REFRESH_COUNTS = 3 };
+// How long an application thread waits for its interface to refresh: long
+// enough for any refresh, short of a hang that would stop the application.
+enum { REFRESH_WAIT_MS = 10000 };
+
+// Shows the texts not shown yet: on the interface thread.
+static void panel_texts_show(InterfaceState *ui) {
+    InterfaceState::PanelTexts &t = ui->texts;
+    char status[sizeof t.status], ids[sizeof t.ids], context[sizeof t.context];
+    AcquireSRWLockExclusive(&t.lock);
+    uint32_t changed = t.changed;
+    if (changed & PANEL_TEXT_STATUS) memcpy(status, t.status, sizeof status);
+    if (changed & PANEL_TEXT_IDS) {
+        memcpy(ids, t.ids, sizeof ids);
+        memcpy(context, t.context, sizeof context);
+    }
+    t.changed = 0;
+    t.posted = false;
+    ReleaseSRWLockExclusive(&t.lock);
+    HWND panel = ui->windows[WINDOW_PANEL];
+    if (!panel) return;
+    if (changed & PANEL_TEXT_IDS) {
+        SetDlgItemTextA(panel, IDC_PANEL_IDS, ids);
+        SetDlgItemTextA(panel, IDC_PANEL_CONTEXT, context);
+    }
+    if (changed & PANEL_TEXT_STATUS) SetDlgItemTextA(panel, IDC_PANEL_STATUS, status);
 }
 
-void ui_panel_show_call(DebugThreadContext *ctx) {
-    HWND panel = served(ctx)->ui->windows[WINDOW_PANEL];
-    if (panel) {
-        SendDlgItemMessageA(panel, IDC_PANEL_CALL, WM_SETTEXT, 0, (LPARAM)ctx->process->call_text);
+// Keeps what `write` puts into the texts and has the panel show it: at once
+// on the interface thread, else by one message posted for however many
+// changes come before the interface gets to it.
+template <typename Write>
+static void panel_texts_set(InterfaceState *ui, uint32_t which, Write write) {
+    InterfaceState::PanelTexts &t = ui->texts;
+    AcquireSRWLockExclusive(&t.lock);
+    write(t);
+    t.changed |= which;
+    bool post = !t.posted;
+    t.posted = true;
+    ReleaseSRWLockExclusive(&t.lock);
+    if (GetCurrentThreadId() == ui->thread_id) {
+        panel_texts_show(ui);
+    } else if (post && !PostMessageA(ui->windows[WINDOW_PANEL], UI_TEXTS_MESSAGE, 0, 0)) {
+        AcquireSRWLockExclusive(&t.lock);
+        t.posted = false;
+        ReleaseSRWLockExclusive(&t.lock);
     }
+}
+
+void ui_panel_set_status(DebugThreadContext *ctx, const char *text) {
+    InterfaceState *ui = served(ctx)->ui;
+    if (!ui || !ui->windows[WINDOW_PANEL]) return;
+    panel_texts_set(ui, PANEL_TEXT_STATUS,
+                    [&](InterfaceState::PanelTexts &t) { lstrcpynA(t.status, text, sizeof t.status); });
 }
 
 void ui_panel_show_ids(DebugThreadContext *ctx) {
     DebugThreadContext *now = served(ctx);
-    HWND panel = now->ui->windows[WINDOW_PANEL];
-    if (!panel) return;
-    char text[64];
-    _snprintf_s(text, sizeof text, _TRUNCATE, "App Process ID = %u", ctx->process->thread_id);
-    SendDlgItemMessageA(panel, IDC_PANEL_IDS, WM_SETTEXT, 0, (LPARAM)text);
+    InterfaceState *ui = now->ui;
+    if (!ui || !ui->windows[WINDOW_PANEL]) return;
     GLContextRecord *record = now->gl_context;
-    if (!record) {
-        lstrcpyA(text, "GL context = Unstable");
-    } else if (record->handle == 0) {
-        lstrcpyA(text, "GL context = NULL");
-    } else {
-        _snprintf_s(text, sizeof text, _TRUNCATE, "GL context = %d", (int)record->number);
-    }
-    SendDlgItemMessageA(panel, IDC_PANEL_CONTEXT, WM_SETTEXT, 0, (LPARAM)text);
+    panel_texts_set(ui, PANEL_TEXT_IDS, [&](InterfaceState::PanelTexts &t) {
+        _snprintf_s(t.ids, sizeof t.ids, _TRUNCATE, "App Process ID = %u", ctx->process->thread_id);
+        if (!record) {
+            lstrcpyA(t.context, "GL context = Unstable");
+        } else if (record->handle == 0) {
+            lstrcpyA(t.context, "GL context = NULL");
+        } else {
+            _snprintf_s(t.context, sizeof t.context, _TRUNCATE, "GL context = %d", (int)record->number);
+        }
+    });
 }
 
-void ui_refresh_all(DebugThreadContext *ctx) {
-    ui_panel_show_call(ctx);
-    DebugThreadContext *now = served(ctx);
-    static const int refreshed[] = {WINDOW_CALL_COUNT, WINDOW_PRIMITIVE_COUNT, WINDOW_HISTORY_SELECT,
-                                    WINDOW_LIST_CONTEXT_SELECT, WINDOW_INFO};
-    for (int index : refreshed) {
-        HWND window = now->ui->windows[index];
-        if (window && now->ui->visible[index] == 1) {
-            SendMessageA(window, UI_REFRESH_MESSAGE, 0, 0);
-        }
-    }
-    ui_history_refresh(ctx);
-    ui_dl_refresh(ctx);
-    ui_state_refresh(ctx);
+// The call is shown while the application thread waits for the refresh.
+void ui_panel_show_call(DebugThreadContext *ctx) {
+    HWND panel = served(ctx)->ui->windows[WINDOW_PANEL];
+    if (panel) SetDlgItemTextA(panel, IDC_PANEL_CALL, ctx->process->call_text);
 }
+
+static void refresh_on_interface(DebugThreadContext *ctx, WPARAM kind) {
+    switch (kind) {
+    case REFRESH_ALL: {
+        ui_panel_show_call(ctx);
+        DebugThreadContext *now = served(ctx);
+        static const int refreshed[] = {WINDOW_CALL_COUNT, WINDOW_PRIMITIVE_COUNT, WINDOW_HISTORY_SELECT,
+                                        WINDOW_LIST_CONTEXT_SELECT, WINDOW_INFO};
+        for (int index : refreshed) {
+            HWND window = now->ui->windows[index];
+            if (window && now->ui->visible[index] == 1) SendMessageA(window, UI_REFRESH_MESSAGE, 0, 0);
+        }
+        ui_history_refresh(ctx);
+        ui_dl_refresh(ctx);
+        ui_state_refresh(ctx);
+        break;
+    }
+    case REFRESH_HISTORY:
+        ui_history_refresh(ctx);
+        break;
+    case REFRESH_COUNTS:
+        ui_counts_refresh(ctx);
+        break;
+    }
+}
+
+// Has the interface thread refresh its windows from the records and waits
+// until it has, letting no message in meanwhile.
+static void refresh(DebugThreadContext *ctx, WPARAM kind) {
+    InterfaceState *ui = served(ctx)->ui;
+    HWND panel = ui ? ui->windows[WINDOW_PANEL] : nullptr;
+    if (!panel) return;
+    if (GetCurrentThreadId() == ui->thread_id) {
+        refresh_on_interface(ctx, kind);
+        return;
+    }
+    DWORD_PTR result;
+    SendMessageTimeoutA(panel, UI_ENGINE_MESSAGE, kind, (LPARAM)ctx, SMTO_BLOCK | SMTO_ABORTIFHUNG, REFRESH_WAIT_MS,
+                        &result);
+}
+
+void ui_refresh_all(DebugThreadContext *ctx) { refresh(ctx, REFRESH_ALL); }
+
+static void refresh_history(DebugThreadContext *ctx) { refresh(ctx, REFRESH_HISTORY); }
+
+static void refresh_counts(DebugThreadContext *ctx) { refresh(ctx, REFRESH_COUNTS); }
 
 // ---------------------------------------------------------------- the panel
 
@@ -158,8 +260,8 @@ static void set_switch(std::atomic<uint32_t> &word, HWND panel, int box) {
     word.store(IsDlgButtonChecked(panel, box) == BST_CHECKED ? 1 : 0, std::memory_order_release);
 }
 
-static void post_command(DebugThreadContext *ctx, HWND panel, const char *status, uint32_t code) {
-    if (status) SetDlgItemTextA(panel, IDC_PANEL_STATUS, status);
+static void post_command(DebugThreadContext *ctx, HWND, const char *status, uint32_t code) {
+    if (status) ui_panel_set_status(ctx, status);
     ring_post(&ctx->process->ui_commands, code);
 }
 
@@ -267,6 +369,12 @@ static INT_PTR CALLBACK panel_proc(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     case WM_COMMAND:
         panel_command(served((DebugThreadContext *)GetWindowLongPtrA(panel, DWLP_USER)), panel, wp, lp);
         return TRUE;
+    case UI_TEXTS_MESSAGE:
+        panel_texts_show(served((DebugThreadContext *)GetWindowLongPtrA(panel, DWLP_USER))->ui);
+        return TRUE;
+    case UI_ENGINE_MESSAGE:
+        refresh_on_interface((DebugThreadContext *)lp, wp);
+        return TRUE;
     case WM_CLOSE:
         debugger_quit();
         return TRUE;
@@ -312,6 +420,8 @@ static void keep_font_cache(HWND panel) {
 static DWORD WINAPI thread_main(void *arg) {
     DebugThreadContext *ctx = (DebugThreadContext *)arg;
     InterfaceState *ui = ctx->ui;
+    // Before any window: the panel's texts tell the interface thread by it.
+    ui->thread_id = GetCurrentThreadId();
     context_set_current(ctx);
     // The library's own module, whatever name it was loaded under.
     ui->module = debugger_module;
@@ -335,6 +445,9 @@ static DWORD WINAPI thread_main(void *arg) {
         {IDD_STATE_SELECT, ui_state_select_proc, WINDOW_STATE_SELECT},
         {IDD_WINDOW_INFO, ui_windinfo_proc, WINDOW_INFO},
     };
+    // The windows are made and the panel shown with no application thread
+    // inside the system's GL (gate.h).
+    system_gate_close();
     for (const FixedWindow &w : fixed) {
         HWND window = CreateDialogParamA(ui->module, MAKEINTRESOURCEA(w.dialog), nullptr, w.proc, (LPARAM)ctx);
         if (!window) ExitProcess(1);
@@ -348,7 +461,9 @@ static DWORD WINAPI thread_main(void *arg) {
         ui_config_read(ctx, config, "palisade.cfg");
         fclose(config);
     }
-    ui_show_window(ctx, ui->windows[WINDOW_PANEL], WINDOW_PANEL);
+    ShowWindow(ui->windows[WINDOW_PANEL], SW_SHOW);
+    ui->visible[WINDOW_PANEL] = 1;
+    system_gate_open();
     ui->ready.store(1, std::memory_order_release);
     SetEvent(ui->ready_event);
 
@@ -407,11 +522,12 @@ static void interface_start(DebugThreadContext *ctx) {
     InterfaceState *ui = new (std::nothrow) InterfaceState();
     if (!ui) ExitProcess(1);
     InitializeSRWLock(&ui->record_lock);
+    InitializeSRWLock(&ui->texts.lock);
     ui->ready_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     ui->done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     if (!ui->ready_event || !ui->done) ExitProcess(1);
     ctx->ui = ui;
-    ui->thread = CreateThread(nullptr, 0, thread_main, ctx, 0, &ui->thread_id);
+    ui->thread = CreateThread(nullptr, 0, thread_main, ctx, 0, nullptr);
     if (!ui->thread) ExitProcess(1);
     WaitForSingleObject(ui->ready_event, INFINITE);
 }
@@ -440,7 +556,7 @@ static void interface_adopt(DebugThreadContext *ctx, DebugThreadContext *before)
 
 static const InterfaceSeam interface_functions = {
     interface_start, interface_adopt,   interface_stop,     ui_panel_show_ids,
-    ui_panel_set_status, ui_refresh_all, ui_history_refresh, ui_counts_refresh,
+    ui_panel_set_status, ui_refresh_all, refresh_history,   refresh_counts,
 };
 
 void ui_register(void) { interface_register(&interface_functions); }

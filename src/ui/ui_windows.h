@@ -35,6 +35,18 @@ struct InterfaceState {
     };
     std::map<std::pair<const void *, uint32_t>, RecordWindow> record_windows;
     SRWLOCK record_lock;
+    // The panel's texts as the application thread last set them: kept here
+    // and posted, never sent, so that the application thread waits on
+    // nothing that would deliver other threads' messages to it inside its
+    // call. The last text written is the one shown, whoever wrote it.
+    struct PanelTexts {
+        SRWLOCK lock;
+        char status[1024];
+        char ids[64];
+        char context[64];
+        uint32_t changed;  // PANEL_TEXT_* bits not shown yet
+        bool posted;       // a UI_TEXTS_MESSAGE is on its way
+    } texts;
     // Set once the panel stands; until then the trace selections the
     // configuration sets are not posted.
     std::atomic<uint8_t> ready;

@@ -13,6 +13,12 @@
 #               with the codec's reader, each call in the file of the context
 #               current when it was made; a texture's data is shortened per
 #               call with Limit Data Dumps and never broken mid-line without.
+#   messages    worker threads send WM_SIZE to windows of the main thread,
+#               which makes GL and wgl calls meanwhile and handles it by
+#               making the worker's context current under the program's
+#               lock: no message runs inside a GL call and every frame is
+#               drawn, as plain, with each halt continued at once and held
+#               for a second.
 #   full-disk   with TEMP on a 2 MB file system the program runs to its end,
 #               the panel says where the history stopped and why, and the
 #               history ends whole with the same note.
@@ -120,6 +126,18 @@ histories)
     [ "$shortened" -eq 3 ] || fail "$shortened of the 3 textures were shortened by Limit Data Dumps"
     echo "textures: whole lines without Limit Data Dumps, each call shortened with it"
     ;;
+messages)
+    # The workers end in either order.
+    plain messages | sort >"$work/plain.txt"
+    grep -q 'messages inside a GL or wgl call: 0;' "$work/plain.txt" || fail "the program ran otherwise plain"
+    for hold in 0 1000; do
+        drive "$work/messages-$hold.txt" "$(windows "$work/temp-$hold")" start debugger_program.exe messages -- \
+            hold $hold continue-to-exit 0 >/dev/null
+        grep -v '^exit: ' "$work/messages-$hold.txt" | sort | diff "$work/plain.txt" - ||
+            fail "with halts held $hold ms the program ran otherwise than plain"
+    done
+    echo "no message ran inside a GL call, and every frame was drawn, halts held or not"
+    ;;
 full-disk)
     # A file system of 2 MB for TEMP, in a mount namespace of the test's own.
     # Wine's server opens the files: one of the namespace's own, which sees
@@ -174,7 +192,7 @@ long-temp)
     echo "a TEMP too long for the debugger is refused, shown whole"
     ;;
 *)
-    echo "usage: application_scenarios.sh invisible|histories|full-disk|long-temp WINE-RUN BIN WORK"
+    echo "usage: application_scenarios.sh invisible|histories|messages|full-disk|long-temp WINE-RUN BIN WORK"
     exit 2
     ;;
 esac

@@ -1,9 +1,10 @@
 // A program to run under the debugger (palisade.dll beside it as
 // opengl32.dll), driven from outside by palisade_driver, and some of it also
 // plain, on the system's opengl32.dll, to compare what it prints:
-//   quit     two threads draw for ever, each with a window and a GL context of
-//            its own: quitting from either panel must end the process with
-//            status 0 while the other thread is inside a GL call.
+//   quit [N] N threads (2) start at once and draw for ever, each with a
+//            window, a pixel format and a GL context of its own: quitting
+//            from any panel must end the process with status 0 while the
+//            other threads are inside GL calls.
 //   crash fault|terminate|kill
 //            draws many calls, makes one known call and dies right after it
 //            with nothing flushed on the way out: an access violation that
@@ -25,6 +26,14 @@
 //            after deleting its current context.
 //   textures glTexImage2D of RGBA images of 16, 128 and 256 pixels square.
 //   fill     draws for four seconds, many calls a frame.
+//   messages worker threads each draw frames in a window of the main thread's
+//            with a context of their own, made current only under the
+//            program's lock, and send their window WM_SIZE now and then;
+//            the main thread, which handles it by making the worker's
+//            context current under the lock to set its viewport, draws in a
+//            window of its own between its messages. It counts the window
+//            messages that ran inside one of its GL or wgl calls: plain none
+//            does, and none may under the debugger, however long its halts.
 //   pbuffer  stands in for a system that has the SGIX pbuffer functions (it
 //            answers for them in the system library's wglGetProcAddress),
 //            gets them through wglGetProcAddress and calls each.
@@ -32,6 +41,7 @@
 #include <windows.h>
 #include <GL/gl.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
 
 #include "gl_window.h"
@@ -288,6 +298,119 @@ static int shared() {
     return 0;
 }
 
+// --------------------------------------------------------------- messages
+
+enum { MESSAGE_WORKERS = 3, MESSAGE_FRAMES = 30 };
+static CRITICAL_SECTION messageLock;
+static HWND workerWindow[MESSAGE_WORKERS];
+static HDC workerDc[MESSAGE_WORKERS];
+static HGLRC workerRc[MESSAGE_WORKERS];
+static HANDLE workerMade[MESSAGE_WORKERS];
+// Raised around each GL and wgl call of the main thread: a message that finds
+// it raised ran inside the call.
+static int mainInCall;
+static int messagesInCalls, resizes;
+
+#define MAIN_CALL(call) (++mainInCall, (call), --mainInCall)
+
+static LRESULT CALLBACK messagesProc(HWND w, UINT msg, WPARAM wp, LPARAM lp) {
+    if (mainInCall) ++messagesInCalls;
+    if (msg != WM_SIZE) return DefWindowProcA(w, msg, wp, lp);
+    for (int k = 0; k < MESSAGE_WORKERS; ++k) {
+        if (w != workerWindow[k] || !workerRc[k]) continue;
+        EnterCriticalSection(&messageLock);
+        BOOL made;
+        MAIN_CALL(made = wglMakeCurrent(workerDc[k], workerRc[k]));
+        if (!made) {
+            printf("wglMakeCurrent failed in the resize of worker %d, error %lu\n", k, GetLastError());
+            fflush(stdout);
+            ExitProcess(1);
+        }
+        MAIN_CALL(glViewport(0, 0, LOWORD(lp), HIWORD(lp)));
+        MAIN_CALL(wglMakeCurrent(nullptr, nullptr));
+        LeaveCriticalSection(&messageLock);
+        ++resizes;
+    }
+    return 0;
+}
+
+static DWORD WINAPI messagesWorker(LPVOID arg) {
+    int k = (int)(INT_PTR)arg;
+    workerRc[k] = wglCreateContext(workerDc[k]);
+    SetEvent(workerMade[k]);
+    GLubyte pixel[4] = {};
+    int drawn = 0;
+    for (int f = 0; f < MESSAGE_FRAMES; ++f) {
+        if (f % 3 == 0) SendMessageA(workerWindow[k], WM_SIZE, SIZE_RESTORED, MAKELPARAM(16 + f, 16 + k));
+        EnterCriticalSection(&messageLock);
+        if (wglMakeCurrent(workerDc[k], workerRc[k])) {
+            glClearColor(k * 0.25f, f / (float)MESSAGE_FRAMES, 0, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+            glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+            drawn += abs(pixel[0] - k * 255 / 4) <= 1;
+            wglMakeCurrent(nullptr, nullptr);
+        }
+        LeaveCriticalSection(&messageLock);
+    }
+    printf("worker %d drew %d frames of %d\n", k, drawn, (int)MESSAGE_FRAMES);
+    fflush(stdout);
+    return 0;
+}
+
+static int messages() {
+    InitializeCriticalSection(&messageLock);
+    WNDCLASSA wc = {};
+    wc.style = CS_OWNDC;
+    wc.lpfnWndProc = messagesProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "messages";
+    RegisterClassA(&wc);
+    PIXELFORMATDESCRIPTOR pfd = {};
+    pfd.nSize = sizeof pfd;
+    pfd.nVersion = 1;
+    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
+    pfd.iPixelType = PFD_TYPE_RGBA;
+    pfd.cColorBits = 24;
+    HWND windows[MESSAGE_WORKERS + 1];
+    HDC dcs[MESSAGE_WORKERS + 1];
+    for (int k = 0; k <= MESSAGE_WORKERS; ++k) {
+        windows[k] = CreateWindowA("messages", "messages", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, wc.hInstance,
+                                   nullptr);
+        dcs[k] = GetDC(windows[k]);
+        MAIN_CALL(SetPixelFormat(dcs[k], ChoosePixelFormat(dcs[k], &pfd), &pfd));
+    }
+    HGLRC own;
+    MAIN_CALL(own = wglCreateContext(dcs[MESSAGE_WORKERS]));
+    HANDLE threads[MESSAGE_WORKERS];
+    for (int k = 0; k < MESSAGE_WORKERS; ++k) {
+        workerWindow[k] = windows[k];
+        workerDc[k] = dcs[k];
+        workerMade[k] = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+        threads[k] = CreateThread(nullptr, 0, messagesWorker, (LPVOID)(INT_PTR)k, 0, nullptr);
+    }
+    // The workers' contexts exist before their first WM_SIZE is handled.
+    WaitForMultipleObjects(MESSAGE_WORKERS, workerMade, TRUE, INFINITE);
+    int frames = 0;
+    for (DWORD left = MESSAGE_WORKERS; left > 0;) {
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+        EnterCriticalSection(&messageLock);
+        MAIN_CALL(wglMakeCurrent(dcs[MESSAGE_WORKERS], own));
+        MAIN_CALL(glClearColor(1, 1, 1, 1));
+        MAIN_CALL(glClear(GL_COLOR_BUFFER_BIT));
+        MAIN_CALL(glFinish());
+        MAIN_CALL(wglMakeCurrent(nullptr, nullptr));
+        LeaveCriticalSection(&messageLock);
+        ++frames;
+        DWORD r = MsgWaitForMultipleObjects(left, threads, FALSE, 1, QS_ALLINPUT);
+        if (r < WAIT_OBJECT_0 + left) threads[r - WAIT_OBJECT_0] = threads[--left];
+    }
+    printf("resizes: %d; messages inside a GL or wgl call: %d; the main thread drew: %s\n", resizes,
+           messagesInCalls, frames > 0 ? "yes" : "no");
+    fflush(stdout);
+    return 0;
+}
+
 // --------------------------------------------------------------- textures
 
 static int textures() {
@@ -461,9 +584,11 @@ static int pbuffer() {
 int main(int argc, char **argv) {
     const char *mode = argc > 1 ? argv[1] : "";
     if (!strcmp(mode, "quit")) {
-        HANDLE threads[2];
-        for (HANDLE &t : threads) t = CreateThread(nullptr, 0, drawForEver, nullptr, 0, nullptr);
-        WaitForMultipleObjects(2, threads, TRUE, INFINITE);
+        int n = argc > 2 ? atoi(argv[2]) : 2;
+        if (n < 1 || n > MAXIMUM_WAIT_OBJECTS) n = 2;
+        HANDLE threads[MAXIMUM_WAIT_OBJECTS];
+        for (int i = 0; i < n; ++i) threads[i] = CreateThread(nullptr, 0, drawForEver, nullptr, 0, nullptr);
+        WaitForMultipleObjects((DWORD)n, threads, TRUE, INFINITE);
         return 1;  // never reached: quitting ends the process
     }
     if (!strcmp(mode, "crash")) {
@@ -492,6 +617,7 @@ int main(int argc, char **argv) {
     if (!strcmp(mode, "textures")) return textures();
     if (!strcmp(mode, "fill")) return fill();
     if (!strcmp(mode, "pbuffer")) return pbuffer();
-    fprintf(stderr, "usage: debugger_program quit|crash|probe|shared|textures|fill|pbuffer\n");
+    if (!strcmp(mode, "messages")) return messages();
+    fprintf(stderr, "usage: debugger_program quit|crash|probe|shared|textures|fill|pbuffer|messages\n");
     return 2;
 }

@@ -2,7 +2,8 @@
 # Programs run under the debugger (palisade.dll beside them as opengl32.dll)
 # and driven from outside, one driver for them all: quitting from the File
 # menu and from the panel's system menu while another thread is inside a GL
-# call ends the process with status 0 and leaves no temporary directory; a
+# call ends the process with status 0 and leaves no temporary directory; six
+# threads that start at once all come to their first halt, time after time; a
 # program that dies right after many calls and one known call, in each way a
 # process dies, finds that call as its history's last line.
 set -e
@@ -23,6 +24,20 @@ for id in $ids; do
     [ ! -e "$work/temp/PALISADE_$id" ] || { echo "PALISADE_$id was left behind by quitting"; exit 1; }
 done
 echo "quitting left no directory"
+
+# Six threads start at once, each making a window, a pixel format and a GL
+# context and drawing, while their interface threads make their panels:
+# run after run, every panel comes to "Halted" and quitting ends the process.
+six="wait-panels 6"
+for i in 0 1 2 3 4 5; do six="$six panel $i wait-status Halted"; done
+for round in $(seq 25); do
+    if ! drive start debugger_program.exe quit 6 -- $six panel 0 menu 4 wait-exit 0 >"$work/six.txt" 2>&1; then
+        cat "$work/six.txt"
+        echo "six threads at once, round $round: the program did not come to six halts and end"
+        exit 1
+    fi
+done
+echo "six threads started at once, 25 times: every panel halted, quitting ended the process"
 
 # Kills the Unix process of the program once it says it may be killed,
 # within two minutes.

@@ -281,7 +281,8 @@ TEST(Halt, MessagesHaltAfterTheCall) {
         panel::click(p, panel::STEP);
         ASSERT_TRUE(panel::wait([&] { return call(p).find(row.message) != std::string::npos; }, kWait))
             << call(p);
-        EXPECT_EQ("Halted", status(p));
+        // The halt says "Updating ..." while it refreshes the windows.
+        EXPECT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
         EXPECT_EQ(0u, call(p).find("glGenLists(1);\r\n"));
         EXPECT_EQ(1u, t.calls(ID_glGenLists));
         panel::click(p, panel::SKIP);
@@ -1154,7 +1155,11 @@ TEST(MakeCurrent, AFailureAttachesTheRecordOfTheContextLeftCurrent) {
                 wglMakeCurrent(row.dc ? self.dc : nullptr, row.rc_real ? self.rc : (HGLRC)row.rc));
             current.push_back((uintptr_t)wglGetCurrentContext());
             attached.push_back(self.context()->gl_context->handle);
-            shown.push_back(panel::text(ui_window(self.context(), WINDOW_PANEL), panel::CONTEXT));
+            // The panel's texts are posted: shown a moment after the call.
+            HWND p = ui_window(self.context(), WINDOW_PANEL);
+            bool none = current.back() == 0;
+            panel::wait([&] { return (panel::text(p, panel::CONTEXT) == "GL context = NULL") == none; }, kWait);
+            shown.push_back(panel::text(p, panel::CONTEXT));
         }
     });
     run_past_first_call(t);

@@ -29,6 +29,7 @@
 //   wait-exit [STATUS]   wait for the program to end (with that status)
 //   continue-to-exit [STATUS]   press Continue at every halt of every panel
 //                        until the program ends, then as wait-exit
+//   hold MS              continue-to-exit leaves each halt standing MS first
 // The other windows (the current window is the panel until `window`):
 //   wait-halt TEXT       wait until the status reads TEXT and the halt's
 //                        refresh is over (TEXT stays a quarter second)
@@ -80,6 +81,7 @@ static HANDLE program;
 static DWORD program_id;
 static std::vector<HWND> panels;  // in the order found
 static size_t current;
+static DWORD hold_ms;  // how long continue-to-exit leaves a halt standing
 
 [[noreturn]] static void fail(const std::string &why) {
     fprintf(stderr, "driver: %s\n", why.c_str());
@@ -89,6 +91,36 @@ static size_t current;
 }
 
 static bool running() { return WaitForSingleObject(program, 0) == WAIT_TIMEOUT; }
+
+// The driver keeps its own time limit whatever it waits in (a message to a
+// window that never answers, say): a command that has run past twice the
+// limit ends the program and the driver, saying which command it was.
+static CRITICAL_SECTION doing_lock;
+static std::string doing;
+static DWORD doing_since;
+
+static void doing_now(const std::string &command) {
+    EnterCriticalSection(&doing_lock);
+    doing = command;
+    doing_since = GetTickCount();
+    LeaveCriticalSection(&doing_lock);
+}
+
+static DWORD WINAPI watchdog(LPVOID) {
+    for (;;) {
+        Sleep(1000);
+        EnterCriticalSection(&doing_lock);
+        DWORD ran = GetTickCount() - doing_since;
+        std::string command = doing;
+        LeaveCriticalSection(&doing_lock);
+        if (ran < (DWORD)(timeout_seconds * 2000) + 10000) continue;
+        fprintf(stderr, "driver: stuck in \"%s\" for %lu s (panel %zu of %zu found)\n", command.c_str(),
+                (unsigned long)(ran / 1000), current, panels.size());
+        fflush(stderr);
+        if (program) TerminateProcess(program, 99);
+        ExitProcess(99);
+    }
+}
 
 static void update_panels() {
     for (HWND found : panel::find(program_id)) {
@@ -229,8 +261,12 @@ int main(int argc, char **argv) {
         if (k + 1 >= argc) fail(std::string(argv[k]) + " needs an argument");
         return argv[++k];
     };
+    InitializeCriticalSection(&doing_lock);
+    doing_now("start-up");
+    CloseHandle(CreateThread(nullptr, 0, watchdog, nullptr, 0, nullptr));
     for (int k = first; k < argc; ++k) {
         std::string c = argv[k];
+        doing_now(c + (k + 1 < argc ? " " + std::string(argv[k + 1]) : ""));
         if (c != "start" && !program) fail("no program started before " + c);
         if (c == "start") {
             if (program && running()) fail("start while the program before runs");
@@ -276,16 +312,29 @@ int main(int argc, char **argv) {
         } else if (c == "print-ids") {
             print_control("ids", panel::IDS);
             print_control("context", panel::CONTEXT);
+        } else if (c == "hold") {
+            hold_ms = (DWORD)atoi(arg(k));
         } else if (c == "sleep") {
             Sleep((DWORD)atoi(arg(k)));
         } else if (c == "wait-exit" || c == "continue-to-exit") {
             if (c == "continue-to-exit") {
                 // Every halt of every panel, those that come later too, is
-                // continued as soon as it shows.
+                // continued as soon as it shows, or once it has stood for
+                // the time `hold` says.
+                std::vector<DWORD> halted_since;
                 for (DWORD start = GetTickCount(); running() && GetTickCount() - start < timeout_seconds * 1000;) {
                     update_panels();
-                    for (HWND p : panels) {
-                        if (panel::text(p, panel::STATUS).compare(0, 6, "Halted") == 0) panel::click(p, panel::CONTINUE);
+                    halted_since.resize(panels.size(), 0);
+                    for (size_t i = 0; i < panels.size(); ++i) {
+                        if (panel::text(panels[i], panel::STATUS).compare(0, 6, "Halted") != 0) {
+                            halted_since[i] = 0;
+                            continue;
+                        }
+                        DWORD now = GetTickCount() | 1;
+                        if (!halted_since[i]) halted_since[i] = now;
+                        if (now - halted_since[i] < hold_ms) continue;
+                        panel::click(panels[i], panel::CONTINUE);
+                        halted_since[i] = 0;
                     }
                     Sleep(2);
                 }
@@ -302,5 +351,6 @@ int main(int argc, char **argv) {
         }
     }
     if (!program) fail("usage: palisade_driver [--timeout S] start PROGRAM [ARGS...] -- COMMAND...");
+    doing_now("the program's end");
     return (int)wait_exit();
 }
