@@ -29,7 +29,9 @@ void system_gate_wait(DebugThreadContext *ctx);
 // The interface thread's side: close before creating or showing windows,
 // open after; the closing one waits (a bounded time) for the application
 // threads to come out of the system. Interface threads close it one at a
-// time, each answering the messages sent to it while it waits its turn.
+// time, each answering the messages sent to it while it waits its turn:
+// their window work is never at once either (Wine's text layout damages the
+// heap when two threads make the cache of one font together).
 void system_gate_close(void);
 void system_gate_open(void);
 }

@@ -446,7 +446,10 @@ static DWORD WINAPI thread_main(void *arg) {
         {IDD_WINDOW_INFO, ui_windinfo_proc, WINDOW_INFO},
     };
     // The windows are made and the panel shown with no application thread
-    // inside the system's GL (gate.h).
+    // inside the system's GL (gate.h), and by one interface thread at a
+    // time: Wine's text layout damages the process heap when two threads
+    // make the cache of one font at once, which every edit control made
+    // does for the system font before its dialog gives it the panels'.
     system_gate_close();
     for (const FixedWindow &w : fixed) {
         HWND window = CreateDialogParamA(ui->module, MAKEINTRESOURCEA(w.dialog), nullptr, w.proc, (LPARAM)ctx);
