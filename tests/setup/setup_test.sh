@@ -107,13 +107,15 @@ libexpat1 2.5.0-1+deb12u1 bookworm
 libexpat1 2.5.0-1+deb12u1 bookworm-updates
 libgstreamer-plugins-base1.0-0 1.22.0-3+deb12u7 bookworm-security
 libgstreamer-plugins-base1.0-0 1.22.0-3+deb12u6 bookworm
+libtiff6 4.5.0-6+deb12u5 bookworm-security
+libtiff6 4.5.0-6+deb12u4 bookworm
 fonts-liberation 1:1.07.4-11 bookworm
 VERSIONS
     [ -n "$listed" ] || [ -z "$inst" ] || printf ' *** %s 100\n        100 /var/lib/dpkg/status\n' "$inst"
 done
 STUB
 # The 64-bit packages installed at first: two older than the main suite's,
-# one at the security suite's version, one whose twin is not asked for.
+# two at the security suite's version, of which one's twin is not asked for.
 cat >"$scratch/state.first" <<'STATE'
 ii |cmake|amd64|3.25.1-1|
 ii |fonts-liberation|amd64|1:1.07.4-11|foreign
