@@ -7,9 +7,12 @@
 # qemu-user (slow: a time-out per test program, and the tests that race
 # threads or open the common file dialog left out), or not at all (the i686
 # build and its static checks still run). Prints how long each stage took and fails when anything that
-# ran failed.
+# ran failed, or when a decoy named like a test program (tools/decoys.sh) did
+# not live through the tests.
 set -e
 cd "$(dirname "$0")/.."
+. tools/decoys.sh
+trap end_decoys EXIT
 start=$(date +%s)
 last=$start
 stage() {
@@ -65,10 +68,15 @@ none)
     i686_args="-L static"
     skipped=$(cd build/i686 && ctest -N -LE static | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ') ;;
 esac
+start_decoys build/decoys build/x86_64/bin build/i686/bin
 suite native native_tests &
+suites=$!
 suite x86_64 windows_tests x86_64 -j 4 --timeout 600 &
+suites="$suites $!"
 suite i686 windows_tests i686 $i686_args &
-wait
+suites="$suites $!"
+# The suites alone: the decoys sleep on.
+wait $suites
 
 status=0
 for s in native x86_64 i686; do
@@ -77,6 +85,8 @@ for s in native x86_64 i686; do
     [ ! -f "$logs/$s.note" ] || cat "$logs/$s.note"
     grep -q '^passed' "$logs/$s.status" || status=1
 done
+check_decoys || status=1
+end_decoys
 stage "tests (native, x86_64 and i686 at once)"
 [ $status -eq 0 ] && echo "all tests that ran passed" || echo "some tests failed"
 if [ -n "$skipped" ]; then

@@ -39,18 +39,29 @@ for round in $(seq 25); do
 done
 echo "six threads started at once, 25 times: every panel halted, quitting ended the process"
 
+# The program to be killed is this run's own: its command line carries a
+# token no other run has (the program ignores it), and it runs in this run's
+# Wine prefix (as cmake/wine-run chooses it). Under Wine the command line has
+# no path, so the program's name alone matches those of every build tree.
+token="run-$$-$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')"
+prefix="${PALISADE_WINEPREFIX:-$HOME/.palisade-wine}"
+
 # Kills the Unix process of the program once it says it may be killed,
 # within two minutes.
 kill_when_killable() {
     for i in $(seq 600); do
         if [ -e "$work/dropin/killable" ]; then
+            killed=
             for p in /proc/[0-9]*; do
-                line=$(tr '\0' ' ' < "$p/cmdline" 2>/dev/null) || continue
-                case "$line" in *palisade_driver*) ;; *"debugger_program.exe crash kill"*)
-                    echo "killing $line"
-                    kill -KILL "${p#/proc/}" 2>/dev/null || true ;;
-                esac
+                line=$(tr '\0' ' ' 2>/dev/null <"$p/cmdline") || continue
+                # The driver's own command line names the program too.
+                case "${line%% *}" in *debugger_program.exe) ;; *) continue ;; esac
+                case "$line" in *" crash kill $token "*) ;; *) continue ;; esac
+                tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$prefix" || continue
+                echo "killing $line"
+                kill -KILL "${p#/proc/}" 2>/dev/null && killed=1
             done
+            [ -n "$killed" ] || echo "kill: no program of this run's was found to kill"
             return
         fi
         sleep 0.2
@@ -61,7 +72,7 @@ kill_when_killable() {
 while read way status; do
     rm -f "$work/dropin/killable"
     [ "$way" != kill ] || kill_when_killable &
-    drive start debugger_program.exe crash "$way" -- wait-status Halted print-ids continue wait-exit | tee "$work/$way.txt"
+    drive start debugger_program.exe crash "$way" "$token" -- wait-status Halted print-ids continue wait-exit | tee "$work/$way.txt"
     wait
     if [ "$status" != any ] && ! grep -q "^exit: $status" "$work/$way.txt"; then
         echo "$way: the program did not end with status $status"; exit 1
