@@ -1257,8 +1257,8 @@ TEST(PanelWhileRunning, StepAndSkipRequestAHalt) {
 // A halted thread sleeps until a command is posted: it uses no processor
 // while it waits, and the post itself wakes it, so it is carrying Continue
 // out (telling the panel "Running") within a millisecond of the post. The
-// call returns once the panel has taken the status, a message to the
-// interface thread.
+// status is posted to the panel, not sent: the call returns without waiting
+// for the interface thread.
 TEST(HaltWait, AHaltedThreadSleepsAndGoesOnAtThePost) {
     enum { ROUNDS = 9 };
     static LARGE_INTEGER running;
