@@ -7,9 +7,12 @@
 #               pbuffer functions a system has are handed out as the
 #               debugger's wrappers, which reach the system's and are recorded.
 #   histories   the shared-context program runs as plain when each halt is
-#               continued at once, and fails its resize with ERROR_BUSY, as it
-#               would plain, when its workers' first halts hold their
-#               contexts; every history file of every run reads back whole
+#               continued at once; when its workers' first halts hold their
+#               contexts past the five seconds it waits for them (it has no
+#               lock of its own), its resize fails with ERROR_BUSY, as it
+#               would plain with a worker holding its context that long
+#               (the messages scenario has the program with a lock, which
+#               waits for a halt instead); every history file of every run reads back whole
 #               with the codec's reader, each call in the file of the context
 #               current when it was made; a texture's data is shortened per
 #               call with Limit Data Dumps and never broken mid-line without.
@@ -109,7 +112,8 @@ histories)
         fail "the call after deleting the current context is not in the history of no context"
     echo "the shared-context program ran as plain; every call in its one history"
 
-    # The workers' first halts held: the resize cannot have their contexts.
+    # The workers' first halts held past the program's own wait: the resize
+    # cannot have their contexts.
     drive "$work/held.txt" "$(windows "$work/held")" start debugger_program.exe shared -- wait-status Halted continue \
         wait-panels 3 wait-exit 1
     grep -q '^resize: wglMakeCurrent failed, error 170$' "$work/held.txt" || fail "the held resize did not fail with ERROR_BUSY"
