@@ -7,6 +7,7 @@
 #include "append_file.h"
 #include "halt.h"
 #include "history.h"
+#include "own_calls.h"
 #include "ring.h"
 #include "thread_context.h"
 
@@ -365,6 +366,7 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
         ctx->gl_context = record;
         history_open(ctx, 0);
         if (handle) {
+            gl_errors_adopt(ctx);
             state_init_defaults(ctx);
             record->is_real_context = 1;
             drawable_describe(ctx);
@@ -380,6 +382,7 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
     } else {
         ctx->gl_context = record;
         history_open(ctx, 0);
+        if (handle) gl_errors_adopt(ctx);
     }
     if (handle) {
         lists_attach(ctx, record);
@@ -419,7 +422,9 @@ void context_retire_gl(DebugThreadContext *, uintptr_t handle) {
 }
 
 // The slow paths of context_get, out of the calls' way; what they do is not
-// seen in the thread's last error.
+// seen in the thread's last error. The application's client-side commands
+// reach the system library whatever the debugger believes is current: with
+// no context there, a query leaves the application's array as it was.
 static __attribute__((noinline)) DebugThreadContext *context_setup(DebugThreadContext *ctx, uint32_t thread_id) {
     KeepLastError keep;
     if (!ctx) {
@@ -431,6 +436,7 @@ static __attribute__((noinline)) DebugThreadContext *context_setup(DebugThreadCo
     context_load_libraries(ctx);
     context_attach_process(ctx, thread_id);
     gls_context_setup(ctx);
+    __glsClientRealAlways();
     context_attach_gl(ctx, 0);
     return ctx;
 }
@@ -440,6 +446,7 @@ static __attribute__((noinline)) DebugThreadContext *context_setup(DebugThreadCo
 static __attribute__((noinline)) void context_gls_again(DebugThreadContext *ctx) {
     KeepLastError keep;
     gls_context_setup(ctx);
+    __glsClientRealAlways();
     if (ctx->gl_context) {
         history_close(ctx);
         history_open(ctx, 0);

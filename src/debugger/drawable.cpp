@@ -90,7 +90,7 @@ void drawable_write_visual_info(DebugThreadContext *ctx) {
 }
 
 void drawable_describe(DebugThreadContext *ctx) {
-    KeepGLErrors errors;
+    KeepGLErrors errors(ctx);
     drawable_query_visual(ctx);
     drawable_write_visual_info(ctx);
 }

@@ -61,7 +61,7 @@ void front_buffer_apply(DebugThreadContext *ctx) {
     ProcessRecord *process = ctx->process;
     uint32_t request = process->front_buffer_request;
     if (request == 0 || !own_calls_allowed(ctx)) return;
-    KeepGLErrors errors;
+    KeepGLErrors errors(ctx);
     OwnCall draw(__GLS_OP_glDrawBuffer), read(__GLS_OP_glReadBuffer);
     if (request == 2) {
         OwnCall get(__GLS_OP_glGetIntegerv);
@@ -87,7 +87,7 @@ void warn_no_gl_context(DebugThreadContext *ctx) {
     }
 }
 
-// The errors are read and raised again: the application's own glGetError
+// The errors are read and given back: the application's own glGetError
 // still finds the error its call made. One raised again is not reported
 // again while it waits to be read.
 void gl_error_check(DebugThreadContext *ctx) {
@@ -103,9 +103,9 @@ void gl_error_check(DebugThreadContext *ctx) {
         }
         if (!reported) error = pending.codes[k];
     }
-    gl_errors_raise(&pending);
-    record->errors_raised_again = (uint8_t)pending.count;
-    for (int k = 0; k < pending.count; ++k) record->error_raised_again[k] = pending.codes[k];
+    bool raised = gl_errors_restore(ctx, &pending);
+    record->errors_raised_again = raised ? (uint8_t)pending.count : 0;
+    for (int k = 0; raised && k < pending.count; ++k) record->error_raised_again[k] = pending.codes[k];
     if (error == 0) return;
     KeepLastError keep;
     char text[257];

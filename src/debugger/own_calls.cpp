@@ -1,6 +1,9 @@
-// The GL errors pending around the debugger's own calls: read away and
-// raised again (own_calls.h).
+// The GL errors pending around the debugger's own calls: read away, and given
+// back to the application, raised again or kept for its glGetError
+// (own_calls.h).
 #include "own_calls.h"
+
+#include <atomic>
 
 #include "api/embed.h"
 
@@ -8,22 +11,59 @@
 // asked for ever.
 enum { MAX_ERRORS_DRAINED = 64 };
 
+enum { ERROR_FLAGS_ONE = 1, ERROR_FLAGS_SEVERAL = 2 };
+
+enum { LIST_INDEX = 0x0B33, CLIENT_DEPTH = 0x0BB1, MAX_CLIENT_DEPTH = 0x0D3B, ALL_CLIENT = -1 };
+
+// Set once a record of the process has kept an error: until then no
+// attach looks for errors other threads keep.
+static std::atomic<bool> errors_kept_anywhere;
+
+static bool has_code(const GLenum *codes, int count, GLenum error) {
+    for (int k = 0; k < count; ++k) {
+        if (codes[k] == error) return true;
+    }
+    return false;
+}
+
+static void add_code(GLErrors *errors, GLenum error) {
+    if (!has_code(errors->codes, errors->count, error) && errors->count < GLErrors::KEPT) {
+        errors->codes[errors->count++] = error;
+    }
+}
+
 void gl_errors_take(GLErrors *errors) {
     OwnCall get_error(__GLS_OP_glGetError);
     errors->count = 0;
     for (int i = 0; i < MAX_ERRORS_DRAINED; ++i) {
         GLenum error = __gls_checked_capture_glGetError();
         if (error == 0) break;
-        bool known = false;
-        for (int k = 0; k < errors->count; ++k) known = known || errors->codes[k] == error;
-        if (!known && errors->count < GLErrors::KEPT) errors->codes[errors->count++] = error;
+        add_code(errors, error);
     }
 }
 
-// Raises `error` again by a call that raises it and does nothing else, and
-// that the GL performs at once also while a display list is compiled.
+// Whether a call raises `error` and does nothing else, one the GL performs at
+// once also while a display list is compiled.
+static bool gl_error_raisable(GLenum error) {
+    switch (error) {
+    case 0x0500:
+    case 0x0501:
+    case 0x0502:
+    case 0x0503:
+        return true;
+    case 0x0504: {  // by a pop of the client stack, only when it is empty
+        OwnCall get_integer(__GLS_OP_glGetIntegerv);
+        GLint depth = 0;
+        __gls_checked_capture_glGetIntegerv(CLIENT_DEPTH, &depth);
+        return depth == 0;
+    }
+    default:
+        return false;
+    }
+}
+
+// Raises `error` again, one gl_error_raisable accepts.
 static void gl_error_raise(GLenum error) {
-    enum { LIST_INDEX = 0x0B33, CLIENT_DEPTH = 0x0BB1, MAX_CLIENT_DEPTH = 0x0D3B, ALL_CLIENT = -1 };
     OwnCall get_integer(__GLS_OP_glGetIntegerv), gen_lists(__GLS_OP_glGenLists),
         new_list(__GLS_OP_glNewList), end_list(__GLS_OP_glEndList),
         push(__GLS_OP_glPushClientAttrib), pop(__GLS_OP_glPopClientAttrib);
@@ -49,16 +89,123 @@ static void gl_error_raise(GLenum error) {
         for (GLint i = depth; i <= max_depth; ++i) __gls_checked_capture_glPushClientAttrib((GLbitfield)ALL_CLIENT);
         for (GLint i = depth; i < max_depth; ++i) __gls_checked_capture_glPopClientAttrib();
         break;
-    case 0x0504:  // GL_STACK_UNDERFLOW, while the client stack is empty
-        __gls_checked_capture_glGetIntegerv(CLIENT_DEPTH, &depth);
-        if (depth == 0) __gls_checked_capture_glPopClientAttrib();
+    case 0x0504:  // GL_STACK_UNDERFLOW, the client stack empty
+        __gls_checked_capture_glPopClientAttrib();
         break;
     default:
         break;
     }
 }
 
-void gl_errors_raise(const GLErrors *errors) {
-    for (int k = 0; k < errors->count; ++k) gl_error_raise(errors->codes[k]);
+// Whether the GL keeps several error flags, asked once per record with no
+// error pending: two errors of different kinds are made and read back, and
+// a GL with one flag gives only the first. Without own calls the answer is
+// that of most GLs, one.
+static int error_flags(DebugThreadContext *ctx) {
+    GLContextRecord *record = ctx->gl_context;
+    if (record->error_flags == 0 && own_calls_allowed(ctx)) {
+        {
+            OwnCall get_integer(__GLS_OP_glGetIntegerv), gen_lists(__GLS_OP_glGenLists);
+            GLint value = 0;
+            __gls_checked_capture_glGetIntegerv(0, &value);
+            __gls_checked_capture_glGenLists(-1);
+        }
+        GLErrors made;
+        gl_errors_take(&made);
+        record->error_flags = made.count > 1 ? ERROR_FLAGS_SEVERAL : ERROR_FLAGS_ONE;
+    }
+    return record->error_flags == ERROR_FLAGS_SEVERAL ? ERROR_FLAGS_SEVERAL : ERROR_FLAGS_ONE;
 }
 
+// Errors made after those the record keeps, read away from the GL: kept
+// after them by a GL with several error flags; one with a single flag would
+// have dropped them, its flag taken.
+static void keep_later(DebugThreadContext *ctx, const GLErrors *later) {
+    if (later->count == 0 || error_flags(ctx) == ERROR_FLAGS_ONE) return;
+    GLContextRecord *record = ctx->gl_context;
+    for (int k = 0; k < later->count; ++k) {
+        if (!has_code(record->error_kept, record->errors_kept, later->codes[k]) &&
+            record->errors_kept < GLErrors::KEPT) {
+            record->error_kept[record->errors_kept++] = later->codes[k];
+        }
+    }
+}
+
+static void keep(GLContextRecord *record, const GLErrors *errors) {
+    for (int k = 0; k < errors->count; ++k) record->error_kept[k] = errors->codes[k];
+    record->errors_kept = (uint8_t)errors->count;
+    errors_kept_anywhere.store(true, std::memory_order_release);
+}
+
+bool gl_errors_restore(DebugThreadContext *ctx, const GLErrors *errors) {
+    GLContextRecord *record = ctx->gl_context;
+    if (record->errors_kept) {
+        keep_later(ctx, errors);
+        return false;
+    }
+    bool raisable = true;
+    for (int k = 0; k < errors->count && raisable; ++k) raisable = gl_error_raisable(errors->codes[k]);
+    // One that cannot be raised keeps them all: raising some would give
+    // them back in another order than a GL with several flags read out.
+    if (!raisable) {
+        keep(record, errors);
+        return false;
+    }
+    for (int k = 0; k < errors->count; ++k) gl_error_raise(errors->codes[k]);
+    return true;
+}
+
+GLenum gl_errors_answer(DebugThreadContext *ctx, GLenum read) {
+    GLContextRecord *record = ctx->gl_context;
+    GLErrors later = {{}, 0};
+    if (read != 0) {
+        later.codes[later.count++] = read;
+        if (own_calls_allowed(ctx)) {
+            GLErrors rest;
+            gl_errors_take(&rest);
+            for (int k = 0; k < rest.count; ++k) add_code(&later, rest.codes[k]);
+        }
+    }
+    keep_later(ctx, &later);
+    GLenum first = record->error_kept[0];
+    for (int k = 1; k < record->errors_kept; ++k) record->error_kept[k - 1] = record->error_kept[k];
+    --record->errors_kept;
+    return first;
+}
+
+struct Donors {
+    GLContextRecord *to;
+    GLContextRecord *from[8];
+    int count;
+};
+
+static void find_donor(void *block, void *arg) {
+    GLContextRecord *record = (GLContextRecord *)block;
+    Donors *donors = (Donors *)arg;
+    if (record != donors->to && record->handle == donors->to->handle && record->errors_kept &&
+        donors->count < 8) {
+        donors->from[donors->count++] = record;
+    }
+}
+
+// The context is current here, so no other thread uses its records of it.
+void gl_errors_adopt(DebugThreadContext *ctx) {
+    GLContextRecord *record = ctx->gl_context;
+    if (!errors_kept_anywhere.load(std::memory_order_acquire) || record->handle == 0) return;
+    Donors donors = {record, {}, 0};
+    mmaps_for_each_live(BLOCK_GL_CONTEXT, find_donor, &donors);
+    if (donors.count == 0) return;
+    // The errors made since any of them were kept come after them all.
+    KeepGLErrors since(ctx);
+    for (int d = 0; d < donors.count; ++d) {
+        GLContextRecord *from = donors.from[d];
+        GLErrors kept = {{}, 0};
+        for (int k = 0; k < from->errors_kept; ++k) add_code(&kept, from->error_kept[k]);
+        from->errors_kept = 0;
+        if (record->errors_kept) {
+            keep_later(ctx, &kept);
+        } else {
+            keep(record, &kept);
+        }
+    }
+}

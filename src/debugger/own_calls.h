@@ -34,20 +34,31 @@ struct GLErrors {
 // Reads every pending error away, a bounded number of them: a context that
 // keeps reporting one (a lost one, say) is not asked for ever.
 void gl_errors_take(GLErrors *errors);
-// Raises each again, by a call that raises it and does nothing else. An
-// error no such call raises (GL_OUT_OF_MEMORY, say) is not raised.
-void gl_errors_raise(const GLErrors *errors);
+// Gives errors read from the attached context back to the application, as
+// the GL would have kept them: raised again, each by a call that raises it
+// and does nothing else, when every one can be; else kept in the context's
+// record, in the order read, for the application's next glGetError calls
+// (GL_OUT_OF_MEMORY, say, which no call raises). Errors read while some are
+// kept came after them: kept too by a GL with several error flags, dropped
+// by one with a single flag, which was taken. 1 when they were raised again.
+bool gl_errors_restore(DebugThreadContext *ctx, const GLErrors *errors);
+// The answer to the application's glGetError while errors are kept, `read`
+// being what the GL answered it: the first kept.
+GLenum gl_errors_answer(DebugThreadContext *ctx, GLenum read);
+// Takes over the errors other threads' records of the attached context keep:
+// the context was current there, and the application may read them here.
+void gl_errors_adopt(DebugThreadContext *ctx);
 
 // Around GL calls the debugger makes of its own on the attached context: the
-// errors pending before are taken away and raised again after, those of its
+// errors pending before are taken away and given back after, those of its
 // own calls dropped, so the application's glGetError answers as without it.
 struct KeepGLErrors {
+    DebugThreadContext *ctx;
     GLErrors pending;
-    KeepGLErrors() { gl_errors_take(&pending); }
+    explicit KeepGLErrors(DebugThreadContext *thread) : ctx(thread) { gl_errors_take(&pending); }
     ~KeepGLErrors() {
         GLErrors own;
         gl_errors_take(&own);
-        gl_errors_raise(&pending);
+        gl_errors_restore(ctx, &pending);
     }
 };
-

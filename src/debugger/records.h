@@ -234,6 +234,10 @@ struct GLContextRecord {
     // The GL errors the error check found and raised again, not yet read by
     // the application (halt.cpp).
     uint8_t errors_raised_again;
+    // The count of `error_kept`, and whether the GL keeps one error flag or
+    // several, 0 until asked (own_calls.cpp).
+    uint8_t errors_kept;
+    uint8_t error_flags;
     uint32_t error_raised_again[8];
     uint8_t in_begin_end;
     uint8_t compiling_list;
@@ -272,6 +276,10 @@ struct GLContextRecord {
     int32_t red_bits, green_bits, blue_bits, alpha_bits;
     int32_t stencil_bits;
     int32_t depth_bits;
+    // The GL errors the debugger read from the context that no call raises
+    // again, in the order read, kept for the application's next glGetError
+    // calls (own_calls.cpp).
+    uint32_t error_kept[8];
 };
 
 // ------------------------------------------------------------ the registry

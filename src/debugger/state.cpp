@@ -145,10 +145,10 @@ void state_fetch_item(DebugThreadContext *ctx, uint32_t item) {
 
 // Reads every item into its current values: the getters executed only, and
 // the GL errors they raise dropped. The flags are given back, and the errors
-// the application left pending are pending again after, for its own
-// glGetError and the debugger's error check to find.
+// the application left pending are its own again after, for its glGetError
+// to read (own_calls.h).
 static void scan_items(DebugThreadContext *ctx) {
-    KeepGLErrors errors;
+    KeepGLErrors errors(ctx);
     OwnCall get_float(__GLS_OP_glGetFloatv), get_clip_plane(__GLS_OP_glGetClipPlane),
         get_light(__GLS_OP_glGetLightfv), get_map(__GLS_OP_glGetMapfv),
         get_material(__GLS_OP_glGetMaterialfv), get_pixel_map(__GLS_OP_glGetPixelMapfv),

@@ -20,6 +20,7 @@
 #include "debugger_tables.h"
 #include "gate.h"
 #include "halt.h"
+#include "own_calls.h"
 #include "ring.h"
 #include "thread_context.h"
 
@@ -122,6 +123,11 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
         }
         halt_show_message(ctx);
         halt_shown = false;
+    }
+    // Errors the debugger read that no call could raise again come first,
+    // as the GL would have given them.
+    if constexpr (Op == __GLS_OP_glGetError) {
+        if (ctx->gl_context->errors_kept) [[unlikely]] result = gl_errors_answer(ctx, result);
     }
     if constexpr (returns) return result;
 }

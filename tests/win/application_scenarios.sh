@@ -2,8 +2,12 @@
 # What an application sees and what the debugger writes, with debugger_program
 # run under the debugger (palisade.dll beside it as opengl32.dll), driven from
 # outside, and where it says so also plain, on the system's opengl32.dll:
-#   invisible   the probe prints under the debugger, "GL warnings/errors" on,
-#               what it prints plain (results, last errors, GL errors); the
+#   invisible   the probe prints under the debugger, as the panel starts and
+#               with "GL warnings/errors" and Break on SwapBuffers on, what it
+#               prints plain (results, last errors, GL errors, arrays); the
+#               threads begun before a run-time load of the library, the
+#               thread that loads it and one begun after read with no context
+#               current what they read plain (reload threads); the
 #               pbuffer functions a system has are handed out as the
 #               debugger's wrappers, which reach the system's and are recorded.
 #   histories   the shared-context program runs as plain when each halt is
@@ -62,11 +66,11 @@ drive() { # OUT TEMP COMMAND...
     [ $status -ne 99 ] || fail "the driver could not carry its commands out"
 }
 
-plain() { (cd "$work/dropin" && WINEDLLOVERRIDES="opengl32=b" "$run" ./debugger_program.exe "$@") | tr -d '\r'; }
+plain() { (cd "$work/dropin" && WINEDLLOVERRIDES="opengl32=b" "$run" ./${program:-debugger_program}.exe "$@") | tr -d '\r'; }
 
 if [ "$scenario" != full-disk-inside ]; then
     rm -rf "$work"; mkdir -p "$work/dropin"
-    cp "$bin/debugger_program.exe" "$bin/palisade_driver.exe" "$work/dropin/"
+    cp "$bin/debugger_program.exe" "$bin/palisade_driver.exe" "$bin/../reload/reload.exe" "$work/dropin/"
     cp "$bin/palisade.dll" "$work/dropin/opengl32.dll"
 fi
 
@@ -74,10 +78,25 @@ case "$scenario" in
 invisible)
     plain probe >"$work/plain.txt"
     grep -q '^errors after it:' "$work/plain.txt" || fail "the probe did not run to its end plain"
-    drive "$work/debugger.txt" "$(windows "$work/temp")" start debugger_program.exe probe -- wait-status Halted \
-        check 114 on continue-to-exit 0 >/dev/null
-    grep -v '^exit: ' "$work/debugger.txt" | diff "$work/plain.txt" - || fail "the probe read other values under the debugger"
-    echo "the probe read the same under the debugger as plain"
+    program=reload plain threads >"$work/threads-plain.txt"
+    grep -q '^a thread begun after the load, after a wgl call:' "$work/threads-plain.txt" || fail "reload threads did not run plain"
+    # As the panel starts, with Break on SwapBuffers on, and with "GL
+    # warnings/errors" on too: the errors the debugger reads at a halt and
+    # after every call stay the application's.
+    for settings in default swap checks; do
+        set --
+        [ $settings = default ] || set -- check 120 on
+        [ $settings != checks ] || set -- "$@" check 114 on
+        drive "$work/debugger-$settings.txt" "$(windows "$work/temp-$settings")" start debugger_program.exe probe -- \
+            wait-status Halted "$@" continue-to-exit 0 >/dev/null
+        grep -v '^exit: ' "$work/debugger-$settings.txt" | diff "$work/plain.txt" - ||
+            fail "the probe read other values under the debugger ($settings)"
+        drive "$work/threads-$settings.txt" "$(windows "$work/temp-$settings")" start reload.exe threads -- \
+            wait-status Halted "$@" continue-to-exit 0 >/dev/null
+        grep -v '^exit: ' "$work/threads-$settings.txt" | diff "$work/threads-plain.txt" - ||
+            fail "threads begun before the load read other values under the debugger ($settings)"
+    done
+    echo "the probe and the threads of a run-time load read the same under the debugger as plain"
 
     drive "$work/pbuffer.txt" "$(windows "$work/temp")" start debugger_program.exe pbuffer -- continue-to-exit 0
     [ "$(grep -c ' from opengl32.dll$' "$work/pbuffer.txt")" -eq 4 ] || fail "the pbuffer functions were not the debugger's"

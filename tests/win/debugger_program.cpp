@@ -14,8 +14,10 @@
 //            call as its last line.
 //   probe    prints what the application reads after calls that fail and
 //            calls that succeed (results, the last error after each call made
-//            with a known value set before it, the GL errors it reads back):
-//            under the debugger it must print what it prints plain.
+//            with a known value set before it, the GL errors it reads back,
+//            errors no call raises again among them, what queries with no
+//            context current leave in its arrays): under the debugger it must
+//            print what it prints plain.
 //   shared   contexts made on the main thread and sharing their lists; worker
 //            threads each make one current, compile a list, let it go and,
 //            once the main thread has set every worker context's viewport at
@@ -98,6 +100,68 @@ static void errors(const char *when) {
     fflush(stdout);
 }
 
+// What each query leaves in arrays the application filled with -1 (7 for
+// the booleans): the system library with no context current writes none.
+static void queries(const char *when) {
+    static const GLenum names[] = {GL_CURRENT_COLOR, GL_UNPACK_ALIGNMENT};
+    printf("%-48s", when);
+    for (GLenum name : names) {
+        GLfloat f[4] = {-1, -1, -1, -1};
+        GLboolean b[4] = {7, 7, 7, 7};
+        GLdouble d[4] = {-1, -1, -1, -1};
+        GLint i[4] = {-1, -1, -1, -1};
+        glGetFloatv(name, f);
+        glGetBooleanv(name, b);
+        glGetDoublev(name, d);
+        glGetIntegerv(name, i);
+        printf(" 0x%X: %g %d %g %d", name, f[0], b[0], d[0], i[0]);
+    }
+    glEnableClientState(GL_VERTEX_ARRAY);
+    printf(", vertex array %d\n", glIsEnabled(GL_VERTEX_ARRAY));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    fflush(stdout);
+}
+
+// An image the software GL refuses for its size with GL_OUT_OF_MEMORY
+// before it allocates anything.
+static void textureTooLarge() {
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16, 16384, 16384, 0, GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
+}
+
+// GL errors no call can raise again without doing more: the application
+// reads each after the debugger has read them (its error check after every
+// call, the scan at a halt), and as a GL with one error flag reports them,
+// the first of several only.
+static void errorsNoCallRaises(HDC dc) {
+    textureTooLarge();
+    errors("errors after a texture too large:");
+    glPushClientAttrib(GL_CLIENT_ALL_ATTRIB_BITS);
+    glPopAttrib();
+    errors("errors after glPopAttrib, a client push held:");
+    glPopClientAttrib();
+    typedef void(WINAPI * GenFramebuffers)(GLsizei, GLuint *);
+    typedef void(WINAPI * BindFramebuffer)(GLenum, GLuint);
+    auto gen = (GenFramebuffers)wglGetProcAddress("glGenFramebuffers");
+    auto bind = (BindFramebuffer)wglGetProcAddress("glBindFramebuffer");
+    auto remove = (GenFramebuffers)wglGetProcAddress("glDeleteFramebuffers");
+    if (gen && bind && remove) {
+        GLuint incomplete = 0;
+        gen(1, &incomplete);
+        bind(0x8D40, incomplete);  // GL_FRAMEBUFFER, with nothing attached
+        glClear(GL_COLOR_BUFFER_BIT);
+        errors("errors after glClear, framebuffer incomplete:");
+        bind(0x8D40, 0);
+        remove(1, &incomplete);
+    }
+    textureTooLarge();
+    glEnable(0xFFFF);
+    textureTooLarge();
+    errors("errors after too large, a bad enable, too large:");
+    textureTooLarge();
+    SwapBuffers(dc);
+    errors("errors left across a buffer swap:");
+}
+
 static HDC probeDc;
 static HGLRC held;
 static HANDLE heldMade, heldDone;
@@ -112,6 +176,14 @@ static DWORD WINAPI holdContext(LPVOID) {
     wglMakeCurrent(probeDc, held);
     SetEvent(heldMade);
     WaitForSingleObject(heldDone, INFINITE);
+    wglMakeCurrent(nullptr, nullptr);
+    return 0;
+}
+
+// Reads the errors another thread left pending on a context.
+static DWORD WINAPI readErrorsOf(LPVOID rc) {
+    wglMakeCurrent(probeDc, (HGLRC)rc);
+    errors("errors another thread left:");
     wglMakeCurrent(nullptr, nullptr);
     return 0;
 }
@@ -142,7 +214,12 @@ static int probe() {
     PROBE("wglMakeCurrent of a deleted context", wglMakeCurrent(dc, gone));
     PROBE("wglMakeCurrent", wglMakeCurrent(dc, a));
     PROBE("wglGetCurrentContext is the one made current", wglGetCurrentContext() == a);
+    // Wine's font lists leave an error no call raises again, before the
+    // thread's first GL call, whose halt scans the state.
+    SelectObject(dc, GetStockObject(SYSTEM_FONT));
+    PROBE("wglUseFontBitmapsA", wglUseFontBitmapsA(dc, 32, 96, 1000));
     PROBE("glClearColor", (glClearColor(0.25f, 0.5f, 0.75f, 1), 0));
+    errors("errors after wglUseFontBitmapsA:");
     HANDLE first = CreateThread(nullptr, 0, firstCallThread, nullptr, 0, nullptr);
     WaitForSingleObject(first, INFINITE);
     held = b;
@@ -171,6 +248,14 @@ static int probe() {
     glEndList();
     glEndList();
     errors("errors after a list and one glEndList too many:");
+    errorsNoCallRaises(dc);
+    // A context let go with such an error pending: the thread that makes it
+    // current next reads it.
+    textureTooLarge();
+    wglMakeCurrent(nullptr, nullptr);
+    HANDLE reader = CreateThread(nullptr, 0, readErrorsOf, a, 0, nullptr);
+    WaitForSingleObject(reader, INFINITE);
+    wglMakeCurrent(dc, a);
     glEnable(0xFFFF);
     PROBE("wglMakeCurrent of the other context", wglMakeCurrent(dc, b));
     errors("errors of the other context:");
@@ -179,6 +264,7 @@ static int probe() {
     PROBE("wglMakeCurrent(0, 0)", wglMakeCurrent(nullptr, nullptr));
     PROBE("glColor3f with none current", (glColor3f(0, 0, 1), 0));
     errors("errors with none current:");
+    queries("queries with none current:");
     wglMakeCurrent(dc, a);
     PROBE("wglDeleteContext of the current context", wglDeleteContext(a));
     PROBE("wglGetCurrentContext after it", (long long)(INT_PTR)wglGetCurrentContext());

@@ -4,6 +4,9 @@
 // Palisade again (not the system library it loaded for itself), each unload
 // must leave no module of that name behind, the pixels must equal those the
 // system library draws, and ten cycles must not leak modules or threads.
+// `reload threads` prints what threads begun before and after a run-time
+// load read with no context current (application_scenarios.sh compares it
+// with the system library's).
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <GL/gl.h>
@@ -119,7 +122,76 @@ static DWORD WINAPI letRun(LPVOID) {
     return 0;
 }
 
-int main() {
+// ---------------------------------------------------------------- threads
+// `reload threads`: what threads read with no context current, their first
+// GL calls made before and after a first wgl call: threads begun before the
+// library was loaded (the main thread, another), the one that loads it, one
+// begun after. Under the debugger it must print what it prints plain.
+
+static HMODULE loaded;
+
+static void firstCalls(const char *who) {
+#define PROC(name, ...) auto name = (__VA_ARGS__)(void *)GetProcAddress(loaded, #name)
+    PROC(glGetString, const GLubyte *(WINAPI *)(GLenum));
+    PROC(glGetError, GLenum(WINAPI *)(void));
+    PROC(wglGetCurrentContext, HGLRC(WINAPI *)(void));
+#undef PROC
+    for (int wgl = 0; wgl < 2; ++wgl) {
+        if (wgl) wglGetCurrentContext();
+        const GLubyte *vendor = glGetString(GL_VENDOR);
+        GLenum error = glGetError();
+        char label[96];
+        snprintf(label, sizeof label, "%s%s:", who, wgl ? ", after a wgl call" : "");
+        printf("%-60s vendor %s, error 0x%X\n", label, vendor ? "given" : "none", error);
+        fflush(stdout);
+    }
+}
+
+struct Turn {
+    const char *who;
+    bool loads;
+    HANDLE running = nullptr, go = nullptr, thread = nullptr;
+};
+
+static DWORD WINAPI takeTurn(LPVOID arg) {
+    Turn *turn = (Turn *)arg;
+    SetEvent(turn->running);
+    WaitForSingleObject(turn->go, INFINITE);
+    if (turn->loads) loaded = LoadLibraryA("opengl32.dll");
+    firstCalls(turn->who);
+    return 0;
+}
+
+// The thread is running once this returns: the system has told the
+// libraries loaded by then of it.
+static void start(Turn *turn) {
+    turn->running = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    turn->go = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    turn->thread = CreateThread(nullptr, 0, takeTurn, turn, 0, nullptr);
+    WaitForSingleObject(turn->running, INFINITE);
+}
+
+static void play(Turn *turn) {
+    SetEvent(turn->go);
+    WaitForSingleObject(turn->thread, INFINITE);
+}
+
+static int threads() {
+    Turn loader = {"the running thread that loads it", true}, before = {"a thread begun before the load", false},
+         after = {"a thread begun after the load", false};
+    start(&loader);
+    start(&before);
+    play(&loader);
+    if (!loaded) return 1;
+    play(&before);
+    firstCalls("the main thread, begun before the load");
+    start(&after);
+    play(&after);
+    return 0;
+}
+
+int main(int argc, char **argv) {
+    if (argc > 1 && !strcmp(argv[1], "threads")) return threads();
     char dir[MAX_PATH], ours[MAX_PATH], system[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, dir, sizeof dir);
     while (n > 0 && dir[n - 1] != '\\') --n;

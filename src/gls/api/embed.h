@@ -18,7 +18,9 @@
 //   - the capture flags of an opcode read and written in place, below, and
 //     their bits (__GLS_CAPTURE_EXECUTE, __GLS_CAPTURE_WRITE,
 //     __GLS_CAPTURE_CALLBACKS); the capture's writer flushed and the
-//     context's data pointer read, in place too.
+//     context's data pointer read, in place too;
+//   - the client-side commands of a context sent to the real library
+//     always (__glsClientRealAlways), below.
 #pragma once
 
 #include "api/api.h"
@@ -41,8 +43,8 @@ static inline GLubyte *__glsCaptureFlagsSlot(GLSopcode opcode) {
 // What glsFlush does for the capture of the calling thread's current
 // context, without its checks: the writer's buffer handed to its write
 // function now. For a caller on every GL call's path that knows a context
-// is current.
-static inline void __glsCaptureFlush(void) {
+// is current; always in place, whatever else a caller's body holds.
+static inline __attribute__((always_inline)) void __glsCaptureFlush(void) {
     __GLScontext *gls = __glsGetContext();
     if (gls->writer) __glsWriterFlush(gls->writer);
 }
@@ -54,3 +56,10 @@ static inline GLvoid *__glsCurrentDataPointer(void) {
     __GLScontext *gls = __glsGetContext();
     return gls ? gls->dataPointer : nullptr;
 }
+
+// Has the calling thread's current context send every client-side command
+// to the real library, whether or not a GL context is current there, and
+// answer no query from its client-state mirror: for a program that stands
+// in for the system library, whose callers must get what that library
+// gives them (with no context current, arrays left as they were).
+static inline void __glsClientRealAlways(void) { __glsGetContext()->clientRealAlways = 1; }

@@ -15,8 +15,6 @@ static __GLSvertexArrayState *__glsClientArrays(void) {
     return &__glsGetContext()->clientState.arrays;
 }
 
-static GLboolean __glsClientHaveGL(void) { return __glsHaveGLContext(&__glsGetContext()->glInfo); }
-
 // ---------------------------------------------------------- the arrays
 
 enum {

@@ -15,7 +15,10 @@ extern "C" {
 
 static __GLSclientState *__glsClient(void) { return &__glsGetContext()->clientState; }
 
-static GLboolean __glsClientHaveGL(void) { return __glsHaveGLContext(&__glsGetContext()->glInfo); }
+GLboolean __glsClientHaveGL(void) {
+    __GLScontext *ctx = __glsGetContext();
+    return ctx->clientRealAlways || __glsHaveGLContext(&ctx->glInfo);
+}
 
 // ------------------------------------------------------------------ life
 

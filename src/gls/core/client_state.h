@@ -116,6 +116,11 @@ void __glsArrayStateInit(__GLSvertexArrayState *state);
 void __glsClientStateInit(__GLSclientState *state);
 void __glsClientStateFree(__GLSclientState *state);
 
+// Whether the client-side commands of the current context reach the real
+// GL: when a GL context answers there, or always with the context's
+// `clientRealAlways`.
+GLboolean __glsClientHaveGL(void);
+
 // The client-side commands, executed on the current context (one must be
 // current): setters reach the real GL when a GL context answers and keep the
 // mirror; queries are answered from the mirror only when none answers.

@@ -153,6 +153,11 @@ struct __GLScontext {
     __GLSwriter *spareWriter;  // the memory of the last file writer ended
     __GLSwriteFunc writeFunc;
     __GLSprefix *writePrefix;
+    // Set by a program that stands in for the system library: every
+    // client-side command reaches the real library, a GL context current
+    // there or not, and no query is answered from the client-state mirror,
+    // so that its callers get what the system library alone gives them.
+    GLint clientRealAlways;
 };
 
 // Read in place where the platform allows: every GL call of a capturing
