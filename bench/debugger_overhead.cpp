@@ -320,27 +320,29 @@ double untakenRun(Untaken &u, Workload run, Mode mode, long calls, long *made) {
     return u.seconds;
 }
 
+struct WindowSearch {
+    const wchar_t *title;
+    HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM arg) {
+    WindowSearch *s = (WindowSearch *)arg;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    WCHAR text[64] = L"";
+    InternalGetWindowText(window, text, 64);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(window) && !lstrcmpW(text, s->title)) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
 // The visible window of this process captioned `title`, or null. Captions
 // are read without a message: the untaken thread's window answers none.
 HWND visibleDialog(const wchar_t *title) {
-    struct Search {
-        const wchar_t *title;
-        HWND found;
-    } search{title, nullptr};
-    EnumWindows(
-        [](HWND window, LPARAM arg) -> BOOL {
-            Search *s = (Search *)arg;
-            DWORD pid = 0;
-            GetWindowThreadProcessId(window, &pid);
-            WCHAR text[64] = L"";
-            InternalGetWindowText(window, text, 64);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(window) && !lstrcmpW(text, s->title)) {
-                s->found = window;
-                return FALSE;
-            }
-            return TRUE;
-        },
-        (LPARAM)&search);
+    WindowSearch search{title, nullptr};
+    EnumWindows(matchWindow, (LPARAM)&search);
     return search.found;
 }
 
