@@ -571,8 +571,6 @@ static void free_library_table(void *block, void *) {
     ctx->libraries = nullptr;
     free(ctx->history_pending);
     ctx->history_pending = nullptr;
-    free(ctx->history_shortened);
-    ctx->history_shortened = nullptr;
 }
 
 int dll_process_hook(void *module, unsigned long reason, void *reserved) {
