@@ -494,6 +494,11 @@ static void record_files_end(GLContextRecord *record, bool wait) {
         else Sleep(1);
     }
     static const char kSectionEnd[] = "glsEndGLS();\r\n";
+    // Nothing stays of a command whose text was going into the file.
+    if (record->history.file && record->history_command_open) {
+        append_cut(&record->history, record->history_command_start);
+    }
+    record->history_command_open = 0;
     if (record->history.file && record->history_section) append_write(&record->history, kSectionEnd, sizeof kSectionEnd - 1);
     record->history_section = 0;
     append_close(&record->history);

@@ -95,23 +95,28 @@ static inline void copy_bytes(char *to, const char *from, size_t n) {
     for (; n; --n) *to++ = *from++;
 }
 
-// Writes text of the debugger's own, whole lines: each LF-ended line with
-// CR LF, each line indented by two blanks per level, straight into the
-// file's room. The text ends with a line end. 1 when the file took all of
+// Writes text of whole lines: each LF-ended line with CR LF, each line
+// indented by two blanks per level, straight into the file's room, in one
+// pass that counts the commands too (`commands`: those ending in ";" and a
+// line end). The text ends with a line end. 1 when the file took all of
 // it; else none of it is there.
-static bool history_put(AppendFile *file, const char *text, size_t n, int indent) {
+static bool history_put(AppendFile *file, const char *text, size_t n, int indent, uint64_t *commands = nullptr) {
     size_t pad = 2 * (size_t)indent;
     // Room for the most the text can come to: every byte a line end.
     char *out = append_room(file, (n + 1) * (pad + 2));
     if (!out) return false;
     char *to = out;
+    uint64_t ended = 0;
     for (const char *p = text, *end = text + n; p < end; ++p) {
         for (size_t i = 0; i < pad; ++i) *to++ = ' ';
+        const char *line = p;
         p = copy_line(&to, p, end);
         *to++ = '\r';
         *to++ = '\n';
+        if (p < end && p > line && p[-1] == ';') ++ended;
     }
     append_commit(file, (size_t)(to - out));
+    if (commands) *commands = ended;
     return true;
 }
 
@@ -231,10 +236,11 @@ static bool history_begin(DebugThreadContext *ctx, AppendFile *file) {
 // (an image, say) in many. Each piece goes on into the file as it comes,
 // where the command's lines go on, so that a command costs time in
 // proportion to its text; it is whole in the file once its ";" and line end
-// have come. One the file cannot take is cut back to where it began. What
-// becomes of a command is decided once, when its text begins: whether it is
-// written (as the call whose text it is found History when it began) and
-// whether Limit Data Dumps shortens it.
+// have come. One the file cannot take, or whose file is ended first, is cut
+// back to where it began, which the record keeps for whoever ends the file.
+// What becomes of a command is decided once, when its text begins: whether
+// it is written (as the call whose text it is found History when it began)
+// and whether Limit Data Dumps shortens it.
 
 enum : uint8_t {
     // Shortened, a command is written up to the 16th comma after its first
@@ -253,47 +259,56 @@ static const size_t kFileFull = ~(size_t)0;
 // going on where it stopped. Each command that ends in the text is whole in
 // the file and counted; the text after it is the next command's, unless
 // `one` stops the writing there. Returns the bytes written, or kFileFull
-// when the file cannot take them (none of them are there then).
-static size_t history_lines(DebugThreadContext *ctx, AppendFile *file, const char *text, size_t n, bool one) {
+// when the file cannot take them (none of them are there then). The state
+// is worked on in locals: the bytes written might be any of its fields.
+static inline __attribute__((always_inline)) size_t history_lines(DebugThreadContext *ctx, AppendFile *file,
+                                                                  const char *text, size_t n, bool one) {
     HistoryCommand *c = &ctx->history_command;
+    GLContextRecord *record = ctx->gl_context;
     int indent = ctx->libraries->history_indent;
     size_t pad = indent < 0 ? 0 : 2 * (size_t)indent;
     // Room for the most the text can come to: every byte a line end.
     char *out = append_room(file, (n + 1) * (pad + 2));
     if (!out) return kFileFull;
-    uint64_t at = file->length.load(std::memory_order_relaxed);
-    char *to = out;
+    char *to = out, *whole = nullptr;
+    bool open = c->open, line_open = c->line_open, semicolon = c->semicolon;
     uint64_t ended = 0;
     const char *p = text, *end = text + n;
     while (p < end) {
-        c->open = 1;
-        if (!c->line_open) {
+        open = true;
+        if (!line_open) {
             for (size_t i = 0; i < pad; ++i) *to++ = ' ';
-            c->line_open = 1;
+            line_open = true;
         }
         const char *line = p;
         p = copy_line(&to, p, end);
         if (p == end) {
-            if (p > line) c->semicolon = p[-1] == ';';
+            if (p > line) semicolon = p[-1] == ';';
             break;
         }
-        bool command_ends = p > line ? p[-1] == ';' : c->semicolon;
+        bool command_ends = p > line ? p[-1] == ';' : semicolon;
         *to++ = '\r';
         *to++ = '\n';
         ++p;
-        c->line_open = 0;
-        c->semicolon = 0;
+        line_open = semicolon = false;
         if (command_ends) {
             ++ended;
-            c->open = 0;
-            c->start = at + (uint64_t)(to - out);
+            open = false;
+            whole = to;
             if (one) break;
         }
     }
+    uint64_t at = file->length.load(std::memory_order_relaxed);
     append_commit(file, (size_t)(to - out));
-    GLContextRecord *record = ctx->gl_context;
-    record->history_commands += ended;
-    record->history_section_commands += ended;
+    c->open = open;
+    c->line_open = line_open;
+    c->semicolon = semicolon;
+    if (whole) {
+        record->history_command_start = at + (uint64_t)(whole - out);
+        record->history_commands += ended;
+        record->history_section_commands += ended;
+    }
+    record->history_command_open = open;
     return (size_t)(p - text);
 }
 
@@ -439,28 +454,47 @@ static void history_tell_stop(DebugThreadContext *ctx) {
     ctx->history_stop_note[0] = 0;
 }
 
+// The command whose text was going into the file when it ended there
+// (this thread's, or that of a thread ended from outside) is cut back out
+// of it.
+static void command_cut_back(GLContextRecord *record) {
+    if (record->history_command_open && record->history.file) {
+        append_cut(&record->history, record->history_command_start);
+    }
+    record->history_command_open = 0;
+}
+
 // The command begun and not ended is given up: none of it stays in the file.
-static void command_give_up(DebugThreadContext *ctx, AppendFile *file) {
-    HistoryCommand *c = &ctx->history_command;
-    if (c->open && c->written && file->file) append_cut(file, c->start);
-    *c = HistoryCommand();
+static void command_give_up(DebugThreadContext *ctx) {
+    command_cut_back(ctx->gl_context);
+    ctx->history_command = HistoryCommand();
     ctx->history_pending_used = 0;
 }
 
 // Writes a piece of the history text, as the commands begun in it are
-// decided now and those begun before were decided then.
-static void history_write(DebugThreadContext *ctx, AppendFile *file, const char *text, size_t n) {
+// decided now (`written`, `shortened`) and those begun before were decided
+// then.
+static __attribute__((noinline)) void history_write_pieces(DebugThreadContext *ctx, AppendFile *file,
+                                                           const char *text, size_t n, bool written,
+                                                           bool shortened) {
     HistoryCommand *c = &ctx->history_command;
-    const bool written = ctx->history_on, shortened = written && switch_on(ctx->process->Limit_data_dumps);
+    GLContextRecord *record = ctx->gl_context;
     for (const char *p = text, *end = text + n; p < end;) {
+        // A command begins after another's line end: no line is open, no
+        // ';' waits for its line end.
         if (!c->open) {
-            *c = HistoryCommand();
             c->open = 1;
             c->written = written;
             c->shortened = shortened;
+            if (shortened) {
+                c->phase = SHORTEN_HEAD;
+                c->braced = c->in_string = c->escaped = c->keep = 0;
+                c->commas = 0;
+                c->depth = 0;
+            }
             if (written) {
-                if (!history_begin(ctx, file)) return;
-                c->start = file->length.load(std::memory_order_relaxed);
+                if (!record->history_section && !history_begin(ctx, file)) return;
+                record->history_command_start = file->length.load(std::memory_order_relaxed);
             }
         }
         size_t taken;
@@ -474,12 +508,32 @@ static void history_write(DebugThreadContext *ctx, AppendFile *file, const char 
             taken = history_shortened(ctx, file, p, (size_t)(end - p));
         }
         if (taken == kFileFull) {
-            command_give_up(ctx, file);
+            command_give_up(ctx);
             history_failed(ctx);
             return;
         }
         p += taken;
     }
+}
+
+// The text of a short call comes whole: its commands begin and end in it,
+// and are written as they are, in one pass.
+static inline void history_write(DebugThreadContext *ctx, AppendFile *file, const char *text, size_t n) {
+    GLContextRecord *record = ctx->gl_context;
+    const bool written = ctx->history_on, shortened = written && switch_on(ctx->process->Limit_data_dumps);
+    if (!written || shortened || ctx->history_command.open || n < 2 || text[n - 1] != '\n' || text[n - 2] != ';') {
+        history_write_pieces(ctx, file, text, n, written, shortened);
+        return;
+    }
+    int indent = ctx->libraries->history_indent;
+    uint64_t commands = 0;
+    if (!record->history_section && !history_begin(ctx, file)) return;
+    if (!history_put(file, text, n, indent < 0 ? 0 : indent, &commands)) {
+        history_failed(ctx);
+        return;
+    }
+    record->history_commands += commands;
+    record->history_section_commands += commands;
 }
 
 size_t GLSAPI history_write_file(size_t count, const GLubyte *bytes) {
@@ -507,9 +561,11 @@ void history_open(DebugThreadContext *ctx, int clear) {
     if (files_enter(record)) {
         if (history->file) {
             KeepLastError keep;
+            command_cut_back(record);
             if (record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
             append_close(history);
         }
+        record->history_command_open = 0;
         record->history_section = 0;
         files_leave(record);
     }
@@ -560,7 +616,7 @@ void history_close(DebugThreadContext *ctx) {
         KeepLastError keep;
         // A command whose end never came (the writer failed in it) leaves
         // nothing of it.
-        command_give_up(ctx, history);
+        command_give_up(ctx);
         if (record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
         record->history_section = 0;
         append_close(history);

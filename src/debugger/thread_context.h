@@ -20,13 +20,12 @@ struct CallTextState {
     uint8_t cut;
 };
 
-// A command of the history whose text has begun and not ended yet: where
-// it begins in the file, whether it goes there (else it is dropped whole)
-// and is shortened by Limit Data Dumps, and how far its text has come: the
-// file's text ends inside one of its lines, its last byte is ';'. While it
-// is shortened, how far the shortening has come (history.cpp).
+// A command of the history whose text has begun and not ended yet: whether
+// it goes to the file (else it is dropped whole) and is shortened by Limit
+// Data Dumps, and how far its text has come: the file's text ends inside
+// one of its lines, its last byte is ';'. While it is shortened, how far the
+// shortening has come (history.cpp).
 struct HistoryCommand {
-    uint64_t start;
     uint8_t open;
     uint8_t written;
     uint8_t shortened;

@@ -1403,7 +1403,8 @@ TEST(HistoryOff, WglCallsAreCountedNotWritten) {
 // shortened on its own with Limit Data Dumps: as history_shorten_data
 // shortens it) or not at all, as History and Limit Data Dumps were when its
 // text began, wherever the text is cut: here in two pieces at every place,
-// the switches changed between them, and a byte at a time.
+// the switches changed between them, and a byte at a time. A file ended
+// before a command's end has come keeps nothing of it.
 TEST(HistoryPieces, EveryCommandWholeAsDecidedWhenItBeganWhereverItsTextIsCut) {
     std::string image = "glTexImage2D(GLS_NONE)(GL_TEXTURE_2D, 0, 6408, 3, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, {";
     for (int i = 0; i < 24; ++i) image += std::string(i % 8 ? " " : "\n    ") + std::to_string(i * 7) + (i < 23 ? "," : "");
@@ -1445,6 +1446,7 @@ TEST(HistoryPieces, EveryCommandWholeAsDecidedWhenItBeganWhereverItsTextIsCut) {
         return out;
     };
     std::vector<std::string> failures;
+    std::string when_ended;
     GLThread t([&](GLThread &self) {
         glFinish();
         DebugThreadContext *ctx = self.context();
@@ -1480,13 +1482,18 @@ TEST(HistoryPieces, EveryCommandWholeAsDecidedWhenItBeganWhereverItsTextIsCut) {
             }
         }
         ctx->libraries->history_indent = 0;
-        ctx->process->Limit_data_dumps.store(0);
-        ctx->history_on = 1;
         glFinish();
+        // The file ended while a command's text goes into it keeps none of it.
+        write(image.substr(0, image.size() / 2), true, false);
+        dll_process_hook(GetModuleHandleA(nullptr), DLL_THREAD_DETACH, nullptr);
+        readFile(self.history_path, &when_ended);
     });
     run_past_first_call(t);
     t.join();
     for (const std::string &failure : failures) ADD_FAILURE() << failure;
+    static const char kEnd[] = "glFinish();\r\nglsEndGLS();\r\n";
+    ASSERT_GE(when_ended.size(), sizeof kEnd - 1);
+    EXPECT_EQ(kEnd, when_ended.substr(when_ended.size() - (sizeof kEnd - 1)));
     EXPECT_NE(std::string::npos, history(t).find("    glBegin(\r\n      1\r\n    \r\n    );\r\n    glTexImage2D("));
 }
 
