@@ -10,12 +10,17 @@
 // rounds; "added" is the median less the direct median, the ratio the median
 // over it; with History on, the bytes each call adds to the history files.
 //
+// Then what one long command costs: a glTexImage2D of a `texture` pixels
+// square RGBA image, once a round in each of direct, History off, History
+// on and History on with Limit Data Dumps, in milliseconds (median, min and
+// max over the rounds), with the bytes the call adds to the history.
+//
 // Then what one GL context costs in memory: the private bytes each of
 // `contexts` more contexts adds when created and made current through the
 // system library alone, and through the debugger.
 //
-// Usage: debugger_overhead [calls per round [rounds [contexts]]]
-//        (defaults 200000, 7, 40)
+// Usage: debugger_overhead [calls per round [rounds [contexts [texture]]]]
+//        (defaults 200000, 7, 40, 1024; the long command is 4096)
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <psapi.h>
@@ -36,6 +41,8 @@ enum : unsigned {
     GL_TRIANGLES_ = 0x0004,
     GL_TEXTURE_2D_ = 0x0DE1,
     GL_TEXTURE_MIN_FILTER_ = 0x2801,
+    GL_RGBA_ = 0x1908,
+    GL_UNSIGNED_BYTE_ = 0x1401,
     GL_NEAREST_ = 0x2600,
     GL_LINEAR_ = 0x2601,
     GL_COLOR_BUFFER_BIT_ = 0x4000,
@@ -53,6 +60,7 @@ struct Gl {
     unsigned(WINAPI *getError)(void);
     void(WINAPI *texParameteri)(unsigned, unsigned, int);
     void(WINAPI *bindTexture)(unsigned, unsigned);
+    void(WINAPI *texImage2D)(unsigned, int, int, int, int, int, unsigned, unsigned, const void *);
     void(WINAPI *clear)(unsigned);
     void(WINAPI *finish)(void);
     HGLRC(WINAPI *createContext)(HDC);
@@ -82,6 +90,7 @@ Gl procs(HMODULE lib) {
     lookUp(lib, "glGetError", &g.getError);
     lookUp(lib, "glTexParameteri", &g.texParameteri);
     lookUp(lib, "glBindTexture", &g.bindTexture);
+    lookUp(lib, "glTexImage2D", &g.texImage2D);
     lookUp(lib, "glClear", &g.clear);
     lookUp(lib, "glFinish", &g.finish);
     lookUp(lib, "wglCreateContext", &g.createContext);
@@ -168,6 +177,22 @@ double contextSwitch(const Gl &gl, long calls, long *made) {
     return seconds;
 }
 
+// One glTexImage2D of a `size` pixels square RGBA image (`calls` is the
+// size here), its bytes taking values of one to three digits, so that its
+// text is about as long as a real image's.
+double texture(const Gl &gl, long size, long *made) {
+    static std::vector<unsigned char> pixels;
+    if (pixels.size() != (size_t)size * (size_t)size * 4) {
+        pixels.resize((size_t)size * (size_t)size * 4);
+        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = (unsigned char)(i * 7 % 251);
+    }
+    double start = secondsNow();
+    gl.texImage2D(GL_TEXTURE_2D_, 0, (int)GL_RGBA_, (int)size, (int)size, 0, GL_RGBA_, GL_UNSIGNED_BYTE_,
+                  pixels.data());
+    *made = 1;
+    return secondsNow() - start;
+}
+
 // A workload that makes wgl calls has no pass-through mode: its first wgl
 // call through palisade would give the thread to the debugger.
 const struct {
@@ -225,7 +250,7 @@ struct Untaken {
     int contexts;
     double contextBytes;
     HANDLE go, done;
-    int workload;  // -1 ends the thread
+    Workload run;  // null ends the thread
     Mode mode;
     long calls, made;
     double seconds;
@@ -238,9 +263,9 @@ DWORD WINAPI untakenThread(LPVOID arg) {
     SetEvent(u->done);
     for (;;) {
         WaitForSingleObject(u->go, INFINITE);
-        if (u->workload < 0) return 0;
+        if (!u->run) return 0;
         const Gl &gl = u->mode == DIRECT ? u->system : u->ours;
-        u->seconds = kWorkloads[u->workload].run(gl, u->calls, &u->made);
+        u->seconds = u->run(gl, u->calls, &u->made);
         SetEvent(u->done);
     }
 }
@@ -284,6 +309,60 @@ double median(std::vector<double> v) {
     return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
+// The workload run on the untaken thread in the direct or pass-through mode.
+double untakenRun(Untaken &u, Workload run, Mode mode, long calls, long *made) {
+    u.run = run;
+    u.mode = mode;
+    u.calls = calls;
+    SetEvent(u.go);
+    WaitForSingleObject(u.done, INFINITE);
+    *made = u.made;
+    return u.seconds;
+}
+
+struct WindowSearch {
+    const wchar_t *title;
+    HWND found;
+};
+
+BOOL CALLBACK matchWindow(HWND window, LPARAM arg) {
+    WindowSearch *s = (WindowSearch *)arg;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    WCHAR text[64] = L"";
+    InternalGetWindowText(window, text, 64);
+    if (pid == GetCurrentProcessId() && IsWindowVisible(window) && !lstrcmpW(text, s->title)) {
+        s->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The visible window of this process captioned `title`, or null. Captions
+// are read without a message: the untaken thread's window answers none.
+HWND visibleDialog(const wchar_t *title) {
+    WindowSearch search{title, nullptr};
+    EnumWindows(matchWindow, (LPARAM)&search);
+    return search.found;
+}
+
+// Limit Data Dumps set from the Options menu of Select GL Trace, which the
+// panel's Trace button shows, as a person would.
+void setLimitDataDumps(HWND p, bool on) {
+    enum { TRACE_SETUP = 117, LIMIT_DUMPS = 9 };
+    HWND trace = visibleDialog(L"Select GL Trace");
+    if (!trace) {
+        panel::click(p, TRACE_SETUP);
+        panel::wait([&] { return (trace = visibleDialog(L"Select GL Trace")) != nullptr; }, 30);
+    }
+    if (!trace) {
+        fprintf(stderr, "debugger_overhead: no Select GL Trace window\n");
+        exit(1);
+    }
+    bool checked = (GetMenuState(GetMenu(trace), LIMIT_DUMPS, MF_BYCOMMAND) & MF_CHECKED) != 0;
+    if (checked != on) SendMessageA(trace, WM_COMMAND, MAKEWPARAM(LIMIT_DUMPS, 0), 0);
+}
+
 // The person at the panel: lets the thread run when its first GL call has
 // halted it.
 DWORD WINAPI letRun(LPVOID) {
@@ -303,9 +382,10 @@ int main(int argc, char **argv) {
     const long calls = argc > 1 ? atol(argv[1]) : 200000;
     const int rounds = argc > 2 ? atoi(argv[2]) : 7;
     const int contexts = argc > 3 ? atoi(argv[3]) : 40;
-    if (calls < FRAME_CALLS || rounds < 1 || contexts < 1) {
-        fprintf(stderr, "usage: debugger_overhead [calls per round (%d or more) [rounds [contexts]]]\n",
-                FRAME_CALLS);
+    const long textureSize = argc > 4 ? atol(argv[4]) : 1024;
+    if (calls < FRAME_CALLS || rounds < 1 || contexts < 1 || textureSize < 1 || textureSize > 8192) {
+        fprintf(stderr, "usage: debugger_overhead [calls per round (%d or more) [rounds [contexts [texture "
+                "size, up to 8192]]]]\n", FRAME_CALLS);
         return 2;
     }
     char path[MAX_PATH];
@@ -349,13 +429,7 @@ int main(int argc, char **argv) {
                 long made;
                 if (m == PASS_THROUGH && kWorkloads[w].wgl) continue;
                 if (m == DIRECT || m == PASS_THROUGH) {
-                    untaken.workload = w;
-                    untaken.mode = (Mode)m;
-                    untaken.calls = calls;
-                    SetEvent(untaken.go);
-                    WaitForSingleObject(untaken.done, INFINITE);
-                    seconds = untaken.seconds;
-                    made = untaken.made;
+                    seconds = untakenRun(untaken, kWorkloads[w].run, (Mode)m, calls, &made);
                 } else {
                     panel::set_check(p, panel::HISTORY, m == HISTORY_ON);
                     double before = historyBytes(history);
@@ -366,7 +440,31 @@ int main(int argc, char **argv) {
             }
         }
     }
-    untaken.workload = -1;
+
+    // The long command, each mode once a round, the first round not counted.
+    enum { T_DIRECT, T_OFF, T_ON, T_LIMITED, TEXTURE_MODES };
+    const char *const textureModes[TEXTURE_MODES] = {"direct", "History off", "History on",
+                                                     "History on, Limit Data Dumps"};
+    std::vector<double> textureMs[TEXTURE_MODES];
+    double textureBytes[TEXTURE_MODES] = {};
+    for (int round = 0; round <= rounds; ++round) {
+        for (int m = 0; m < TEXTURE_MODES; ++m) {
+            double seconds;
+            long made;
+            if (m == T_DIRECT) {
+                seconds = untakenRun(untaken, texture, DIRECT, textureSize, &made);
+            } else {
+                panel::set_check(p, panel::HISTORY, m != T_OFF);
+                setLimitDataDumps(p, m == T_LIMITED);
+                double before = historyBytes(history);
+                seconds = texture(debugged, textureSize, &made);
+                textureBytes[m] = historyBytes(history) - before;
+            }
+            if (round > 0) textureMs[m].push_back(seconds * 1e3);
+        }
+    }
+    setLimitDataDumps(p, false);
+    untaken.run = nullptr;
     SetEvent(untaken.go);
     WaitForSingleObject(other, INFINITE);
 
@@ -389,6 +487,17 @@ int main(int argc, char **argv) {
             printf("%-20s %-13s %9.1f %19s %+9.1f %7.2fx %10s\n", m == 0 ? kWorkloads[w].name : "",
                    kModeNames[m], med, spread, med - direct, med / direct, bytes);
         }
+    }
+    printf("one glTexImage2D of %ldx%ld RGBA, %d rounds: ms, median (min-max)\n", textureSize, textureSize, rounds);
+    printf("%-30s %11s %21s %14s\n", "mode", "ms", "(min-max)", "history bytes");
+    for (int m = 0; m < TEXTURE_MODES; ++m) {
+        const std::vector<double> &v = textureMs[m];
+        char spread[48];
+        snprintf(spread, sizeof spread, "(%.1f-%.1f)", *std::min_element(v.begin(), v.end()),
+                 *std::max_element(v.begin(), v.end()));
+        char bytes[24] = "-";
+        if (m != T_DIRECT) snprintf(bytes, sizeof bytes, "%.0f", textureBytes[m]);
+        printf("%-30s %11.1f %21s %14s\n", textureModes[m], median(v), spread, bytes);
     }
     const double mib = 1024.0 * 1024.0;
     printf("GL context memory: private bytes each of %d more contexts adds, made current\n", contexts);

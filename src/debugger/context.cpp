@@ -501,6 +501,11 @@ static void record_files_end(GLContextRecord *record, bool wait) {
         else Sleep(1);
     }
     static const char kSectionEnd[] = "glsEndGLS();\r\n";
+    // Nothing stays of a command whose text was going into the file.
+    if (record->history.file && record->history_command_open) {
+        append_cut(&record->history, record->history_command_start);
+    }
+    record->history_command_open = 0;
     if (record->history.file && record->history_section) append_write(&record->history, kSectionEnd, sizeof kSectionEnd - 1);
     record->history_section = 0;
     append_close(&record->history);
@@ -578,8 +583,6 @@ static void free_library_table(void *block, void *) {
     ctx->libraries = nullptr;
     free(ctx->history_pending);
     ctx->history_pending = nullptr;
-    free(ctx->history_shortened);
-    ctx->history_shortened = nullptr;
 }
 
 int dll_process_hook(void *module, unsigned long reason, void *reserved) {

@@ -14,11 +14,14 @@
 // the first text History lets through, and its glsEndGLS when the attachment
 // ends, so that turning History off and on, or ending, never leaves a
 // section open or ends one twice (only a process that dies leaves its last
-// one open). Text reaches the file in whole commands only, however the
-// writer's buffer cuts it: a line is never broken, and a command the file
-// cannot take is not left in it cut. When the file cannot take more (a full
-// disk) the history of that context stops there, says so at its end when
-// that still fits, and the application goes on.
+// one open). Text reaches the file as the writer hands it on, a long
+// command in many pieces, each where the one before stopped; when a call
+// returns the file holds whole commands only: a line is never broken, and
+// a command the file cannot take, or whose end never comes, is cut back out
+// of it (only a process that dies while a long command is being written
+// leaves its beginning). When the file cannot take more (a full disk) the
+// history of that context stops there, says so at its end when that still
+// fits, and the application goes on.
 #include <stdlib.h>
 #include <string.h>
 
@@ -92,11 +95,11 @@ static inline void copy_bytes(char *to, const char *from, size_t n) {
     for (; n; --n) *to++ = *from++;
 }
 
-// Writes the history text: each LF-ended line with CR LF, each line indented
-// by two blanks per level, straight into the file's room, in one pass that
-// counts the commands too (`commands`: those ending in ";" and a line end).
-// The text ends with a line end. 1 when the file took all of it; else none
-// of it is there.
+// Writes text of whole lines: each LF-ended line with CR LF, each line
+// indented by two blanks per level, straight into the file's room, in one
+// pass that counts the commands too (`commands`: those ending in ";" and a
+// line end). The text ends with a line end. 1 when the file took all of
+// it; else none of it is there.
 static bool history_put(AppendFile *file, const char *text, size_t n, int indent, uint64_t *commands = nullptr) {
     size_t pad = 2 * (size_t)indent;
     // Room for the most the text can come to: every byte a line end.
@@ -227,38 +230,105 @@ static bool history_begin(DebugThreadContext *ctx, AppendFile *file) {
     return true;
 }
 
-// Writes whole commands to the attached record's history file, opening its
-// section first; 0 when the file could not take them and the history
-// stopped.
-static bool history_emit(DebugThreadContext *ctx, AppendFile *file, const char *text, size_t n) {
+// ------------------------------------------------------- a command's text
+//
+// The writer hands the text on in pieces of its buffer, and a long command
+// (an image, say) in many. Each piece goes on into the file as it comes,
+// where the command's lines go on, so that a command costs time in
+// proportion to its text; it is whole in the file once its ";" and line end
+// have come. One the file cannot take, or whose file is ended first, is cut
+// back to where it began, which the record keeps for whoever ends the file.
+// What becomes of a command is decided once, when its text begins: whether
+// it is written (as the call whose text it is found History when it began)
+// and whether Limit Data Dumps shortens it.
+
+enum : uint8_t {
+    // Shortened, a command is written up to the 16th comma after its first
+    // '{', then " ...", then from the next '}' on, as history_shorten_data
+    // shortens it.
+    SHORTEN_HEAD,
+    SHORTEN_CUT,
+    SHORTEN_TAIL,
+    SHORTEN_COMMAS = 16,
+};
+
+static const size_t kFileFull = ~(size_t)0;
+
+// Writes text of the command being written: each LF-ended line with CR LF,
+// each line indented by two blanks per level, a line the writer's buffer cut
+// going on where it stopped. Each command that ends in the text is whole in
+// the file and counted; the text after it is the next command's, unless
+// `one` stops the writing there. Returns the bytes written, or kFileFull
+// when the file cannot take them (none of them are there then). The state
+// is worked on in locals: the bytes written might be any of its fields.
+static inline __attribute__((always_inline)) size_t history_lines(DebugThreadContext *ctx, AppendFile *file,
+                                                                  const char *text, size_t n, bool one) {
+    HistoryCommand *c = &ctx->history_command;
     GLContextRecord *record = ctx->gl_context;
     int indent = ctx->libraries->history_indent;
-    if (!history_begin(ctx, file)) return false;
-    uint64_t commands = 0;
-    if (!history_put(file, text, n, indent < 0 ? 0 : indent, &commands)) {
-        history_failed(ctx);
-        return false;
+    size_t pad = indent < 0 ? 0 : 2 * (size_t)indent;
+    // Room for the most the text can come to: every byte a line end.
+    char *out = append_room(file, (n + 1) * (pad + 2));
+    if (!out) return kFileFull;
+    char *to = out, *whole = nullptr;
+    bool open = c->open, line_open = c->line_open, semicolon = c->semicolon;
+    uint64_t ended = 0;
+    const char *p = text, *end = text + n;
+    while (p < end) {
+        open = true;
+        if (!line_open) {
+            for (size_t i = 0; i < pad; ++i) *to++ = ' ';
+            line_open = true;
+        }
+        const char *line = p;
+        p = copy_line(&to, p, end);
+        if (p == end) {
+            if (p > line) semicolon = p[-1] == ';';
+            break;
+        }
+        bool command_ends = p > line ? p[-1] == ';' : semicolon;
+        *to++ = '\r';
+        *to++ = '\n';
+        ++p;
+        line_open = semicolon = false;
+        if (command_ends) {
+            ++ended;
+            open = false;
+            whole = to;
+            if (one) break;
+        }
     }
-    record->history_commands += commands;
-    record->history_section_commands += commands;
-    return true;
+    uint64_t at = file->length.load(std::memory_order_relaxed);
+    append_commit(file, (size_t)(to - out));
+    c->open = open;
+    c->line_open = line_open;
+    c->semicolon = semicolon;
+    if (whole) {
+        record->history_command_start = at + (uint64_t)(whole - out);
+        record->history_commands += ended;
+        record->history_section_commands += ended;
+    }
+    record->history_command_open = open;
+    return (size_t)(p - text);
 }
 
-// The length of the first command of the text (through its ";" and line
-// end), or of the whole text when no command ends in it.
-static size_t first_command(const char *text, size_t n) {
-    for (size_t i = 1; i < n; ++i) {
-        if (text[i] == '\n' && text[i - 1] == ';') return i + 1;
+// Passes over the text of a command not written, up to its end; returns the
+// bytes passed.
+static size_t command_drop(HistoryCommand *c, const char *text, size_t n) {
+    for (const char *p = text, *end = text + n;;) {
+        const char *lf = (const char *)memchr(p, '\n', (size_t)(end - p));
+        if (!lf) {
+            c->semicolon = end[-1] == ';';
+            return n;
+        }
+        bool command_ends = lf > text ? lf[-1] == ';' : c->semicolon;
+        c->semicolon = 0;
+        p = lf + 1;
+        if (command_ends) {
+            c->open = 0;
+            return (size_t)(p - text);
+        }
     }
-    return n;
-}
-
-// Where the last whole command of the text ends; 0 when none does.
-static size_t whole_commands(const char *text, size_t n) {
-    for (size_t i = n; i >= 2; --i) {
-        if (text[i - 1] == '\n' && text[i - 2] == ';') return i;
-    }
-    return 0;
 }
 
 // Room for `n` bytes in one of the thread's buffers, kept for the next
@@ -273,20 +343,106 @@ static bool buffer_reserve(char **buffer, size_t *capacity, size_t n) {
     return true;
 }
 
-// With Limit Data Dumps on: each command shortened on its own.
-static bool history_emit_shortened(DebugThreadContext *ctx, AppendFile *file, const char *text, size_t n) {
-    bool ok = true;
-    for (const char *p = text, *end = text + n; ok && p < end;) {
-        size_t length = first_command(p, (size_t)(end - p));
-        if (buffer_reserve(&ctx->history_shortened, &ctx->history_shortened_capacity, length + 8) &&
-            history_shorten_data(length, p, ctx->history_shortened, ctx->history_shortened_capacity)) {
-            ok = history_emit(ctx, file, ctx->history_shortened, strlen(ctx->history_shortened));
+// Writes text of a command Limit Data Dumps shortens, up to its end at
+// most; returns the bytes taken, or kFileFull. Before the cut every byte
+// is looked at: the first '{' and the commas after it say where the cut
+// begins, strings and braces whether the '}' that ends it must come. Inside
+// an array, whose text holds numbers and names only, it must: the text cut
+// out is only passed over. Elsewhere the command might end first, and be
+// written whole after all, so that text is kept until then.
+static size_t history_shortened(DebugThreadContext *ctx, AppendFile *file, const char *text, size_t n) {
+    static const char kDots[] = " ...";
+    HistoryCommand *c = &ctx->history_command;
+    const char *p = text, *end = text + n;
+    while (p < end && c->open) {
+        if (c->phase == SHORTEN_HEAD) {
+            const char *q = p;
+            bool cut = false;
+            for (; q < end; ++q) {
+                char ch = *q;
+                if (ch == '\n' && (q > p ? q[-1] == ';' : c->semicolon)) {
+                    ++q;
+                    break;
+                }
+                if (c->in_string) {
+                    if (c->escaped) {
+                        c->escaped = 0;
+                    } else if (ch == '\\') {
+                        c->escaped = 1;
+                    } else if (ch == '"') {
+                        c->in_string = 0;
+                    }
+                } else if (ch == '"') {
+                    c->in_string = 1;
+                } else if (ch == '{') {
+                    ++c->depth;
+                } else if (ch == '}') {
+                    --c->depth;
+                }
+                if (ch == '{') {
+                    c->braced = 1;
+                } else if (ch == ',' && c->braced && ++c->commas == SHORTEN_COMMAS) {
+                    ++q;
+                    cut = true;
+                    break;
+                }
+            }
+            size_t taken = history_lines(ctx, file, p, (size_t)(q - p), true);
+            if (taken == kFileFull) return kFileFull;
+            p += taken;
+            if (cut) {
+                c->phase = SHORTEN_CUT;
+                c->keep = c->in_string || c->depth <= 0;
+                ctx->history_pending_used = 0;
+            }
+        } else if (c->phase == SHORTEN_CUT && !c->keep) {
+            const char *close = (const char *)memchr(p, '}', (size_t)(end - p));
+            if (!close) return n;
+            if (history_lines(ctx, file, kDots, sizeof kDots - 1, true) == kFileFull) return kFileFull;
+            p = close;
+            c->phase = SHORTEN_TAIL;
+        } else if (c->phase == SHORTEN_CUT) {
+            const char *q = p;
+            size_t used = ctx->history_pending_used;
+            char before = used ? ctx->history_pending[used - 1] : 0;
+            bool ends = false;
+            for (; q < end && *q != '}'; ++q) {
+                if (*q == '\n' && (q > p ? q[-1] : before) == ';') {
+                    ends = true;
+                    ++q;
+                    break;
+                }
+            }
+            size_t more = (size_t)(q - p);
+            if (!buffer_reserve(&ctx->history_pending, &ctx->history_pending_capacity, used + more)) {
+                // No memory to keep it in: the command is written whole.
+                if (history_lines(ctx, file, ctx->history_pending, used, true) == kFileFull) return kFileFull;
+                ctx->history_pending_used = 0;
+                c->shortened = 0;
+                size_t taken = history_lines(ctx, file, p, (size_t)(end - p), true);
+                return taken == kFileFull ? kFileFull : (size_t)(p - text) + taken;
+            }
+            memcpy(ctx->history_pending + used, p, more);
+            ctx->history_pending_used = used + more;
+            p = q;
+            if (ends) {
+                // No '}' came: the command is written as it is.
+                if (history_lines(ctx, file, ctx->history_pending, ctx->history_pending_used, true) == kFileFull) {
+                    return kFileFull;
+                }
+                ctx->history_pending_used = 0;
+            } else if (p < end) {
+                ctx->history_pending_used = 0;
+                if (history_lines(ctx, file, kDots, sizeof kDots - 1, true) == kFileFull) return kFileFull;
+                c->phase = SHORTEN_TAIL;
+            }
         } else {
-            ok = history_emit(ctx, file, p, length);
+            size_t taken = history_lines(ctx, file, p, (size_t)(end - p), true);
+            if (taken == kFileFull) return kFileFull;
+            p += taken;
         }
-        p += length;
     }
-    return ok;
+    return (size_t)(p - text);
 }
 
 // A history that stopped says so once, where the user looks, out of the
@@ -298,40 +454,97 @@ static void history_tell_stop(DebugThreadContext *ctx) {
     ctx->history_stop_note[0] = 0;
 }
 
-// Writes the whole commands of the text; the rest, the start of a command
-// whose end is still in the writer's buffer, waits for it.
-static void history_write(DebugThreadContext *ctx, AppendFile *file, const GLubyte *bytes, size_t count) {
-    const char *text = (const char *)bytes;
-    size_t n = count, used = ctx->history_pending_used;
-    if (used) {
-        if (buffer_reserve(&ctx->history_pending, &ctx->history_pending_capacity, used + count)) {
-            memcpy(ctx->history_pending + used, bytes, count);
-            text = ctx->history_pending;
-            n = used + count;
-        }
-        ctx->history_pending_used = 0;
+// The command whose text was going into the file when it ended there
+// (this thread's, or that of a thread ended from outside) is cut back out
+// of it.
+static void command_cut_back(GLContextRecord *record) {
+    if (record->history_command_open && record->history.file) {
+        append_cut(&record->history, record->history_command_start);
     }
-    size_t whole = whole_commands(text, n), rest = n - whole;
-    bool ok = whole == 0 || (switch_on(ctx->process->Limit_data_dumps) ? history_emit_shortened(ctx, file, text, whole)
-                                                                         : history_emit(ctx, file, text, whole));
-    if (!ok || !rest || !buffer_reserve(&ctx->history_pending, &ctx->history_pending_capacity, rest)) return;
-    memmove(ctx->history_pending, text + whole, rest);
-    ctx->history_pending_used = rest;
+    record->history_command_open = 0;
+}
+
+// The command begun and not ended is given up: none of it stays in the file.
+static void command_give_up(DebugThreadContext *ctx) {
+    command_cut_back(ctx->gl_context);
+    ctx->history_command = HistoryCommand();
+    ctx->history_pending_used = 0;
+}
+
+// Writes a piece of the history text, as the commands begun in it are
+// decided now (`written`, `shortened`) and those begun before were decided
+// then.
+static __attribute__((noinline)) void history_write_pieces(DebugThreadContext *ctx, AppendFile *file,
+                                                           const char *text, size_t n, bool written,
+                                                           bool shortened) {
+    HistoryCommand *c = &ctx->history_command;
+    GLContextRecord *record = ctx->gl_context;
+    for (const char *p = text, *end = text + n; p < end;) {
+        // A command begins after another's line end: no line is open, no
+        // ';' waits for its line end.
+        if (!c->open) {
+            c->open = 1;
+            c->written = written;
+            c->shortened = shortened;
+            if (shortened) {
+                c->phase = SHORTEN_HEAD;
+                c->braced = c->in_string = c->escaped = c->keep = 0;
+                c->commas = 0;
+                c->depth = 0;
+            }
+            if (written) {
+                if (!record->history_section && !history_begin(ctx, file)) return;
+                record->history_command_start = file->length.load(std::memory_order_relaxed);
+            }
+        }
+        size_t taken;
+        if (!c->written) {
+            taken = command_drop(c, p, (size_t)(end - p));
+        } else if (!c->shortened) {
+            // The commands after it in the text are decided as it was, or
+            // they begin afresh.
+            taken = history_lines(ctx, file, p, (size_t)(end - p), !written || shortened);
+        } else {
+            taken = history_shortened(ctx, file, p, (size_t)(end - p));
+        }
+        if (taken == kFileFull) {
+            command_give_up(ctx);
+            history_failed(ctx);
+            return;
+        }
+        p += taken;
+    }
+}
+
+// The text of a short call comes whole: its commands begin and end in it,
+// and are written as they are, in one pass.
+static inline void history_write(DebugThreadContext *ctx, AppendFile *file, const char *text, size_t n) {
+    GLContextRecord *record = ctx->gl_context;
+    const bool written = ctx->history_on, shortened = written && switch_on(ctx->process->Limit_data_dumps);
+    if (!written || shortened || ctx->history_command.open || n < 2 || text[n - 1] != '\n' || text[n - 2] != ';') {
+        history_write_pieces(ctx, file, text, n, written, shortened);
+        return;
+    }
+    int indent = ctx->libraries->history_indent;
+    uint64_t commands = 0;
+    if (!record->history_section && !history_begin(ctx, file)) return;
+    if (!history_put(file, text, n, indent < 0 ? 0 : indent, &commands)) {
+        history_failed(ctx);
+        return;
+    }
+    record->history_commands += commands;
+    record->history_section_commands += commands;
 }
 
 size_t GLSAPI history_write_file(size_t count, const GLubyte *bytes) {
     DebugThreadContext *ctx = writer_context();
     if (!ctx || count == 0) return count;
-    if (!switch_on(ctx->process->History)) {
-        ctx->history_pending_used = 0;
-        return count;
-    }
     GLContextRecord *record = ctx->gl_context;
     if (record->history_stopped) return count;
     // Writing leaves the thread's last error alone but where the file
     // fails, which keeps it (history_failed).
     if (files_enter(record)) {
-        if (record->history.file) history_write(ctx, &record->history, bytes, count);
+        if (record->history.file) history_write(ctx, &record->history, (const char *)bytes, count);
         files_leave(record);
     }
     history_tell_stop(ctx);
@@ -341,15 +554,18 @@ size_t GLSAPI history_write_file(size_t count, const GLubyte *bytes) {
 void history_open(DebugThreadContext *ctx, int clear) {
     GLContextRecord *record = ctx->gl_context;
     AppendFile *history = &record->history;
+    ctx->history_command = HistoryCommand();
     ctx->history_pending_used = 0;
     // A file left open by a thread that was ended from outside, whose id
     // this thread got, is ended first.
     if (files_enter(record)) {
         if (history->file) {
             KeepLastError keep;
+            command_cut_back(record);
             if (record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
             append_close(history);
         }
+        record->history_command_open = 0;
         record->history_section = 0;
         files_leave(record);
     }
@@ -398,19 +614,21 @@ void history_close(DebugThreadContext *ctx) {
     if (!files_enter(record)) return;
     if (history->file) {
         KeepLastError keep;
-        // Text that never came to a command's end is not kept back for ever.
-        bool ok = !ctx->history_pending_used || record->history_stopped ||
-                  history_emit(ctx, history, ctx->history_pending, ctx->history_pending_used);
-        if (ok && record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
+        // A command whose end never came (the writer failed in it) leaves
+        // nothing of it.
+        command_give_up(ctx);
+        if (record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
         record->history_section = 0;
         append_close(history);
     }
+    ctx->history_command = HistoryCommand();
     ctx->history_pending_used = 0;
     files_leave(record);
 }
 
 void history_annotate(DebugThreadContext *ctx, const char *tag, const char *text) {
-    if (!switch_on(ctx->process->History)) return;
+    ctx->history_on = switch_on(ctx->process->History);
+    if (!ctx->history_on) return;
     glsString((const GLubyte *)tag, (const GLubyte *)text);
     glsFlush();
 }

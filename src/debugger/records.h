@@ -231,6 +231,11 @@ struct GLContextRecord {
     // Where the open section begins in the file, and its commands.
     uint64_t history_section_start;
     uint64_t history_section_commands;
+    // A command whose text is going into the file, a piece at a time, and
+    // where it begins: the file is whole up to there, and is cut back there
+    // when it is ended before the command's end has come.
+    uint8_t history_command_open;
+    uint64_t history_command_start;
     // The GL errors the error check found and raised again, not yet read by
     // the application (halt.cpp).
     uint8_t errors_raised_again;

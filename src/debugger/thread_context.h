@@ -20,6 +20,27 @@ struct CallTextState {
     uint8_t cut;
 };
 
+// A command of the history whose text has begun and not ended yet: whether
+// it goes to the file (else it is dropped whole) and is shortened by Limit
+// Data Dumps, and how far its text has come: the file's text ends inside
+// one of its lines, its last byte is ';'. While it is shortened, how far the
+// shortening has come (history.cpp).
+struct HistoryCommand {
+    uint8_t open;
+    uint8_t written;
+    uint8_t shortened;
+    uint8_t line_open;
+    uint8_t semicolon;
+    uint8_t phase;
+    // Before the cut: a '{' has come, inside a string and after a backslash
+    // there; the commas since the first '{', the arrays open.
+    uint8_t braced, in_string, escaped;
+    // The text cut out is kept: the brace that ends the cut may not come.
+    uint8_t keep;
+    uint32_t commas;
+    int32_t depth;
+};
+
 // The interface's own state of a thread: the engine holds it and reads
 // nothing of it (ui_seam.h).
 struct InterfaceState;
@@ -43,13 +64,17 @@ struct DebugThreadContext {
     RealLibraryTable *libraries;
     InterfaceState *ui;
     char temp_dir[PATH_CHARS];
-    // The history text not written yet: the start of a line (with Limit Data
-    // Dumps on, of a command) whose end has not come (history.cpp).
+    // History as the call being made found it when it began, or the
+    // annotation being written: what the history takes of the text the
+    // capture hands on now (history.cpp).
+    uint8_t history_on;
+    // The command whose text the history is taking, in the pieces the
+    // writer's buffer cuts it into (history.cpp).
+    HistoryCommand history_command;
+    // Text Limit Data Dumps would leave out that may have to be written
+    // after all: the command may end before the brace that ends the cut.
     char *history_pending;
     size_t history_pending_used, history_pending_capacity;
-    // A command shortened by Limit Data Dumps, made here (history.cpp).
-    char *history_shortened;
-    size_t history_shortened_capacity;
     // Why the history of the attached context stopped, until the panel's
     // status has said it; not said by a thread on its way out.
     char history_stop_note[512];

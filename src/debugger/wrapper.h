@@ -44,14 +44,13 @@ static void wrapper_render(DebugThreadContext *ctx, A... args) {
     glsCaptureFlags(Op, saved_flags);
 }
 
-// Performs the call. With History off nothing the capture writes would reach
-// the file, so the call is only executed: the writing would cost far more
-// than the call.
+// Performs the call, written to the history as `history` says. Without it
+// nothing the capture writes would reach the file, so the call is only
+// executed: the writing would cost far more than the call.
 template <GLSopcode Op, auto Capture, typename... A>
-static inline auto wrapper_perform(DebugThreadContext *ctx, A... args)
-    -> decltype(Capture(args...)) {
+static inline auto wrapper_perform(DebugThreadContext *ctx, bool history, A... args) -> decltype(Capture(args...)) {
     InSystem in_system(ctx);
-    if (switch_on(ctx->process->History)) return Capture(args...);
+    if (history) return Capture(args...);
     GLubyte *slot = __glsCaptureFlagsSlot(Op);
     GLubyte flags = *slot;
     *slot = flags & (GLubyte)~__GLS_CAPTURE_WRITE;
@@ -99,14 +98,19 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
             else return;
         }
         if (executed) break;
+        // History as the call begins decides for all of its text, however
+        // long the writing takes: a switch turned meanwhile takes effect at
+        // the next call.
+        const bool history = switch_on(process->History);
+        ctx->history_on = history;
         if constexpr (returns) {
-            result = wrapper_perform<Op, Capture>(ctx, args...);
+            result = wrapper_perform<Op, Capture>(ctx, history, args...);
         } else {
-            wrapper_perform<Op, Capture>(ctx, args...);
+            wrapper_perform<Op, Capture>(ctx, history, args...);
         }
         // The call's text goes to the history at once: a process that dies
         // right after it keeps it.
-        if (switch_on(process->History)) __glsCaptureFlush();
+        if (history) __glsCaptureFlush();
         call_count(ctx, Id);
         if constexpr (!std::is_same_v<decltype(Hook), std::nullptr_t>) Hook(ctx, args...);
         executed = true;

@@ -16,10 +16,14 @@
 #               lock of its own), its resize fails with ERROR_BUSY, as it
 #               would plain with a worker holding its context that long
 #               (the messages scenario has the program with a lock, which
-#               waits for a halt instead); every history file of every run reads back whole
-#               with the codec's reader, each call in the file of the context
-#               current when it was made; a texture's data is shortened per
-#               call with Limit Data Dumps and never broken mid-line without.
+#               waits for a halt instead); every history file of every run
+#               reads back whole with the codec's reader, each call in the
+#               file of the context current when it was made; a texture's
+#               data, its text many
+#               times the writer's buffer, is shortened per call with Limit
+#               Data Dumps and never broken mid-line without; History turned
+#               off and on again and again while such textures are written
+#               leaves the history whole.
 #   messages    worker threads send WM_SIZE to windows of the main thread,
 #               which makes GL and wgl calls meanwhile and handles it by
 #               making the worker's context current under the program's
@@ -28,7 +32,8 @@
 #               for a second.
 #   full-disk   with TEMP on a 2 MB file system the program runs to its end,
 #               the panel says where the history stopped and why, and the
-#               history ends whole with the same note.
+#               history ends whole with the same note: the disk filled by
+#               many short calls, and by a long one.
 #   long-temp   TEMPs of 245 and 300 characters work (histories whole,
 #               quitting leaves nothing); one too long for the debugger is
 #               refused by a box that shows it whole.
@@ -42,12 +47,19 @@ windows() { printf 'Z:%s' "$1" | tr / '\\'; }
 
 fail() { echo "$scenario: $*"; exit 1; }
 
-# Reads every history under a TEMP back with the codec's reader.
+# Reads every history under a TEMP back with the codec's reader; with
+# "limited", written with Limit Data Dumps: the textures' commands shortened
+# (the reader cannot take them back) are left out of what it reads.
 check_histories() {
     for dir in "$1"/PALISADE_*/history; do
         # Copied where a program's working directory can be, whatever TEMP was.
         rm -rf "$work/check"
         cp -r "$dir" "$work/check"
+        if [ "${2:-}" = limited ]; then
+            for file in "$work"/check/*.gls; do
+                sed -i '/^glTexImage2D(/{N;N;/\n    56, 63, 70, 77, 84, 91, 98, 105, \.\.\.});\r$/d}' "$file"
+            done
+        fi
         (cd "$work/check" && "$run" "$bin/history_check.exe" *.gls) | tr -d '\r' | tee -a "$work/check.txt"
     done
     if grep -v ': [0-9]* sections, [0-9]* commands$' "$work/check.txt"; then fail "a history is not whole"; fi
@@ -145,9 +157,17 @@ histories)
             wait-status Halted "$@" continue-to-exit 0
     done
     check_histories "$work/textures-off"
+    check_histories "$work/textures-on" limited
     shortened=$(cat "$work"/textures-on/PALISADE_*/history/[1-9]*.gls | tr -d '\r' | grep -c '^    56, 63, 70, 77, 84, 91, 98, 105, \.\.\.});$' || true)
-    [ "$shortened" -eq 3 ] || fail "$shortened of the 3 textures were shortened by Limit Data Dumps"
+    [ "$shortened" -eq 4 ] || fail "$shortened of the 4 textures were shortened by Limit Data Dumps"
     echo "textures: whole lines without Limit Data Dumps, each call shortened with it"
+
+    # History toggled while the textures are written: each call is written
+    # whole or not at all.
+    drive "$work/toggled.txt" "$(windows "$work/toggled")" start debugger_program.exe textures 10 -- \
+        wait-status Halted continue toggle-to-exit 116 0
+    check_histories "$work/toggled"
+    echo "textures: History toggled while they were written, the history whole"
     ;;
 messages)
     # The workers end in either order.
@@ -178,15 +198,20 @@ full-disk)
         "$servers" "$work/small" "$0" "$run" "$bin" "$work"
     ;;
 full-disk-inside)
-    drive "$work/fill.txt" "$(windows "$work/small/temp")" start debugger_program.exe fill -- wait-status Halted \
-        continue window-panel expect-contains 107 "History stopped at call " print-status wait-exit 0
-    grep -q '^fill: drew its frames' "$work/fill.txt" || fail "the program did not draw to its end"
-    check_histories "$work/small/temp"
-    note=$(sed -n 's/^status: \(History stopped at call [0-9]*: .*\)$/\1/p' "$work/fill.txt")
-    [ -n "$note" ] || fail "the status does not say where the history stopped"
-    last=$(cat "$work"/small/temp/PALISADE_*/history/[1-9]*.gls | tr -d '\r' | tail -n 2 | head -n 1)
-    [ "$last" = "glsString(\"Info\", \"$note\");" ] || fail "the history ends in \"$last\", not the note"
-    echo "the full disk stopped the history, and said so: $note"
+    # Many short calls fill the disk; then one long one that cannot fit.
+    for program in fill textures; do
+        rm -rf "$work/small/temp"
+        drive "$work/fill.txt" "$(windows "$work/small/temp")" start debugger_program.exe $program -- \
+            wait-status Halted continue window-panel expect-contains 107 "History stopped at call " print-status \
+            wait-exit 0
+        grep -q "^$program: \(drew its frames\|error 0x0\)" "$work/fill.txt" || fail "$program did not run to its end"
+        check_histories "$work/small/temp"
+        note=$(sed -n 's/^status: \(History stopped at call [0-9]*: .*\)$/\1/p' "$work/fill.txt")
+        [ -n "$note" ] || fail "the status does not say where the history stopped"
+        last=$(cat "$work"/small/temp/PALISADE_*/history/[1-9]*.gls | tr -d '\r' | tail -n 2 | head -n 1)
+        [ "$last" = "glsString(\"Info\", \"$note\");" ] || fail "the history ends in \"$last\", not the note"
+        echo "$program: the full disk stopped the history, and said so: $note"
+    done
     ;;
 long-temp)
     for length in 245 300; do

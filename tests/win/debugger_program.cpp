@@ -26,7 +26,10 @@
 //            worker still holding its own then fails the resize. Then the
 //            main thread makes calls after a wglMakeCurrent that fails and
 //            after deleting its current context.
-//   textures glTexImage2D of RGBA images of 16, 128 and 256 pixels square.
+//   textures [ROUNDS]
+//            glTexImage2D of RGBA images of 16, 128, 256 and 1024 pixels
+//            square, the last one's text many times the writer's buffer;
+//            ROUNDS times (1).
 //   fill     draws for four seconds, many calls a frame.
 //   messages worker threads each draw frames in a window of the main thread's
 //            with a context of their own, made current only under the
@@ -499,16 +502,18 @@ static int messages() {
 
 // --------------------------------------------------------------- textures
 
-static int textures() {
+static int textures(int rounds) {
     HWND wnd;
     HDC dc;
     makeCurrent(&wnd, &dc);
-    static GLubyte pixels[256 * 256 * 4];
+    static GLubyte pixels[1024 * 1024 * 4];
     for (size_t i = 0; i < sizeof pixels; ++i) pixels[i] = (GLubyte)(i * 7 % 251);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    static const int sizes[] = {16, 128, 256};
-    for (int size : sizes) {
-        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+    static const int sizes[] = {16, 128, 256, 1024};
+    for (int round = 0; round < rounds; ++round) {
+        for (int size : sizes) {
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, size, size, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+        }
     }
     glFinish();
     printf("textures: error 0x%X\n", glGetError());
@@ -700,7 +705,7 @@ int main(int argc, char **argv) {
     }
     if (!strcmp(mode, "probe")) return probe();
     if (!strcmp(mode, "shared")) return shared();
-    if (!strcmp(mode, "textures")) return textures();
+    if (!strcmp(mode, "textures")) return textures(argc > 2 ? atoi(argv[2]) : 1);
     if (!strcmp(mode, "fill")) return fill();
     if (!strcmp(mode, "pbuffer")) return pbuffer();
     if (!strcmp(mode, "messages")) return messages();

@@ -1403,6 +1403,105 @@ TEST(HistoryOff, WglCallsAreCountedNotWritten) {
     t.join();
 }
 
+// The writer hands the history text on in pieces of its buffer, cut
+// anywhere. Each command reaches the file whole (CR LF line ends, indented,
+// shortened on its own with Limit Data Dumps: as history_shorten_data
+// shortens it) or not at all, as History and Limit Data Dumps were when its
+// text began, wherever the text is cut: here in two pieces at every place,
+// the switches changed between them, and a byte at a time. A file ended
+// before a command's end has come keeps nothing of it.
+TEST(HistoryPieces, EveryCommandWholeAsDecidedWhenItBeganWhereverItsTextIsCut) {
+    std::string image = "glTexImage2D(GLS_NONE)(GL_TEXTURE_2D, 0, 6408, 3, 2, 0, GL_RGBA, GL_UNSIGNED_BYTE, {";
+    for (int i = 0; i < 24; ++i) image += std::string(i % 8 ? " " : "\n    ") + std::to_string(i * 7) + (i < 23 ? "," : "");
+    image += "\n});\n";
+    const struct {
+        const char *what;
+        std::string text;
+        int indent;
+    } rows[] = {
+        {"an image among short calls", "glFlush();\n" + image + "glFinish();\n", 0},
+        {"indented, a blank line in a command", "glBegin(\n  1\n\n);\n" + image, 2},
+        {"a brace in a string, never closed", "glsString(\"Info\", \"{a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r \\\"x\\\"\");\n", 0},
+        {"a brace in a string, closed", "glsString(\"Info\", \"{a,b,c,d,e,f,g,h,i,j,k,l,m,n,o,p,q,r} \\\\\");\n", 0},
+        {"the cut between arrays", "glFoo({1, 2}, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16, 17, {18, 19});\n", 0},
+        {"a line end after a ';' in a string", "glsString(\"Info\", \"a;\nb\");\nglFlush();\n", 0},
+    };
+    struct Mode {
+        bool on, limit;  // for the commands begun in the first piece
+        bool on_then, limit_then;  // and in the second
+    } modes[] = {{1, 0, 1, 0}, {1, 1, 1, 1}, {1, 0, 1, 1}, {1, 1, 1, 0}, {1, 1, 0, 0}, {0, 0, 1, 1}};
+    // What the file must take of the text cut at `cut`, and its commands.
+    auto expected = [](const std::string &text, size_t cut, const Mode &m, int indent, uint64_t *commands) {
+        std::string out;
+        for (size_t at = 0, end; at < text.size(); at = end) {
+            end = text.find(";\n", at) + 2;
+            std::string command = text.substr(at, end - at);
+            if (!(at < cut ? m.on : m.on_then)) continue;
+            char shortened[4096];
+            if ((at < cut ? m.limit : m.limit_then) &&
+                history_shorten_data(command.size(), command.c_str(), shortened, sizeof shortened)) {
+                command = shortened;
+            }
+            for (size_t line = 0, lf; line < command.size(); line = lf + 1) {
+                lf = command.find('\n', line);
+                out += std::string(2 * indent, ' ') + command.substr(line, lf - line) + "\r\n";
+            }
+            ++*commands;
+        }
+        return out;
+    };
+    std::vector<std::string> failures;
+    std::string when_ended;
+    GLThread t([&](GLThread &self) {
+        glFinish();
+        DebugThreadContext *ctx = self.context();
+        GLContextRecord *record = ctx->gl_context;
+        auto write = [&](const std::string &text, bool on, bool limit) {
+            ctx->history_on = on;
+            ctx->process->Limit_data_dumps.store(limit);
+            history_write_file(text.size(), (const GLubyte *)text.data());
+        };
+        for (const auto &row : rows) {
+            ctx->libraries->history_indent = row.indent;
+            for (const Mode &m : modes) {
+                size_t mark = history(self).size();
+                uint64_t counted = record->history_commands, commands = 0;
+                std::string want;
+                for (size_t cut = 1; cut < row.text.size(); ++cut) {
+                    write(row.text.substr(0, cut), m.on, m.limit);
+                    write(row.text.substr(cut), m.on_then, m.limit_then);
+                    want += expected(row.text, cut, m, row.indent, &commands);
+                }
+                if (m.on == m.on_then && m.limit == m.limit_then) {
+                    for (char c : row.text) write(std::string(1, c), m.on, m.limit);
+                    want += expected(row.text, 0, m, row.indent, &commands);
+                }
+                std::string all = history(self);
+                std::string got = all.size() >= mark ? all.substr(mark) : "(less than before)";
+                if (got != want || record->history_commands - counted != commands) {
+                    failures.push_back(std::string(row.what) + ", mode " + std::to_string(&m - modes) + ": " +
+                                       std::to_string(record->history_commands - counted) + " commands counted of " +
+                                       std::to_string(commands) + "; wrote\n" + got.substr(0, 600) + "\nnot\n" +
+                                       want.substr(0, 600));
+                }
+            }
+        }
+        ctx->libraries->history_indent = 0;
+        glFinish();
+        // The file ended while a command's text goes into it keeps none of it.
+        write(image.substr(0, image.size() / 2), true, false);
+        dll_process_hook(GetModuleHandleA(nullptr), DLL_THREAD_DETACH, nullptr);
+        readFile(self.history_path, &when_ended);
+    });
+    run_past_first_call(t);
+    t.join();
+    for (const std::string &failure : failures) ADD_FAILURE() << failure;
+    static const char kEnd[] = "glFinish();\r\nglsEndGLS();\r\n";
+    ASSERT_GE(when_ended.size(), sizeof kEnd - 1);
+    EXPECT_EQ(kEnd, when_ended.substr(when_ended.size() - (sizeof kEnd - 1)));
+    EXPECT_NE(std::string::npos, history(t).find("    glBegin(\r\n      1\r\n    \r\n    );\r\n    glTexImage2D("));
+}
+
 // A program switching between two GL contexts: each attachment is a whole
 // section of the context's history, whose file stays open while the other
 // is attached. When the record is let go (its context deleted by the

@@ -30,6 +30,8 @@
 //   continue-to-exit [STATUS]   press Continue at every halt of every panel
 //                        until the program ends, then as wait-exit
 //   hold MS              continue-to-exit leaves each halt standing MS first
+//   toggle-to-exit ID [STATUS]   click the check box ID again and again until
+//                        the program ends, then as wait-exit
 // The other windows (the current window is the panel until `window`):
 //   wait-halt TEXT       wait until the status reads TEXT and the halt's
 //                        refresh is over (TEXT stays a quarter second)
@@ -316,7 +318,22 @@ int main(int argc, char **argv) {
             hold_ms = (DWORD)atoi(arg(k));
         } else if (c == "sleep") {
             Sleep((DWORD)atoi(arg(k)));
-        } else if (c == "wait-exit" || c == "continue-to-exit") {
+        } else if (c == "wait-exit" || c == "continue-to-exit" || c == "toggle-to-exit") {
+            if (c == "toggle-to-exit") {
+                HWND p = current_panel();
+                int id = atoi(arg(k));
+                long clicks = 0;
+                HWND box = GetDlgItem(p, id);
+                // What a click comes to, without the mouse's messages: a
+                // click costs many times more under Wine.
+                for (DWORD start = GetTickCount(); running() && GetTickCount() - start < timeout_seconds * 1000;
+                     ++clicks) {
+                    bool on = !panel::checked(p, id);
+                    SendMessageA(box, BM_SETCHECK, on ? BST_CHECKED : BST_UNCHECKED, 0);
+                    SendMessageA(p, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)box);
+                }
+                printf("toggled: %ld clicks\n", clicks);
+            }
             if (c == "continue-to-exit") {
                 // Every halt of every panel, those that come later too, is
                 // continued as soon as it shows, or once it has stood for
