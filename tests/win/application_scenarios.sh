@@ -19,11 +19,10 @@
 #               waits for a halt instead); every history file of every run
 #               reads back whole with the codec's reader, each call in the
 #               file of the context current when it was made; a texture's
-#               data, its text many
-#               times the writer's buffer, is shortened per call with Limit
-#               Data Dumps and never broken mid-line without; History turned
-#               off and on again and again while such textures are written
-#               leaves the history whole.
+#               data, its text many times the writer's buffer, is shortened
+#               per call with Limit Data Dumps and never broken mid-line
+#               without; History turned off and on again and again while such
+#               textures are written leaves the history whole.
 #   messages    worker threads send WM_SIZE to windows of the main thread,
 #               which makes GL and wgl calls meanwhile and handles it by
 #               making the worker's context current under the program's
