@@ -344,6 +344,54 @@ static void list_calls_close(GLContextRecord *record) {
     files_leave(record);
 }
 
+void list_calls_open(DebugThreadContext *ctx) {
+    GLContextRecord *record = ctx->gl_context;
+    if (record->list_calls.file) return;
+    char path[PATH_CHARS];
+    mmaps_path_list_calls(ctx->temp_dir, path);
+    // Without it the lists' calls are not kept, and the application goes on.
+    KeepLastError keep;
+    HANDLE calls = debugger_create_file(path, OPEN_ALWAYS);
+    if (calls != INVALID_HANDLE_VALUE && files_enter(record)) {
+        append_open(&record->list_calls, calls);
+        files_leave(record);
+    } else if (calls != INVALID_HANDLE_VALUE) {
+        CloseHandle(calls);
+    } else {
+        char reason[256] = "";
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0, reason,
+                       sizeof reason, nullptr);
+        status_printf(ctx, "Could not open %s: %s", path, reason);
+    }
+}
+
+// Counts the records whose context another thread deleted: their threads
+// close the files they keep open for them at their next attach.
+static std::atomic<uint32_t> retired_elsewhere;
+
+struct ThreadRecords {
+    DebugThreadContext *ctx;
+    bool retired_only;
+};
+
+// The history files a thread keeps open for its records not attached: of
+// those whose context was deleted, or of them all when the thread ends.
+static void close_thread_record(void *block, void *arg) {
+    GLContextRecord *record = (GLContextRecord *)block;
+    const ThreadRecords *which = (const ThreadRecords *)arg;
+    if (record->thread_id != which->ctx->thread_id || record == which->ctx->gl_context || !record->history.file) return;
+    if (which->retired_only && !record->retired.load(std::memory_order_acquire)) return;
+    history_file_close(record);
+}
+
+static void close_retired_elsewhere(DebugThreadContext *ctx) {
+    uint32_t now = retired_elsewhere.load(std::memory_order_acquire);
+    if (now == ctx->retired_seen) return;
+    ctx->retired_seen = now;
+    ThreadRecords which = {ctx, true};
+    mmaps_for_each(BLOCK_GL_CONTEXT, close_thread_record, &which);
+}
+
 void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
     GLContextRecord *before = ctx->gl_context;
     if (before) {
@@ -360,6 +408,7 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
         MasterRecord *master = ctx->master;
         record->number = handle ? master->next_gl_context_number++ : 0;
         record->handle = handle;
+        record->thread_id = ctx->thread_id;
         mirrors_init(record);
         mmaps_path_history(ctx->temp_dir, handle, reused_handle ? record->number : 0,
                            record->history_path);
@@ -386,38 +435,46 @@ void context_attach_gl(DebugThreadContext *ctx, uintptr_t handle) {
     }
     if (handle) {
         lists_attach(ctx, record);
-        char path[PATH_CHARS];
-        mmaps_path_list_calls(ctx->temp_dir, path);
-        // Without it the lists' calls are not kept, and the application goes on.
-        HANDLE calls = debugger_create_file(path, OPEN_ALWAYS);
-        if (calls != INVALID_HANDLE_VALUE && files_enter(record)) {
-            // One left open by a thread ended from outside, whose id this
-            // thread got, is let go as it is: the thread's other records
-            // may have written to the file since.
+        // A calls file left open by a thread ended from outside, whose id
+        // this thread got, is let go as it is: the thread's other records
+        // may have written to the file since. The file opens with the next
+        // list compiled (list_calls_open).
+        if (record->list_calls.file && files_enter(record)) {
             append_abandon(&record->list_calls);
-            append_open(&record->list_calls, calls);
             files_leave(record);
-        } else if (calls != INVALID_HANDLE_VALUE) {
-            CloseHandle(calls);
-        } else {
-            char reason[256] = "";
-            FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, GetLastError(), 0,
-                           reason, sizeof reason, nullptr);
-            status_printf(ctx, "Could not open %s: %s", path, reason);
         }
     }
+    close_retired_elsewhere(ctx);
     interface_seam->show_ids(ctx);
 }
 
-static void retire_record_of(void *block, void *handle) {
-    if (((GLContextRecord *)block)->handle == *(uintptr_t *)handle) mmaps_retire_block(block);
+struct Retiring {
+    DebugThreadContext *ctx;
+    uintptr_t handle;
+};
+
+// Only its own thread writes to or closes a record's files: the deleting
+// thread closes the history file of its own record of the context at once,
+// another thread that of its record at its next attach, or its end.
+static void retire_record_of(void *block, void *arg) {
+    GLContextRecord *record = (GLContextRecord *)block;
+    const Retiring *retiring = (const Retiring *)arg;
+    if (record->handle != retiring->handle) return;
+    record->retired.store(1, std::memory_order_release);
+    if (record->thread_id == retiring->ctx->thread_id) {
+        if (record != retiring->ctx->gl_context) history_file_close(record);
+    } else {
+        retired_elsewhere.fetch_add(1, std::memory_order_acq_rel);
+    }
+    mmaps_retire_block(block);
 }
 
 // Every thread that made the context current has a record of it, whichever
 // thread deletes it.
-void context_retire_gl(DebugThreadContext *, uintptr_t handle) {
+void context_retire_gl(DebugThreadContext *ctx, uintptr_t handle) {
     if (!handle) return;
-    mmaps_for_each_live(BLOCK_GL_CONTEXT, retire_record_of, &handle);
+    Retiring retiring = {ctx, handle};
+    mmaps_for_each_live(BLOCK_GL_CONTEXT, retire_record_of, &retiring);
     lists_forget(handle);
 }
 
@@ -528,6 +585,9 @@ static void context_thread_end(DebugThreadContext *ctx) {
     ctx->ending = 1;
     history_close(ctx);
     list_calls_close(record);
+    ThreadRecords all = {ctx, false};
+    history_file_close(record);
+    mmaps_for_each(BLOCK_GL_CONTEXT, close_thread_record, &all);
     RealLibraryTable *libs = ctx->libraries;
     if (libs && libs->debugger_gls_context != 0xFFFFFFFFu && glsGetCurrentContext() == libs->debugger_gls_context) {
         glsContext(0);

@@ -520,7 +520,7 @@ static __attribute__((noinline)) void history_write_pieces(DebugThreadContext *c
 // and are written as they are, in one pass.
 static inline void history_write(DebugThreadContext *ctx, AppendFile *file, const char *text, size_t n) {
     GLContextRecord *record = ctx->gl_context;
-    const bool written = ctx->history_on, shortened = written && switch_on(ctx->process->Limit_data_dumps);
+    const bool written = ctx->history_on, shortened = written && ctx->history_limited;
     if (!written || shortened || ctx->history_command.open || n < 2 || text[n - 1] != '\n' || text[n - 2] != ';') {
         history_write_pieces(ctx, file, text, n, written, shortened);
         return;
@@ -556,14 +556,16 @@ void history_open(DebugThreadContext *ctx, int clear) {
     AppendFile *history = &record->history;
     ctx->history_command = HistoryCommand();
     ctx->history_pending_used = 0;
-    // A file left open by a thread that was ended from outside, whose id
-    // this thread got, is ended first.
+    // The file stays open while the record is not attached, so that a
+    // program switching contexts opens and closes no file. A command or
+    // section left open by a thread ended from outside, whose id this
+    // thread got, is ended first; a Clear begins the file anew.
     if (files_enter(record)) {
         if (history->file) {
             KeepLastError keep;
             command_cut_back(record);
             if (record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
-            append_close(history);
+            if (clear == 1) append_close(history);
         }
         record->history_command_open = 0;
         record->history_section = 0;
@@ -574,7 +576,7 @@ void history_open(DebugThreadContext *ctx, int clear) {
         record->history_commands = 0;
     }
     HANDLE file = INVALID_HANDLE_VALUE;
-    if (!record->history_stopped) {
+    if (!record->history_stopped && !history->file) {
         KeepLastError keep;
         file = debugger_create_file(record->history_path, clear == 1 ? CREATE_ALWAYS : OPEN_ALWAYS);
         if (file == INVALID_HANDLE_VALUE) {
@@ -585,26 +587,30 @@ void history_open(DebugThreadContext *ctx, int clear) {
             status_printf(ctx, "History stopped: could not open %s: %s", record->history_path, reason);
         }
     }
-    if (file != INVALID_HANDLE_VALUE) {
-        if (files_enter(record)) {
-            append_open(history, file);
-            // With History on a section begins at once: a history just
-            // cleared or attached reads as one.
-            if (switch_on(ctx->process->History)) {
-                KeepLastError keep;
-                history_begin(ctx, history);
-            }
-            files_leave(record);
-            history_tell_stop(ctx);
-        } else {
-            CloseHandle(file);
+    if (files_enter(record)) {
+        if (file != INVALID_HANDLE_VALUE) append_open(history, file);
+        // With History on a section begins at once: a history just cleared
+        // or attached reads as one.
+        if (history->file && switch_on(ctx->process->History)) {
+            KeepLastError keep;
+            history_begin(ctx, history);
         }
+        files_leave(record);
+        history_tell_stop(ctx);
+    } else if (file != INVALID_HANDLE_VALUE) {
+        CloseHandle(file);
     }
     // The capture is open whether or not a file takes its text: through it
     // the thread's calls reach the wrappers.
     glsWriteFunc(history_write_file);
     glsBeginCapture((const GLubyte *)"", GLS_TEXT, 2);
+    __glsCaptureShortenArrays(ctx->history_limited);
     glsWriteFunc(history_write_call_text);
+}
+
+void history_limit(DebugThreadContext *ctx) {
+    ctx->history_limited = !ctx->history_limited;
+    __glsCaptureShortenArrays(ctx->history_limited);
 }
 
 void history_close(DebugThreadContext *ctx) {
@@ -619,10 +625,21 @@ void history_close(DebugThreadContext *ctx) {
         command_give_up(ctx);
         if (record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
         record->history_section = 0;
-        append_close(history);
     }
     ctx->history_command = HistoryCommand();
     ctx->history_pending_used = 0;
+    files_leave(record);
+}
+
+void history_file_close(GLContextRecord *record) {
+    if (!files_enter(record)) return;
+    if (record->history.file) {
+        KeepLastError keep;
+        command_cut_back(record);
+        if (record->history_section) history_put(&record->history, kSectionEnd, sizeof kSectionEnd - 1, 0);
+        record->history_section = 0;
+        append_close(&record->history);
+    }
     files_leave(record);
 }
 

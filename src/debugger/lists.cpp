@@ -255,6 +255,7 @@ void hook_gen_lists(DebugThreadContext *ctx, GLsizei range) {
 int list_open(DebugThreadContext *ctx, GLuint list) {
     GLContextRecord *record = ctx->gl_context;
     if (record->handle == 0 || record->current_list) return 0;
+    list_calls_open(ctx);
     TablesHeld held;
     GLContextRecord *table = lists_table(record);
     ListInfoRecord *r = live_record(table, list);

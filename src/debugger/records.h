@@ -285,6 +285,10 @@ struct GLContextRecord {
     // again, in the order read, kept for the application's next glGetError
     // calls (own_calls.cpp).
     uint32_t error_kept[8];
+    // The application thread whose record it is, which alone writes and
+    // closes its files; set once its context is deleted, on any thread.
+    uint32_t thread_id;
+    std::atomic<uint8_t> retired;
 };
 
 // ------------------------------------------------------------ the registry

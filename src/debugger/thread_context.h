@@ -66,8 +66,11 @@ struct DebugThreadContext {
     char temp_dir[PATH_CHARS];
     // History as the call being made found it when it began, or the
     // annotation being written: what the history takes of the text the
-    // capture hands on now (history.cpp).
+    // capture hands on now (history.cpp). Limit Data Dumps as the last call
+    // written found it: its commands are shortened, and the capture writes
+    // no more of a command's first array than the shortened text keeps.
     uint8_t history_on;
+    uint8_t history_limited;
     // The command whose text the history is taking, in the pieces the
     // writer's buffer cuts it into (history.cpp).
     HistoryCommand history_command;
@@ -83,6 +86,9 @@ struct DebugThreadContext {
     // Above 0 while the thread is inside the system's GL, wgl or GDI
     // functions (gate.h).
     std::atomic<uint32_t> system_depth;
+    // How many records other threads had retired when this thread last
+    // closed the files of its own among them (context.cpp).
+    uint32_t retired_seen;
     // The status a break halted the thread with, shown again once the halt
     // has refreshed the windows.
     char halt_status[COMMAND_NAME_CHARS + 32];
@@ -135,6 +141,9 @@ int glu_error_text(DebugThreadContext *ctx, unsigned error, char *out, size_t ca
 // CreateFile's `disposition` says; once quitting has begun it waits for the
 // process to end. INVALID_HANDLE_VALUE when it cannot be opened.
 HANDLE debugger_create_file(const char *path, DWORD disposition);
+// Opens the thread's list\calls file for the attached record, when it first
+// compiles a list while attached; closed when the record is let go.
+void list_calls_open(DebugThreadContext *ctx);
 int dll_process_hook(void *module, unsigned long reason, void *reserved);
 // Quitting from any interface thread: halts every application thread,
 // cleans every thread's files and directories up and ends the process with

@@ -13,7 +13,8 @@
 namespace {
 
 class TextWriter : public WriterTest {
-protected:
+public:
+    using WriterTest::w;
     void SetUp() override {
         WriterTest::SetUp();
         open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
@@ -370,6 +371,52 @@ TEST_F(TextWriter, ArraysBreakLinesPastFourElements) {
     for (const Case &c : cases) {
         begin(__GLS_OP_glsNumiv), p().putGLintv(w, c.n, v), end();
         EXPECT_EQ(std::string("glsNumiv(") + c.text + ");\n", close()) << c.n;
+        Sink::out.clear();
+        open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
+    }
+}
+
+// Asked to, the writer ends a command's first array after 16 elements, the
+// rest standing as ", ...}"; a shorter array, and any array after the
+// first, are written whole.
+TEST_F(TextWriter, ShortenedArraysKeepTheHeadOfEachCommandsFirstArray) {
+    GLint v[40];
+    for (int i = 0; i < 40; ++i) v[i] = i + 1;
+    GLubyte pixels[40];
+    for (int i = 0; i < 40; ++i) pixels[i] = (GLubyte)(i * 7);
+    const std::string head = "{\n    1, 2, 3, 4, 5, 6, 7, 8,\n    9, 10, 11, 12, 13, 14, 15, 16, ...}";
+    struct Case {
+        const char *what;
+        void (*write)(TextWriter *, const GLint *, const GLubyte *);
+        std::string text;
+    } cases[] = {
+        {"16 elements", [](TextWriter *t, const GLint *v, const GLubyte *) { t->p().putGLintv(t->w, 16, v); },
+         "{\n    1, 2, 3, 4, 5, 6, 7, 8,\n    9, 10, 11, 12, 13, 14, 15, 16\n}"},
+        {"17 elements", [](TextWriter *t, const GLint *v, const GLubyte *) { t->p().putGLintv(t->w, 17, v); }, head},
+        {"a short array, then a long one",
+         [](TextWriter *t, const GLint *v, const GLubyte *) {
+             t->p().putGLintv(t->w, 2, v);
+             t->p().putGLintv(t->w, 17, v);
+         },
+         "{1, 2}, {\n    1, 2, 3, 4, 5, 6, 7, 8,\n    9, 10, 11, 12, 13, 14, 15, 16,\n    17\n}"},
+        {"two long ones",
+         [](TextWriter *t, const GLint *v, const GLubyte *) {
+             t->p().putGLintv(t->w, 40, v);
+             t->p().putGLintv(t->w, 17, v);
+         },
+         head + ", {\n    1, 2, 3, 4, 5, 6, 7, 8,\n    9, 10, 11, 12, 13, 14, 15, 16,\n    17\n}"},
+        {"an image", [](TextWriter *t, const GLint *, const GLubyte *px) {
+             t->p().putGLubyteImage(t->w, 0, 20, 20, 2, 0, 1, 0, 1, px);
+         },
+         "{\n    0, 7, 14, 21, 28, 35, 42, 49,\n    56, 63, 70, 77, 84, 91, 98, 105, ...}"},
+    };
+    for (const Case &c : cases) {
+        w->shortenArrays = 1;
+        for (int command = 0; command < 2; ++command) {
+            begin(__GLS_OP_glsNumiv), c.write(this, v, pixels), end();
+        }
+        std::string line = "glsNumiv(" + c.text + ");\n";
+        EXPECT_EQ(line + line, close()) << c.what;
         Sink::out.clear();
         open(GLS_TEXT, __GLS_WRITE_NO_FRAMING);
     }

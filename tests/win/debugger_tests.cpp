@@ -1457,8 +1457,9 @@ TEST(HistoryPieces, EveryCommandWholeAsDecidedWhenItBeganWhereverItsTextIsCut) {
         DebugThreadContext *ctx = self.context();
         GLContextRecord *record = ctx->gl_context;
         auto write = [&](const std::string &text, bool on, bool limit) {
+            // As a call made with the switches so would have found them.
             ctx->history_on = on;
-            ctx->process->Limit_data_dumps.store(limit);
+            ctx->history_limited = limit;
             history_write_file(text.size(), (const GLubyte *)text.data());
         };
         for (const auto &row : rows) {

@@ -20,7 +20,8 @@
 //     __GLS_CAPTURE_CALLBACKS); the capture's writer flushed and the
 //     context's data pointer read, in place too;
 //   - the client-side commands of a context sent to the real library
-//     always (__glsClientRealAlways), below.
+//     always (__glsClientRealAlways), and a text capture's arrays
+//     shortened (__glsCaptureShortenArrays), below.
 #pragma once
 
 #include "api/api.h"
@@ -63,3 +64,12 @@ static inline GLvoid *__glsCurrentDataPointer(void) {
 // in for the system library, whose callers must get what that library
 // gives them (with no context current, arrays left as they were).
 static inline void __glsClientRealAlways(void) { __glsGetContext()->clientRealAlways = 1; }
+
+// Has the text capture of the calling thread's current context end each
+// command's first array after __GLS_TEXT_ARRAY_KEPT elements, ", ...}"
+// standing for the rest (`on` 1), or write every array whole (0): a caller
+// that keeps only the head of long arrays spares formatting the rest.
+static inline void __glsCaptureShortenArrays(GLint on) {
+    __GLScontext *gls = __glsGetContext();
+    if (gls->writer) gls->writer->shortenArrays = on;
+}

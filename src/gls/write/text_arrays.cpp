@@ -42,7 +42,7 @@ template <typename T, ElementText text>
 void GLSAPI putArray(__GLSwriter *w, __GLScount count, const T *values) {
     const int N = sizeof(T);
     if (!__glsTextSeparator(w)) return;
-    *w->writePtr++ = '{';
+    __glsTextArrayOpen(w);
     const GLubyte *p = (const GLubyte *)values;
     for (__GLScount i = 0; i < count; ++i) {
         if (!__glsTextArrayStep(w, i, count)) return;
@@ -54,7 +54,7 @@ void GLSAPI putArray(__GLSwriter *w, __GLScount count, const T *values) {
 template <int N, ElementText text>
 void GLSAPI putImage(__GLS_IMAGE_ARGS) {
     if (!__glsTextSeparator(w)) return;
-    *w->writePtr++ = '{';
+    __glsTextArrayOpen(w);
     GLlong n = 0;
     if (elements > 0 && rows > 0 && images > 0 && groups > 0) {
         n = (GLlong)elements * rows * images * groups;
@@ -80,7 +80,7 @@ void GLSAPI putBitmapBits(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset, G
                           GLlong skipBits, GLint rows, GLint images, GLlong imageSkip,
                           const GLubyte *data) {
     if (!__glsTextSeparator(w)) return;
-    *w->writePtr++ = '{';
+    __glsTextArrayOpen(w);
     // The line breaks follow the bit count; every row is whole bytes.
     GLlong n = rowBits > 0 && rows > 0 && images > 0 ? (GLlong)rowBits * rows * images / 8 : 0;
     GLint bytesPerRow = rowBits > 0 ? (GLint)(((GLlong)rowBits + 7) / 8) : 0;
@@ -104,7 +104,7 @@ void GLSAPI putBitmapBits(__GLSwriter *w, GLboolean lsbFirst, GLint bitOffset, G
 template <int N>
 void matrix(__GLSwriter *w, const void *values) {
     if (!__glsTextSeparator(w)) return;
-    *w->writePtr++ = '{';
+    __glsTextArrayOpen(w);
     const GLubyte *p = (const GLubyte *)values;
     for (int row = 0; row < 4; ++row) {
         if (!__glsTextRoom(w)) return;
@@ -130,7 +130,10 @@ void GLSAPI putVertexArrayData(__GLSwriter *w, GLenum format, __GLScount byteCou
     const __GLSinterleavedFormat *row = __glsInterleavedFormat(format);
     // No data, like a format without a layout, is an empty array.
     if (!row || !byteCount) {
-        if (__glsTextSeparator(w)) __glsTextLiteral(w, "{}");
+        if (__glsTextSeparator(w)) {
+            __glsTextArrayOpen(w);
+            *w->writePtr++ = '}';
+        }
         return;
     }
     if (row->colorType != GL_UNSIGNED_BYTE) {
@@ -141,7 +144,7 @@ void GLSAPI putVertexArrayData(__GLSwriter *w, GLenum format, __GLScount byteCou
     // the vertex; no format pairs it with a normal.
     const int before = row->texCoordSize, after = row->vertexSize;
     if (!__glsTextSeparator(w)) return;
-    *w->writePtr++ = '{';
+    __glsTextArrayOpen(w);
     GLlong stride = row->stride, i = 0;
     const GLubyte *p = (const GLubyte *)data;
     for (GLlong v = byteCount / stride; v > 0; --v, p += stride) {

@@ -181,7 +181,7 @@ void GLSAPI putGLintOrEnum(__GLSwriter *w, GLenum pname, GLint value) {
 template <typename T, typename Bits, void (*text)(__GLSwriter *, GLenum, Bits)>
 void GLSAPI parameterArray(__GLSwriter *w, GLenum pname, __GLScount count, const T *values) {
     if (!__glsTextSeparator(w)) return;
-    *w->writePtr++ = '{';
+    __glsTextArrayOpen(w);
     for (__GLScount i = 0; i < count; ++i) {
         if (!__glsTextArrayStep(w, i, count)) return;
         Bits v;

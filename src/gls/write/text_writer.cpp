@@ -15,6 +15,7 @@ GLboolean GLSAPI beginCommand(__GLSwriter *w, GLSopcode opcode, GLulong argBytes
     if (!w || w->failed || !__glsTextRoom(w)) return 0;
     w->openOpcode = opcode;
     w->argCount = 0;
+    w->arraysInCommand = 0;
     const __GLStextName name = opName(opcode);
     if (name.text) {
         __glsTextName(w, name);

@@ -79,11 +79,23 @@ inline void __glsTextDouble(__GLSwriter *w, GLulong bits, GLint width = 0) {
     w->writePtr += __glsFormatDouble(bits, width, (char *)w->writePtr);
 }
 
+// Opens an array: "{", counted among the command's arrays.
+inline void __glsTextArrayOpen(__GLSwriter *w) {
+    *w->writePtr++ = '{';
+    ++w->arraysInCommand;
+}
+
 // Element i of n: the room rule, then ",", and a line break before every
 // eighth element of arrays longer than 4, else a space. False when the
-// flush of the room rule failed.
+// flush of the room rule failed, or when the array ends here shortened (the
+// command's first array, past the elements it keeps): it is closed then,
+// ", ...}" standing for the rest.
 inline bool __glsTextArrayStep(__GLSwriter *w, GLlong i, GLlong n) {
     if (!__glsTextRoom(w)) return false;
+    if (i == __GLS_TEXT_ARRAY_KEPT && w->shortenArrays && w->arraysInCommand == 1) {
+        __glsTextLiteral(w, ", ...}");
+        return false;
+    }
     if (i > 0) *w->writePtr++ = ',';
     if (n > 4 && i % 8 == 0) {
         __glsTextLiteral(w, "\n    ");

@@ -124,7 +124,16 @@ struct __GLSwriter {
     // Capture functions may store records of fixed size whole: the stream's
     // byte order is the host's, and the writer has not failed.
     GLint nativeRecords;
+    // Text: a command's first array ends after its first
+    // __GLS_TEXT_ARRAY_KEPT elements, ", ...}" standing for the rest, while
+    // the embedder asks for it (__glsCaptureShortenArrays); and the arrays
+    // begun in the current command.
+    GLint shortenArrays;
+    GLint arraysInCommand;
 };
+
+// The elements a shortened array keeps.
+enum { __GLS_TEXT_ARRAY_KEPT = 16 };
 
 // Marks the writer failed for good.
 static inline void __glsWriterMarkFailed(__GLSwriter *w) {
