@@ -1546,6 +1546,59 @@ TEST(HistoryFiles, SwitchedContextsKeepWholeSectionsAndAreCutWhenLetGo) {
     }
 }
 
+// Threads switching among contexts of their own keep each context's file
+// open while another is current; a context deleted by another thread has
+// its file closed, cut to its text, at its own thread's next attach. Round
+// after round, every file holds whole sections only, one an attachment, and
+// the process heap stays whole.
+TEST(HistoryFiles, ThreadsSwitchingAmongContextsKeepWholeFiles) {
+    enum { THREADS = 4, CONTEXTS = 3, SWITCHES = 12, ROUNDS = 3 };
+    static const char kEnd[] = "glsEndGLS();\r\n";
+    for (int round = 0; round < ROUNDS; ++round) {
+        SCOPED_TRACE(round);
+        HGLRC contexts[THREADS][CONTEXTS] = {};
+        std::string paths[THREADS][CONTEXTS], after[THREADS][CONTEXTS];
+        Event made[THREADS], deleted[THREADS], go, check;
+        std::vector<std::unique_ptr<GLThread>> threads;
+        for (int k = 0; k < THREADS; ++k) {
+            threads.emplace_back(new GLThread([&, k](GLThread &self) {
+                glFinish();
+                for (HGLRC &rc : contexts[k]) rc = wglCreateContext(self.dc);
+                for (int s = 0; s < SWITCHES; ++s) {
+                    wglMakeCurrent(self.dc, contexts[k][s % CONTEXTS]);
+                    paths[k][s % CONTEXTS] = self.context()->gl_context->history_path;
+                    glClearColor((float)k, (float)s, 0, 1);
+                }
+                wglMakeCurrent(self.dc, self.rc);
+                made[k].set();
+                // The next thread's contexts are deleted here, this one's there.
+                if (!go.wait()) return;
+                for (HGLRC rc : contexts[(k + 1) % THREADS]) wglDeleteContext(rc);
+                deleted[k].set();
+                if (!check.wait()) return;
+                wglMakeCurrent(self.dc, self.rc);
+                for (int c = 0; c < CONTEXTS; ++c) readFile(paths[k][c], &after[k][c]);
+            }));
+        }
+        for (auto &t : threads) run_past_first_call(*t);
+        for (Event &e : made) ASSERT_TRUE(e.wait());
+        go.set();
+        for (Event &e : deleted) ASSERT_TRUE(e.wait());
+        check.set();
+        for (auto &t : threads) t->join();
+        for (int k = 0; k < THREADS; ++k) {
+            for (int c = 0; c < CONTEXTS; ++c) {
+                const std::string &text = after[k][c];
+                EXPECT_EQ((size_t)SWITCHES / CONTEXTS, count_of(text, "glsBeginGLS(1, 0);\r\n")) << k << "/" << c;
+                EXPECT_EQ((size_t)SWITCHES / CONTEXTS, count_of(text, kEnd)) << k << "/" << c;
+                ASSERT_GE(text.size(), sizeof kEnd - 1);
+                EXPECT_EQ(kEnd, text.substr(text.size() - (sizeof kEnd - 1))) << "the file ends in room";
+            }
+        }
+        EXPECT_TRUE(HeapValidate(GetProcessHeap(), 0, nullptr));
+    }
+}
+
 // The Options menu of Select GL Trace: each switch, turned on, shows in the
 // history what it adds, and turned off again, no more; "Capture Vertex
 // Arrays Calls" (on from the start) records a draw from arrays as the call
