@@ -56,6 +56,10 @@ void gls_context_setup(DebugThreadContext *ctx) {
 
 void history_apply_flags(DebugThreadContext *ctx) {
     ProcessRecord *process = ctx->process;
+    // Limit Data Dumps too is taken here, at the call after it turned, out of
+    // every call's way.
+    ctx->history_limited = switch_on(process->Limit_data_dumps);
+    __glsCaptureShortenArrays(ctx->history_limited);
     const uint32_t *opcodes = ctx->master->command_opcodes;
     for (int id = 0; id < GL_COMMAND_IDS; ++id) {
         bool traced = process->commands[id].trace.load(std::memory_order_relaxed) == 1;
@@ -608,10 +612,6 @@ void history_open(DebugThreadContext *ctx, int clear) {
     glsWriteFunc(history_write_call_text);
 }
 
-void history_limit(DebugThreadContext *ctx) {
-    ctx->history_limited = !ctx->history_limited;
-    __glsCaptureShortenArrays(ctx->history_limited);
-}
 
 void history_close(DebugThreadContext *ctx) {
     GLContextRecord *record = ctx->gl_context;

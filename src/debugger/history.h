@@ -7,6 +7,9 @@
 
 extern "C" {
 void gls_context_setup(DebugThreadContext *ctx);
+// The trace selections made the capture flags again, and Limit Data Dumps
+// taken: at set-up, and at the call after the interface changed them
+// (CMD_APPLY_TRACE).
 void history_apply_flags(DebugThreadContext *ctx);
 // Begins the history capture of the attached record, opening its file when
 // it is not open yet (anew, emptied, when `clear` is 1), and its section
@@ -18,9 +21,6 @@ void history_close(DebugThreadContext *ctx);
 // Closes a record's history file, cut to its text: when its context is
 // deleted, or its thread ends. On the record's own thread.
 void history_file_close(GLContextRecord *record);
-// Limit Data Dumps turned since the last call written: the calls from now
-// on are shortened, or no longer.
-void history_limit(DebugThreadContext *ctx);
 size_t GLSAPI history_write_file(size_t count, const GLubyte *text);
 size_t GLSAPI history_write_call_text(size_t count, const GLubyte *text);
 int history_shorten_data(size_t length, const char *text, char *output, size_t capacity);

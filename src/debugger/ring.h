@@ -22,7 +22,7 @@ enum CommandCode : uint32_t {
     CMD_FRONT_BUFFER_ON = 4,
     CMD_HALT = 5,
     CMD_CLEAR_HISTORY = 6,
-    CMD_APPLY_TRACE = 8,  // the trace selections made capture flags again
+    CMD_APPLY_TRACE = 8,  // the trace selections made capture flags again, Limit Data Dumps taken
     CMD_CONTINUE = 12,
     CMD_SKIP = 14,
     CMD_STEP = 15,

@@ -66,9 +66,10 @@ struct DebugThreadContext {
     char temp_dir[PATH_CHARS];
     // History as the call being made found it when it began, or the
     // annotation being written: what the history takes of the text the
-    // capture hands on now (history.cpp). Limit Data Dumps as the last call
-    // written found it: its commands are shortened, and the capture writes
-    // no more of a command's first array than the shortened text keeps.
+    // capture hands on now (history.cpp). Limit Data Dumps as the thread
+    // last took it (history_apply_flags): its commands are shortened, and
+    // the capture writes no more of a command's first array than the
+    // shortened text keeps.
     uint8_t history_on;
     uint8_t history_limited;
     // The command whose text the history is taking, in the pieces the

@@ -103,7 +103,6 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
         // the next call.
         const bool history = switch_on(process->History);
         ctx->history_on = history;
-        if (history && switch_on(process->Limit_data_dumps) != (ctx->history_limited != 0)) history_limit(ctx);
         if constexpr (returns) {
             result = wrapper_perform<Op, Capture>(ctx, history, args...);
         } else {

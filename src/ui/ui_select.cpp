@@ -124,7 +124,11 @@ static void trace_option(DebugThreadContext *ctx, HWND window, int item) {
     switch (item) {
     case IDM_SHOW_PROBLEMS: toggle_switch(window, item, process->Show_possible_problems); break;
     case IDM_SHOW_HINTS: toggle_switch(window, item, process->Show_performance_hints); break;
-    case IDM_LIMIT_DUMPS: toggle_switch(window, item, process->Limit_data_dumps); break;
+    case IDM_LIMIT_DUMPS:
+        // Taken by the application thread at its next call.
+        toggle_switch(window, item, process->Limit_data_dumps);
+        ring_post(&process->ui_commands, CMD_APPLY_TRACE);
+        break;
     case IDM_SHOW_ADDRESS: toggle_switch(window, item, process->Show_data_memory_address); break;
     case IDM_VERTEX_ARRAYS:
         // Checked: the vertex-array calls themselves are recorded.
