@@ -197,12 +197,7 @@ static int probe() {
     PROBE("first call: wglMakeCurrent(0, 0), none current", wglMakeCurrent(nullptr, nullptr));
     HWND wnd = CreateWindowA("STATIC", "probe", WS_POPUP, 0, 0, 32, 32, nullptr, nullptr, nullptr, nullptr);
     HDC dc = probeDc = GetDC(wnd);
-    PIXELFORMATDESCRIPTOR pfd = {};
-    pfd.nSize = sizeof pfd;
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
+    PIXELFORMATDESCRIPTOR pfd = rgba_format(PFD_DOUBLEBUFFER);
     int format = 0;
     PROBE("ChoosePixelFormat", format = ChoosePixelFormat(dc, &pfd));
     PROBE("SetPixelFormat", SetPixelFormat(dc, format, &pfd));
@@ -328,21 +323,11 @@ static DWORD WINAPI sharedWorker(LPVOID arg) {
 }
 
 static int shared() {
-    WNDCLASSA wc = {};
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = sharedProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "shared";
-    RegisterClassA(&wc);
+    gl_window_class("shared", sharedProc);
     HWND window = CreateWindowA("shared", "shared", WS_OVERLAPPEDWINDOW, 0, 0, 200, 150, nullptr, nullptr,
-                                wc.hInstance, nullptr);
+                                GetModuleHandleA(nullptr), nullptr);
     HDC dc = sharedDc = GetDC(window);
-    PIXELFORMATDESCRIPTOR pfd = {};
-    pfd.nSize = sizeof pfd;
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
+    PIXELFORMATDESCRIPTOR pfd = rgba_format(PFD_DOUBLEBUFFER);
     SetPixelFormat(dc, ChoosePixelFormat(dc, &pfd), &pfd);
     for (HGLRC &rc : contexts) rc = wglCreateContext(dc);
     for (int k = 1; k <= WORKERS; ++k) wglShareLists(contexts[0], contexts[k]);
@@ -448,23 +433,13 @@ static DWORD WINAPI messagesWorker(LPVOID arg) {
 
 static int messages() {
     InitializeCriticalSection(&messageLock);
-    WNDCLASSA wc = {};
-    wc.style = CS_OWNDC;
-    wc.lpfnWndProc = messagesProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "messages";
-    RegisterClassA(&wc);
-    PIXELFORMATDESCRIPTOR pfd = {};
-    pfd.nSize = sizeof pfd;
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
+    gl_window_class("messages", messagesProc);
+    PIXELFORMATDESCRIPTOR pfd = rgba_format();
     HWND windows[MESSAGE_WORKERS + 1];
     HDC dcs[MESSAGE_WORKERS + 1];
     for (int k = 0; k <= MESSAGE_WORKERS; ++k) {
-        windows[k] = CreateWindowA("messages", "messages", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr, wc.hInstance,
-                                   nullptr);
+        windows[k] = CreateWindowA("messages", "messages", WS_POPUP, 0, 0, 64, 64, nullptr, nullptr,
+                                   GetModuleHandleA(nullptr), nullptr);
         dcs[k] = GetDC(windows[k]);
         MAIN_CALL(SetPixelFormat(dcs[k], ChoosePixelFormat(dcs[k], &pfd), &pfd));
     }

@@ -14,6 +14,7 @@
 #include <string.h>
 #include <tlhelp32.h>
 
+#include "gl_window.h"
 #include "panel.h"
 
 static int failures = 0;
@@ -73,12 +74,7 @@ static bool draw(HMODULE gl, unsigned char *pixels) {
     HWND wnd = CreateWindowA("STATIC", "reload", WS_POPUP | WS_VISIBLE, 0, 0, kSize, kSize,
                              nullptr, nullptr, nullptr, nullptr);
     HDC dc = GetDC(wnd);
-    PIXELFORMATDESCRIPTOR pfd = {};
-    pfd.nSize = sizeof pfd;
-    pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL;
-    pfd.iPixelType = PFD_TYPE_RGBA;
-    pfd.cColorBits = 24;
+    PIXELFORMATDESCRIPTOR pfd = rgba_format();
     bool ok = wglSetPixelFormat(dc, wglChoosePixelFormat(dc, &pfd), &pfd);
     HGLRC rc = ok ? wglCreateContext(dc) : nullptr;
     ok = rc && wglMakeCurrent(dc, rc);
