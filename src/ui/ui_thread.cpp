@@ -260,7 +260,7 @@ static void set_switch(std::atomic<uint32_t> &word, HWND panel, int box) {
     word.store(IsDlgButtonChecked(panel, box) == BST_CHECKED ? 1 : 0, std::memory_order_release);
 }
 
-static void post_command(DebugThreadContext *ctx, HWND, const char *status, uint32_t code) {
+static void post_command(DebugThreadContext *ctx, const char *status, uint32_t code) {
     if (status) ui_panel_set_status(ctx, status);
     ring_post(&ctx->process->ui_commands, code);
 }
@@ -291,23 +291,23 @@ static void panel_command(DebugThreadContext *ctx, HWND panel, WPARAM wp, LPARAM
     bool from_menu = ui_menu_command(wp, lp);
     switch (LOWORD(wp)) {
     case IDC_PANEL_HALT:
-        post_command(ctx, panel, "Halt requested", CMD_HALT);
+        post_command(ctx, "Halt requested", CMD_HALT);
         break;
     case IDC_PANEL_CONTINUE:
-        post_command(ctx, panel, "Continue requested", CMD_CONTINUE);
+        post_command(ctx, "Continue requested", CMD_CONTINUE);
         break;
     case IDC_PANEL_STEP:
-        if (halted) post_command(ctx, panel, "Step requested", CMD_STEP);
-        else post_command(ctx, panel, "Halt requested", CMD_HALT);
+        if (halted) post_command(ctx, "Step requested", CMD_STEP);
+        else post_command(ctx, "Halt requested", CMD_HALT);
         break;
     case IDC_PANEL_SKIP:
-        if (halted) post_command(ctx, panel, "Skip call requested", CMD_SKIP);
-        else post_command(ctx, panel, "Halt requested", CMD_HALT);
+        if (halted) post_command(ctx, "Skip call requested", CMD_SKIP);
+        else post_command(ctx, "Halt requested", CMD_HALT);
         break;
     case IDC_PANEL_CONTROL_DRAW: {
         bool on = IsDlgButtonChecked(panel, IDC_PANEL_CONTROL_DRAW) == BST_CHECKED;
         process->Control_draw.store(on ? 1 : 0, std::memory_order_release);
-        post_command(ctx, panel, nullptr, on ? CMD_FRONT_BUFFER_ON : CMD_FRONT_BUFFER_OFF);
+        post_command(ctx, nullptr, on ? CMD_FRONT_BUFFER_ON : CMD_FRONT_BUFFER_OFF);
         break;
     }
     case IDC_PANEL_TRACE_SETUP:
