@@ -39,29 +39,27 @@ for round in $(seq 25); do
 done
 echo "six threads started at once, 25 times: every panel halted, quitting ended the process"
 
-# The program to be killed is this run's own: its command line carries a
-# token no other run has (the program ignores it), and it runs in this run's
-# Wine prefix (as cmake/wine-run chooses it). Under Wine the command line has
-# no path, so the program's name alone matches those of every build tree.
-token="run-$$-$(od -An -N4 -tu4 /dev/urandom | tr -d ' ')"
-prefix="${PALISADE_WINEPREFIX:-$HOME/.palisade-wine}"
-
 # Kills the Unix process of the program once it says it may be killed,
-# within two minutes.
+# within two minutes. The driver runs in a session of its own, made when it
+# was started, whose id is the one the shell got for it; the program it
+# starts is in that session's process group, and so is nothing of another
+# run's. Of the group, only the program is killed: the driver must see it end.
 kill_when_killable() {
+    group=$1
     for i in $(seq 600); do
         if [ -e "$work/dropin/killable" ]; then
             killed=
-            for p in /proc/[0-9]*; do
-                line=$(tr '\0' ' ' 2>/dev/null <"$p/cmdline") || continue
-                # The driver's own command line names the program too.
+            for stat in /proc/[0-9]*/stat; do
+                fields=$(cat "$stat" 2>/dev/null) || continue
+                set -- ${fields##*) }  # past the name, which may hold blanks
+                [ "$3" = "$group" ] || continue
+                pid=${stat#/proc/}; pid=${pid%/stat}
+                line=$(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline") || continue
                 case "${line%% *}" in *debugger_program.exe) ;; *) continue ;; esac
-                case "$line" in *" crash kill $token "*) ;; *) continue ;; esac
-                tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qxF "WINEPREFIX=$prefix" || continue
                 echo "killing $line"
-                kill -KILL "${p#/proc/}" 2>/dev/null && killed=1
+                kill -KILL "$pid" 2>/dev/null && killed=1
             done
-            [ -n "$killed" ] || echo "kill: no program of this run's was found to kill"
+            [ -n "$killed" ] || echo "kill: the driver's group held no program to kill"
             return
         fi
         sleep 0.2
@@ -71,9 +69,13 @@ kill_when_killable() {
 # way of dying    exit status the driver sees (any: killed from outside)
 while read way status; do
     rm -f "$work/dropin/killable"
-    [ "$way" != kill ] || kill_when_killable &
-    drive start debugger_program.exe crash "$way" "$token" -- wait-status Halted print-ids continue wait-exit | tee "$work/$way.txt"
-    wait
+    (cd "$work/dropin" && exec env WINEDLLOVERRIDES="opengl32=n,b" setsid "$run" ./palisade_driver.exe \
+        --temp "$work/temp" start debugger_program.exe crash "$way" -- wait-status Halted print-ids continue wait-exit) \
+        >"$work/$way.txt" 2>&1 &
+    driver=$!
+    [ "$way" != kill ] || kill_when_killable "$driver"
+    wait "$driver" || true
+    cat "$work/$way.txt"
     if [ "$status" != any ] && ! grep -q "^exit: $status" "$work/$way.txt"; then
         echo "$way: the program did not end with status $status"; exit 1
     fi
