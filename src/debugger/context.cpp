@@ -374,13 +374,16 @@ struct ThreadRecords {
     bool retired_only;
 };
 
-// The history files a thread keeps open for its records not attached: of
-// those whose context was deleted, or of them all when the thread ends.
+// The history files a thread keeps open for its records: of those not
+// attached whose context was deleted, or of them all when the thread ends.
 static void close_thread_record(void *block, void *arg) {
     GLContextRecord *record = (GLContextRecord *)block;
     const ThreadRecords *which = (const ThreadRecords *)arg;
-    if (record->thread_id != which->ctx->thread_id || record == which->ctx->gl_context || !record->history.file) return;
-    if (which->retired_only && !record->retired.load(std::memory_order_acquire)) return;
+    if (record->thread_id != which->ctx->thread_id || !record->history.file) return;
+    if (which->retired_only &&
+        (record == which->ctx->gl_context || !record->retired.load(std::memory_order_acquire))) {
+        return;
+    }
     history_file_close(record);
 }
 
@@ -557,14 +560,7 @@ static void record_files_end(GLContextRecord *record, bool wait) {
         if (polls < 64) SwitchToThread();
         else Sleep(1);
     }
-    static const char kSectionEnd[] = "glsEndGLS();\r\n";
-    // Nothing stays of a command whose text was going into the file.
-    if (record->history.file && record->history_command_open) {
-        append_cut(&record->history, record->history_command_start);
-    }
-    record->history_command_open = 0;
-    if (record->history.file && record->history_section) append_write(&record->history, kSectionEnd, sizeof kSectionEnd - 1);
-    record->history_section = 0;
+    history_file_end(record);
     append_close(&record->history);
     append_close(&record->list_calls);
 }
@@ -586,7 +582,6 @@ static void context_thread_end(DebugThreadContext *ctx) {
     history_close(ctx);
     list_calls_close(record);
     ThreadRecords all = {ctx, false};
-    history_file_close(record);
     mmaps_for_each(BLOCK_GL_CONTEXT, close_thread_record, &all);
     RealLibraryTable *libs = ctx->libraries;
     if (libs && libs->debugger_gls_context != 0xFFFFFFFFu && glsGetCurrentContext() == libs->debugger_gls_context) {

@@ -85,10 +85,9 @@ static auto pbuffer_call(const char *tag, A... args) {
     ++ctx->process->pbuffer_call_counts[P];
     F real = (F)pbuffer_procs[P].load(std::memory_order_acquire);
     using Result = decltype(real(args...));
-    SetLastError(error);
-    if (!real) return Result();
     InSystem in_system(ctx);
     SetLastError(error);
+    if (!real) return Result();
     return real(args...);
 }
 

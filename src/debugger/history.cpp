@@ -468,6 +468,15 @@ static void command_cut_back(GLContextRecord *record) {
     record->history_command_open = 0;
 }
 
+void history_file_end(GLContextRecord *record) {
+    if (record->history.file) {
+        command_cut_back(record);
+        if (record->history_section) history_put(&record->history, kSectionEnd, sizeof kSectionEnd - 1, 0);
+    }
+    record->history_command_open = 0;
+    record->history_section = 0;
+}
+
 // The command begun and not ended is given up: none of it stays in the file.
 static void command_give_up(DebugThreadContext *ctx) {
     command_cut_back(ctx->gl_context);
@@ -565,14 +574,9 @@ void history_open(DebugThreadContext *ctx, int clear) {
     // section left open by a thread ended from outside, whose id this
     // thread got, is ended first; a Clear begins the file anew.
     if (files_enter(record)) {
-        if (history->file) {
-            KeepLastError keep;
-            command_cut_back(record);
-            if (record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
-            if (clear == 1) append_close(history);
-        }
-        record->history_command_open = 0;
-        record->history_section = 0;
+        KeepLastError keep;
+        history_file_end(record);
+        if (clear == 1) append_close(history);
         files_leave(record);
     }
     if (clear == 1) {
@@ -612,22 +616,15 @@ void history_open(DebugThreadContext *ctx, int clear) {
     glsWriteFunc(history_write_call_text);
 }
 
-
 void history_close(DebugThreadContext *ctx) {
     GLContextRecord *record = ctx->gl_context;
-    AppendFile *history = &record->history;
     glsEndCapture();
     if (!files_enter(record)) return;
-    if (history->file) {
-        KeepLastError keep;
-        // A command whose end never came (the writer failed in it) leaves
-        // nothing of it.
-        command_give_up(ctx);
-        if (record->history_section) history_put(history, kSectionEnd, sizeof kSectionEnd - 1, 0);
-        record->history_section = 0;
-    }
-    ctx->history_command = HistoryCommand();
-    ctx->history_pending_used = 0;
+    KeepLastError keep;
+    // A command whose end never came (the writer failed in it) leaves
+    // nothing of it.
+    command_give_up(ctx);
+    history_file_end(record);
     files_leave(record);
 }
 
@@ -635,9 +632,7 @@ void history_file_close(GLContextRecord *record) {
     if (!files_enter(record)) return;
     if (record->history.file) {
         KeepLastError keep;
-        command_cut_back(record);
-        if (record->history_section) history_put(&record->history, kSectionEnd, sizeof kSectionEnd - 1, 0);
-        record->history_section = 0;
+        history_file_end(record);
         append_close(&record->history);
     }
     files_leave(record);

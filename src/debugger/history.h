@@ -18,6 +18,10 @@ void history_open(DebugThreadContext *ctx, int clear);
 // Ends the attached record's section and the capture. The file stays open
 // while the record is not attached, until history_file_close.
 void history_close(DebugThreadContext *ctx);
+// Ends a record's history file where its text is whole, the file left
+// open: a command begun and not ended cut back out, the open section ended.
+// By the record's own thread, or with no other writing to it.
+void history_file_end(GLContextRecord *record);
 // Closes a record's history file, cut to its text: when its context is
 // deleted, or its thread ends. On the record's own thread.
 void history_file_close(GLContextRecord *record);

@@ -291,19 +291,25 @@ void ui_save_contents(HWND owner, const char *default_name, void (*write)(HWND, 
     fclose(file);
 }
 
-void ui_open_window(DebugThreadContext *ctx, HWND *slot, int dialog, DLGPROC proc, WPARAM wp, LPARAM lp) {
-    if (!IsWindow(*slot) || !IsWindowVisible(*slot)) {
-        // Made and shown with no application thread inside the system's GL.
-        SystemGateClosed closed;
-        if (!IsWindow(*slot)) {
-            *slot = CreateDialogParamA(ctx->ui->module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
-            if (*slot) ui_layout_first(*slot);
-        }
-        if (*slot) ShowWindow(*slot, SW_SHOW);
+void ui_show_gated(HWND window) {
+    if (IsWindowVisible(window)) {
+        ShowWindow(window, SW_SHOW);
     } else {
-        ShowWindow(*slot, SW_SHOW);
+        // Shown, its surface made, with no application thread inside the
+        // system's GL (gate.h).
+        SystemGateClosed closed;
+        ShowWindow(window, SW_SHOW);
+    }
+}
+
+void ui_open_window(DebugThreadContext *ctx, HWND *slot, int dialog, DLGPROC proc, WPARAM wp, LPARAM lp) {
+    if (!IsWindow(*slot)) {
+        SystemGateClosed closed;
+        *slot = CreateDialogParamA(ctx->ui->module, MAKEINTRESOURCEA(dialog), nullptr, proc, 0);
+        if (*slot) ui_layout_first(*slot);
     }
     if (!*slot) return;
+    ui_show_gated(*slot);
     SendMessageA(*slot, UI_REFRESH_MESSAGE, wp, lp);
 }
 

@@ -60,14 +60,7 @@ HWND ui_record_window_find(DebugThreadContext *ctx, const void *record, uint32_t
 
 void ui_show_window(DebugThreadContext *ctx, void *window, int index) {
     if (!window) return;
-    if (IsWindowVisible((HWND)window)) {
-        ShowWindow((HWND)window, SW_SHOW);
-    } else {
-        // Shown, its surface made, with no application thread in the
-        // system's GL (gate.h).
-        SystemGateClosed closed;
-        ShowWindow((HWND)window, SW_SHOW);
-    }
+    ui_show_gated((HWND)window);
     ctx->ui->visible[index] = 1;
 }
 

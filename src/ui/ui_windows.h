@@ -140,6 +140,9 @@ void ui_set_text(HWND window, int control, const char *text);
 // Sets a list's horizontal scrolling to the widest of its items.
 void ui_listbox_fit(HWND window, int list);
 
+// Shows a window; one not shown yet is shown, its surface made, with no
+// application thread inside the system's GL (gate.h).
+void ui_show_gated(HWND window);
 // A window made on demand: made from `dialog` when `slot` holds none, shown,
 // then sent the refresh message with `wp` and `lp`.
 void ui_open_window(DebugThreadContext *ctx, HWND *slot, int dialog, DLGPROC proc, WPARAM wp, LPARAM lp);
