@@ -213,6 +213,8 @@ static DebugThreadContext *context_create(uint32_t thread_id) {
         ExitProcess(1);
     }
     ctx->thread_id = thread_id;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &ctx->thread, SYNCHRONIZE, FALSE,
+                    0);
     context_set_current(ctx);
     return ctx;
 }
@@ -548,14 +550,43 @@ void files_leave(GLContextRecord *record) {
     record->files_busy.store(record->files_busy.load(std::memory_order_relaxed) - 1, std::memory_order_release);
 }
 
+// Whether the thread of the id has ended, as its context's handle says.
+struct ThreadEnded {
+    uint32_t thread_id;
+    bool ended;
+};
+
+static void thread_ended_of(void *block, void *arg) {
+    DebugThreadContext *ctx = (DebugThreadContext *)block;
+    ThreadEnded *t = (ThreadEnded *)arg;
+    if (ctx->thread_id == t->thread_id && ctx->thread && WaitForSingleObject(ctx->thread, 0) == WAIT_OBJECT_0) {
+        t->ended = true;
+    }
+}
+
+static bool thread_ended(uint32_t thread_id) {
+    ThreadEnded t = {thread_id, false};
+    mmaps_for_each(BLOCK_THREAD_CONTEXT, thread_ended_of, &t);
+    return t.ended;
+}
+
+// How long quitting and unloading wait for a thread inside a write of its
+// files: a write takes a moment, even a long command's piece.
+enum { FILES_WAIT_MS = 5000 };
+
 // Quitting, unloading and the process's end, with debugger_unloading set: the
 // record's history section is ended and its files are taken away and closed.
-// With `wait`, once its application thread has left them; at the process's
-// end the other threads are gone, and the files of one cut off inside them
-// are left as they are.
+// With `wait`, once its application thread has left them, or at once when
+// that thread has ended inside them (TerminateThread): what it left is cut
+// back to its last whole command. A thread still inside them after the
+// bound keeps them as they are. At the process's end the other threads are
+// gone, and the files of one cut off inside them are left as they are.
 static void record_files_end(GLContextRecord *record, bool wait) {
+    DWORD start = GetTickCount();
     for (unsigned polls = 0; record->files_busy.load(std::memory_order_seq_cst) != 0; ++polls) {
         if (!wait) return;
+        if (polls % 64 == 63 && thread_ended(record->thread_id)) break;
+        if (GetTickCount() - start >= FILES_WAIT_MS) return;
         // A write takes the thread a moment: a few quick turns, then naps.
         if (polls < 64) SwitchToThread();
         else Sleep(1);
@@ -616,7 +647,11 @@ static void cleanup_context(void *block, void *) { context_cleanup((DebugThreadC
 void debugger_quit(void) {
     // Held until the process ends: no thread opens a file from here on, and
     // the application threads write to none of the files closed next.
-    if (files_lock_ready) EnterCriticalSection(&files_lock);
+    // Bounded: the thread holding it may have been ended inside it.
+    if (files_lock_ready) {
+        DWORD start = GetTickCount();
+        while (!TryEnterCriticalSection(&files_lock) && GetTickCount() - start < FILES_WAIT_MS) Sleep(1);
+    }
     debugger_unloading.store(true, std::memory_order_seq_cst);
     mmaps_for_each(BLOCK_PROCESS, post_halt, nullptr);
     mmaps_for_each(BLOCK_GL_CONTEXT, record_files_end_waiting, nullptr);

@@ -2,24 +2,61 @@
 // window work (gate.h).
 #include "gate.h"
 
-std::atomic<uint32_t> system_gate_closed;
+#include <cpuid.h>
 
-// Manual-reset, set while the gate is open; made once for the process.
-static HANDLE gate_opened;
-static INIT_ONCE gate_once = INIT_ONCE_STATIC_INIT;
-// Taken by the interface thread that closes the gate.
+std::atomic<uint32_t> system_gate_closed;
+bool system_gate_fenced;
+
+// Manual-reset, set while the gate is open; set once the closing has found
+// the application threads out of the system (or stopped waiting for them).
+static HANDLE gate_opened, gate_drained;
+// Taken by the interface thread doing its window work.
 static HANDLE gate_turn;
+// The interface threads holding the gate closed, under gate_lock.
+static SRWLOCK gate_lock = SRWLOCK_INIT;
+static unsigned gate_holders;
+// The page process_write_flush takes away and gives back.
+static volatile LONG *flush_page;
+static INIT_ONCE gate_once = INIT_ONCE_STATIC_INIT;
 
 // An application thread waits this long for the gate, an interface thread
 // this long for the application threads to come out: window work takes a
 // fraction of it, and neither side is stopped for good by the other.
 enum { GATE_WAIT_MS = 5000 };
 
+// Whether the processor can drop translations on every processor by a
+// broadcast (AMD's INVLPGB), which a kernel may use instead of interrupting
+// them.
+static bool broadcast_translation_drops(void) {
+    unsigned a, b, c, d;
+    if (!__get_cpuid(0x80000000u, &a, &b, &c, &d) || a < 0x80000008u) return false;
+    __get_cpuid(0x80000008u, &a, &b, &c, &d);
+    return (b & (1u << 3)) != 0;
+}
+
 static BOOL CALLBACK gate_make(PINIT_ONCE, PVOID, PVOID *) {
     gate_opened = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    gate_drained = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     gate_turn = CreateMutexA(nullptr, FALSE, nullptr);
-    if (!gate_opened || !gate_turn) ExitProcess(1);
+    if (!gate_opened || !gate_drained || !gate_turn) ExitProcess(1);
+    flush_page = (volatile LONG *)VirtualAlloc(nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!flush_page || broadcast_translation_drops()) system_gate_fenced = true;
     return TRUE;
+}
+
+// Every processor running a thread of the process has made its stores
+// visible and sees the caller's (gate.h says why). The page is written first
+// so that it is present: taking away a page that is not costs the kernel no
+// interrupt.
+static void process_write_flush(void) {
+    if (system_gate_fenced) {
+        std::atomic_thread_fence(std::memory_order_seq_cst);
+        return;
+    }
+    DWORD before;
+    *flush_page = *flush_page + 1;
+    VirtualProtect((void *)flush_page, 4096, PAGE_NOACCESS, &before);
+    VirtualProtect((void *)flush_page, 4096, PAGE_READWRITE, &before);
 }
 
 void system_gate_wait(DebugThreadContext *ctx) {
@@ -29,35 +66,65 @@ void system_gate_wait(DebugThreadContext *ctx) {
         ctx->system_depth.store(0, std::memory_order_release);
         if (gate_opened) WaitForSingleObject(gate_opened, GATE_WAIT_MS);
         ctx->system_depth.store(1, std::memory_order_relaxed);
+        if (system_gate_fenced) std::atomic_thread_fence(std::memory_order_seq_cst);
         std::atomic_signal_fence(std::memory_order_seq_cst);
     } while (system_gate_closed.load(std::memory_order_relaxed) != 0 && GetTickCount() - start < GATE_WAIT_MS);
+}
+
+// A thread ended inside a call (TerminateThread) leaves its depth as it was:
+// it is never waited for.
+static bool thread_ended(DebugThreadContext *ctx) {
+    return ctx->thread && WaitForSingleObject(ctx->thread, 0) == WAIT_OBJECT_0;
 }
 
 static void outside_of_system(void *block, void *deadline) {
     DebugThreadContext *ctx = (DebugThreadContext *)block;
     DWORD end = *(DWORD *)deadline;
-    while (ctx->system_depth.load(std::memory_order_acquire) != 0 && (LONG)(end - GetTickCount()) > 0) Sleep(1);
+    for (unsigned polls = 0; ctx->system_depth.load(std::memory_order_acquire) != 0; ++polls) {
+        if ((LONG)(end - GetTickCount()) <= 0) return;
+        if (polls % 16 == 0 && thread_ended(ctx)) return;
+        Sleep(1);
+    }
+}
+
+// Waits for an event while answering what is sent to the thread: another
+// interface thread's window work may send its windows a message and wait.
+static void wait_answering(HANDLE handle) {
+    for (;;) {
+        DWORD r = MsgWaitForMultipleObjects(1, &handle, FALSE, INFINITE, QS_SENDMESSAGE);
+        if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED_0 || r == WAIT_FAILED) return;
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    }
 }
 
 void system_gate_close(void) {
     InitOnceExecuteOnce(&gate_once, gate_make, nullptr, nullptr);
-    // Waiting its turn, an interface thread still answers what is sent to
-    // it: another's window work may send its windows a message and wait.
-    for (;;) {
-        DWORD r = MsgWaitForMultipleObjects(1, &gate_turn, FALSE, INFINITE, QS_SENDMESSAGE);
-        if (r == WAIT_OBJECT_0 || r == WAIT_ABANDONED_0) break;
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+    AcquireSRWLockExclusive(&gate_lock);
+    bool first = gate_holders++ == 0;
+    if (first) {
+        ResetEvent(gate_drained);
+        ResetEvent(gate_opened);
+        system_gate_closed.store(1, std::memory_order_relaxed);
     }
-    ResetEvent(gate_opened);
-    system_gate_closed.store(1, std::memory_order_relaxed);
-    FlushProcessWriteBuffers();
-    DWORD deadline = GetTickCount() + GATE_WAIT_MS;
-    mmaps_for_each(BLOCK_THREAD_CONTEXT, outside_of_system, &deadline);
+    ReleaseSRWLockExclusive(&gate_lock);
+    if (first) {
+        process_write_flush();
+        DWORD deadline = GetTickCount() + GATE_WAIT_MS;
+        mmaps_for_each(BLOCK_THREAD_CONTEXT, outside_of_system, &deadline);
+        SetEvent(gate_drained);
+    } else {
+        wait_answering(gate_drained);
+    }
+    wait_answering(gate_turn);
 }
 
 void system_gate_open(void) {
-    system_gate_closed.store(0, std::memory_order_release);
-    SetEvent(gate_opened);
     ReleaseMutex(gate_turn);
+    AcquireSRWLockExclusive(&gate_lock);
+    if (--gate_holders == 0) {
+        system_gate_closed.store(0, std::memory_order_release);
+        SetEvent(gate_opened);
+    }
+    ReleaseSRWLockExclusive(&gate_lock);
 }

@@ -58,6 +58,9 @@ struct RealLibraryTable {
 
 struct DebugThreadContext {
     uint32_t thread_id;
+    // The application thread itself (SYNCHRONIZE): whether it has ended,
+    // which a thread ended inside a call (TerminateThread) never says itself.
+    HANDLE thread;
     MasterRecord *master;
     ProcessRecord *process;
     GLContextRecord *gl_context;
