@@ -454,10 +454,11 @@ class DebuggerRow:
     `placeholder` when GLS has no opcode for it (its capture call does
     nothing)."""
 
-    def __init__(self, name, op, proto, placeholder):
+    def __init__(self, name, op, proto, placeholder, long_text=False):
         self.id = None
         self.name, self.op, self.proto, self.placeholder = name, op, proto, placeholder
         self.hook = name in commands.HOOKS
+        self.long_text = long_text
 
     @property
     def capture(self):
@@ -481,14 +482,26 @@ def id_order(name):
     return (name.lower(), name)
 
 
+def long_text(c):
+    """Whether a command's text may be long (an image, control points, list
+    names or a counted array) while writing it asks the GL nothing (no
+    vertex-array expander, no output whose size the GL says): the debugger
+    writes such a command's history after its call into the system, not
+    inside it."""
+    if c.hand & commands.EXPAND or c.roles_of(OutPointer):
+        return False
+    return any(isinstance(r, (Image, Points, Lists)) or (isinstance(r, Array) and r.length.kind == "count")
+               for r in c.roles)
+
+
 def debugger_rows(cmds):
     rows = []
     for op, c in sorted(cmds.items()):
         if c.is_gls:
             continue
-        rows.append(DebuggerRow(c.name, op, c.proto, False))
+        rows.append(DebuggerRow(c.name, op, c.proto, False, long_text(c)))
         if c.alias:
-            rows.append(DebuggerRow(c.alias, op, registry.proto(c.alias), False))
+            rows.append(DebuggerRow(c.alias, op, registry.proto(c.alias), False, long_text(c)))
     for entry, proto in zip(commands.PLACEHOLDERS, placeholders()):
         rows.append(DebuggerRow(entry[1], entry[0], proto, True))
     rows.sort(key=lambda r: id_order(r.name))

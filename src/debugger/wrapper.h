@@ -4,6 +4,8 @@
 // placeholder of a command GLS has no opcode for) and the command's check
 // (nullptr when it has none), and passes its own arguments on.
 //
+// `Long` says the command's text may be long (tools/model.py, long_text).
+//
 // A wrapper is installed as the GLS capture function of its opcode, so every
 // call of the command on a thread under the debugger arrives here: the call
 // may break the thread, is rendered as GLS text while the thread is halted,
@@ -46,22 +48,49 @@ static void wrapper_render(DebugThreadContext *ctx, A... args) {
 
 // Performs the call, written to the history as `history` says. Without it
 // nothing the capture writes would reach the file, so the call is only
-// executed: the writing would cost far more than the call.
-template <GLSopcode Op, auto Capture, typename... A>
+// executed: the writing would cost far more than the call. The call into the
+// system is inside the gate's bracket (gate.h), and so is the writing of a
+// short text, which takes no time; a text that may be long (`Long`: an
+// image, say, seconds of writing) is written after the call, out of the
+// system, so that no interface thread waits for it.
+template <GLSopcode Op, auto Capture, bool Long, typename... A>
 static inline auto wrapper_perform(DebugThreadContext *ctx, bool history, A... args) -> decltype(Capture(args...)) {
-    InSystem in_system(ctx);
-    if (history) return Capture(args...);
+    if (history && !Long) {
+        InSystem in_system(ctx);
+        return Capture(args...);
+    }
     GLubyte *slot = __glsCaptureFlagsSlot(Op);
     GLubyte flags = *slot;
-    *slot = flags & (GLubyte)~__GLS_CAPTURE_WRITE;
     struct Restore {
         GLubyte *slot, flags;
         ~Restore() { *slot = flags; }
     } restore{slot, flags};
+    *slot = flags & (GLubyte)~__GLS_CAPTURE_WRITE;
+    if constexpr (Long) {
+        if (history && (flags & __GLS_CAPTURE_WRITE)) {
+            auto call = [&] {
+                InSystem in_system(ctx);
+                return Capture(args...);
+            };
+            using Result = decltype(Capture(args...));
+            if constexpr (std::is_void_v<Result>) {
+                call();
+                *slot = flags & (GLubyte)~__GLS_CAPTURE_EXECUTE;
+                Capture(args...);
+                return;
+            } else {
+                Result result = call();
+                *slot = flags & (GLubyte)~__GLS_CAPTURE_EXECUTE;
+                Capture(args...);
+                return result;
+            }
+        }
+    }
+    InSystem in_system(ctx);
     return Capture(args...);
 }
 
-template <unsigned Id, GLSopcode Op, auto Capture, auto Hook, typename... A>
+template <unsigned Id, GLSopcode Op, auto Capture, auto Hook, bool Long, typename... A>
 static inline __attribute__((always_inline)) auto wrapper_body(A... args)
     -> decltype(Capture(args...)) {
     using Result = decltype(Capture(args...));
@@ -104,9 +133,9 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
         const bool history = switch_on(process->History);
         ctx->history_on = history;
         if constexpr (returns) {
-            result = wrapper_perform<Op, Capture>(ctx, history, args...);
+            result = wrapper_perform<Op, Capture, Long>(ctx, history, args...);
         } else {
-            wrapper_perform<Op, Capture>(ctx, history, args...);
+            wrapper_perform<Op, Capture, Long>(ctx, history, args...);
         }
         // The call's text goes to the history at once: a process that dies
         // right after it keeps it.
