@@ -267,14 +267,54 @@ char *ui_read_file_part(const char *path, unsigned long long from, unsigned long
     return read_span(file, (long long)from, (long long)(to - from), length, source);
 }
 
+// Whether the modal window being made holds the gate closed, until its
+// activation opens it.
+static thread_local bool modal_holds_gate;
+
+static LRESULT CALLBACK modal_activated(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_ACTIVATE && modal_holds_gate) {
+        modal_holds_gate = false;
+        system_gate_open();
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+INT_PTR ui_modal_gated(INT_PTR (*show)(void *), void *arg) {
+    bool outer = !modal_holds_gate;
+    HHOOK hook = nullptr;
+    if (outer) {
+        system_gate_close();
+        modal_holds_gate = true;
+        hook = SetWindowsHookExA(WH_CBT, modal_activated, nullptr, GetCurrentThreadId());
+    }
+    INT_PTR result = show(arg);
+    if (hook) UnhookWindowsHookEx(hook);
+    if (outer && modal_holds_gate) {
+        modal_holds_gate = false;
+        system_gate_open();
+    }
+    return result;
+}
+
+struct FileDialog {
+    OPENFILENAMEA dialog;
+    bool save;
+};
+
+static INT_PTR file_dialog_run(void *arg) {
+    FileDialog *d = (FileDialog *)arg;
+    return d->save ? GetSaveFileNameA(&d->dialog) != 0 : GetOpenFileNameA(&d->dialog) != 0;
+}
+
 static int file_dialog(HWND owner, char *name, bool save) {
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = sizeof dialog;
-    dialog.hwndOwner = owner;
-    dialog.lpstrFile = name;
-    dialog.nMaxFile = MAX_PATH;
-    dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
-    return save ? GetSaveFileNameA(&dialog) != 0 : GetOpenFileNameA(&dialog) != 0;
+    FileDialog d = {};
+    d.dialog.lStructSize = sizeof d.dialog;
+    d.dialog.hwndOwner = owner;
+    d.dialog.lpstrFile = name;
+    d.dialog.nMaxFile = MAX_PATH;
+    d.dialog.Flags = OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_OVERWRITEPROMPT;
+    d.save = save;
+    return (int)ui_modal_gated(file_dialog_run, &d);
 }
 
 int ui_open_file_dialog(HWND owner, char *name) { return file_dialog(owner, name, false); }

@@ -102,7 +102,9 @@ void ui_warning_box(const char *format, ...) {
     va_start(args, format);
     _vsnprintf_s(text, sizeof text, _TRUNCATE, format, args);
     va_end(args);
-    MessageBoxA(nullptr, text, "Warning", MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    ui_modal_gated([](void *text) -> INT_PTR {
+        return MessageBoxA(nullptr, (const char *)text, "Warning", MB_OK | MB_ICONEXCLAMATION | MB_SYSTEMMODAL);
+    }, text);
 }
 
 // --------------------------------------------------- the application's side
@@ -452,14 +454,16 @@ static DWORD WINAPI thread_main(void *arg) {
         // Before the first window with a text box: all have the panels' font.
         if (w.index == WINDOW_ABOUT) keep_font_cache(window);
     }
+    ShowWindow(ui->windows[WINDOW_PANEL], SW_SHOW);
+    ui->visible[WINDOW_PANEL] = 1;
+    system_gate_open();
+    // With the gate open: a file that is not valid is said in a box, which
+    // waits for a person. The application thread goes on only after it.
     FILE *config = fopen("palisade.cfg", "r");
     if (config) {
         ui_config_read(ctx, config, "palisade.cfg");
         fclose(config);
     }
-    ShowWindow(ui->windows[WINDOW_PANEL], SW_SHOW);
-    ui->visible[WINDOW_PANEL] = 1;
-    system_gate_open();
     ui->ready.store(1, std::memory_order_release);
     SetEvent(ui->ready_event);
 

@@ -140,6 +140,10 @@ void ui_set_text(HWND window, int control, const char *text);
 // Sets a list's horizontal scrolling to the widest of its items.
 void ui_listbox_fit(HWND window, int list);
 
+// A modal window (a box, a file dialog) that `show` makes and runs until a
+// person ends it: made and shown with the gate closed (gate.h), which opens
+// as the window is activated, so that nothing waits on the person.
+INT_PTR ui_modal_gated(INT_PTR (*show)(void *), void *arg);
 // Shows a window; one not shown yet is shown, its surface made, with no
 // application thread inside the system's GL (gate.h).
 void ui_show_gated(HWND window);
