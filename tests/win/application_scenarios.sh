@@ -36,6 +36,11 @@
 #   long-temp   TEMPs of 245 and 300 characters work (histories whole,
 #               quitting leaves nothing); one too long for the debugger is
 #               refused by a box that shows it whole.
+#   starts      the main thread's calls go on while another thread's panel
+#               starts: while a box says palisade.cfg is not valid, waiting
+#               for a person; after a thread drawing textures was ended
+#               inside its calls (TerminateThread), History off; and with
+#               History on, after which quitting still ends the process.
 #
 #   application_scenarios.sh SCENARIO WINE-RUN BIN WORK
 set -e
@@ -238,8 +243,36 @@ long-temp)
         message-box "The path $shown\\\\PALISADE_" wait-exit 1
     echo "a TEMP too long for the debugger is refused, shown whole"
     ;;
+starts)
+    # The slowest of the main thread's calls while the other thread starts:
+    # the panel is made in tens of milliseconds, a wait on the gate ends after
+    # five seconds.
+    slowest_ok() { # OUT WHAT
+        ms=$(sed -n 's/^started: yes, the slowest call meanwhile took \([0-9]*\) ms$/\1/p' "$1")
+        [ -n "$ms" ] || fail "$2: the other thread did not start"
+        [ "$ms" -lt 4000 ] || fail "$2: a call of the main thread took $ms ms"
+        echo "$2: the slowest call of the main thread took $ms ms"
+    }
+    panel_halts="wait-panels 1 panel 0 wait-status Halted continue wait-panels 2 panel 1 wait-status Halted"
+    printf 'not a configuration\n' >"$work/dropin/palisade.cfg"
+    box='palisade.cfg is not valid.'
+    drive "$work/box.txt" "$(windows "$work/temp-box")" start debugger_program.exe starts box -- warning "$box" \
+        wait-panels 1 panel 0 wait-status Halted continue wait-panels 2 sleep 6000 warning "$box" \
+        panel 1 wait-status Halted continue wait-exit 0 >/dev/null
+    slowest_ok "$work/box.txt" "a box up for six seconds"
+    rm "$work/dropin/palisade.cfg"
+    third="wait-panels 3 panel 2 wait-status Halted continue"
+    drive "$work/ended.txt" "$(windows "$work/temp-ended")" start debugger_program.exe starts ended -- $panel_halts \
+        check 116 off continue $third wait-exit 0 >/dev/null
+    slowest_ok "$work/ended.txt" "a thread ended inside its calls"
+    drive "$work/quit.txt" "$(windows "$work/temp-quit")" --timeout 60 start debugger_program.exe starts ended stay -- \
+        $panel_halts continue $third panel 0 menu 4 wait-exit 0 >/dev/null
+    slowest_ok "$work/quit.txt" "a thread ended writing its history"
+    grep -q '^exit: 0$' "$work/quit.txt" || fail "quitting did not end the process"
+    echo "quitting after a thread was ended writing its history ended the process"
+    ;;
 *)
-    echo "usage: application_scenarios.sh invisible|histories|messages|full-disk|long-temp WINE-RUN BIN WORK"
+    echo "usage: application_scenarios.sh invisible|histories|messages|full-disk|long-temp|starts WINE-RUN BIN WORK"
     exit 2
     ;;
 esac

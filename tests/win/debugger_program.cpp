@@ -42,6 +42,12 @@
 //   pbuffer  stands in for a system that has the SGIX pbuffer functions (it
 //            answers for them in the system library's wglGetProcAddress),
 //            gets them through wglGetProcAddress and calls each.
+//   starts box|ended [stay]
+//            the main thread makes GL calls while another thread starts and
+//            makes its first one, and prints the slowest of them: with
+//            "ended", after a thread drawing textures, their text long, was
+//            ended by TerminateThread inside its calls. With "stay" the main
+//            thread then goes on making calls until the process is ended.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <GL/gl.h>
@@ -647,6 +653,67 @@ static int pbuffer() {
     return 0;
 }
 
+// ----------------------------------------------------------------- starts
+
+static volatile LONG texturesDrawn, startedFirstCall;
+
+static DWORD WINAPI drawTextures(LPVOID) {
+    HWND wnd;
+    HDC dc;
+    makeCurrent(&wnd, &dc);
+    enum { SIDE = 1024 };
+    unsigned *pixels = (unsigned *)malloc(SIDE * SIDE * 4);
+    for (unsigned i = 0; i < SIDE * SIDE; ++i) pixels[i] = i * 2654435761u;
+    for (;;) {
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, SIDE, SIDE, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
+        InterlockedIncrement(&texturesDrawn);
+    }
+}
+
+static DWORD WINAPI firstCall(LPVOID) {
+    HWND wnd;
+    HDC dc;
+    makeCurrent(&wnd, &dc);
+    glClear(GL_COLOR_BUFFER_BIT);
+    InterlockedExchange(&startedFirstCall, 1);
+    return 0;
+}
+
+static int starts(const char *kind, bool stay) {
+    HWND wnd;
+    HDC dc;
+    makeCurrent(&wnd, &dc);
+    glClear(GL_COLOR_BUFFER_BIT);
+    if (!strcmp(kind, "ended")) {
+        HANDLE drawing = CreateThread(nullptr, 0, drawTextures, nullptr, 0, nullptr);
+        for (DWORD start = GetTickCount(); texturesDrawn < 3 && GetTickCount() - start < 120000;) Sleep(10);
+        if (texturesDrawn < 3) {
+            printf("starts: the textures were not drawn\n");
+            return 1;
+        }
+        // At a moment of its own: inside the system's GL, or writing the history.
+        Sleep(GetTickCount() % 37);
+        TerminateThread(drawing, 9);
+        WaitForSingleObject(drawing, INFINITE);
+    }
+    CloseHandle(CreateThread(nullptr, 0, firstCall, nullptr, 0, nullptr));
+    DWORD slowest = 0;
+    for (DWORD start = GetTickCount(); !startedFirstCall && GetTickCount() - start < 120000;) {
+        DWORD before = GetTickCount();
+        glGetError();
+        DWORD took = GetTickCount() - before;
+        if (took > slowest) slowest = took;
+        Sleep(2);
+    }
+    printf("started: %s, the slowest call meanwhile took %lu ms\n", startedFirstCall ? "yes" : "no", slowest);
+    fflush(stdout);
+    while (stay) {
+        glGetError();
+        Sleep(5);
+    }
+    return startedFirstCall ? 0 : 1;
+}
+
 int main(int argc, char **argv) {
     const char *mode = argc > 1 ? argv[1] : "";
     if (!strcmp(mode, "quit")) {
@@ -684,6 +751,7 @@ int main(int argc, char **argv) {
     if (!strcmp(mode, "fill")) return fill();
     if (!strcmp(mode, "pbuffer")) return pbuffer();
     if (!strcmp(mode, "messages")) return messages();
-    fprintf(stderr, "usage: debugger_program quit|crash|probe|shared|textures|fill|pbuffer|messages\n");
+    if (!strcmp(mode, "starts") && argc > 2) return starts(argv[2], argc > 3 && !strcmp(argv[3], "stay"));
+    fprintf(stderr, "usage: debugger_program quit|crash|probe|shared|textures|fill|pbuffer|messages|starts\n");
     return 2;
 }
