@@ -13,7 +13,10 @@
 // Then what one long command costs: a glTexImage2D of a `texture` pixels
 // square RGBA image, once a round in each of direct, History off, History
 // on and History on with Limit Data Dumps, in milliseconds (median, min and
-// max over the rounds), with the bytes the call adds to the history.
+// max over the rounds), with the bytes the call adds to the history. It is
+// the same kind of call in every mode: an image of the size the texture
+// already has, from an image just written, the panel's commands taken, after
+// an untimed one with History off.
 //
 // Then what one GL context costs in memory: the private bytes each of
 // `contexts` more contexts adds when created and made current through the
@@ -177,20 +180,46 @@ double contextSwitch(const Gl &gl, long calls, long *made) {
     return seconds;
 }
 
+double historyBytes(const char *dir);
+
+// On the thread the debugger has, the history folder and the bytes of text
+// its timed glTexImage2D added there; the untaken thread has no history.
+thread_local const char *textureHistory;
+thread_local double textureHistoryBytes;
+
+enum { TEXTURE_BOUND = 1, TEXTURE_LOADED = 2 };
+
 // One glTexImage2D of a `size` pixels square RGBA image (`calls` is the
 // size here), its bytes taking values of one to three digits, so that its
 // text is about as long as a real image's.
+//
+// Mesa copies an image into a texture that has one of that size already;
+// a texture's first image gets new storage, which costs tens of times more
+// and varies from call to call and from thread to thread by more than the
+// debugger adds. So the call always re-specifies a texture of its own, one
+// that a call before it gave its storage. The image is rewritten before
+// each call, so every mode reads it in the same state. On the thread the
+// debugger has, the glBindTexture before the call takes any command the
+// panel left waiting (Limit Data Dumps turned leaves one): the call itself
+// would otherwise first render its whole text for the panel.
 double texture(const Gl &gl, long size, long *made) {
     static std::vector<unsigned char> pixels;
-    if (pixels.size() != (size_t)size * (size_t)size * 4) {
-        pixels.resize((size_t)size * (size_t)size * 4);
-        for (size_t i = 0; i < pixels.size(); ++i) pixels[i] = (unsigned char)(i * 7 % 251);
+    pixels.resize((size_t)size * (size_t)size * 4);
+    unsigned char value = 0;
+    for (unsigned char &p : pixels) {
+        p = value;
+        value = value >= 244 ? (unsigned char)(value - 244) : (unsigned char)(value + 7);
     }
+    gl.bindTexture(GL_TEXTURE_2D_, TEXTURE_LOADED);
+    double before = textureHistory ? historyBytes(textureHistory) : 0;
     double start = secondsNow();
     gl.texImage2D(GL_TEXTURE_2D_, 0, (int)GL_RGBA_, (int)size, (int)size, 0, GL_RGBA_, GL_UNSIGNED_BYTE_,
                   pixels.data());
+    double seconds = secondsNow() - start;
+    if (textureHistory) textureHistoryBytes = historyBytes(textureHistory) - before;
+    gl.bindTexture(GL_TEXTURE_2D_, TEXTURE_BOUND);
     *made = 1;
-    return secondsNow() - start;
+    return seconds;
 }
 
 // A workload that makes wgl calls has no pass-through mode: its first wgl
@@ -259,7 +288,7 @@ struct Untaken {
 DWORD WINAPI untakenThread(LPVOID arg) {
     Untaken *u = (Untaken *)arg;
     u->contextBytes = contextsOn(u->system, u->contexts);
-    u->system.bindTexture(GL_TEXTURE_2D_, 1);
+    u->system.bindTexture(GL_TEXTURE_2D_, TEXTURE_BOUND);
     SetEvent(u->done);
     for (;;) {
         WaitForSingleObject(u->go, INFINITE);
@@ -411,7 +440,7 @@ int main(int argc, char **argv) {
     const Gl &debugged = untaken.ours;
     double debuggedContextBytes = contextsOn(debugged, contexts);
     CloseHandle(CreateThread(nullptr, 0, letRun, nullptr, 0, nullptr));
-    debugged.bindTexture(GL_TEXTURE_2D_, 1);  // halts, then runs
+    debugged.bindTexture(GL_TEXTURE_2D_, TEXTURE_BOUND);  // halts, then runs
     HWND p = panel::find(GetCurrentProcessId())[0];
     char temp[MAX_PATH], history[MAX_PATH];
     GetEnvironmentVariableA("TEMP", temp, sizeof temp);
@@ -442,23 +471,30 @@ int main(int argc, char **argv) {
     }
 
     // The long command, each mode once a round, the first round not counted.
+    // Each timed call follows an untimed one, which finds the GL's storage
+    // and the thread as a program's second call does: the first call after
+    // another mode's ran slower by more than the debugger adds. Written
+    // with History off, it costs the round no history text.
     enum { T_DIRECT, T_OFF, T_ON, T_LIMITED, TEXTURE_MODES };
     const char *const textureModes[TEXTURE_MODES] = {"direct", "History off", "History on",
                                                      "History on, Limit Data Dumps"};
     std::vector<double> textureMs[TEXTURE_MODES];
     double textureBytes[TEXTURE_MODES] = {};
+    textureHistory = history;
     for (int round = 0; round <= rounds; ++round) {
         for (int m = 0; m < TEXTURE_MODES; ++m) {
             double seconds;
             long made;
             if (m == T_DIRECT) {
+                untakenRun(untaken, texture, DIRECT, textureSize, &made);
                 seconds = untakenRun(untaken, texture, DIRECT, textureSize, &made);
             } else {
-                panel::set_check(p, panel::HISTORY, m != T_OFF);
+                panel::set_check(p, panel::HISTORY, false);
                 setLimitDataDumps(p, m == T_LIMITED);
-                double before = historyBytes(history);
+                texture(debugged, textureSize, &made);
+                panel::set_check(p, panel::HISTORY, m != T_OFF);
                 seconds = texture(debugged, textureSize, &made);
-                textureBytes[m] = historyBytes(history) - before;
+                textureBytes[m] = textureHistoryBytes;
             }
             if (round > 0) textureMs[m].push_back(seconds * 1e3);
         }
