@@ -13,7 +13,13 @@ enum { MAX_ERRORS_DRAINED = 64 };
 
 enum { ERROR_FLAGS_ONE = 1, ERROR_FLAGS_SEVERAL = 2 };
 
-enum { LIST_INDEX = 0x0B33, CLIENT_DEPTH = 0x0BB1, MAX_CLIENT_DEPTH = 0x0D3B, ALL_CLIENT = -1 };
+enum {
+    LIST_INDEX = 0x0B33,
+    CLIENT_DEPTH = 0x0BB1,
+    MAX_TEXTURE_SIZE = 0x0D33,
+    MAX_CLIENT_DEPTH = 0x0D3B,
+    ALL_CLIENT = -1
+};
 
 // Set once a record of the process has kept an error: until then no
 // attach looks for errors other threads keep.
@@ -155,8 +161,32 @@ bool gl_errors_restore(DebugThreadContext *ctx, const GLErrors *errors) {
     return true;
 }
 
+// Whether the GL refused the application's glGetError that answered 0, being
+// between glBegin and glEnd. The record follows the calls as issued: a
+// glBegin the GL refused, or compiled into a list and not performed (a
+// GL_COMPILE list, and Mesa's GL_COMPILE_AND_EXECUTE), did not put the GL
+// there. The GL tells by a query of a value never 0: refused, it leaves the
+// value unwritten and makes the GL_INVALID_OPERATION the refused glGetError
+// made already, which one error flag or several hold once.
+static bool get_error_refused(DebugThreadContext *ctx) {
+    GLContextRecord *record = ctx->gl_context;
+    if (record->in_begin_end != 1 || record->handle == 0 || current_gl_handle(ctx) != record->handle) {
+        return false;
+    }
+    OwnCall get_integer(__GLS_OP_glGetIntegerv);
+    GLint size = 0;
+    __gls_checked_capture_glGetIntegerv(MAX_TEXTURE_SIZE, &size);
+    return size == 0;
+}
+
 GLenum gl_errors_answer(DebugThreadContext *ctx, GLenum read) {
     GLContextRecord *record = ctx->gl_context;
+    // A refused glGetError answers 0 and leaves the kept errors for a call
+    // that can take them. The GL_INVALID_OPERATION it made is one made while
+    // they are kept: the error check after glEnd, or the next glGetError,
+    // reads it and keeps it after them or drops it, as the GL's flags would.
+    // A GL that answered an error did not refuse the call.
+    if (read == 0 && get_error_refused(ctx)) return 0;
     GLErrors later = {{}, 0};
     if (read != 0) {
         later.codes[later.count++] = read;

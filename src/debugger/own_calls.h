@@ -43,7 +43,8 @@ void gl_errors_take(GLErrors *errors);
 // by one with a single flag, which was taken. 1 when they were raised again.
 bool gl_errors_restore(DebugThreadContext *ctx, const GLErrors *errors);
 // The answer to the application's glGetError while errors are kept, `read`
-// being what the GL answered it: the first kept.
+// being what the GL answered it: the first kept, or, between glBegin and
+// glEnd, where the GL refuses the call, 0 as the GL answered.
 GLenum gl_errors_answer(DebugThreadContext *ctx, GLenum read);
 // Takes over the errors other threads' records of the attached context keep:
 // the context was current there, and the application may read them here.

@@ -171,6 +171,48 @@ static void errorsNoCallRaises(HDC dc) {
     errors("errors left across a buffer swap:");
 }
 
+// A stack underflow no call raises again while the client stack holds a push.
+static void popMatrixClientPushHeld() {
+    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
+    glPopMatrix();
+}
+
+static void badEnable() { glEnable(0xFFFF); }
+
+// Between glBegin and glEnd the GL refuses glGetError: it answers 0 and
+// makes GL_INVALID_OPERATION, behind whatever error came before glBegin,
+// whether the debugger raised that again or keeps it; with no glGetError
+// there, the GL has no error of its own. A glBegin compiled into a list may
+// leave the GL outside (with GL_COMPILE always, with GL_COMPILE_AND_EXECUTE
+// on Mesa), where glGetError answers.
+static void errorsAcrossBeginEnd() {
+    static const struct {
+        const char *before;
+        void (*make)();
+        GLenum list_mode;
+        bool read_inside;
+    } cases[] = {
+        {"nothing", nullptr, 0, false},
+        {"nothing", nullptr, 0, true},
+        {"a bad enable", badEnable, 0, true},
+        {"glPopMatrix, a client push held", popMatrixClientPushHeld, 0, true},
+        {"a texture too large", textureTooLarge, GL_COMPILE, true},
+        {"a texture too large", textureTooLarge, GL_COMPILE_AND_EXECUTE, true},
+    };
+    for (const auto &c : cases) {
+        if (c.make) c.make();
+        if (c.list_mode) glNewList(3, c.list_mode);
+        glBegin(GL_POINTS);
+        GLenum inside = c.read_inside ? glGetError() : 0;
+        glVertex2f(0, 0);
+        glEnd();
+        if (c.list_mode) glEndList();
+        printf("glBegin/glEnd after %s, list mode 0x%X: read 0x%X\n", c.before, c.list_mode, inside);
+        errors("errors after glEnd:");
+    }
+    glPopClientAttrib();
+}
+
 static HDC probeDc;
 static HGLRC held;
 static HANDLE heldMade, heldDone;
@@ -253,6 +295,7 @@ static int probe() {
     glEndList();
     errors("errors after a list and one glEndList too many:");
     errorsNoCallRaises(dc);
+    errorsAcrossBeginEnd();
     // A context let go with such an error pending: the thread that makes it
     // current next reads it.
     textureTooLarge();
