@@ -62,10 +62,12 @@ static void process_write_flush(void) {
 void system_gate_wait(DebugThreadContext *ctx) {
     KeepLastError keep;
     DWORD start = GetTickCount();
+    uint32_t entered = ctx->system_depth.load(std::memory_order_relaxed);
     do {
-        ctx->system_depth.store(0, std::memory_order_release);
+        ctx->system_depth.store(entered - 1, std::memory_order_release);
         if (gate_opened) WaitForSingleObject(gate_opened, GATE_WAIT_MS);
-        ctx->system_depth.store(1, std::memory_order_relaxed);
+        entered += SYSTEM_ENTRY - 1;
+        ctx->system_depth.store(entered, std::memory_order_relaxed);
         if (system_gate_fenced) std::atomic_thread_fence(std::memory_order_seq_cst);
         std::atomic_signal_fence(std::memory_order_seq_cst);
     } while (system_gate_closed.load(std::memory_order_relaxed) != 0 && GetTickCount() - start < GATE_WAIT_MS);
@@ -77,12 +79,20 @@ static bool thread_ended(DebugThreadContext *ctx) {
     return ctx->thread && WaitForSingleObject(ctx->thread, 0) == WAIT_OBJECT_0;
 }
 
+// Waits for the thread to come out of the system. One that a closing before
+// stopped waiting for (a call of seconds) and is still inside that call is
+// not waited for again: panels that start one after another while it lasts
+// wait for it once.
 static void outside_of_system(void *block, void *deadline) {
     DebugThreadContext *ctx = (DebugThreadContext *)block;
     DWORD end = *(DWORD *)deadline;
-    for (unsigned polls = 0; ctx->system_depth.load(std::memory_order_acquire) != 0; ++polls) {
-        if ((LONG)(end - GetTickCount()) <= 0) return;
-        if (polls % 16 == 0 && thread_ended(ctx)) return;
+    for (unsigned polls = 0;; ++polls) {
+        uint32_t now = ctx->system_depth.load(std::memory_order_acquire);
+        if ((now & SYSTEM_DEPTH) == 0 || now == ctx->system_passed) return;
+        if ((LONG)(end - GetTickCount()) <= 0 || (polls % 16 == 0 && thread_ended(ctx))) {
+            ctx->system_passed = now;
+            return;
+        }
         Sleep(1);
     }
 }

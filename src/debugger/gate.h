@@ -48,7 +48,8 @@ void system_gate_wait(DebugThreadContext *ctx);
 // The interface thread's side: close before creating or showing windows,
 // open after. Interface threads that close it while it is closed share the
 // one closing and its one wait for the application threads to come out of
-// the system (a bounded time; a thread that has ended is not waited for),
+// the system (a bounded time; a thread that has ended is not waited for,
+// nor one still inside the call a closing before stopped waiting for),
 // then do their window work one at a time, each answering the messages sent
 // to it while it waits: their window work is never at once either (Wine's
 // text layout damages the heap when two threads make the cache of one font
@@ -60,12 +61,16 @@ void system_gate_open(void);
 
 // Around each call of an application thread into the system's GL, wgl and
 // GDI functions. A call made inside another (GLU calling GL) passes.
+enum : uint32_t { SYSTEM_DEPTH = 0xFF, SYSTEM_ENTRY = 0x101 };
+
 static inline void system_enter(DebugThreadContext *ctx) {
     uint32_t depth = ctx->system_depth.load(std::memory_order_relaxed);
-    ctx->system_depth.store(depth + 1, std::memory_order_relaxed);
+    ctx->system_depth.store(depth + SYSTEM_ENTRY, std::memory_order_relaxed);
     if (system_gate_fenced) [[unlikely]] std::atomic_thread_fence(std::memory_order_seq_cst);
     std::atomic_signal_fence(std::memory_order_seq_cst);
-    if (system_gate_closed.load(std::memory_order_relaxed) != 0 && depth == 0) system_gate_wait(ctx);
+    if (system_gate_closed.load(std::memory_order_relaxed) != 0 && (depth & SYSTEM_DEPTH) == 0) {
+        system_gate_wait(ctx);
+    }
 }
 
 static inline void system_leave(DebugThreadContext *ctx) {

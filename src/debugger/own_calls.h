@@ -3,6 +3,7 @@
 // around them stay the application's (own_calls.cpp).
 #pragma once
 
+#include "gate.h"
 #include "thread_context.h"
 
 // Whether the debugger may make GL calls of its own on the attached context:
@@ -16,13 +17,21 @@ static inline bool own_calls_allowed(DebugThreadContext *ctx) {
 // The capture flags of `op`, set to execute only for a call the debugger
 // makes itself and restored after it, so the history keeps what the trace
 // selection says about the application's own calls of the command.
+// The call is inside the gate's bracket (gate.h), as the application's are,
+// when the thread making it is the context's own.
 struct OwnCall {
     GLSopcode op;
     GLbitfield saved;
-    explicit OwnCall(GLSopcode opcode) : op(opcode), saved(glsGetCaptureFlags(opcode)) {
+    DebugThreadContext *ctx;
+    explicit OwnCall(GLSopcode opcode) : op(opcode), saved(glsGetCaptureFlags(opcode)), ctx(context_current()) {
         glsCaptureFlags(op, 1);
+        if (ctx && ctx->thread_id != GetCurrentThreadId()) ctx = nullptr;
+        if (ctx) system_enter(ctx);
     }
-    ~OwnCall() { glsCaptureFlags(op, saved); }
+    ~OwnCall() {
+        if (ctx) system_leave(ctx);
+        glsCaptureFlags(op, saved);
+    }
 };
 
 // GL errors pending on the attached context, each code once (halt.cpp).

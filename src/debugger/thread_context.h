@@ -87,9 +87,13 @@ struct DebugThreadContext {
     char history_stop_note[512];
     uint8_t ending;
     CallTextState call_text_state;
-    // Above 0 while the thread is inside the system's GL, wgl or GDI
-    // functions (gate.h).
+    // How deep the thread is inside the system's GL, wgl or GDI functions
+    // (the low byte, above 0 while inside), and above it how many times it
+    // went in, which tells one call from the next (gate.h). The value a
+    // closing of the gate last stopped waiting for it at: it is not waited
+    // for again inside the same call.
     std::atomic<uint32_t> system_depth;
+    uint32_t system_passed;
     // How many records other threads had retired when this thread last
     // closed the files of its own among them (context.cpp).
     uint32_t retired_seen;
