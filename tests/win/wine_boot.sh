@@ -40,18 +40,18 @@ alive() {
 }
 
 # Notes in $work/holders each process of the run that holds the lock file
-# open, but wine-run's shell and the flock it takes the lock with.
-check_holders() { # leader pids...
-    leader=$1; shift
+# open, but wine-run's own shells and the flock they take the lock with.
+check_holders() { # pids...
     [ $# -gt 0 ] || return 0
     for fd in $(find $(for p in "$@"; do echo "/proc/$p/fd"; done) -maxdepth 1 -lname "$lock" 2>/dev/null); do
         pid=${fd#/proc/}; pid=${pid%%/*}
         line=$(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline")
         [ -n "$line" ] || continue  # it has ended since: a short helper
-        case "$pid,$line" in "$leader,"*"$run "*) continue ;; esac
-        case "$line" in flock\ *)
+        case "$line" in
+        *"$run "*) continue ;;
+        flock\ *)
             read -r fields 2>/dev/null <"/proc/$pid/stat" && set -- ${fields##*) } &&
-                [ "$2" = "$leader" ] && continue ;;
+                case "$(tr '\0' ' ' 2>/dev/null <"/proc/$2/cmdline")" in *"$run "*) continue ;; esac ;;
         esac
         echo "$pid $line" >>"$work/holders"
     done
@@ -61,9 +61,10 @@ check_holders() { # leader pids...
 # Wine has started a program of the boot in a session of its own (midway
 # through the boot: wineboot is still at work), 1 past the bound.
 watch() { # leader seconds until
-    for i in $(seq $(($2 * 5))); do
+    end=$(($(date +%s) + $2))
+    while [ "$(date +%s)" -lt "$end" ]; do
         pids=$(own "$1")
-        check_holders "$1" $pids
+        check_holders $pids
         alive "$1" || return 0
         if [ "$3" = midway ]; then
             for pid in $pids; do
@@ -89,6 +90,7 @@ kill_run() { # leader
 }
 
 failures=0
+bound=400  # seconds for a run: a whole boot on a busy machine
 # case | environment | what the test does meanwhile | exit | text the output holds
 while IFS='|' read -r name vars cut want_rc want_text; do
     [ "$vars" != - ] || vars=
@@ -100,7 +102,7 @@ while IFS='|' read -r name vars cut want_rc want_text; do
     bad=
     watched=0
     stop=; [ "$cut" != kill ] || stop=midway
-    watch "$leader" 400 "$stop" || watched=$?
+    watch "$leader" "$bound" "$stop" || watched=$?
     [ "$cut" != hold ] || exec 8>&-
     case "$cut,$watched" in
     kill,2)
@@ -110,7 +112,7 @@ while IFS='|' read -r name vars cut want_rc want_text; do
     kill,*)
         bad="$bad the boot was not caught midway (watch: $watched);"; kill_run "$leader" ;;
     *,1)
-        bad="$bad still running after 400 s;"; kill_run "$leader" ;;
+        bad="$bad still running after $bound s;"; kill_run "$leader" ;;
     esac
     rc=0
     wait "$leader" || rc=$?
