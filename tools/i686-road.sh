@@ -19,10 +19,18 @@
 # PALISADE_I686_ROAD=emulated forces the emulated road on a machine that could
 # run 32-bit programs natively (so both roads stay tested);
 # PALISADE_I686_ROAD=none leaves the i686 Windows programs unrun.
+#
+# The road is what runs a 32-bit program here, asked of one: binfmt_misc can
+# be unmounted in a chroot or container where the host's kernel still hands
+# i386 programs to qemu-user. PALISADE_I686_ROOT puts every path this looks
+# at under another folder (the stand-in machines of tests/setup).
 set -e
-binfmt=/proc/sys/fs/binfmt_misc
-loader=/usr/lib/wine/wine
-qemu=/usr/bin/qemu-i386-static
+root=${PALISADE_I686_ROOT:-}
+binfmt=$root/proc/sys/fs/binfmt_misc
+loader=$root/usr/lib/wine/wine
+qemu=$root/usr/bin/qemu-i386-static
+# glibc's i386 dynamic loader (the Wine loader's own), run as a program.
+probe=$root/lib/ld-linux.so.2
 entry=palisade-qemu-i386
 failed_i386="$(cd "$(dirname "$0")/.." && pwd)/build/i386-packages.failed"
 # i386 ELF executables and shared objects, as Debian's qemu packages match them.
@@ -44,21 +52,33 @@ loader_runs() {
     [ -x "$loader" ] && "$loader" --version >/dev/null 2>&1
 }
 
+# The machine a 32-bit program is told it runs on: the kernel tells it its
+# own, as it tells 64-bit programs (x86_64, or i686 on a 32-bit kernel);
+# qemu-user tells it the machine it emulates (i686). Empty without the probe.
+machine32() {
+    [ -x "$probe" ] || return 0
+    "$probe" --list-diagnostics 2>/dev/null | sed -n 's/^uname\.machine="\(.*\)"$/\1/p'
+}
+
+# What runs 32-bit programs when the loader does: the probe's answer, or
+# without it what binfmt_misc shows.
+runner() {
+    m=$(machine32)
+    if [ -n "$m" ]; then
+        if [ "$m" = "$(uname -m)" ]; then echo native; else echo emulated; fi
+    elif qemu_registered; then
+        echo emulated
+    else
+        echo native
+    fi
+}
+
 road() {
     [ ! -f "$failed_i386" ] || { echo none; return; }
-    case "${PALISADE_I686_ROAD:-}" in
-    none) echo none; return ;;
-    emulated)
-        if qemu_registered && loader_runs; then echo emulated; else echo none; fi
-        return ;;
-    esac
-    if qemu_registered; then
-        if loader_runs; then echo emulated; else echo none; fi
-    elif loader_runs; then
-        echo native
-    else
-        echo none
-    fi
+    [ "${PALISADE_I686_ROAD:-}" != none ] || { echo none; return; }
+    loader_runs || { echo none; return; }
+    r=$(runner)
+    if [ "${PALISADE_I686_ROAD:-}" = emulated ] && [ "$r" != emulated ]; then echo none; else echo "$r"; fi
 }
 
 register_qemu() {

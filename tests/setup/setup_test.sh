@@ -190,4 +190,70 @@ pinned, the 32-bit install moves packages up|ok pinned ok|||0|none|32-bit Wine p
 pinned, one package must be asked down by name|ok explicit ok|||0|none|pinned below the main suite: 3 64-bit packages moved to the versions of bookworm, bookworm-updates, 1 of them down (libgstreamer-plugins-base1.0-0 1.22.0-3+deb12u7 -> 1.22.0-3+deb12u6)
 pinned, the 32-bit install still fails|ok fail ok|||0|wine32:i386 : Depends: libwine:i386|libwine:i386 (= 8.0~repack-4) but it is not going to be installed); with the security suite pinned below the main suite: E: Error, pkgProblemResolver::Resolve generated breaks
 CASES
+
+# The road against stand-in machines (PALISADE_I686_ROOT): a binfmt_misc
+# folder, mounted or not, with or without a qemu entry; a host whose kernel
+# hands i386 programs to qemu under an unmounted one; a kernel that runs i386
+# programs itself or not. The stand-in loader runs where a 32-bit program
+# would; the stand-in probe answers as qemu-user or the kernel would.
+road_root="$scratch/road"
+mkdir -p "$road_root/usr/lib/wine" "$road_root/usr/bin" "$road_root/lib" "$scratch/road-bin"
+cat >"$road_root/stubs.sh" <<'STUB'
+b=$PALISADE_I686_ROOT/proc/sys/fs/binfmt_misc
+registered() {
+    [ "$STUB_BINFMT" = unmounted-qemu ] || [ -f "$b/qemu-i386" ] ||
+        grep -q '^:palisade-qemu-i386:M::' "$b/register" 2>/dev/null
+}
+STUB
+printf '#!/bin/sh
+. "$PALISADE_I686_ROOT/stubs.sh"
+registered || [ "$STUB_KERNEL32" = yes ]
+' \
+    >"$road_root/usr/lib/wine/wine"
+printf '#!/bin/sh
+. "$PALISADE_I686_ROOT/stubs.sh"
+%s
+' \
+    'if registered; then echo uname.machine=\"i686\"; elif [ "$STUB_KERNEL32" = yes ]; then echo uname.machine=\"$STUB_UNAME\"; else exit 126; fi' \
+    >"$road_root/ld-linux.so.2"
+printf '#!/bin/sh
+' >"$road_root/usr/bin/qemu-i386-static"
+printf '#!/bin/sh
+[ "$1" != -m ] || exec echo "$STUB_UNAME"
+exec /bin/uname "$@"
+' >"$scratch/road-bin/uname"
+printf '#!/bin/sh
+exit 32
+' >"$scratch/road-bin/mount"
+chmod +x "$road_root/usr/lib/wine/wine" "$road_root/ld-linux.so.2" "$road_root/usr/bin/qemu-i386-static" \
+    "$scratch/road-bin/"*
+rm -f "$scratch/build/i386-packages.failed"
+# name | binfmt_misc: qemu, none, unmounted or unmounted-qemu | kernel runs i386 | uname -m | probe | PALISADE_I686_ROAD | argument | road then
+while IFS='|' read -r name binfmt kernel32 machine probe forced arg want; do
+    b="$road_root/proc/sys/fs/binfmt_misc"
+    rm -rf "$road_root/proc" "$road_root/lib/ld-linux.so.2"
+    case "$binfmt" in unmounted*) ;; *) mkdir -p "$b"; echo enabled >"$b/status"; : >"$b/register" ;; esac
+    [ "$binfmt" != qemu ] || printf 'enabled\ninterpreter /usr/bin/qemu-i386-static\n' >"$b/qemu-i386"
+    [ "$probe" = no ] || cp "$road_root/ld-linux.so.2" "$road_root/lib/"
+    [ "$forced" != - ] || forced=
+    out=$(PATH="$scratch/road-bin:$PATH" PALISADE_I686_ROOT="$road_root" STUB_BINFMT=$binfmt STUB_KERNEL32=$kernel32 \
+        STUB_UNAME=$machine PALISADE_I686_ROAD=$forced sh -c 'sh "$1" $2 && sh "$1"' - "$scratch/tools/i686-road.sh" "$arg" 2>&1)
+    if [ "$(echo "$out" | tail -n 1)" = "$want" ]; then
+        echo "ok   road: $name"
+    else
+        echo "FAIL road: $name: not $want"; echo "$out" | sed 's/^/    /'; failures=$((failures + 1))
+    fi
+done <<'CASES'
+binfmt_misc unmounted, the host's qemu runs i386 programs|unmounted-qemu|no|x86_64|yes|-||emulated
+qemu registered where the kernel runs i386 programs too|qemu|yes|x86_64|yes|-||emulated
+the kernel runs i386 programs|none|yes|x86_64|yes|-||native
+a 32-bit kernel|none|yes|i686|yes|-||native
+emulated asked for where the kernel runs i386 programs|none|yes|x86_64|yes|emulated||none
+set up, emulated as asked for|none|yes|x86_64|yes|emulated|setup|emulated
+set up where the kernel runs no i386 programs|none|no|x86_64|yes|-|setup|emulated
+set up with no binfmt_misc to register with|unmounted|no|x86_64|yes|-|setup|none
+none asked for|qemu|yes|x86_64|yes|none||none
+no probe: binfmt_misc says|qemu|no|x86_64|no|-||emulated
+no probe, no qemu entry|none|yes|x86_64|no|-||native
+CASES
 [ "$failures" -eq 0 ]
