@@ -118,8 +118,9 @@ while IFS='|' read -r name vars cut want_rc want_text; do
     wait "$leader" || rc=$?
     if [ "$cut" != kill ]; then
         [ "$rc" -eq "$want_rc" ] || bad="$bad exit $rc, not $want_rc;"
-        # What it started has ended with it, or does within 30 s.
-        for i in $(seq 150); do [ -n "$(own "$leader")" ] || break; sleep 0.2; done
+        # What it started has ended with it, or does within a minute (the
+        # server stays 30 s past its last program).
+        for i in $(seq 300); do [ -n "$(own "$leader")" ] || break; sleep 0.2; done
         left=$(own "$leader")
         [ -z "$left" ] || { bad="$bad processes left:"; for p in $left; do
             bad="$bad $p $(tr '\0' ' ' 2>/dev/null <"/proc/$p/cmdline")"; done; bad="$bad;"
