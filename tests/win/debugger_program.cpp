@@ -46,8 +46,10 @@
 //            the main thread makes GL calls while another thread starts and
 //            makes its first one, and prints the slowest of them: with
 //            "ended", after a thread drawing textures, their text long, was
-//            ended by TerminateThread inside its calls. With "stay" the main
-//            thread then goes on making calls until the process is ended.
+//            ended by TerminateThread inside its calls. With "stay" no thread
+//            starts after that one ended: a dialog captioned "ended" shows,
+//            and the main thread goes on making calls until the process is
+//            ended.
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #include <GL/gl.h>
@@ -738,6 +740,13 @@ static int starts(const char *kind, bool stay) {
         Sleep(GetTickCount() % 37);
         TerminateThread(drawing, 9);
         WaitForSingleObject(drawing, INFINITE);
+        if (stay) {
+            CreateWindowA("#32770", "ended", WS_POPUP | WS_VISIBLE, 0, 0, 64, 32, nullptr, nullptr, nullptr, nullptr);
+            for (;;) {
+                glGetError();
+                Sleep(5);
+            }
+        }
     }
     CloseHandle(CreateThread(nullptr, 0, firstCall, nullptr, 0, nullptr));
     DWORD slowest = 0;
@@ -749,11 +758,6 @@ static int starts(const char *kind, bool stay) {
         Sleep(2);
     }
     printf("started: %s, the slowest call meanwhile took %lu ms\n", startedFirstCall ? "yes" : "no", slowest);
-    fflush(stdout);
-    while (stay) {
-        glGetError();
-        Sleep(5);
-    }
     return startedFirstCall ? 0 : 1;
 }
 
