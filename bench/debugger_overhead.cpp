@@ -542,6 +542,11 @@ int main(int argc, char **argv) {
            (debuggedContextBytes - untaken.contextBytes) / mib);
     fflush(stdout);
     // The person quits: the debugger's files and directories go with it.
+    // This thread waits in Wine's server meanwhile (an alertable wait), which
+    // ends it without a signal: Sleep(INFINITE) waits in the Unix side, and
+    // the SIGQUIT that ends it there kills the process under qemu-user, whose
+    // signal handlers reload the thread's TLS from the table of the last
+    // thread set up (so does a plain program whose thread sleeps so at exit).
     PostMessageA(p, WM_COMMAND, 4, 0);
-    Sleep(INFINITE);
+    for (;;) SleepEx(INFINITE, TRUE);
 }

@@ -56,12 +56,13 @@ native)
     i686_args="-j 4 --timeout 600" ;;
 emulated)
     # What 32-bit Wine under qemu-user cannot be trusted with is left out:
-    # threads racing each other (one such test hung there for good; a GL call
-    # beside the debugger's starting interface thread crashed in the 32-bit
-    # GLX, as does a thread still sleeping when the program ends) and the
-    # common file dialog (which never opened there). Every other test runs.
+    # threads racing each other (qemu-user keeps one table of TLS descriptors
+    # for all of a process's threads, the last set up winning, from which
+    # Wine reloads %fs and %gs in its signal handlers and its GL start-up: a
+    # thread then runs on with another's TEB and stack) and the common file
+    # dialog (which never opened there). Every other test runs.
     i686_filter="-Names.RacingFirstUsersBuildOneSet"
-    echo "left out under qemu-user: $i686_filter and the tests labelled threads or dialogs ($(cd build/i686 && ctest -N -L 'threads|dialogs' | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ' | sed 's/ $//'))" \
+    echo "left out under qemu-user, whose threads share one table of TLS descriptors: $i686_filter and the tests labelled threads or dialogs ($(cd build/i686 && ctest -N -L 'threads|dialogs' | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ' | sed 's/ $//'))" \
         >"$logs/i686.note"
     i686_args="-j 4 --timeout 1800 -LE threads|dialogs" ;;
 none)

@@ -311,6 +311,24 @@ const InterfaceSeam *interface_seam = &no_interface_seam;
 
 void interface_register(const InterfaceSeam *seam) { interface_seam = seam ? seam : &no_interface_seam; }
 
+// The system GL driver starts up once in a process, on the thread of its
+// first pixel-format or wgl call with a device context; the debugger has it
+// do so on the application's thread before it makes its first interface
+// thread. Under qemu-user the TLS descriptors of a process's threads are one
+// table for them all, the last set up winning: Wine's X11 driver, which
+// reloads %fs around the glXCreateContext of its start-up (i686), would
+// otherwise leave the application's thread with the interface thread's TEB,
+// and both threads in its Unix stack. A program that makes threads of its
+// own before its first GL call meets that without the debugger too.
+static void system_gl_start_up(DebugThreadContext *ctx) {
+    typedef int(WINAPI * Describe)(HDC, int, UINT, PIXELFORMATDESCRIPTOR *);
+    static std::atomic<bool> started;
+    if (started.exchange(true, std::memory_order_acq_rel)) return;
+    HDC screen = GetDC(nullptr);
+    if (screen) ((Describe)(void *)ctx->libraries->wgl_procs[WGL_wglDescribePixelFormat])(screen, 1, 0, nullptr);
+    if (screen) ReleaseDC(nullptr, screen);
+}
+
 static void context_attach_process(DebugThreadContext *ctx, uint32_t thread_id) {
     char name[PATH_CHARS];
     mmaps_path_process(ctx->temp_dir, thread_id, name);
@@ -334,6 +352,7 @@ static void context_attach_process(DebugThreadContext *ctx, uint32_t thread_id) 
         process_record_init(process, thread_id);
         ctx->process = process;
         process->context.store(ctx, std::memory_order_release);
+        system_gl_start_up(ctx);
         interface_seam->start(ctx);
     }
     interface_seam->show_ids(ctx);

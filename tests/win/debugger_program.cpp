@@ -5,13 +5,14 @@
 //            window, a pixel format and a GL context of its own: quitting
 //            from any panel must end the process with status 0 while the
 //            other threads are inside GL calls.
-//   crash fault|terminate|kill
+//   crash fault|terminate|kill|signal
 //            draws many calls, makes one known call and dies right after it
 //            with nothing flushed on the way out: an access violation that
 //            ends the process at once (status 3), TerminateProcess (status
-//            3), or, after it has made the file "killable", a wait for the
-//            process to be killed from outside. The history must hold that
-//            call as its last line.
+//            3), after it has made the file "killable", a wait for the
+//            process to be killed from outside, or (under Wine on Linux) of
+//            a Unix SIGSEGV, as an uncaught one kills a process. The history
+//            must hold that call as its last line.
 //   probe    prints what the application reads after calls that fail and
 //            calls that succeed (results, the last error after each call made
 //            with a known value set before it, the GL errors it reads back,
@@ -58,6 +59,7 @@
 #include <string.h>
 
 #include "gl_window.h"
+#include "linux_calls.h"
 
 static HGLRC makeCurrent(HWND *wnd, HDC *dc) {
     *wnd = gl_window("debugger_program", dc, PFD_DOUBLEBUFFER);
@@ -784,6 +786,7 @@ int main(int argc, char **argv) {
         glColor3f(0.5f, 0.25f, 1.0f);
         const char *way = argc > 2 ? argv[2] : "fault";
         if (!strcmp(way, "terminate")) TerminateProcess(GetCurrentProcess(), 3);
+        if (!strcmp(way, "signal") && linux_calls::here()) linux_calls::die_of_sigsegv();
         if (!strcmp(way, "kill")) {
             CloseHandle(CreateFileA("killable", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
             Sleep(INFINITE);

@@ -2,7 +2,19 @@
 // at their control panels. It carries out its script, which starts a program,
 // drives it and may start others after it ends, and ends with the last
 // program's exit status (99 when the script could not be carried out: the
-// program is then ended).
+// program is then ended; 128 + N when the program's process was killed by
+// the Unix signal N).
+//
+// Under Wine a process that dies of a Unix signal (a crash on the Unix side,
+// an uncaught signal under qemu-user, kill from outside) ends with status 0
+// in all that Wine tells its parent: its process's and threads' exit codes
+// are those of one that returned 0. So the driver, made the reaper of the
+// processes it starts (their Unix parents leave them at once), reaps each
+// one's Unix process and reports "exit: signal N" for one that a signal
+// killed: a failure, whatever status was asked for. (Not the SIGKILL with
+// which Wine's server ends a process that had ended itself but whose Unix
+// libraries took too long over exit().) Under qemu-user, which refuses to
+// make the driver a reaper, it says so once and sees no signal.
 //
 //   palisade_driver [--timeout SECONDS] [--temp DIRECTORY] COMMAND...
 //
@@ -76,6 +88,7 @@
 #include <vector>
 
 #include "driver_windows.h"
+#include "linux_calls.h"
 #include "panel.h"
 
 static double timeout_seconds = 60;
@@ -84,6 +97,11 @@ static DWORD program_id;
 static std::vector<HWND> panels;  // in the order found
 static size_t current;
 static DWORD hold_ms;  // how long continue-to-exit leaves a halt standing
+// Under Wine on Linux: the driver's Unix process, and the program's (0 when
+// not known); once the program has ended, the signal that killed it (0: none).
+static intptr_t unix_self, unix_program;
+static int killed_by;
+static bool ended_known;
 
 [[noreturn]] static void fail(const std::string &why) {
     fprintf(stderr, "driver: %s\n", why.c_str());
@@ -199,6 +217,18 @@ static std::vector<std::string> read_script(const char *path) {
     return tokens;
 }
 
+// The processes whose Unix parent is the driver's, from /proc.
+static std::vector<intptr_t> unix_children() {
+    std::vector<intptr_t> pids;
+    char path[96];
+    snprintf(path, sizeof path, "Z:\\proc\\%ld\\task\\%ld\\children", (long)unix_self, (long)unix_self);
+    FILE *file = fopen(path, "r");
+    long pid;
+    while (file && fscanf(file, "%ld", &pid) == 1) pids.push_back(pid);
+    if (file) fclose(file);
+    return pids;
+}
+
 static void start(char **argv, int first, int last) {
     std::string line;
     for (int i = first; i < last; ++i) {
@@ -210,8 +240,23 @@ static void start(char **argv, int first, int last) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
+    std::vector<intptr_t> before = unix_self ? unix_children() : std::vector<intptr_t>();
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
         fail("cannot start " + line);
+    }
+    // Wine's CreateProcess has waited for the Unix process that started the
+    // program's and left it: the program's is the driver's child now.
+    unix_program = 0;
+    killed_by = 0;
+    ended_known = false;
+    for (intptr_t pid : unix_self ? unix_children() : std::vector<intptr_t>()) {
+        bool known = false;
+        for (intptr_t b : before) known = known || b == pid;
+        if (!known) unix_program = pid;
+    }
+    if (unix_self && !unix_program) {
+        fprintf(stderr, "driver: the Unix process of %s was not found: a signal that kills it goes unseen\n",
+                line.c_str());
     }
     CloseHandle(info.hThread);
     if (program) CloseHandle(program);
@@ -228,7 +273,31 @@ static DWORD wait_exit() {
     }
     DWORD status = 0;
     GetExitCodeProcess(program, &status);
+    // A process that ends itself closes its connection to Wine's server and
+    // then leaves exit() to its Unix libraries, which the server ends with
+    // SIGKILL when they take half a second or more: its status is the one
+    // it gave. One that a signal kills is gone when the server sees it go.
+    for (DWORD start = GetTickCount(), polls = 0; unix_program && !ended_known && GetTickCount() - start < 30000;
+         ++polls, Sleep(10)) {
+        linux_calls::Ended end = linux_calls::reap(unix_program);
+        if (!end.ended) continue;
+        ended_known = true;
+        if (end.signalled && (polls == 0 || end.value != linux_calls::SIGKILL)) killed_by = end.value;
+    }
+    if (unix_program && !ended_known) {
+        fprintf(stderr, "driver: the Unix process %ld of the program did not end\n", (long)unix_program);
+        unix_program = 0;
+    }
     return status;
+}
+
+static void print_exit(DWORD status) {
+    if (killed_by) {
+        printf("exit: signal %d (the program's process was killed by it)\n", killed_by);
+    } else {
+        printf("exit: %lu\n", status);
+    }
+    fflush(stdout);
 }
 
 int main(int argc, char **argv) {
@@ -258,6 +327,17 @@ int main(int argc, char **argv) {
     argv = all.data();
     first = 1;
     wine_draws_frames();
+    // The processes started from here are left to the driver to reap
+    // (qemu-user refuses: EINVAL).
+    if (linux_calls::here()) {
+        intptr_t made = linux_calls::call(linux_calls::PRCTL, linux_calls::PR_SET_CHILD_SUBREAPER, 1);
+        if (made == 0) {
+            unix_self = linux_calls::call(linux_calls::GETPID);
+        } else {
+            fprintf(stderr, "driver: cannot reap the programs' Unix processes (prctl: error %ld): a program "
+                    "killed by a signal shows as one that returned 0\n", (long)-made);
+        }
+    }
     driven::Driver windows{&program_id, timeout_seconds, current_panel, [](const std::string &why) { fail(why); }};
     auto arg = [&](int &k) -> const char * {
         if (k + 1 >= argc) fail(std::string(argv[k]) + " needs an argument");
@@ -357,10 +437,10 @@ int main(int argc, char **argv) {
                 }
             }
             DWORD status = wait_exit();
-            printf("exit: %lu\n", status);
-            fflush(stdout);
+            print_exit(status);
             if (k + 1 < argc && isdigit((unsigned char)argv[k + 1][0])) {
                 DWORD want = strtoul(argv[++k], nullptr, 0);
+                if (killed_by) fail("killed by signal " + std::to_string(killed_by) + ", not ended with " + std::to_string(want));
                 if (status != want) fail("exit status " + std::to_string(status) + ", not " + std::to_string(want));
             }
         } else if (!driven::command(windows, c, [&]() -> std::string { return arg(k); })) {
@@ -369,5 +449,6 @@ int main(int argc, char **argv) {
     }
     if (!program) fail("usage: palisade_driver [--timeout S] start PROGRAM [ARGS...] -- COMMAND...");
     doing_now("the program's end");
-    return (int)wait_exit();
+    DWORD status = wait_exit();
+    return killed_by ? 128 + killed_by : (int)status;
 }
