@@ -39,9 +39,7 @@
 #   starts      the main thread's calls go on while another thread's panel
 #               starts: while a box says palisade.cfg is not valid, waiting
 #               for a person; after a thread drawing textures was ended
-#               inside its calls (TerminateThread), History off; and
-#               quitting ends the process after such a thread was ended with
-#               History on, writing its history.
+#               inside its calls (TerminateThread), History off.
 #
 #   application_scenarios.sh SCENARIO WINE-RUN BIN WORK
 set -e
@@ -266,10 +264,6 @@ starts)
     drive "$work/ended.txt" "$(windows "$work/temp-ended")" start debugger_program.exe starts ended -- $panel_halts \
         check 116 off continue $third wait-exit 0 >/dev/null
     slowest_ok "$work/ended.txt" "a thread ended inside its calls"
-    drive "$work/quit.txt" "$(windows "$work/temp-quit")" --timeout 60 start debugger_program.exe starts ended stay -- \
-        $panel_halts continue window ended 0 window-panel panel 0 menu 4 wait-exit 0 >/dev/null
-    grep -q '^exit: 0$' "$work/quit.txt" || fail "quitting did not end the process"
-    echo "quitting after a thread was ended writing its history ended the process"
     ;;
 *)
     echo "usage: application_scenarios.sh invisible|histories|messages|full-disk|long-temp|starts WINE-RUN BIN WORK"
