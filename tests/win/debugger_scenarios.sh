@@ -15,9 +15,14 @@ drive() {
     (cd "$work/dropin" && WINEDLLOVERRIDES="opengl32=n,b" "$run" ./palisade_driver.exe --temp "$work/temp" "$@")
 }
 both_panels="wait-panels 2 panel 0 wait-status Halted print-ids panel 1 wait-status Halted print-ids"
+# Kept in a file, not piped on: the driver's own status says whether each
+# program ended as asked.
+status=0
 drive start debugger_program.exe quit -- $both_panels panel 0 continue panel 1 menu 4 wait-exit 0 \
     start debugger_program.exe quit -- $both_panels panel 1 continue panel 0 close wait-exit 0 \
-    | tee "$work/driver.txt"
+    >"$work/driver.txt" 2>&1 || status=$?
+cat "$work/driver.txt"
+[ $status -eq 0 ] || { echo "quitting from the menu and the system menu: the driver ended with $status"; exit 1; }
 ids=$(sed -n 's/^ids: App Process ID = //p' "$work/driver.txt" | tr -d '\r')
 [ "$(echo "$ids" | wc -w)" -eq 4 ] || { echo "expected the ids of four panels"; exit 1; }
 for id in $ids; do
