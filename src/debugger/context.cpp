@@ -16,6 +16,8 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <vector>
+
 #include "api/embed.h"
 #include "debugger_tables.h"
 #include "ui_seam.h"
@@ -305,8 +307,10 @@ static void context_load_libraries(DebugThreadContext *ctx) {
 static void no_interface(DebugThreadContext *) {}
 static void no_interface_adopt(DebugThreadContext *, DebugThreadContext *) {}
 static void no_interface_status(DebugThreadContext *, const char *) {}
+static HANDLE no_interface_park(DebugThreadContext *) { return nullptr; }
 static const InterfaceSeam no_interface_seam = {no_interface, no_interface_adopt, no_interface, no_interface,
-                                                no_interface_status, no_interface, no_interface, no_interface};
+                                                no_interface_status, no_interface, no_interface, no_interface,
+                                                no_interface_park};
 const InterfaceSeam *interface_seam = &no_interface_seam;
 
 void interface_register(const InterfaceSeam *seam) { interface_seam = seam ? seam : &no_interface_seam; }
@@ -663,6 +667,15 @@ static void post_halt(void *block, void *) {
 
 static void cleanup_context(void *block, void *) { context_cleanup((DebugThreadContext *)block); }
 
+static void park_interface(void *block, void *events) {
+    HANDLE parked = interface_seam->park((DebugThreadContext *)block);
+    if (parked) ((std::vector<HANDLE> *)events)->push_back(parked);
+}
+
+// How long quitting waits for the other interface threads to stop: each
+// stops at its next message, unless it is held (by a lock quitting holds).
+enum { PARK_WAIT_MS = 2000 };
+
 void debugger_quit(void) {
     // Held until the process ends: no thread opens a file from here on, and
     // the application threads write to none of the files closed next.
@@ -672,7 +685,20 @@ void debugger_quit(void) {
         while (!TryEnterCriticalSection(&files_lock) && GetTickCount() - start < FILES_WAIT_MS) Sleep(1);
     }
     debugger_unloading.store(true, std::memory_order_seq_cst);
+    debugger_quitting.store(true, std::memory_order_seq_cst);
     mmaps_for_each(BLOCK_PROCESS, post_halt, nullptr);
+    // The process's end kills every other thread wherever it is, and one
+    // killed inside the system's code (an interface thread drawing a
+    // window, reading its events from the X server) leaves that code's
+    // heap damaged for the threads that end after it: the other interface
+    // threads stop first, in a wait, as the halted threads do.
+    std::vector<HANDLE> parked;
+    mmaps_for_each(BLOCK_THREAD_CONTEXT, park_interface, &parked);
+    DWORD start = GetTickCount();
+    for (HANDLE event : parked) {
+        DWORD spent = GetTickCount() - start;
+        if (spent >= PARK_WAIT_MS || WaitForSingleObject(event, PARK_WAIT_MS - spent) != WAIT_OBJECT_0) break;
+    }
     mmaps_for_each(BLOCK_GL_CONTEXT, record_files_end_waiting, nullptr);
     mmaps_for_each(BLOCK_THREAD_CONTEXT, cleanup_context, nullptr);
     ExitProcess(0);
@@ -681,6 +707,7 @@ void debugger_quit(void) {
 // ------------------------------------------------------ load and unload
 
 std::atomic<bool> debugger_unloading;
+std::atomic<bool> debugger_quitting;
 
 static void stop_interface(void *block, void *) { interface_seam->stop((DebugThreadContext *)block); }
 

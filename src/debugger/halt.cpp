@@ -188,10 +188,21 @@ void halt_refresh_ui(DebugThreadContext *ctx) {
     ctx->halt_status[0] = 0;
 }
 
+// The process's end kills every thread but the quitting one wherever it
+// is: one killed inside the system's code (drawing a window the status
+// changed, scanning the state, allocating) leaves that code's locks and
+// heaps as they were, and the end of the process runs into them. So a thread
+// halted by quitting shows nothing and calls nothing: it waits on its ring,
+// a wait that Wine's server ends without a signal.
+void halt_while_quitting(DebugThreadContext *ctx) {
+    while (debugger_quitting.load(std::memory_order_acquire)) ring_wait(&ctx->process->ui_commands);
+}
+
 int halt_wait(DebugThreadContext *ctx, bool *shown) {
     ProcessRecord *process = ctx->process;
     CommandRing *ring = &process->ui_commands;
     for (;;) {
+        halt_while_quitting(ctx);
         bool halted = thread_halted(process);
         if (!halted && !ring_not_empty(ring)) return HALT_PROCEED;
         if (halted && !*shown) {

@@ -30,6 +30,9 @@ void halt_show_message(DebugThreadContext *ctx);
 // posted. HALT_PROCEED when the thread goes on with the call, HALT_SKIP when
 // it is to skip it.
 int halt_wait(DebugThreadContext *ctx, bool *shown);
+// Once quitting has begun, a thread that comes to a halt waits, doing
+// nothing, for the process to end; otherwise returns at once.
+void halt_while_quitting(DebugThreadContext *ctx);
 // Waits at a buffer swap (wglSwapBuffers, SwapBuffers): breaks, shows
 // `name` as the current call while halted and takes commands until one lets
 // the swap go on. 1 when the swap is to be skipped.

@@ -105,6 +105,9 @@ struct DebugThreadContext {
 // Set while the library is being unloaded or the process quits: the records
 // and files are going, and the write functions keep nothing more.
 extern std::atomic<bool> debugger_unloading;
+// Set once quitting has begun, before the application threads are told to
+// halt: from then on a thread that comes to a halt does nothing more.
+extern std::atomic<bool> debugger_quitting;
 
 // Keeps the calling thread's last-error value across the debugger's own work
 // around a call, so the application reads what the system library left.

@@ -4,10 +4,13 @@
 // The interface registers its functions before the library's first thread
 // comes (interface_register); until it does, the engine runs without one.
 // Everything here is called on the application thread, but `stop`, which
-// the library's unload calls. None of it may wait on the interface thread in
+// the library's unload calls, and `park`, which quitting calls. None of it may wait on the interface thread in
 // a way that delivers other threads' sent messages to the application
 // thread: its own windows would run inside its GL call.
 #pragma once
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
 
 struct DebugThreadContext;
 
@@ -29,6 +32,10 @@ struct InterfaceSeam {
     void (*refresh_all)(DebugThreadContext *ctx);
     void (*refresh_history)(DebugThreadContext *ctx);
     void (*refresh_counts)(DebugThreadContext *ctx);
+    // Quitting, on another interface thread: asks the interface thread of
+    // `ctx` to stop taking messages and wait for the process's end, and
+    // returns the event it sets once it waits (null: none to wait for).
+    HANDLE (*park)(DebugThreadContext *ctx);
 };
 
 // The registered interface, or one that does nothing.

@@ -113,6 +113,7 @@ static inline __attribute__((always_inline)) auto wrapper_body(A... args)
             // What the interface and the halt do here is not seen in the
             // last error the application reads after the call.
             KeepLastError keep;
+            halt_while_quitting(ctx);
             if (!text_done) {
                 wrapper_render<Op, Capture>(ctx, args...);
                 if (skip) skip_mark(ctx);

@@ -122,6 +122,8 @@ enum {
     // Sent to the panel: a refresh of the windows (wParam: PanelRefresh) for
     // the context in lParam.
     UI_ENGINE_MESSAGE = WM_APP + 3,
+    // Posted to the panel by quitting on another interface thread: stop.
+    UI_PARK_MESSAGE = WM_APP + 4,
 };
 enum PanelText : uint32_t { PANEL_TEXT_STATUS = 1, PANEL_TEXT_IDS = 2 };
 enum PanelRefresh : WPARAM { REFRESH_ALL = 1, REFRESH_HISTORY = 2, REFRESH_COUNTS = 3 };
@@ -370,6 +372,15 @@ static INT_PTR CALLBACK panel_proc(HWND panel, UINT msg, WPARAM wp, LPARAM lp) {
     case UI_ENGINE_MESSAGE:
         refresh_on_interface((DebugThreadContext *)lp, wp);
         return TRUE;
+    case UI_PARK_MESSAGE: {
+        // Quitting ends the process from another interface thread: this one
+        // waits for it where being ended is safe, in a wait that Wine's
+        // server ends without a signal. Posted to the panel, the message
+        // reaches it in the loop of a box or menu too.
+        InterfaceState *ui = ((DebugThreadContext *)GetWindowLongPtrA(panel, DWLP_USER))->ui;
+        SetEvent(ui->parked);
+        for (;;) SleepEx(INFINITE, TRUE);
+    }
     case WM_CLOSE:
         debugger_quit();
         return TRUE;
@@ -525,7 +536,8 @@ static void interface_start(DebugThreadContext *ctx) {
     InitializeSRWLock(&ui->texts.lock);
     ui->ready_event = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     ui->done = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    if (!ui->ready_event || !ui->done) ExitProcess(1);
+    ui->parked = CreateEventA(nullptr, TRUE, FALSE, nullptr);
+    if (!ui->ready_event || !ui->done || !ui->parked) ExitProcess(1);
     ctx->ui = ui;
     ui->thread = CreateThread(nullptr, 0, thread_main, ctx, 0, nullptr);
     if (!ui->thread) ExitProcess(1);
@@ -544,10 +556,21 @@ static void interface_stop(DebugThreadContext *ctx) {
         }
     }
     CloseHandle(ui->done);
+    CloseHandle(ui->parked);
     CloseHandle(ui->ready_event);
     CloseHandle(ui->thread);
     ctx->ui = nullptr;
     delete ui;
+}
+
+// Quitting: the interface of `ctx` is asked to stop, once, unless it is the
+// quitting thread's own.
+static HANDLE interface_park(DebugThreadContext *ctx) {
+    if (!ctx->ui || ctx->process->context.load(std::memory_order_acquire) != ctx) return nullptr;
+    InterfaceState *ui = ctx->ui;
+    HWND panel = ui->windows[WINDOW_PANEL];
+    if (ui->thread_id == GetCurrentThreadId() || !panel || !PostMessageA(panel, UI_PARK_MESSAGE, 0, 0)) return nullptr;
+    return ui->parked;
 }
 
 // The context gone before keeps the state too: the interface thread may
@@ -557,6 +580,7 @@ static void interface_adopt(DebugThreadContext *ctx, DebugThreadContext *before)
 static const InterfaceSeam interface_functions = {
     interface_start, interface_adopt,   interface_stop,     ui_panel_show_ids,
     ui_panel_set_status, ui_refresh_all, refresh_history,   refresh_counts,
+    interface_park,
 };
 
 void ui_register(void) { interface_register(&interface_functions); }

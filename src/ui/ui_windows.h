@@ -54,6 +54,7 @@ struct InterfaceState {
     DWORD thread_id;
     HANDLE thread;
     HANDLE done;  // set when the interface thread has left its loop
+    HANDLE parked;  // set when quitting has stopped the thread (ui_thread.cpp)
 };
 
 // The window of `kind` (RECORD_WINDOW_*, or RECORD_WINDOW_LIST plus the

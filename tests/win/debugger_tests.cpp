@@ -1328,6 +1328,50 @@ TEST(HaltWait, AHaltedThreadSleepsAndGoesOnAtThePost) {
     EXPECT_LT(awake[ROUNDS / 2], 100000);
 }
 
+// Once quitting has begun, the Halt it posts stops a halted thread and a
+// running one where they are: neither shows a status, refreshes a window or
+// makes a GL call, for the process's end kills them wherever they are. (The
+// flag is set and cleared here by hand: quitting itself ends the process.)
+TEST(HaltWait, ThreadsHaltedByQuittingShowAndCallNothing) {
+    static std::atomic<int> shown;
+    static const InterfaceSeam *panel_seam;
+    panel_seam = interface_seam;
+    static InterfaceSeam counting;
+    counting = *interface_seam;
+    counting.set_status = [](DebugThreadContext *ctx, const char *text) { ++shown; panel_seam->set_status(ctx, text); };
+    counting.refresh_all = [](DebugThreadContext *ctx) { ++shown; panel_seam->refresh_all(ctx); };
+    std::atomic<long> calls{0};
+    std::atomic<bool> stop{false};
+    GLThread halted([&](GLThread &) { glGetError(); });
+    GLThread running([&](GLThread &) {
+        while (!stop) {
+            glGetError();
+            ++calls;
+        }
+    });
+    run_past_first_call(running);
+    HWND p = halted.panel();
+    ASSERT_TRUE(panel::wait_status(p, "Halted", kWait)) << status(p);
+    while (calls < 100) Sleep(1);
+    Sleep(100);  // past the halt's refresh, into the wait
+    interface_register(&counting);
+    debugger_quitting = true;
+    for (GLThread *t : {&halted, &running}) ring_post(&t->process()->ui_commands, CMD_HALT);
+    Sleep(300);
+    long stopped_at = calls;
+    Sleep(300);
+    int seen = shown;
+    long later = calls;
+    debugger_quitting = false;
+    interface_register(panel_seam);
+    stop = true;
+    for (GLThread *t : {&halted, &running}) ring_post(&t->process()->ui_commands, CMD_CONTINUE);
+    EXPECT_EQ(0, seen) << "statuses shown and windows refreshed after quitting began";
+    EXPECT_EQ(stopped_at, later) << "the running thread went on calling";
+    halted.join();
+    running.join();
+}
+
 // Control drawing draws to the front buffer, and back; a switch that comes
 // between glBegin and glEnd waits for glEnd.
 TEST(FrontBuffer, TheSwitchChangesTheDrawBufferOutsideGlBeginGlEnd) {

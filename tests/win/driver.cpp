@@ -242,7 +242,7 @@ static void start(char **argv, int first, int last) {
     PROCESS_INFORMATION info = {};
     std::vector<intptr_t> before = unix_self ? unix_children() : std::vector<intptr_t>();
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &info)) {
-        fail("cannot start " + line);
+        fail("cannot start " + line + " (error " + std::to_string(GetLastError()) + ")");
     }
     // Wine's CreateProcess has waited for the Unix process that started the
     // program's and left it: the program's is the driver's child now.
