@@ -69,6 +69,7 @@ none)
     i686_args="-L static"
     skipped=$(cd build/i686 && ctest -N -LE static | sed -n 's/^ *Test *#[0-9]*: //p' | tr '\n' ' ') ;;
 esac
+rm -f build/x86_64/heap-damage.log build/i686/heap-damage.log
 start_decoys build/decoys build/x86_64/bin build/i686/bin
 suite native native_tests &
 suites=$!
@@ -88,6 +89,13 @@ for s in native x86_64 i686; do
 done
 check_decoys || status=1
 end_decoys
+# The runs that met Wine's own damage to its Unix heap and were run again
+# once (tests/win/heap_damage.sh).
+for arch in x86_64 i686; do
+    [ -s "build/$arch/heap-damage.log" ] || continue
+    echo "Wine's Unix heap found damaged, run again once ($arch):"
+    sed 's/^/    /' "build/$arch/heap-damage.log"
+done
 stage "tests (native, x86_64 and i686 at once)"
 [ $status -eq 0 ] && echo "all tests that ran passed" || echo "some tests failed"
 if [ -n "$skipped" ]; then

@@ -35,12 +35,19 @@ echo "quitting left no directory"
 # run after run, every panel comes to "Halted" and quitting ends the process.
 six="wait-panels 6"
 for i in 0 1 2 3 4 5; do six="$six panel $i wait-status Halted"; done
+# A round that meets Wine's own heap damage runs again once (heap_damage.sh).
+. "$(dirname "$0")/heap_damage.sh"
 for round in $(seq 25); do
-    if ! drive start debugger_program.exe quit 6 -- $six panel 0 menu 4 wait-exit 0 >"$work/six.txt" 2>&1; then
+    for try in 1 2; do
+        drive start debugger_program.exe quit 6 -- $six panel 0 menu 4 wait-exit 0 >"$work/six.txt" 2>&1 && break
         cat "$work/six.txt"
+        if [ $try -eq 1 ] && heap_damaged "$work/six.txt"; then
+            heap_damage_note "debugger_scenarios, six threads at once, round $round" "$work/six.txt"
+            continue
+        fi
         echo "six threads at once, round $round: the program did not come to six halts and end"
         exit 1
-    fi
+    done
 done
 echo "six threads started at once, 25 times: every panel halted, quitting ended the process"
 
