@@ -690,8 +690,9 @@ void debugger_quit(void) {
     // The process's end kills every other thread wherever it is, and one
     // killed inside the system's code (an interface thread drawing a
     // window, reading its events from the X server) leaves that code's
-    // heap damaged for the threads that end after it: the other interface
-    // threads stop first, in a wait, as the halted threads do.
+    // locks held and its heap half changed for the threads that end after
+    // it: the other interface threads stop first, in a wait, as the halted
+    // threads do.
     std::vector<HANDLE> parked;
     mmaps_for_each(BLOCK_THREAD_CONTEXT, park_interface, &parked);
     DWORD start = GetTickCount();

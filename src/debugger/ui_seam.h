@@ -4,9 +4,10 @@
 // The interface registers its functions before the library's first thread
 // comes (interface_register); until it does, the engine runs without one.
 // Everything here is called on the application thread, but `stop`, which
-// the library's unload calls, and `park`, which quitting calls. None of it may wait on the interface thread in
-// a way that delivers other threads' sent messages to the application
-// thread: its own windows would run inside its GL call.
+// the library's unload calls, and `park`, which quitting calls. None of it
+// may wait on the interface thread in a way that delivers other threads'
+// sent messages to the application thread: its own windows would run inside
+// its GL call.
 #pragma once
 
 #define WIN32_LEAN_AND_MEAN
