@@ -99,11 +99,11 @@ for s in native x86_64 i686; do
 done
 check_decoys || status=1
 end_decoys
-# The runs that met Wine's own damage to its Unix heap and were run again
+# The runs that met Wine's own damage to its Unix side and were run again
 # once (tests/win/heap_damage.sh).
 for arch in x86_64 i686; do
     [ -s "build/$arch/heap-damage.log" ] || continue
-    echo "Wine's Unix heap found damaged, run again once ($arch):"
+    echo "Wine's Unix side found damaged, run again once ($arch):"
     sed 's/^/    /' "build/$arch/heap-damage.log"
 done
 stage "tests (native, x86_64 and i686 at once)"

@@ -1,7 +1,7 @@
 #!/bin/sh
-# Runs a Windows test's command; when it fails and its output shows glibc
-# finding the heap of Wine's Unix side damaged (heap_damage.sh), runs it once
-# more, and the second run's status is the test's. Both runs' output is
+# Runs a Windows test's command; when it fails and its output shows Wine's
+# Unix side found damaged (glibc's heap, the GL dispatch; heap_damage.sh),
+# runs it once more, and the second run's status is the test's. Both runs' output is
 # shown. The first run is bounded in time, so that a process stopped on the
 # damaged heap's lock leaves room for the second within the test's limit.
 #

@@ -1,7 +1,8 @@
 #!/bin/sh
 # again_if_damaged.sh against stand-in test commands that count their runs:
-# only a failed run whose output holds glibc's words for a damaged heap is
-# run again, once, and said in the log; the second run's status is the
+# only a failed run whose output holds glibc's words for a damaged heap, or
+# the GL dispatch library's for its count of current threads gone below
+# none, is run again, once, and said in the log; the second run's status is the
 # test's; a first run stopped past its bound with those words is run again.
 set -u
 src=$(cd "$(dirname "$0")" && pwd)
@@ -31,6 +32,8 @@ fails plainly|echo 'assertion failed'; exit 3|exit 0|3|1|0
 damaged, then passes|echo 'malloc(): unaligned tcache chunk detected'; exit 139|exit 0|0|2|1
 damaged twice|echo 'double free or corruption (fasttop)'; exit 1|echo 'double free or corruption (fasttop)'; exit 1|1|2|1
 damaged, then fails plainly|echo 'malloc_consolidate(): unaligned fastbin chunk detected'; exit 1|exit 4|4|2|1
+dispatch torn down, then passes|printf 'a.exe: GLdispatch.c:241: DispatchCurrentUnref: Assertion \140dispatch->currentThreads >= 0\047 failed.\n'; exit 139|exit 0|0|2|1
+another assertion of the dispatch|printf 'a.exe: GLdispatch.c:90: __glDispatchInit: Assertion \140clientRefcount > 0\047 failed.\n'; exit 139|exit 0|139|1|0
 damaged and stopped|echo 'free(): invalid pointer'; sleep 30|exit 0|0|2|1
 stopped undamaged|sleep 30|exit 0|124|1|0
 a skip|exit 77|exit 0|77|1|0
