@@ -109,8 +109,12 @@ case "${1:-}" in
     road ;;
 setup)
     r=$(road)
-    if [ "$r" = none ] && [ "${PALISADE_I686_ROAD:-}" != none ] ||
-        { [ "${PALISADE_I686_ROAD:-}" = emulated ] && [ "$r" != emulated ]; }; then
+    # qemu-user is registered only for a 32-bit Wine that is there and has
+    # nothing to run it, or is to be emulated as asked: without the packages
+    # the registration would serve no test and change the machine.
+    if [ ! -f "$failed_i386" ] && [ -x "$loader" ] &&
+        { [ "$r" = none ] && [ "${PALISADE_I686_ROAD:-}" != none ] ||
+            { [ "${PALISADE_I686_ROAD:-}" = emulated ] && [ "$r" != emulated ]; }; }; then
         register_qemu || true
         r=$(road)
     fi

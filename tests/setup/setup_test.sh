@@ -145,7 +145,11 @@ printf 'Package: nodejs\nPin: origin deb.nodesource.com\nPin-Priority: 600\n' >"
 printf '#!/bin/sh\necho "$2='"'"'%s/'"'"'"\n' "$scratch/etc-prefs" >"$scratch/bin/apt-config"
 printf '#!/bin/sh\n"$@"\n' >"$scratch/bin/sudo"
 chmod +x "$scratch/bin/"*
-export PATH="$scratch/bin:$PATH" STUB_LOG="$scratch/log" STUB_STATE="$scratch/state" PALISADE_APT_PAUSE=0
+# The road is asked of an empty stand-in machine, so that no case touches
+# this machine's binfmt_misc.
+mkdir -p "$scratch/no-machine"
+export PATH="$scratch/bin:$PATH" STUB_LOG="$scratch/log" STUB_STATE="$scratch/state" PALISADE_APT_PAUSE=0 \
+    PALISADE_I686_ROOT="$scratch/no-machine"
 unset PALISADE_I386_PACKAGES PALISADE_I686_ROAD PALISADE_APT_TRIES
 
 failures=0
@@ -227,17 +231,21 @@ exit 32
 ' >"$scratch/road-bin/mount"
 chmod +x "$road_root/usr/lib/wine/wine" "$road_root/ld-linux.so.2" "$road_root/usr/bin/qemu-i386-static" \
     "$scratch/road-bin/"*
-rm -f "$scratch/build/i386-packages.failed"
-# name | binfmt_misc: qemu, none, unmounted or unmounted-qemu | kernel runs i386 | uname -m | probe | PALISADE_I686_ROAD | argument | road then
-while IFS='|' read -r name binfmt kernel32 machine probe forced arg want; do
+# name | binfmt_misc: qemu, none, unmounted or unmounted-qemu | kernel runs i386 | uname -m | probe | PALISADE_I686_ROAD | argument | road then | 32-bit packages
+while IFS='|' read -r name binfmt kernel32 machine probe forced arg want packages; do
     b="$road_root/proc/sys/fs/binfmt_misc"
     rm -rf "$road_root/proc" "$road_root/lib/ld-linux.so.2"
+    rm -f "$scratch/build/i386-packages.failed"
+    [ "$packages" != failed ] || { mkdir -p "$scratch/build"; echo "stand-in" >"$scratch/build/i386-packages.failed"; }
     case "$binfmt" in unmounted*) ;; *) mkdir -p "$b"; echo enabled >"$b/status"; : >"$b/register" ;; esac
     [ "$binfmt" != qemu ] || printf 'enabled\ninterpreter /usr/bin/qemu-i386-static\n' >"$b/qemu-i386"
     [ "$probe" = no ] || cp "$road_root/ld-linux.so.2" "$road_root/lib/"
     [ "$forced" != - ] || forced=
     out=$(PATH="$scratch/road-bin:$PATH" PALISADE_I686_ROOT="$road_root" STUB_BINFMT=$binfmt STUB_KERNEL32=$kernel32 \
         STUB_UNAME=$machine PALISADE_I686_ROAD=$forced sh -c 'sh "$1" $2 && sh "$1"' - "$scratch/tools/i686-road.sh" "$arg" 2>&1)
+    # Without the packages the machine is left as it was.
+    [ "$packages" != failed ] || [ ! -s "$b/register" ] || out="$out
+registered with binfmt_misc without the 32-bit packages"
     if [ "$(echo "$out" | tail -n 1)" = "$want" ]; then
         echo "ok   road: $name"
     else
@@ -255,5 +263,7 @@ set up with no binfmt_misc to register with|unmounted|no|x86_64|yes|-|setup|none
 none asked for|qemu|yes|x86_64|yes|none||none
 no probe: binfmt_misc says|qemu|no|x86_64|no|-||emulated
 no probe, no qemu entry|none|yes|x86_64|no|-||native
+set up where the kernel runs no i386 programs, without the 32-bit packages|none|no|x86_64|yes|-|setup|none|failed
+emulated asked for, without the 32-bit packages|none|yes|x86_64|yes|emulated|setup|none|failed
 CASES
 [ "$failures" -eq 0 ]
