@@ -276,13 +276,18 @@ static DWORD wait_exit() {
     // A process that ends itself closes its connection to Wine's server and
     // then leaves exit() to its Unix libraries, which the server ends with
     // SIGKILL when they take half a second or more: its status is the one
-    // it gave. One that a signal kills is gone when the server sees it go.
-    for (DWORD start = GetTickCount(), polls = 0; unix_program && !ended_known && GetTickCount() - start < 30000;
-         ++polls, Sleep(10)) {
+    // it gave. One that a signal kills is gone when the server sees it go,
+    // or a moment after: the kernel closes a dying process's files, the
+    // server's connection among them, before the process can be reaped, and
+    // on a busy machine its last thread may wait for a core in between.
+    const DWORD KILL_SEEN_MS = 200;
+    for (DWORD start = GetTickCount(); unix_program && !ended_known && GetTickCount() - start < 30000; Sleep(10)) {
         linux_calls::Ended end = linux_calls::reap(unix_program);
         if (!end.ended) continue;
         ended_known = true;
-        if (end.signalled && (polls == 0 || end.value != linux_calls::SIGKILL)) killed_by = end.value;
+        if (end.signalled && (end.value != linux_calls::SIGKILL || GetTickCount() - start < KILL_SEEN_MS)) {
+            killed_by = end.value;
+        }
     }
     if (unix_program && !ended_known) {
         fprintf(stderr, "driver: the Unix process %ld of the program did not end\n", (long)unix_program);
