@@ -11,8 +11,10 @@ while read program args want; do
     [ "$args" != - ] && args=$(echo "$args" | tr , " ") || args=""
     # A fault ends the program at once, not in Wine's debugger, which waits;
     # a bound ends a program that hangs.
-    if ! (cd "$bin" && WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" timeout 120 "$run" "./$program" $args) >"$work/$program.txt" 2>"$work/$program.err"; then
-        echo "$program: ended with a failure"; failed=1
+    status=0
+    (cd "$bin" && WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" timeout 120 "$run" "./$program" $args) >"$work/$program.txt" 2>"$work/$program.err" || status=$?
+    if [ $status -ne 0 ]; then
+        echo "$program: ended with status $status; what it printed:"; cat "$work/$program.txt" "$work/$program.err"; failed=1
     elif ! grep -q "^$want" "$work/$program.txt"; then
         echo "$program: printed no line beginning \"$want\""; failed=1
     else
