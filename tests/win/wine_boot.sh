@@ -50,8 +50,11 @@ check_holders() { # pids...
         case "$line" in
         *"$run "*) continue ;;
         flock\ *)
-            read -r fields 2>/dev/null <"/proc/$pid/stat" && set -- ${fields##*) } &&
-                case "$(tr '\0' ' ' 2>/dev/null <"/proc/$2/cmdline")" in *"$run "*) continue ;; esac ;;
+            # One that has ended since (its wait for the lock ran out) holds nothing.
+            read -r fields 2>/dev/null <"/proc/$pid/stat" || continue
+            set -- ${fields##*) }
+            [ "$1" != Z ] || continue
+            case "$(tr '\0' ' ' 2>/dev/null <"/proc/$2/cmdline")" in *"$run "*) continue ;; esac ;;
         esac
         echo "$pid $line" >>"$work/holders"
     done
