@@ -4,7 +4,9 @@
 # boot past its time bound fails saying so and leaves none of its processes
 # behind; a boot killed midway, all of it, leaves a prefix that the next
 # wine-run makes again, so that a program then runs. Throughout, no process
-# but wine-run's own shell holds the lock file open.
+# but wine-run's own shell holds the lock file open. Then four programs
+# started at once, with no server serving the prefix, each have their output
+# closed as they end.
 #
 # The processes looked at and killed are the test's own: those in the session
 # of a setsid it started (whose id is the one the shell got for it), and those
@@ -143,4 +145,26 @@ a boot killed midway, every process of it|-|kill||
 a program after them, the prefix made anew|-|none|0|Window.
 CASES
 [ -f "$prefix/.palisade-ready" ] || { echo "FAIL: the prefix has no ready marker"; failures=$((failures + 1)); }
+
+# Programs started at once while no server serves the prefix (the last case
+# waited for its server to end): each one's output, a pipe as ctest reads
+# it, closes as its program ends, not when the system programs Wine starts
+# for the prefix end, 30 s after the last program.
+for i in 1 2 3 4; do
+    ({ setsid "$run" "$bin/dll_tests.exe" --gtest_list_tests 2>&1; date +%s >"$work/ended.$i"; } |
+        cat >"$work/at-once.$i"; date +%s >"$work/closed.$i") &
+done
+wait
+bad=
+for i in 1 2 3 4; do
+    grep -q 'Window\.' "$work/at-once.$i" || bad="$bad program $i printed no test list;"
+    held=$(($(cat "$work/closed.$i") - $(cat "$work/ended.$i")))
+    [ "$held" -lt 15 ] || bad="$bad the output of program $i closed $held s after it ended;"
+done
+if [ -n "$bad" ]; then
+    echo "FAIL four programs started at once:$bad"; failures=$((failures + 1))
+else
+    echo "ok   four programs started at once"
+fi
+kill_run none
 [ "$failures" -eq 0 ]
