@@ -674,7 +674,19 @@ static void park_interface(void *block, void *events) {
 
 // How long quitting waits for the other interface threads to stop: each
 // stops at its next message, unless it is held (by a lock quitting holds).
-enum { PARK_WAIT_MS = 2000 };
+// And for the application threads with a GL context current to come out
+// of the system and let it go: each does at its next call, or at once where
+// it is halted (a thread that makes no further call is ended where it is).
+enum { PARK_WAIT_MS = 2000, LET_GO_WAIT_MS = 2000 };
+
+// Whether an application thread that lives still holds a GL context it is
+// to let go: one is attached, and the thread has not said it let it go.
+static void holding_context(void *block, void *holding) {
+    DebugThreadContext *ctx = (DebugThreadContext *)block;
+    if (!ctx->gl_context || ctx->gl_context->handle == 0 || ctx->quit_let_go.load(std::memory_order_acquire)) return;
+    if (ctx->thread && WaitForSingleObject(ctx->thread, 0) != WAIT_TIMEOUT) return;
+    *(bool *)holding = true;
+}
 
 void debugger_quit(void) {
     // Held until the process ends: no thread opens a file from here on, and
@@ -699,6 +711,11 @@ void debugger_quit(void) {
     for (HANDLE event : parked) {
         DWORD spent = GetTickCount() - start;
         if (spent >= PARK_WAIT_MS || WaitForSingleObject(event, PARK_WAIT_MS - spent) != WAIT_OBJECT_0) break;
+    }
+    for (DWORD begun = GetTickCount(); GetTickCount() - begun < LET_GO_WAIT_MS; Sleep(1)) {
+        bool holding = false;
+        mmaps_for_each(BLOCK_THREAD_CONTEXT, holding_context, &holding);
+        if (!holding) break;
     }
     mmaps_for_each(BLOCK_GL_CONTEXT, record_files_end_waiting, nullptr);
     mmaps_for_each(BLOCK_THREAD_CONTEXT, cleanup_context, nullptr);

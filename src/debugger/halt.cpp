@@ -189,12 +189,26 @@ void halt_refresh_ui(DebugThreadContext *ctx) {
 }
 
 // The process's end kills every thread but the quitting one wherever it
-// is: one killed inside the system's code (drawing a window the status
+// is: one killed inside the system's code (drawing, a window the status
 // changed, scanning the state, allocating) leaves that code's locks and
-// heaps as they were, and the end of the process runs into them. So a thread
-// halted by quitting shows nothing and calls nothing: it waits on its ring,
-// a wait that Wine's server ends without a signal.
+// heaps as they were, and the end of the process runs into them (Wine's
+// Unix side, under load, then dies of a signal with no word). So a thread
+// that comes to a halt once quitting has begun, halted before or running
+// to its next call, calls nothing but one: it lets its GL context go, so
+// that the GL dispatch library's thread-end handler has none to let go
+// beside the process's end tearing that library down. It says so, and then
+// waits on its ring, a wait that Wine's server ends without a signal.
+// Quitting waits for the threads holding contexts to come here.
 void halt_while_quitting(DebugThreadContext *ctx) {
+    if (!debugger_quitting.load(std::memory_order_acquire)) return;
+    if (!ctx->quit_let_go.load(std::memory_order_acquire)) {
+        typedef BOOL(WINAPI * MakeCurrent)(HDC, HGLRC);
+        {
+            InSystem in_system(ctx);
+            if (current_gl_handle(ctx)) ((MakeCurrent)ctx->libraries->wgl_procs[WGL_wglMakeCurrent])(nullptr, nullptr);
+        }
+        ctx->quit_let_go.store(1, std::memory_order_release);
+    }
     while (debugger_quitting.load(std::memory_order_acquire)) ring_wait(&ctx->process->ui_commands);
 }
 

@@ -97,6 +97,9 @@ struct DebugThreadContext {
     // How many records other threads had retired when this thread last
     // closed the files of its own among them (context.cpp).
     uint32_t retired_seen;
+    // Set by the thread once quitting has begun and it has let its GL
+    // context go (halt_while_quitting); quitting waits a moment for it.
+    std::atomic<uint8_t> quit_let_go;
     // The status a break halted the thread with, shown again once the halt
     // has refreshed the windows.
     char halt_status[COMMAND_NAME_CHARS + 32];

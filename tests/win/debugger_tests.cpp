@@ -1330,7 +1330,8 @@ TEST(HaltWait, AHaltedThreadSleepsAndGoesOnAtThePost) {
 
 // Once quitting has begun, the Halt it posts stops a halted thread and a
 // running one where they are: neither shows a status, refreshes a window or
-// makes a GL call, for the process's end kills them wherever they are. (The
+// makes a GL call but the one that lets its context go, for the process's
+// end kills them wherever they are. (The
 // flag is set and cleared here by hand: quitting itself ends the process.)
 TEST(HaltWait, ThreadsHaltedByQuittingShowAndCallNothing) {
     static std::atomic<int> shown;
@@ -1362,6 +1363,10 @@ TEST(HaltWait, ThreadsHaltedByQuittingShowAndCallNothing) {
     Sleep(300);
     int seen = shown;
     long later = calls;
+    // Each has let its context go, for the process's end to kill it with none.
+    for (GLThread *t : {&halted, &running}) {
+        EXPECT_TRUE(t->context()->quit_let_go.load()) << (t == &halted ? "halted" : "running") << " thread";
+    }
     debugger_quitting = false;
     interface_register(panel_seam);
     stop = true;
