@@ -10,9 +10,10 @@ failed=0
 while read program args want; do
     [ "$args" != - ] && args=$(echo "$args" | tr , " ") || args=""
     # A fault ends the program at once, not in Wine's debugger, which waits;
-    # a bound ends a program that hangs.
+    # a bound ends a program that hangs (PALISADE_PROGRAM_BOUND seconds where
+    # a start alone may take minutes, as under qemu-user on a busy machine).
     status=0
-    (cd "$bin" && WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" timeout 120 "$run" "./$program" $args) >"$work/$program.txt" 2>"$work/$program.err" || status=$?
+    (cd "$bin" && WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d" timeout "${PALISADE_PROGRAM_BOUND:-120}" "$run" "./$program" $args) >"$work/$program.txt" 2>"$work/$program.err" || status=$?
     if [ $status -ne 0 ]; then
         echo "$program: ended with status $status; what it printed:"; cat "$work/$program.txt" "$work/$program.err"; failed=1
     elif ! grep -q "^$want" "$work/$program.txt"; then
