@@ -11,7 +11,11 @@
 # The processes looked at and killed are the test's own: those in the session
 # of a setsid it started (whose id is the one the shell got for it), and those
 # Wine started for its prefix, which Wine puts in sessions of their own when
-# they have no console, and which keep the prefix in their environment.
+# they have no console, and which keep the prefix in their environment. Once
+# the setsid is reaped its id may be given again, once its session is empty,
+# to a process of somebody else's that starts a session of its own: from then
+# on a member of that session is the test's only if it started before the
+# reap or carries the prefix in its environment.
 set -u
 run="$1"; bin="$2"; work="$3"
 rm -rf "$work"; mkdir -p "$work"
@@ -20,13 +24,22 @@ lock="$prefix.lock"
 export PALISADE_WINEPREFIX="$prefix"
 unset PALISADE_WINE_BOOT_TIMEOUT PALISADE_WINE_LOCK_TIMEOUT
 
+ticks=$(getconf CLK_TCK)
+now() { # clock ticks since boot, as a process's start time is counted
+    read -r up _ </proc/uptime; echo $((${up%.*}${up#*.} * ticks / 100))  # up: s.cs
+}
+reaped_before=  # set, in ticks, before the setsid is waited for
+
 own() { # session
     session=$1
     for stat in /proc/[0-9]*/stat; do
         read -r fields 2>/dev/null <"$stat" || continue
         set -- ${fields##*) }  # past the name, which may hold blanks
         [ "$1" != Z ] && [ "$4" = "$session" ] || continue
-        pid=${stat#/proc/}; echo "${pid%/stat}"
+        pid=${stat#/proc/}; pid=${pid%/stat}
+        [ -z "$reaped_before" ] || [ "${20}" -lt "$reaped_before" ] ||
+            grep -qxzF -e "WINEPREFIX=$prefix" -e "PALISADE_WINEPREFIX=$prefix" "/proc/$pid/environ" 2>/dev/null || continue
+        echo "$pid"
     done
     for environ in $(grep -lxzF "WINEPREFIX=$prefix" /proc/[0-9]*/environ 2>/dev/null); do
         pid=${environ#/proc/}; pid=${pid%/environ}
@@ -101,6 +114,7 @@ while IFS='|' read -r name vars cut want_rc want_text; do
     [ "$vars" != - ] || vars=
     : >"$work/holders"
     t0=$(date +%s)
+    reaped_before=
     [ "$cut" != hold ] || { exec 8>"$lock"; flock -w 10 8; }
     setsid env $vars "$run" "$bin/dll_tests.exe" --gtest_list_tests >"$work/out" 2>&1 8>&- &
     leader=$!
@@ -120,6 +134,7 @@ while IFS='|' read -r name vars cut want_rc want_text; do
         bad="$bad still running after $bound s;"; kill_run "$leader" ;;
     esac
     rc=0
+    reaped_before=$(now)
     wait "$leader" || rc=$?
     if [ "$cut" != kill ]; then
         [ "$rc" -eq "$want_rc" ] || bad="$bad exit $rc, not $want_rc;"
