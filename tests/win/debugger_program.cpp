@@ -9,8 +9,8 @@
 //            draws many calls, makes one known call and dies right after it
 //            with nothing flushed on the way out: an access violation that
 //            ends the process at once (status 3), TerminateProcess (status
-//            3), after it has made the file "killable", a wait for the
-//            process to be killed from outside, or (under Wine on Linux) of
+//            3), after it has made the file "killable" holding the id of its
+//            Unix process, a wait for that process to be killed from outside, or (under Wine on Linux) of
 //            a Unix SIGSEGV, as an uncaught one kills a process. The history
 //            must hold that call as its last line.
 //   probe    prints what the application reads after calls that fail and
@@ -791,7 +791,15 @@ int main(int argc, char **argv) {
         if (!strcmp(way, "terminate")) TerminateProcess(GetCurrentProcess(), 3);
         if (!strcmp(way, "signal") && linux_calls::here()) linux_calls::die_of_sigsegv();
         if (!strcmp(way, "kill")) {
-            CloseHandle(CreateFileA("killable", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+            // The id of this program's Unix process, for the one thing to
+            // kill; the file takes its name only once the id is in it.
+            char pid[24] = "";
+            if (linux_calls::here()) snprintf(pid, sizeof pid, "%ld\n", (long)linux_calls::call(linux_calls::GETPID));
+            HANDLE file = CreateFileA("killable.new", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD wrote = 0;
+            WriteFile(file, pid, (DWORD)strlen(pid), &wrote, nullptr);
+            CloseHandle(file);
+            MoveFileExA("killable.new", "killable", MOVEFILE_REPLACE_EXISTING);
             Sleep(INFINITE);
         }
         SetUnhandledExceptionFilter(endAtOnce);

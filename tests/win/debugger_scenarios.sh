@@ -52,26 +52,22 @@ done
 echo "six threads started at once, 25 times: every panel halted, quitting ended the process"
 
 # Kills the Unix process of the program once it says it may be killed,
-# within two minutes. The driver runs in a session of its own, made when it
-# was started, whose id is the one the shell got for it; the program it
-# starts is in that session's process group, and so is nothing of another
-# run's. Of the group, only the program is killed: the driver must see it end.
+# within two minutes: the id it wrote in "killable", which must be of the
+# driver's process group. The driver runs in a session of its own, made when
+# it was started, whose id is the one the shell got for it; the program it
+# starts is in that group, and the driver waits for it, so the id is still
+# the program's. The driver must see it end.
 kill_when_killable() {
     group=$1
     for i in $(seq 600); do
         if [ -e "$work/dropin/killable" ]; then
-            killed=
-            for stat in /proc/[0-9]*/stat; do
-                fields=$(cat "$stat" 2>/dev/null) || continue
-                set -- ${fields##*) }  # past the name, which may hold blanks
-                [ "$3" = "$group" ] || continue
-                pid=${stat#/proc/}; pid=${pid%/stat}
-                line=$(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline") || continue
-                case "${line%% *}" in *debugger_program.exe) ;; *) continue ;; esac
-                echo "killing $line"
-                kill -KILL "$pid" 2>/dev/null && killed=1
-            done
-            [ -n "$killed" ] || echo "kill: the driver's group held no program to kill"
+            pid=$(cat "$work/dropin/killable")
+            case "$pid" in '' | *[!0-9]*) pid=none ;; esac
+            fields=$(cat "/proc/$pid/stat" 2>/dev/null) && set -- ${fields##*) } &&  # past the name
+                [ "$1" != Z ] && [ "$3" = "$group" ] ||
+                { echo "kill: \"killable\" named no live program of the driver's group ($pid)"; return; }
+            echo "killing $pid $(tr '\0' ' ' 2>/dev/null <"/proc/$pid/cmdline")"
+            kill -KILL "$pid" 2>/dev/null
             return
         fi
         sleep 0.2
@@ -81,7 +77,7 @@ kill_when_killable() {
 # way of dying    what the driver sees: the exit status, or the Unix signal
 # that killed the program's process (from outside, or its own SIGSEGV)
 while read way status; do
-    rm -f "$work/dropin/killable"
+    rm -f "$work/dropin/killable" "$work/dropin/killable.new"
     (cd "$work/dropin" && exec env WINEDLLOVERRIDES="opengl32=n,b" setsid "$run" ./palisade_driver.exe \
         --temp "$work/temp" start debugger_program.exe crash "$way" -- wait-status Halted print-ids continue wait-exit) \
         >"$work/$way.txt" 2>&1 &
