@@ -440,7 +440,10 @@ bool caption_matches(HWND window, const picture::Image &image, std::string *why)
 
 // The window as it draws itself, through the program's picture service when
 // it has one; else as the screen shows it, brought above the others first.
-// The picture must have the window's size and show its caption.
+// The picture must have the window's size and show its caption. The screen's
+// pixels come to the X server after the window has drawn them, at Wine's
+// pace: a busy machine has shown a caption strip still bare 300 ms after the
+// redraw, so the screen is looked at again, for up to 3 s.
 void screenshot(Driver &d, const std::string &path) {
     HWND window = current(d);
     ServiceSearch search = {*d.program_id, nullptr};
@@ -455,8 +458,12 @@ void screenshot(Driver &d, const std::string &path) {
         SetWindowPos(window, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         send(d, window, WM_NULL, 0, 0);
-        Sleep(300);
-        image = picture::capture(window, false);
+        std::string bare;
+        for (int look = 0; look < 10; ++look) {
+            Sleep(300);
+            image = picture::capture(window, false);
+            if (caption_matches(window, image, &bare)) break;
+        }
         if (!picture::write(path, image)) d.fail("cannot write " + path);
     }
     RECT r;
